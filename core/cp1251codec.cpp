@@ -1,0 +1,142 @@
+#include "cp1251codec.h"
+
+#include "codepages.h"
+
+#include <array>
+
+namespace cp1251 {
+namespace {
+
+constexpr char16_t paragraphSeparator = 0x2029;
+
+// The PC screen glyphs of 1..31, except where that glyph is itself a cp1251
+// character (7 bullet, 20 pilcrow, 21 section sign): those take look-alikes
+// that cp1251 lacks. 0 has no PC glyph and takes a dotted circle.
+constexpr std::array<char16_t, 32> controlStandIns = {
+    0x25CC, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2219, //
+    0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C, //
+    0x25BA, 0x25C4, 0x2195, 0x203C, 0x204B, 0x2761, 0x25AC, 0x21A8, //
+    0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC, //
+};
+constexpr char16_t deleteStandIn = 0x2302;    // the PC glyph of 127
+constexpr char16_t undefinedStandIn = 0x00FF; // the PC glyph of 152
+
+constexpr std::array<char16_t, 256> makeByteToChar() {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[b] = codepages::cp1251[b];
+    for (int b = 0; b < 32; ++b)
+        table[b] = controlStandIns[b];
+    table[127] = deleteStandIn;
+    table[152] = undefinedStandIn;
+    return table;
+}
+
+constexpr std::array<char16_t, 256> byteToChar = makeByteToChar();
+
+// -1 for a character without a byte.
+const std::array<short, 65536> &charToByte() {
+    static const std::array<short, 65536> table = [] {
+        std::array<short, 65536> t;
+        t.fill(-1);
+        for (int b = 0; b < 256; ++b)
+            t[byteToChar[b]] = static_cast<short>(b);
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+QChar toChar(unsigned char byte) { return QChar(byteToChar[byte]); }
+
+std::optional<unsigned char> toByte(QChar ch) {
+    const short b = charToByte()[ch.unicode()];
+    if (b < 0)
+        return std::nullopt;
+    return static_cast<unsigned char>(b);
+}
+
+bool isStandIn(QChar ch) {
+    const auto b = toByte(ch);
+    return b && (*b < 32 || *b == 127 || *b == 152);
+}
+
+QString decode(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char c : bytes)
+        *out++ = QChar(byteToChar[static_cast<unsigned char>(c)]);
+    return text;
+}
+
+QString toPaneText(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+            *out++ = QChar(paragraphSeparator);
+            ++i;
+        } else {
+            *out++ = QChar(byteToChar[b]);
+        }
+    }
+    text.truncate(out - text.constData());
+    return text;
+}
+
+std::optional<ByteText> fromPaneText(QStringView text) {
+    const auto &table = charToByte();
+    ByteText bytes(text.size() * 2, Qt::Uninitialized);
+    char *out = bytes.data();
+    for (const QChar ch : text) {
+        if (ch.unicode() == paragraphSeparator) {
+            *out++ = '\r';
+            *out++ = '\n';
+            continue;
+        }
+        const short b = table[ch.unicode()];
+        if (b < 0)
+            return std::nullopt;
+        *out++ = static_cast<char>(b);
+    }
+    bytes.truncate(out - bytes.constData());
+    return bytes;
+}
+
+QString toDisplayText(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+            *out++ = QLatin1Char('\n');
+            ++i;
+        } else {
+            *out++ = QChar(byteToChar[b]);
+        }
+    }
+    text.truncate(out - text.constData());
+    return text;
+}
+
+ByteText encodeLiteral(QStringView text) {
+    ByteText bytes;
+    bytes.reserve(text.size());
+    for (const QChar ch : text) {
+        int b = -1;
+        for (int i = 0; i < 256 && b < 0; ++i) {
+            if (codepages::cp1251[i] == ch.unicode() && ch.unicode() != 0)
+                b = i;
+        }
+        if (ch.unicode() == 0)
+            b = 0;
+        bytes.append(b < 0 ? '?' : static_cast<char>(b));
+    }
+    return bytes;
+}
+
+} // namespace cp1251

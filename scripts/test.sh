@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless.
+# SANITIZE=1 builds into build-asan/ with AddressSanitizer and UBSan instead.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+
+if [ "${SANITIZE:-0}" = 1 ]; then
+    export BUILD_DIR="${BUILD_DIR:-$root/build-asan}"
+    export BUILD_TYPE=Debug
+    "$root/scripts/build.sh" -DKKTVIEW_SANITIZE=ON -DKKTVIEW_BENCH=OFF
+    export ASAN_OPTIONS=detect_leaks=0
+else
+    export BUILD_DIR="${BUILD_DIR:-$root/build}"
+    "$root/scripts/build.sh"
+fi
+
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$BUILD_DIR" --output-on-failure
