@@ -1,0 +1,38 @@
+#pragma once
+
+#include "bytetext.h"
+
+#include <QPlainTextEdit>
+
+// The input pane: a text edit that holds bytes. Every byte is one character
+// of the pane (cp1251, control bytes as visible stand-ins) and a CR LF pair
+// is a paragraph break, so the pane gives back exactly the bytes it was
+// given. Input that has no byte is refused; line breaks of any form become
+// CR LF.
+class BytePane : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit BytePane(QWidget *parent = nullptr);
+
+    void setBytes(const ByteText &bytes);
+    ByteText bytes() const;
+    ByteText selectedBytes() const;
+
+    // Counted from positions, without copying the text.
+    qsizetype byteCount() const;
+    qsizetype selectedByteCount() const;
+    // The byte offset of a cursor position.
+    qsizetype byteOffset(int position) const;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    // Dropped files are for the window to open, not text to insert.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};

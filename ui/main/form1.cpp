@@ -1,0 +1,377 @@
+#include "form1.h"
+
+#include "bytepane.h"
+#include "frmtabl.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+// Columns 0..F, each digit over the second hex digit of its group.
+const QString rulerText =
+    QStringLiteral(" 0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F   ");
+
+// The faces the panes were designed with. Neither exists on Linux: the
+// style hint lets the nearest installed face of the same kind serve.
+QFont msSansSerif() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+QFont lucidaConsole() {
+    QFont font(QStringLiteral("Lucida Console"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+// Widths of the status panels in twips; what does not fit is cut off at
+// the right edge, as on the system the window comes from.
+constexpr int panelWidths[8] = {735, 735, 640, 640, 1440, 1440, 4440, 1440};
+
+} // namespace
+
+Form1::Form1(QWidget *parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(tr("Просмотр бинарных файлов"));
+    // Files dropped anywhere on the window are opened.
+    setAcceptDrops(true);
+    // The toolbar carries no commands, so no menu to hide it either.
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    createPanes();
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+
+    // Load: the counters start at zero.
+    setPanelText(1, QStringLiteral("0"));
+    setPanelText(3, QStringLiteral("0"));
+    setPanelText(4, QStringLiteral("0"));
+
+    resize(twipsX(10290), twipsY(5835) + menuBar()->sizeHint().height());
+    RTB1->setFocus();
+}
+
+Form1::~Form1() = default;
+
+int Form1::twipsX(int twips) const {
+    return qRound(twips * logicalDpiX() / 1440.0);
+}
+
+int Form1::twipsY(int twips) const {
+    return qRound(twips * logicalDpiY() / 1440.0);
+}
+
+void Form1::createPanes() {
+    clientArea = new QWidget(this);
+    clientArea->setObjectName(QStringLiteral("clientArea"));
+    setCentralWidget(clientArea);
+    // The panes keep the places given in twips, so the client area has no
+    // layout; its resize applies the resize rule.
+    clientArea->installEventFilter(this);
+
+    RTB1 = new BytePane(clientArea);
+    RTB1->setObjectName(QStringLiteral("RTB1"));
+    RTB1->setFont(msSansSerif());
+    // Without a scroll bar from the start, the first paint lays a long
+    // paragraph out twice.
+    RTB1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RTB1->setGeometry(twipsX(240), twipsY(360), twipsX(5055), 0);
+
+    RTB2 = new QTextEdit(clientArea);
+    RTB2->setObjectName(QStringLiteral("RTB2"));
+    RTB2->setAcceptRichText(false);
+    RTB2->setFont(lucidaConsole());
+    // 16 groups of four characters to a row, whatever the font.
+    RTB2->setLineWrapMode(QTextEdit::FixedColumnWidth);
+    RTB2->setLineWrapColumnOrWidth(64);
+    RTB2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RTB2->setGeometry(twipsX(240), twipsY(360), twipsX(5055), 0);
+
+    // The output pane keeps the window's default font.
+    RTB3 = new QPlainTextEdit(clientArea);
+    RTB3->setObjectName(QStringLiteral("RTB3"));
+    RTB3->setGeometry(twipsX(5280), twipsY(360), 0, 0);
+
+    Lbl1 = new QLabel(rulerText, clientArea);
+    Lbl1->setObjectName(QStringLiteral("Lbl1"));
+    Lbl1->setFont(lucidaConsole());
+    Lbl1->setGeometry(twipsX(240), twipsY(120), twipsX(8775), twipsY(255));
+    // The digits start where the hex pane's text starts.
+    Lbl1->setContentsMargins(RTB2->frameWidth() + qRound(RTB2->document()->documentMargin()), 0, 0,
+                             0);
+    Lbl1->hide();
+
+    setTabOrder(RTB1, RTB2);
+    setTabOrder(RTB2, RTB3);
+    RTB1->raise();
+
+    connect(RTB1, &QPlainTextEdit::textChanged, this, &Form1::updateDocumentSize);
+    // Besides the mouse moves, every selection change updates the selection
+    // counters: a selection made with the keyboard must count too.
+    connect(RTB1, &QPlainTextEdit::selectionChanged, this, &Form1::updateInputSelection);
+    connect(RTB2, &QTextEdit::selectionChanged, this, &Form1::updateHexSelection);
+    for (QWidget *viewport : {RTB1->viewport(), RTB2->viewport()}) {
+        viewport->setMouseTracking(true);
+        viewport->installEventFilter(this);
+    }
+}
+
+QAction *Form1::createAction(const char *name, const QString &caption, const QKeySequence &shortcut,
+                             void (Form1::*slot)()) {
+    auto *action = new QAction(caption, this);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+}
+
+void Form1::createActions() {
+    mnuOpenAct = createAction("mnuOpen", tr("Открыть"), {}, &Form1::mnuOpen);
+    mnuSaveAct = createAction("mnuSave", tr("Сохранить"), {}, &Form1::mnuSave);
+    mnuFontAct = createAction("mnuFont", tr("Фонт"), {}, &Form1::mnuFont);
+    mnuExitAct = createAction("mnuExit", tr("Выход"), {}, &Form1::mnuExit);
+
+    mnuSelectAllAct = createAction("mnuSelectAll", tr("Выделить все"), {}, &Form1::mnuSelectAll);
+    mnuDellAct = createAction("mnuDell", tr("Очистить окно ввода"), {}, &Form1::mnuDell);
+
+    mnuComandAct = createAction("mnuComand", tr("Просмотр команд"), Qt::Key_F2, &Form1::mnuComand);
+    mnuDOSAct = createAction("mnuDOS", tr("кодировка 866 DOS"), Qt::Key_F3, &Form1::mnuDOS);
+    mnuWindowsAct =
+        createAction("mnuWindows", tr("кодировка 1251 Win"), Qt::Key_F4, &Form1::mnuWindows);
+    mnuHexEditAct = createAction("mnuHexEdit", tr("HexEdit mode"), Qt::Key_F5, &Form1::mnuHexEdit);
+    mnuNormalAct = createAction("mnuNormal", tr("Нормальный вид"), Qt::Key_F6, &Form1::mnuNormal);
+
+    mnuKKM1251Act =
+        createAction("mnuKKM1251", tr("Группа ККМ 1251"), Qt::Key_F7, &Form1::mnuKKM1251);
+    mnuKKM866Act = createAction("mnuKKM866", tr("Группа ККМ 866"), Qt::Key_F8, &Form1::mnuKKM866);
+
+    mnuHelptAct = createAction("mnuHelpt", tr("Инструкция"), Qt::Key_F1, &Form1::mnuHelpt);
+    mnuTableAct = createAction("mnuTable", tr("Таблицы"), QKeySequence(Qt::CTRL | Qt::Key_T),
+                               &Form1::mnuTable);
+    mnuAboutAct = createAction("mnuAbout", tr("О программе"), {}, &Form1::mnuAbout);
+}
+
+void Form1::createMenus() {
+    QMenu *fileMenu = menuBar()->addMenu(tr("Файл"));
+    fileMenu->setObjectName(QStringLiteral("mnufile"));
+    fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuFontAct, mnuExitAct});
+
+    QMenu *editMenu = menuBar()->addMenu(tr("Правка"));
+    editMenu->setObjectName(QStringLiteral("mnuEdit"));
+    editMenu->addActions({mnuSelectAllAct, mnuDellAct});
+
+    QMenu *viewMenu = menuBar()->addMenu(tr("Вид"));
+    viewMenu->setObjectName(QStringLiteral("mnuViev"));
+    viewMenu->addActions({mnuComandAct, mnuDOSAct, mnuWindowsAct, mnuHexEditAct, mnuNormalAct});
+
+    QMenu *clicheMenu = menuBar()->addMenu(tr("Клише ККМ"));
+    clicheMenu->setObjectName(QStringLiteral("mnuClishe"));
+    clicheMenu->addActions({mnuKKM1251Act, mnuKKM866Act});
+
+    QMenu *helpMenu = menuBar()->addMenu(tr("Помощь"));
+    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
+    helpMenu->addActions({mnuHelptAct, mnuTableAct, mnuAboutAct});
+}
+
+void Form1::createToolBar() {
+    Tlb1 = new QToolBar(this);
+    Tlb1->setObjectName(QStringLiteral("Tlb1"));
+    Tlb1->setMovable(false);
+    Tlb1->setFloatable(false);
+    Tlb1->setFixedHeight(twipsY(330));
+    addToolBar(Qt::BottomToolBarArea, Tlb1);
+
+    // It only shows the open file's path; a click does nothing.
+    tlbButton1 = new QToolButton(Tlb1);
+    tlbButton1->setObjectName(QStringLiteral("Button1"));
+    tlbButton1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    tlbButton1->setAutoRaise(true);
+    Tlb1->addWidget(tlbButton1);
+}
+
+void Form1::createStatusBar() {
+    StB1 = new QStatusBar(this);
+    StB1->setObjectName(QStringLiteral("StB1"));
+    StB1->setFixedHeight(twipsY(375));
+    setStatusBar(StB1);
+
+    // The panels sit side by side at fixed widths, outside the status bar's
+    // own layout, so a narrow window cuts them off instead of growing.
+    const int gap = 2;
+    int x = 0;
+    for (int i = 0; i < 8; ++i) {
+        auto *panel = new QLabel(StB1);
+        panel->setObjectName(QStringLiteral("panel%1").arg(i + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        const int width = twipsX(panelWidths[i]);
+        panel->setGeometry(x, gap, width, StB1->height() - 2 * gap);
+        x += width + gap;
+        panels[i] = panel;
+    }
+    panels[6]->setText(tr("     программа работы с бинарными файлами ККТ"));
+
+    // Panels 5 and 6 show the time and the date.
+    auto *clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, &Form1::updateClock);
+    clock->start(1000);
+    updateClock();
+}
+
+QString Form1::panelText(int panel) const {
+    return panels.at(panel - 1)->text();
+}
+
+void Form1::setPanelText(int panel, const QString &text) {
+    panels.at(panel - 1)->setText(text);
+}
+
+QString Form1::toolbarCaption() const {
+    return toolbarText;
+}
+
+void Form1::setToolbarCaption(const QString &caption) {
+    toolbarText = caption;
+    // A path may hold '&', which a button would take for a mnemonic.
+    tlbButton1->setText(QString(caption).replace(QLatin1Char('&'), QLatin1String("&&")));
+}
+
+ByteText Form1::document() const {
+    return RTB1->bytes();
+}
+
+void Form1::setDocument(const ByteText &bytes) {
+    RTB1->setBytes(bytes);
+}
+
+void Form1::updateClock() {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString time = russian.toString(now.time(), QLocale::ShortFormat);
+    const QString date = russian.toString(now.date(), QLocale::ShortFormat);
+    if (panelText(5) != time)
+        setPanelText(5, time);
+    if (panelText(6) != date)
+        setPanelText(6, date);
+}
+
+void Form1::updateDocumentSize() {
+    setPanelText(1, QString::number(RTB1->byteCount()));
+    setPanelText(2, QStringLiteral(" bytes"));
+}
+
+void Form1::updateInputSelection() {
+    setPanelText(3, QString::number(RTB1->selectedByteCount()));
+}
+
+void Form1::updateHexSelection() {
+    const QTextCursor cursor = RTB2->textCursor();
+    setPanelText(4, QString::number(cursor.selectionEnd() - cursor.selectionStart()));
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == RTB1->viewport())
+            updateInputSelection();
+        else if (watched == RTB2->viewport())
+            updateHexSelection();
+    } else if (event->type() == QEvent::Resize && watched == clientArea) {
+        applyResizeRule();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// The client area below the menu bar, toolbar and status bar included.
+int Form1::scaleWidth() const {
+    return clientArea->width();
+}
+
+int Form1::scaleHeight() const {
+    return height() - menuBar()->height();
+}
+
+// The width at which 64 characters of the hex pane's font fit beside its
+// scroll bar, and never less than the designed 6975 twips.
+int Form1::hexEditWidth() const {
+    const QFontMetricsF metrics(RTB2->font());
+    const qreal text =
+        64 * metrics.horizontalAdvance(QLatin1Char('0')) + 2 * RTB2->document()->documentMargin();
+    const int needed =
+        qCeil(text) + 2 * RTB2->frameWidth() + RTB2->verticalScrollBar()->sizeHint().width();
+    return qMax(twipsX(6975), needed);
+}
+
+void Form1::applyResizeRule() {
+    // Each step stands alone: a negative size is skipped, the pane keeps
+    // what it had.
+    const int height = scaleHeight() - StB1->height() - Tlb1->height() - twipsY(600);
+    if (height >= 0) {
+        RTB1->resize(RTB1->width(), height);
+        RTB2->resize(RTB2->width(), height);
+        RTB3->resize(RTB3->width(), height);
+    }
+    applyOutputPaneWidth();
+}
+
+// The output pane ends 220 twips from the right edge in the normal layout
+// and 280 twips in the hex-edit layout.
+void Form1::applyOutputPaneWidth() {
+    const int width = hexEditLayout ? scaleWidth() - twipsX(7600) - (hexEditWidth() - twipsX(6975))
+                                    : scaleWidth() - twipsX(5500);
+    if (width >= 0)
+        RTB3->resize(width, RTB3->height());
+}
+
+void Form1::applyHexEditGeometry() {
+    hexEditLayout = true;
+    const int width = hexEditWidth();
+    RTB2->resize(width, RTB2->height());
+    RTB3->move(twipsX(7320) + (width - twipsX(6975)), RTB3->y());
+    applyOutputPaneWidth();
+}
+
+void Form1::mnuNormal() {
+    hexEditLayout = false;
+    RTB2->resize(twipsX(5055), RTB2->height());
+    RTB3->move(twipsX(5280), RTB3->y());
+    applyOutputPaneWidth();
+    RTB1->raise();
+    Lbl1->hide();
+}
+
+void Form1::mnuSelectAll() {
+    RTB1->selectAll();
+}
+
+void Form1::mnuDell() {
+    RTB1->clear();
+}
+
+void Form1::mnuExit() {
+    if (frmTabl)
+        frmTabl->close();
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent *event) {
+    if (frmTabl)
+        frmTabl->close();
+    QMainWindow::closeEvent(event);
+}

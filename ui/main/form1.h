@@ -1,0 +1,161 @@
+#pragma once
+
+#include "bytetext.h"
+
+#include <QColor>
+#include <QFont>
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+
+class BytePane;
+class FrmTabl;
+class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QKeySequence;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QStatusBar;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+
+// The main window: the input pane RTB1 with the document, the hex pane RTB2
+// under the ruler Lbl1, the output pane RTB3, the toolbar Tlb1 and the status
+// bar StB1. Geometry is given in twips and converted with the logical DPI.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Opens a file by the rules of the open command, without its dialog
+    // (command line, dropped files). True when the document was replaced.
+    bool openFile(const QString &path);
+
+    // The document: the bytes of RTB1.
+    ByteText document() const;
+    void setDocument(const ByteText &bytes);
+
+    // Status panels, numbered from 1 like the commands address them.
+    QString panelText(int panel) const;
+    void setPanelText(int panel, const QString &text);
+
+    // The caption of the toolbar's first button, shown exactly as given.
+    QString toolbarCaption() const;
+    void setToolbarCaption(const QString &caption);
+
+    // Twips to logical pixels with this window's DPI.
+    int twipsX(int twips) const;
+    int twipsY(int twips) const;
+
+    bool isHexEditLayout() const { return hexEditLayout; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    // Файл
+    void mnuOpen();
+    void mnuSave();
+    void mnuFont();
+    void mnuExit();
+    // Правка
+    void mnuSelectAll();
+    void mnuDell();
+    // Вид
+    void mnuComand();
+    void mnuDOS();
+    void mnuWindows();
+    void mnuHexEdit();
+    void mnuNormal();
+    // Клише ККМ
+    void mnuKKM1251();
+    void mnuKKM866();
+    // Помощь
+    void mnuHelpt();
+    void mnuTable();
+    void mnuAbout();
+
+    // Counters of the status bar.
+    void updateDocumentSize();
+    void updateInputSelection();
+    void updateHexSelection();
+    void updateClock();
+
+private:
+    void createPanes();
+    void createActions();
+    QAction *createAction(const char *name, const QString &caption, const QKeySequence &shortcut,
+                          void (Form1::*slot)());
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+
+    // Layouts and the resize rule.
+    void applyResizeRule();
+    void applyOutputPaneWidth();
+    void applyHexEditGeometry();
+    int scaleWidth() const;
+    int scaleHeight() const;
+    int hexEditWidth() const;
+
+    // The views: each fetches its input from RTB1 and appends the result.
+    void toHex();
+    void toHext();
+    void DOS();
+    void DOSt();
+    void Windows();
+    void Windowst();
+    void Comand031();
+    void Comand031t();
+
+    enum class Scope { WholeDocument, Selection, Refused };
+    Scope viewScope();
+
+    // Panes and controls, named as the window's design names them.
+    BytePane *RTB1 = nullptr;
+    QTextEdit *RTB2 = nullptr;
+    QPlainTextEdit *RTB3 = nullptr;
+    QLabel *Lbl1 = nullptr;
+    QToolBar *Tlb1 = nullptr;
+    QToolButton *tlbButton1 = nullptr;
+    QStatusBar *StB1 = nullptr;
+    std::array<QLabel *, 8> panels{};
+    QWidget *clientArea = nullptr;
+
+    QAction *mnuOpenAct = nullptr;
+    QAction *mnuSaveAct = nullptr;
+    QAction *mnuFontAct = nullptr;
+    QAction *mnuExitAct = nullptr;
+    QAction *mnuSelectAllAct = nullptr;
+    QAction *mnuDellAct = nullptr;
+    QAction *mnuComandAct = nullptr;
+    QAction *mnuDOSAct = nullptr;
+    QAction *mnuWindowsAct = nullptr;
+    QAction *mnuHexEditAct = nullptr;
+    QAction *mnuNormalAct = nullptr;
+    QAction *mnuKKM1251Act = nullptr;
+    QAction *mnuKKM866Act = nullptr;
+    QAction *mnuHelptAct = nullptr;
+    QAction *mnuTableAct = nullptr;
+    QAction *mnuAboutAct = nullptr;
+
+    // The layout in force: the hex pane's width is not read back to decide.
+    bool hexEditLayout = false;
+    QString toolbarText;
+
+    // The code table window, while it is open.
+    QPointer<FrmTabl> frmTabl;
+    // What the shared dialog remembers between commands: the path last
+    // chosen in the open or save dialog, the font and colour last chosen.
+    QString gcdgFileName;
+    QFont gcdgFont;
+    QColor gcdgColor;
+};

@@ -1,0 +1,166 @@
+#include "form1.h"
+
+#include "bytepane.h"
+#include "cp1251codec.h"
+#include "messagebox.h"
+#include "views.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace {
+
+// Documents and selections of this many bytes or more are refused.
+constexpr double sizeLimit = 10700;
+
+QString messageA() {
+    return QObject::tr("Файл больше 10К!\nВыделите часть файла менее 10К\nИ повторите команду");
+}
+
+QString messageB() {
+    return QObject::tr(
+        "Выделенная часть больше 10К!\nВыделите часть файла менее 10К\nИ повторите команду");
+}
+
+// Appending sets the pane's text to its old text followed by the piece; the
+// piece is built whole first, so the pane changes once.
+template <class Pane> void appendToPane(Pane *pane, const ByteText &piece) {
+    const QString text = cp1251::toDisplayText(piece);
+    if (pane->document()->isEmpty()) {
+        pane->setPlainText(text);
+        return;
+    }
+    QTextCursor cursor(pane->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+}
+
+} // namespace
+
+void Form1::toHex() {
+    appendToPane(RTB2, views::hexDump(RTB1->bytes()));
+}
+
+void Form1::toHext() {
+    appendToPane(RTB2, views::hexDump(RTB1->selectedBytes()));
+}
+
+void Form1::DOS() {
+    appendToPane(RTB3, views::cp866Glyphs(RTB1->bytes()));
+}
+
+void Form1::DOSt() {
+    appendToPane(RTB3, views::cp866Glyphs(RTB1->selectedBytes()));
+}
+
+void Form1::Windows() {
+    appendToPane(RTB3, views::cp1251Glyphs(RTB1->bytes()));
+}
+
+void Form1::Windowst() {
+    appendToPane(RTB3, views::cp1251Glyphs(RTB1->selectedBytes()));
+}
+
+void Form1::Comand031() {
+    appendToPane(RTB3, views::controlNames(RTB1->bytes()));
+}
+
+void Form1::Comand031t() {
+    appendToPane(RTB3, views::controlNames(RTB1->selectedBytes()));
+}
+
+// The size (panel 1) and the selection (panel 3) as the status bar shows
+// them decide between the whole document and the selection.
+Form1::Scope Form1::viewScope() {
+    if (panelText(1).toDouble() < sizeLimit)
+        return Scope::WholeDocument;
+    const double selection = panelText(3).toDouble();
+    if (selection == 0) {
+        showMessage(this, messageA());
+        return Scope::Refused;
+    }
+    if (selection < sizeLimit)
+        return Scope::Selection;
+    showMessage(this, messageB());
+    return Scope::Refused;
+}
+
+void Form1::mnuComand() {
+    RTB3->clear();
+    switch (viewScope()) {
+    case Scope::WholeDocument:
+        Comand031();
+        break;
+    case Scope::Selection:
+        Comand031t();
+        break;
+    case Scope::Refused:
+        break;
+    }
+}
+
+void Form1::mnuDOS() {
+    RTB3->clear();
+    switch (viewScope()) {
+    case Scope::WholeDocument:
+        DOS();
+        break;
+    case Scope::Selection:
+        DOSt();
+        break;
+    case Scope::Refused:
+        break;
+    }
+}
+
+void Form1::mnuWindows() {
+    RTB3->clear();
+    switch (viewScope()) {
+    case Scope::WholeDocument:
+        Windows();
+        break;
+    case Scope::Selection:
+        Windowst();
+        break;
+    case Scope::Refused:
+        break;
+    }
+}
+
+void Form1::mnuHexEdit() {
+    if (panelText(1).toDouble() < sizeLimit) {
+        RTB2->clear();
+        RTB3->clear();
+        applyHexEditGeometry();
+        mnuWindows();
+        toHex();
+    } else {
+        const double selection = panelText(3).toDouble();
+        if (selection == 0) {
+            showMessage(this, messageA());
+            RTB1->raise();
+            Lbl1->hide();
+            return;
+        }
+        if (selection >= sizeLimit) {
+            showMessage(this, messageB());
+            return;
+        }
+        RTB2->clear();
+        RTB3->clear();
+        mnuWindows();
+        toHext();
+        applyHexEditGeometry();
+    }
+    RTB2->raise();
+    Lbl1->show();
+}
+
+void Form1::mnuKKM866() {
+    RTB3->setPlainText(cp1251::toDisplayText(views::clicheListing866(RTB1->bytes())));
+}
+
+void Form1::mnuKKM1251() {
+    RTB3->setPlainText(cp1251::toDisplayText(views::clicheListing1251(RTB1->bytes())));
+}
