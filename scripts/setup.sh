@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev libgl-dev libqt6svg6
+    qt6-base-dev libgl-dev libqt6svg6 qt6-translations-l10n
     fonts-dejavu-core fonts-liberation2
     xvfb xauth
 )

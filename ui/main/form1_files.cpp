@@ -1,23 +1,157 @@
 #include "form1.h"
 
+#include "bytepane.h"
+#include "document.h"
+#include "messagebox.h"
+#include "openlimits.h"
+
+#include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
-// Open and save. Placeholders until the file commands are written.
+namespace {
 
-void Form1::mnuOpen() {}
+// The hourglass while a file loads, the default pointer again on every way out.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
-void Form1::mnuSave() {}
+QString localFileOf(const QMimeData *data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QUrl url = data->urls().constFirst();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+QString megabytes(qint64 bytes) {
+    return QLocale(QLocale::Russian).toString(bytes / (1024.0 * 1024.0), 'f', 1);
+}
+
+} // namespace
+
+void Form1::prepareForOpen() {
+    mnuNormal();
+    RTB2->clear();
+    RTB3->clear();
+    Lbl1->hide();
+}
+
+void Form1::mnuOpen() {
+    prepareForOpen();
+
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("gcdgOpen"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!gcdgFileName.isEmpty())
+        dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
+    // The open dialog starts with an empty name.
+    dialog.selectFile(QString());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    if (path.isEmpty())
+        return;
+    gcdgFileName = path;
+    loadDocument(path);
+}
 
 bool Form1::openFile(const QString &path) {
-    Q_UNUSED(path);
+    prepareForOpen();
+    if (path.isEmpty())
+        return false;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    gcdgFileName = absolute;
+    return loadDocument(absolute);
+}
+
+// The file is read whole before the pane is touched, so a failed open never
+// costs the document.
+bool Form1::loadDocument(const QString &path) {
+    document::LoadResult loaded;
+    {
+        WaitCursor wait;
+        loaded = document::load(path, maxDocumentBytes);
+        if (loaded.status == document::LoadResult::Status::Loaded) {
+            RTB1->setBytes(loaded.bytes);
+            setPanelText(1, QString::number(loaded.bytes.size()));
+            setPanelText(2, QStringLiteral(" bytes"));
+        }
+    }
+
+    switch (loaded.status) {
+    case document::LoadResult::Status::Loaded:
+        setToolbarCaption(QStringLiteral("  ") + path);
+        return true;
+    case document::LoadResult::Status::Empty:
+        showMessage(this, QStringLiteral("Empty file"));
+        return false;
+    case document::LoadResult::Status::TooLarge:
+        showMessage(this, tr("Файл слишком большой:\n%1\nРазмер %2 МБ, можно открыть не более %3 МБ.")
+                              .arg(QDir::toNativeSeparators(path),
+                                   megabytes(QFileInfo(path).size()),
+                                   megabytes(maxDocumentBytes)));
+        return false;
+    case document::LoadResult::Status::Failed:
+        showMessage(this, tr("Не удалось открыть файл:\n%1\n%2")
+                              .arg(QDir::toNativeSeparators(path), loaded.error));
+        return false;
+    }
     return false;
 }
 
+void Form1::mnuSave() {
+    QFileDialog dialog(this, QStringLiteral("Save As"));
+    dialog.setObjectName(QStringLiteral("gcdgSave"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("All Files (*.*)"));
+    // The save dialog proposes the path last chosen in either dialog.
+    if (!gcdgFileName.isEmpty()) {
+        dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
+        dialog.selectFile(gcdgFileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString path = dialog.selectedFiles().constFirst();
+    if (path.isEmpty())
+        return;
+    gcdgFileName = path;
+
+    const document::SaveResult saved = document::save(path, RTB1->bytes());
+    if (!saved.ok) {
+        showMessage(this, tr("Не удалось сохранить файл:\n%1\n%2")
+                              .arg(QDir::toNativeSeparators(path), saved.error));
+    }
+}
+
 void Form1::dragEnterEvent(QDragEnterEvent *event) {
-    QMainWindow::dragEnterEvent(event);
+    if (!localFileOf(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        QMainWindow::dragEnterEvent(event);
 }
 
 void Form1::dropEvent(QDropEvent *event) {
-    QMainWindow::dropEvent(event);
+    const QString path = localFileOf(event->mimeData());
+    if (path.isEmpty()) {
+        QMainWindow::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    openFile(path);
 }
