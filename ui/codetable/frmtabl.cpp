@@ -1,0 +1,50 @@
+#include "frmtabl.h"
+
+#include "codetabledocument.h"
+#include "twips.h"
+
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int clientWidthTwips = 5190;
+constexpr int clientHeightTwips = 3465;
+
+} // namespace
+
+FrmTabl::FrmTabl(QWidget *parent) : QWidget(parent, Qt::Window), RTBT(new QTextEdit(this)) {
+    setObjectName(QStringLiteral("FrmTabl"));
+    setWindowTitle(QStringLiteral("Таблицы"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    RTBT->setObjectName(QStringLiteral("RTBT"));
+    // A reference, not an editor: the text can be selected and copied but not
+    // changed by a stray key press.
+    RTBT->setReadOnly(true);
+    RTBT->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    RTBT->setUndoRedoEnabled(false);
+    // Never break inside a word: a column too narrow for a code widens
+    // instead of splitting the code over two lines.
+    RTBT->setWordWrapMode(QTextOption::WordWrap);
+    // The document's text is black by design, so the page stays white under
+    // a dark desktop theme too.
+    QPalette page = RTBT->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    RTBT->setPalette(page);
+    codetable::fillCodeTableDocument(*RTBT->document(), logicalDpiX());
+    // Filling the document carried the pane's cursor to its end; the reader
+    // starts at the top.
+    RTBT->moveCursor(QTextCursor::Start);
+
+    // A margin-free layout keeps the pane at (0, 0) over the whole client area
+    // through every resize, minimise and restore.
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(RTBT);
+
+    resize(codetable::twipsToWholePixels(clientWidthTwips, logicalDpiX()),
+           codetable::twipsToWholePixels(clientHeightTwips, logicalDpiY()));
+}
