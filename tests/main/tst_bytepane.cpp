@@ -1,0 +1,166 @@
+#include "bytepane.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTest>
+
+// The input pane holds bytes: whatever goes in by loading, typing or pasting
+// comes back as exactly the bytes it stands for.
+class TestBytePane : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        pane = new BytePane;
+        pane->show();
+        QVERIFY(QTest::qWaitForWindowExposed(pane));
+    }
+    void cleanup() { delete pane; }
+
+    void givesBackTheBytesItWasGiven_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        QTest::newRow("all 256 values") << all;
+        QTest::newRow("CR LF") << QByteArray("a\r\nb");
+        QTest::newRow("lone LF") << QByteArray("a\nb");
+        QTest::newRow("lone CR") << QByteArray("a\rb");
+        QTest::newRow("CR CR LF LF") << QByteArray("\r\r\n\n");
+        QTest::newRow("CR LF at both ends") << QByteArray("\r\nx\r\n");
+        QTest::newRow("no-break space") << QByteArray("\xA0 \xA0");
+        QTest::newRow("undefined 152 and 127") << QByteArray("\x98\x7F");
+        QTest::newRow("empty") << QByteArray();
+    }
+    void givesBackTheBytesItWasGiven() {
+        QFETCH(QByteArray, bytes);
+        pane->setBytes(bytes);
+        QCOMPARE(pane->bytes(), bytes);
+        QCOMPARE(pane->byteCount(), bytes.size());
+        pane->selectAll();
+        QCOMPARE(pane->selectedBytes(), bytes);
+        QCOMPARE(pane->selectedByteCount(), bytes.size());
+    }
+
+    void everyControlByteShowsAsItsOwnVisibleCharacter() {
+        QByteArray controls;
+        for (int b = 0; b < 32; ++b)
+            if (b != '\r')
+                controls += char(b);
+        controls += "\x7F\x98";
+        pane->setBytes(controls);
+        const QString text = pane->toPlainText();
+        QCOMPARE(text.size(), controls.size());
+        for (const QChar ch : text)
+            QVERIFY2(ch.isPrint() && text.count(ch) == 1, qPrintable(QString(ch)));
+    }
+
+    void typedKeysGiveBytes_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << 0 << "\r" << QByteArray("a\r\nb");
+        QTest::newRow("keypad Enter")
+            << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "\r" << QByteArray("a\r\nb");
+        QTest::newRow("Shift+Enter")
+            << int(Qt::Key_Return) << int(Qt::ShiftModifier) << "\r" << QByteArray("a\r\nb");
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << 0 << "\t" << QByteArray("a\tb");
+        QTest::newRow("Cyrillic") << 0x42F << 0 << QStringLiteral("я")
+                                  << QByteArray("a\xFF"
+                                                "b");
+        QTest::newRow("no-break space")
+            << int(Qt::Key_nobreakspace) << 0 << QStringLiteral("\u00A0")
+            << QByteArray("a\xA0"
+                          "b");
+        QTest::newRow("Greek, without a byte")
+            << 0x3A9 << 0 << QStringLiteral("Ω") << QByteArray("ab");
+        QTest::newRow("CJK, without a byte")
+            << 0x4E2D << 0 << QStringLiteral("中") << QByteArray("ab");
+    }
+    void typedKeysGiveBytes() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        pane->setBytes("ab");
+        pane->moveCursor(QTextCursor::Start);
+        pane->moveCursor(QTextCursor::NextCharacter);
+        QTest::sendKeyEvent(QTest::Click, pane, Qt::Key(key), text,
+                            Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(pane->bytes(), bytes);
+        QCOMPARE(pane->byteCount(), bytes.size());
+    }
+
+    void pastedTextBecomesBytes_data() {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("CR LF") << "1\r\n2" << QByteArray("<1\r\n2>");
+        QTest::newRow("LF") << "1\n2" << QByteArray("<1\r\n2>");
+        QTest::newRow("CR") << "1\r2" << QByteArray("<1\r\n2>");
+        QTest::newRow("line separator") << "1\u20282" << QByteArray("<1\r\n2>");
+        QTest::newRow("paragraph separator") << "1\u20292" << QByteArray("<1\r\n2>");
+        QTest::newRow("tab") << "1\t2" << QByteArray("<1\t2>");
+        QTest::newRow("control character") << "1\x01"
+                                              "2"
+                                           << QByteArray("<1\x01"
+                                                         "2>");
+        QTest::newRow("characters without a byte dropped")
+            << QStringLiteral("1Ω中2") << QByteArray("<12>");
+        QTest::newRow("cp1251 letters and signs")
+            << QStringLiteral("Ё№€") << QByteArray("<\xA8\xB9\x88>");
+    }
+    void pastedTextBecomesBytes() {
+        QFETCH(QString, clipboard);
+        QFETCH(QByteArray, bytes);
+        pane->setBytes("<>");
+        pane->moveCursor(QTextCursor::Start);
+        pane->moveCursor(QTextCursor::NextCharacter);
+        QGuiApplication::clipboard()->setText(clipboard);
+        pane->paste();
+        QCOMPARE(pane->bytes(), bytes);
+        QCOMPARE(pane->byteCount(), bytes.size());
+    }
+
+    void copyAndPasteKeepEveryByte() {
+        const QByteArray bytes("\xA0\r\n\x01\x98\r\x0A");
+        pane->setBytes(bytes);
+        pane->selectAll();
+        pane->copy();
+        pane->moveCursor(QTextCursor::End);
+        pane->paste();
+        QCOMPARE(pane->bytes(), bytes + bytes);
+    }
+
+    void selectionCountsAndBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QByteArray>("selected");
+        QTest::newRow("nothing") << QByteArray("abc") << 1 << 1 << QByteArray();
+        QTest::newRow("inside a line") << QByteArray("abc") << 1 << 3 << QByteArray("bc");
+        QTest::newRow("over a line break")
+            << QByteArray("ab\r\ncd\r\nef") << 1 << 7 << QByteArray("b\r\ncd\r\ne");
+        QTest::newRow("lone LF counts one") << QByteArray("a\nb") << 0 << 3 << QByteArray("a\nb");
+    }
+    void selectionCountsAndBytes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QByteArray, selected);
+        pane->setBytes(bytes);
+        QTextCursor cursor = pane->textCursor();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        pane->setTextCursor(cursor);
+        QCOMPARE(pane->selectedBytes(), selected);
+        QCOMPARE(pane->selectedByteCount(), selected.size());
+    }
+
+private:
+    BytePane *pane = nullptr;
+};
+
+QTEST_MAIN(TestBytePane)
+#include "tst_bytepane.moc"

@@ -1,0 +1,280 @@
+#include "bytepane.h"
+#include "form1.h"
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace {
+
+const QString messageA =
+    QStringLiteral("Файл больше 10К!\nВыделите часть файла менее 10К\nИ повторите команду");
+const QString messageB = QStringLiteral(
+    "Выделенная часть больше 10К!\nВыделите часть файла менее 10К\nИ повторите команду");
+
+} // namespace
+
+// The View commands with their size limit, the counters of the status bar,
+// the editing commands and the cliche listings, driven by keys and mouse.
+class TestForm1Commands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        form = new Form1;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        rtb1 = child<BytePane>(form, "RTB1");
+        rtb2 = child<QTextEdit>(form, "RTB2");
+        rtb3 = child<QPlainTextEdit>(form, "RTB3");
+    }
+    void cleanup() { delete form; }
+
+    // The document is "a" bytes, the selection "b" bytes, so the output
+    // tells which of the two a view worked on.
+    void viewsChooseBetweenDocumentAndSelection_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("documentSize");
+        QTest::addColumn<int>("selectionSize");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("output");
+        const QString none;
+        for (int key : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4}) {
+            const QString name = QKeySequence(key).toString();
+            const char *dot = ".";
+            QTest::addRow("%s 10699, no selection", qPrintable(name))
+                << key << 10699 << 0 << none << QString(10699, key == Qt::Key_F2 ? '.' : 'a');
+            QTest::addRow("%s 10700, no selection", qPrintable(name))
+                << key << 10700 << 0 << messageA << none;
+            QTest::addRow("%s 10700, selection 10699", qPrintable(name))
+                << key << 10700 << 10699 << none
+                << QString(10699, key == Qt::Key_F2 ? QChar('.') : QChar('b'));
+            QTest::addRow("%s 10700, selection 10700", qPrintable(name))
+                << key << 12000 << 10700 << messageB << none;
+            QTest::addRow("%s 500, selection 20 ignored", qPrintable(name))
+                << key << 500 << 20 << none
+                << (key == Qt::Key_F2 ? QString(500, *dot) : QString(480, 'a') + QString(20, 'b'));
+            QTest::addRow("%s empty document", qPrintable(name)) << key << 0 << 0 << none << none;
+        }
+    }
+    void viewsChooseBetweenDocumentAndSelection() {
+        QFETCH(int, key);
+        QFETCH(int, documentSize);
+        QFETCH(int, selectionSize);
+        QFETCH(QString, message);
+        QFETCH(QString, output);
+        loadWithSelection(documentSize, selectionSize);
+        rtb3->setPlainText("old");
+        MessageCatcher catcher;
+        QTest::keyClick(form, Qt::Key(key));
+        QCOMPARE(catcher.texts(), message.isEmpty() ? QStringList() : QStringList(message));
+        QCOMPARE(rtb3->toPlainText(), output);
+    }
+
+    void messagesHaveTheTitleOneButtonAndNoIcon() {
+        form->setDocument(QByteArray(10700, 'a'));
+        MessageCatcher catcher;
+        QTest::keyClick(form, Qt::Key_F3);
+        QCOMPARE(catcher.messages.size(), 1);
+        QCOMPARE(catcher.messages[0].title, QStringLiteral("kktview"));
+        QCOMPARE(catcher.messages[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(catcher.messages[0].buttonCount, 1);
+    }
+
+    void refusedViewLeavesAllButTheOutputPane() {
+        form->setDocument("xyz");
+        QTest::keyClick(form, Qt::Key_F5);
+        form->setDocument(QByteArray(10700, 'a'));
+        const QString hex = rtb2->toPlainText();
+        const int hexWidth = rtb2->width();
+        MessageCatcher catcher;
+        QTest::keyClick(form, Qt::Key_F3);
+        QCOMPARE(catcher.texts(), QStringList(messageA));
+        QCOMPARE(rtb3->toPlainText(), QString());
+        QCOMPARE(rtb2->toPlainText(), hex);
+        QCOMPARE(rtb2->width(), hexWidth);
+        QVERIFY(form->isHexEditLayout());
+        QCOMPARE(panel(1), QStringLiteral("10700"));
+    }
+
+    void hexEditShowsTheDumpBesideThe1251Text() {
+        form->setDocument("AB\r\n\xC0");
+        rtb2->setPlainText("old");
+        QTest::keyClick(form, Qt::Key_F5);
+        QCOMPARE(rtb2->toPlainText(), QStringLiteral("41  42  0D  0A  C0  "));
+        QCOMPARE(rtb3->toPlainText(), QStringLiteral("AB..А"));
+        QVERIFY(form->isHexEditLayout());
+        QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
+    }
+
+    void hexEditOnASelectionDumpsOnlyTheSelection() {
+        loadWithSelection(12000, 3);
+        QTest::keyClick(form, Qt::Key_F5);
+        QCOMPARE(rtb2->toPlainText(), QStringLiteral("62  62  62  "));
+        QCOMPARE(rtb3->toPlainText(), QStringLiteral("bbb"));
+        QVERIFY(form->isHexEditLayout());
+    }
+
+    void hexEditRefusedWithMessageAShowsTheInputPane() {
+        form->setDocument("xyz");
+        QTest::keyClick(form, Qt::Key_F5);
+        form->setDocument(QByteArray(10700, 'a'));
+        const QString hex = rtb2->toPlainText(), output = rtb3->toPlainText();
+        const QRect hexGeometry = rtb2->geometry(), outputGeometry = rtb3->geometry();
+        MessageCatcher catcher;
+        QTest::keyClick(form, Qt::Key_F5);
+        QCOMPARE(catcher.texts(), QStringList(messageA));
+        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+        QCOMPARE(rtb1->parentWidget()->childAt(rtb1->geometry().center()), rtb1->viewport());
+        QCOMPARE(rtb2->geometry(), hexGeometry);
+        QCOMPARE(rtb3->geometry(), outputGeometry);
+        QCOMPARE(rtb2->toPlainText(), hex);
+        QCOMPARE(rtb3->toPlainText(), output);
+    }
+
+    void hexEditRefusedWithMessageBChangesNothing() {
+        loadWithSelection(12000, 10700);
+        rtb2->setPlainText("hex");
+        rtb3->setPlainText("out");
+        MessageCatcher catcher;
+        QTest::keyClick(form, Qt::Key_F5);
+        QCOMPARE(catcher.texts(), QStringList(messageB));
+        QVERIFY(!form->isHexEditLayout());
+        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+        QCOMPARE(rtb2->toPlainText(), QStringLiteral("hex"));
+        QCOMPARE(rtb3->toPlainText(), QStringLiteral("out"));
+    }
+
+    void countersFollowTyping() {
+        typeText(rtb1, "a");
+        QCOMPARE(panel(1), QStringLiteral("1"));
+        QCOMPARE(panel(2), QStringLiteral(" bytes"));
+        typeText(rtb1, "b");
+        QCOMPARE(panel(1), QStringLiteral("2"));
+        QTest::keyClick(rtb1, Qt::Key_Return);
+        QCOMPARE(panel(1), QStringLiteral("4"));
+        QCOMPARE(rtb1->bytes(), QByteArray("ab\r\n"));
+        QTest::keyClick(rtb1, Qt::Key_Backspace);
+        QCOMPARE(panel(1), QStringLiteral("2"));
+    }
+
+    void selectionCountersFollowKeyboardAndMouse() {
+        typeText(rtb1, "abc");
+        QTest::keyClick(rtb1, Qt::Key_Return);
+        typeText(rtb1, "d");
+        QTest::keyClick(rtb1, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(rtb1, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(panel(3), QStringLiteral("3")); // "d" and the CR LF before it
+        QAction *selectAll = child<QAction>(form, "mnuSelectAll");
+        selectAll->trigger();
+        QCOMPARE(panel(3), QStringLiteral("6"));
+        // A selection changed behind the pane's back shows on the next mouse move.
+        QSignalBlocker blocker(rtb1);
+        QTextCursor cursor = rtb1->textCursor();
+        cursor.setPosition(1, QTextCursor::KeepAnchor);
+        rtb1->setTextCursor(cursor);
+        QCOMPARE(panel(3), QStringLiteral("6"));
+        QTest::mouseMove(rtb1->viewport(), QPoint(30, 30));
+        QTest::mouseMove(rtb1->viewport(), QPoint(40, 40));
+        QCOMPARE(panel(3), QStringLiteral("1"));
+    }
+
+    void hexSelectionCountsOnMouseMove() {
+        form->setDocument("AB");
+        QTest::keyClick(form, Qt::Key_F5);
+        QTextCursor cursor = rtb2->textCursor();
+        {
+            QSignalBlocker blocker(rtb2);
+            cursor.setPosition(4);
+            cursor.setPosition(8, QTextCursor::KeepAnchor);
+            rtb2->setTextCursor(cursor);
+        }
+        QCOMPARE(panel(4), QStringLiteral("0"));
+        QTest::mouseMove(rtb2->viewport(), QPoint(30, 30));
+        QTest::mouseMove(rtb2->viewport(), QPoint(50, 30));
+        QCOMPARE(panel(4), QStringLiteral("4"));
+    }
+
+    void keyboardSelectionInALargeDocumentIsViewed() {
+        form->setDocument(QByteArray(10700, 'a') + "xyz");
+        rtb1->setFocus();
+        QTest::keyClick(rtb1, Qt::Key_End, Qt::ControlModifier);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(rtb1, Qt::Key_Left, Qt::ShiftModifier);
+        MessageCatcher catcher;
+        QTest::keyClick(form, Qt::Key_F3);
+        QCOMPARE(catcher.texts(), QStringList());
+        QCOMPARE(rtb3->toPlainText(), QStringLiteral("xyz"));
+    }
+
+    void clearEmptiesOnlyTheDocument() {
+        form->setDocument(QByteArray(500, 'q'));
+        QTest::keyClick(form, Qt::Key_F5);
+        const QString hex = rtb2->toPlainText(), output = rtb3->toPlainText();
+        form->setToolbarCaption("  /tmp/file");
+        child<QAction>(form, "mnuDell")->trigger();
+        QCOMPARE(rtb1->bytes(), QByteArray());
+        QCOMPARE(panel(1), QStringLiteral("0"));
+        QCOMPARE(panel(2), QStringLiteral(" bytes"));
+        QCOMPARE(panel(4), QStringLiteral("0"));
+        QCOMPARE(rtb2->toPlainText(), hex);
+        QCOMPARE(rtb3->toPlainText(), output);
+        QCOMPARE(form->toolbarCaption(), QStringLiteral("  /tmp/file"));
+    }
+
+    void clicheListingsOfTypedText_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("listing");
+        QTest::newRow("866, empty") << QStringList() << int(Qt::Key_F8) << "нов.стр.";
+        QTest::newRow("866, АБ") << QStringList({"АБ"}) << int(Qt::Key_F8) << "нов.стр.128_129_";
+        QTest::newRow("866, two lines")
+            << QStringList({"Аа", "я"}) << int(Qt::Key_F8) << "нов.стр.128_192_\nнов.стр.239_";
+        QTest::newRow("1251, empty") << QStringList() << int(Qt::Key_F7) << "нов.стр.";
+        QTest::newRow("1251, АБ") << QStringList({"АБ"}) << int(Qt::Key_F7) << "нов.стр.192_193_";
+        QTest::newRow("1251, two lines")
+            << QStringList({"А", "я"}) << int(Qt::Key_F7) << "нов.стр.192_\nнов.стр.10_255_";
+    }
+    void clicheListingsOfTypedText() {
+        QFETCH(QStringList, lines);
+        QFETCH(int, key);
+        QFETCH(QString, listing);
+        for (int i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(rtb1, Qt::Key_Return);
+            typeText(rtb1, lines[i]);
+        }
+        rtb1->selectAll();
+        rtb3->setPlainText("old");
+        QTest::keyClick(form, Qt::Key(key));
+        QCOMPARE(rtb3->toPlainText(), listing);
+        QTest::keyClick(form, Qt::Key(key));
+        QCOMPARE(rtb3->toPlainText(), listing);
+    }
+
+private:
+    QString panel(int i) const { return form->panelText(i); }
+
+    // A document of "a" bytes whose last selectionSize bytes are "b" and
+    // selected, the selection made as with the keyboard.
+    void loadWithSelection(int documentSize, int selectionSize) {
+        form->setDocument(QByteArray(documentSize - selectionSize, 'a') +
+                          QByteArray(selectionSize, 'b'));
+        QTextCursor cursor = rtb1->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, selectionSize);
+        rtb1->setTextCursor(cursor);
+        QCOMPARE(panel(1), QString::number(documentSize));
+        QCOMPARE(panel(3), QString::number(selectionSize));
+    }
+
+    Form1 *form = nullptr;
+    BytePane *rtb1 = nullptr;
+    QTextEdit *rtb2 = nullptr;
+    QPlainTextEdit *rtb3 = nullptr;
+};
+
+QTEST_MAIN(TestForm1Commands)
+#include "tst_form1commands.moc"

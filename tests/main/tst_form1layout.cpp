@@ -1,0 +1,250 @@
+#include "form1.h"
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <QToolBar>
+#include <QToolButton>
+
+// The window's parts, their names and places, both layouts and the resize
+// rule. Places are given in twips and checked in pixels, one pixel of
+// rounding allowed.
+class TestForm1Layout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        form = new Form1;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+    }
+    void cleanup() { delete form; }
+
+    void menusHoldEveryCommandWithItsCaptionAndKey_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("menuCaption");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QKeySequence>("shortcut");
+        const QString file = "Файл", edit = "Правка", view = "Вид", cliche = "Клише ККМ",
+                      help = "Помощь";
+        QTest::newRow("mnuOpen") << "mnufile" << file << "mnuOpen"
+                                 << "Открыть" << QKeySequence();
+        QTest::newRow("mnuSave") << "mnufile" << file << "mnuSave"
+                                 << "Сохранить" << QKeySequence();
+        QTest::newRow("mnuFont") << "mnufile" << file << "mnuFont"
+                                 << "Фонт" << QKeySequence();
+        QTest::newRow("mnuExit") << "mnufile" << file << "mnuExit"
+                                 << "Выход" << QKeySequence();
+        QTest::newRow("mnuSelectAll") << "mnuEdit" << edit << "mnuSelectAll"
+                                      << "Выделить все" << QKeySequence();
+        QTest::newRow("mnuDell") << "mnuEdit" << edit << "mnuDell"
+                                 << "Очистить окно ввода" << QKeySequence();
+        QTest::newRow("mnuComand") << "mnuViev" << view << "mnuComand"
+                                   << "Просмотр команд" << QKeySequence(Qt::Key_F2);
+        QTest::newRow("mnuDOS") << "mnuViev" << view << "mnuDOS"
+                                << "кодировка 866 DOS" << QKeySequence(Qt::Key_F3);
+        QTest::newRow("mnuWindows") << "mnuViev" << view << "mnuWindows"
+                                    << "кодировка 1251 Win" << QKeySequence(Qt::Key_F4);
+        QTest::newRow("mnuHexEdit") << "mnuViev" << view << "mnuHexEdit"
+                                    << "HexEdit mode" << QKeySequence(Qt::Key_F5);
+        QTest::newRow("mnuNormal") << "mnuViev" << view << "mnuNormal"
+                                   << "Нормальный вид" << QKeySequence(Qt::Key_F6);
+        QTest::newRow("mnuKKM1251") << "mnuClishe" << cliche << "mnuKKM1251"
+                                    << "Группа ККМ 1251" << QKeySequence(Qt::Key_F7);
+        QTest::newRow("mnuKKM866") << "mnuClishe" << cliche << "mnuKKM866"
+                                   << "Группа ККМ 866" << QKeySequence(Qt::Key_F8);
+        QTest::newRow("mnuHelpt") << "mnuHelp" << help << "mnuHelpt"
+                                  << "Инструкция" << QKeySequence(Qt::Key_F1);
+        QTest::newRow("mnuTable") << "mnuHelp" << help << "mnuTable"
+                                  << "Таблицы" << QKeySequence(Qt::CTRL | Qt::Key_T);
+        QTest::newRow("mnuAbout") << "mnuHelp" << help << "mnuAbout"
+                                  << "О программе" << QKeySequence();
+    }
+    void menusHoldEveryCommandWithItsCaptionAndKey() {
+        QFETCH(QString, menu);
+        QFETCH(QString, menuCaption);
+        QFETCH(QString, action);
+        QFETCH(QString, caption);
+        QFETCH(QKeySequence, shortcut);
+        auto *qmenu = form->findChild<QMenu *>(menu);
+        QVERIFY(qmenu);
+        QCOMPARE(qmenu->title(), menuCaption);
+        QVERIFY(form->menuBar()->actions().contains(qmenu->menuAction()));
+        auto *qaction = form->findChild<QAction *>(action);
+        QVERIFY(qaction);
+        QVERIFY(qmenu->actions().contains(qaction));
+        QCOMPARE(qaction->text(), caption);
+        QCOMPARE(qaction->shortcut(), shortcut);
+        QVERIFY(qaction->isEnabled() && qaction->isVisible() && !qaction->isCheckable());
+    }
+
+    void menuBarShowsTheFiveMenusInOrder() {
+        QStringList titles;
+        for (QAction *action : form->menuBar()->actions())
+            titles << action->text();
+        QCOMPARE(titles, QStringList({"Файл", "Правка", "Вид", "Клише ККМ", "Помощь"}));
+    }
+
+    void startsEmptyWithTheCountersAtZero() {
+        QCOMPARE(form->windowTitle(), QStringLiteral("Просмотр бинарных файлов"));
+        QVERIFY(!form->isMaximized());
+        const QStringList expected = {"0", "", "0", "0"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(child<QLabel>(form, qPrintable(QStringLiteral("panel%1").arg(i + 1)))->text(),
+                     expected[i]);
+        QVERIFY(!child<QLabel>(form, "panel5")->text().isEmpty());
+        QVERIFY(!child<QLabel>(form, "panel6")->text().isEmpty());
+        QCOMPARE(child<QLabel>(form, "panel7")->text(),
+                 QStringLiteral("     программа работы с бинарными файлами ККТ"));
+        QCOMPARE(child<QLabel>(form, "panel8")->text(), QString());
+        for (int i = 1; i <= 8; ++i)
+            QCOMPARE(form->findChild<QLabel *>(QStringLiteral("panel%1").arg(i))->parent(),
+                     child<QStatusBar>(form, "StB1"));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(form, "RTB1"));
+        QVERIFY(inFront("RTB1"));
+        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+        QCOMPARE(
+            child<QLabel>(form, "Lbl1")->text(),
+            QStringLiteral(" 0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F   "));
+        auto *toolbar = child<QToolBar>(form, "Tlb1");
+        QCOMPARE(form->toolBarArea(toolbar), Qt::BottomToolBarArea);
+        QVERIFY(!toolbar->isMovable());
+    }
+
+    void panesFollowTheLayoutAndTheWindowWidth_data() {
+        QTest::addColumn<bool>("hexEdit");
+        QTest::addColumn<int>("widening");
+        QTest::addColumn<int>("hexWidth");
+        QTest::addColumn<int>("outputLeft");
+        QTest::addColumn<int>("outputWidth");
+        QTest::newRow("normal, start size") << false << 0 << 5055 << 5280 << 4790;
+        QTest::newRow("normal, 1000 wider") << false << 1000 << 5055 << 5280 << 5790;
+        QTest::newRow("hex-edit, start size") << true << 0 << 6975 << 7320 << 2690;
+        QTest::newRow("hex-edit, 1000 wider") << true << 1000 << 6975 << 7320 << 3690;
+    }
+    void panesFollowTheLayoutAndTheWindowWidth() {
+        QFETCH(bool, hexEdit);
+        QFETCH(int, widening);
+        QFETCH(int, hexWidth);
+        QFETCH(int, outputLeft);
+        QFETCH(int, outputWidth);
+        if (hexEdit)
+            QTest::keyClick(form, Qt::Key_F5);
+        if (widening) {
+            const int width = form->width() + form->twipsX(widening);
+            form->resize(width, form->height());
+            QTRY_COMPARE(form->width(), width);
+        }
+        auto *rtb1 = child<QWidget>(form, "RTB1");
+        auto *rtb2 = child<QWidget>(form, "RTB2");
+        auto *rtb3 = child<QWidget>(form, "RTB3");
+        QCOMPARE(form->height() - form->menuBar()->height(), form->twipsY(5835));
+        for (QWidget *pane : {rtb1, rtb2, rtb3}) {
+            QVERIFY(near(pane->height(), form->twipsY(4530)));
+            QCOMPARE(pane->y(), form->twipsY(360));
+        }
+        QVERIFY(near(rtb1->geometry(), QRect(form->twipsX(240), form->twipsY(360),
+                                             form->twipsX(5055), rtb1->height())));
+        QCOMPARE(rtb2->x(), rtb1->x());
+        QVERIFY(near(rtb2->width(), form->twipsX(hexWidth)));
+        QVERIFY(near(rtb3->x(), form->twipsX(outputLeft)));
+        QVERIFY(near(rtb3->width(), form->twipsX(outputWidth)));
+        // The panes end 240 twips above the toolbar.
+        const int toolbarTop = child<QWidget>(form, "Tlb1")->mapTo(form, QPoint()).y();
+        QVERIFY(
+            near(toolbarTop - rtb1->mapTo(form, QPoint(0, rtb1->height())).y(), form->twipsY(240)));
+    }
+
+    void normalLayoutRestoresEverythingButTheTexts() {
+        auto *rtb1 = child<QPlainTextEdit>(form, "RTB1");
+        typeText(rtb1, "AB");
+        QTest::keyClick(form, Qt::Key_F5);
+        QVERIFY(inFront("RTB2"));
+        QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
+        const QString hex = child<QTextEdit>(form, "RTB2")->toPlainText();
+        const QString output = child<QPlainTextEdit>(form, "RTB3")->toPlainText();
+        QTest::keyClick(form, Qt::Key_F6);
+        QVERIFY(near(child<QWidget>(form, "RTB2")->width(), form->twipsX(5055)));
+        QVERIFY(near(child<QWidget>(form, "RTB3")->x(), form->twipsX(5280)));
+        QVERIFY(near(child<QWidget>(form, "RTB3")->width(), form->twipsX(10290 - 5500)));
+        QVERIFY(inFront("RTB1"));
+        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+        QCOMPARE(rtb1->toPlainText(), QStringLiteral("AB"));
+        QCOMPARE(child<QTextEdit>(form, "RTB2")->toPlainText(), hex);
+        QCOMPARE(child<QPlainTextEdit>(form, "RTB3")->toPlainText(), output);
+    }
+
+    void aWindowTooSmallLeavesThePanesAsTheyWere() {
+        auto *rtb3 = child<QWidget>(form, "RTB3");
+        const QSize before = rtb3->size();
+        form->resize(form->twipsX(3000), form->menuBar()->height() + form->twipsY(900));
+        QTRY_VERIFY(form->width() < form->twipsX(5500));
+        QCOMPARE(rtb3->size(), before);
+        QVERIFY(child<QWidget>(form, "RTB1")->height() >= 0);
+    }
+
+    void hexPaneWrapsAfterSixteenGroups_data() {
+        QTest::addColumn<int>("bytes");
+        QTest::newRow("16") << 16;
+        QTest::newRow("17") << 17;
+        QTest::newRow("10699") << 10699;
+    }
+    void hexPaneWrapsAfterSixteenGroups() {
+        QFETCH(int, bytes);
+        form->setDocument(QByteArray(bytes, '\x5A'));
+        QTest::keyClick(form, Qt::Key_F5);
+        auto *rtb2 = child<QTextEdit>(form, "RTB2");
+        const QSizeF size = rtb2->document()->documentLayout()->documentSize();
+        QVERIFY(size.width() <= rtb2->viewport()->width());
+        QTextLayout *layout = rtb2->document()->firstBlock().layout();
+        QCOMPARE(layout->lineCount(), (bytes + 15) / 16);
+        for (int i = 0; i + 1 < layout->lineCount(); ++i)
+            QCOMPARE(layout->lineAt(i).textLength(), 64);
+    }
+
+    void rulerDigitsStandOverTheGroups() {
+        form->setDocument(QByteArray(16, '\x11'));
+        QTest::keyClick(form, Qt::Key_F5);
+        auto *rtb2 = child<QTextEdit>(form, "RTB2");
+        auto *ruler = child<QLabel>(form, "Lbl1");
+        const QFontMetricsF metrics(ruler->font());
+        const qreal rulerStart = ruler->mapTo(form, ruler->contentsRect().topLeft()).x();
+        for (int group : {0, 7, 15}) {
+            QTextCursor cursor(rtb2->document());
+            cursor.setPosition(4 * group + 1);
+            const int paneX = rtb2->viewport()->mapTo(form, rtb2->cursorRect(cursor).topLeft()).x();
+            const qreal rulerX =
+                rulerStart + metrics.horizontalAdvance(ruler->text().left(4 * group + 1));
+            QVERIFY2(
+                qAbs(paneX - rulerX) <= 1.5,
+                qPrintable(QStringLiteral("group %1: %2 vs %3").arg(group).arg(paneX).arg(rulerX)));
+        }
+    }
+
+private:
+    static bool near(int actual, int expected) { return qAbs(actual - expected) <= 1; }
+    static bool near(const QRect &actual, const QRect &expected) {
+        return near(actual.x(), expected.x()) && near(actual.y(), expected.y()) &&
+               near(actual.width(), expected.width()) && near(actual.height(), expected.height());
+    }
+    // The pane the user sees at the pane's place.
+    bool inFront(const char *name) const {
+        QWidget *pane = child<QWidget>(form, name);
+        QWidget *area = pane->parentWidget();
+        QWidget *hit = area->childAt(pane->geometry().topLeft() + QPoint(20, 20));
+        return hit && (hit == pane || pane->isAncestorOf(hit));
+    }
+
+    Form1 *form = nullptr;
+};
+
+QTEST_MAIN(TestForm1Layout)
+#include "tst_form1layout.moc"
