@@ -54,6 +54,10 @@ public:
 
     bool isHexEditLayout() const { return hexEditLayout; }
 
+    // The texts of the About and Help messages.
+    static QString aboutText();
+    static QString helpText();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -115,6 +119,10 @@ private:
     void Windowst();
     void Comand031();
     void Comand031t();
+
+    // Opening: the steps before the dialog, and reading the chosen file.
+    void prepareForOpen();
+    bool loadDocument(const QString &path);
 
     enum class Scope { WholeDocument, Selection, Refused };
     Scope viewScope();
