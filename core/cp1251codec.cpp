@@ -48,7 +48,9 @@ const std::array<short, 65536> &charToByte() {
 
 } // namespace
 
-QChar toChar(unsigned char byte) { return QChar(byteToChar[byte]); }
+QChar toChar(unsigned char byte) {
+    return QChar(byteToChar[byte]);
+}
 
 std::optional<unsigned char> toByte(QChar ch) {
     const short b = charToByte()[ch.unicode()];

@@ -1,0 +1,95 @@
+#include "views.h"
+
+#include "codepages.h"
+#include "tokenwriter.h"
+
+#include <string_view>
+
+namespace views {
+namespace {
+
+using cp1251text::token;
+using cp1251text::TokenTable;
+
+// A run of byte values whose glyph differs from the published code page:
+// either a text of its own or no entry, shown as ".".
+struct Deviation {
+    int from;
+    int to;
+    bool listed;
+    std::string_view text;
+};
+
+constexpr bool noEntry = false;
+constexpr bool shows = true;
+
+// The widest glyph is "del" or "<<"; a four-byte slot keeps the copy one store.
+using GlyphTable = TokenTable<4>;
+
+// Every byte shows the character its code page gives it, re-encoded in code
+// page 1251, unless a deviation row names it. A published character outside
+// code page 1251 without a row stops the build.
+template <std::size_t N>
+constexpr GlyphTable makeGlyphTable(const std::array<char16_t, 256> &published,
+                                    const Deviation (&deviations)[N]) {
+    GlyphTable table;
+    bool deviates[256] = {};
+    for (const Deviation &d : deviations) {
+        for (int b = d.from; b <= d.to; ++b) {
+            table[b] = token<4>(d.listed ? d.text : ".");
+            deviates[b] = true;
+        }
+    }
+    for (int b = 0; b < 256; ++b) {
+        if (!deviates[b])
+            table[b] = GlyphTable::value_type{{char(cp1251text::encode(published[b]))}, 1};
+    }
+    return table;
+}
+
+constexpr Deviation cp866Deviations[] = {
+    {0, 31, noEntry, {}},     // control bytes, CR and LF among them
+    {127, 127, shows, "del"}, // delete
+    {176, 223, noEntry, {}},  // shades, box drawing and blocks
+    {244, 248, noEntry, {}},  // Ї ї Ў ў and the degree sign
+    {249, 249, shows, "·"},   // the bullet operator
+    {251, 251, shows, "v"},   // the square-root sign
+    {253, 255, noEntry, {}},  // currency sign, black square, no-break space
+};
+
+constexpr Deviation cp1251Deviations[] = {
+    {0, 31, noEntry, {}},     // control bytes, CR and LF among them
+    {127, 127, shows, "del"}, // delete
+    {129, 149, noEntry, {}},  // Ѓ to the bullet
+    {150, 150, shows, "-"},   // en dash
+    {151, 151, shows, "_"},   // em dash
+    {152, 154, noEntry, {}},  // undefined, trade mark sign, љ
+    {155, 155, shows, ">"},   // single right-pointing angle quotation mark
+    {156, 159, noEntry, {}},  // њ ќ ћ џ
+    {160, 160, shows, " "},   // no-break space
+    {161, 165, noEntry, {}},  // Ў ў Ј ¤ Ґ
+    {169, 169, noEntry, {}},  // copyright sign
+    {171, 171, shows, "<<"},  // left guillemet
+    {172, 176, noEntry, {}},  // not sign, soft hyphen, registered sign, Ї, degree sign
+    {180, 182, noEntry, {}},  // ґ µ ¶
+    {183, 183, shows, "."},   // middle dot
+    {187, 187, shows, ">>"},  // right guillemet
+    {188, 188, shows, "j"},   // Cyrillic ј
+    {189, 189, shows, "S"},   // Cyrillic Ѕ
+    {190, 190, shows, "s"},   // Cyrillic ѕ
+};
+
+constexpr GlyphTable cp866Table = makeGlyphTable(codepages::cp866, cp866Deviations);
+constexpr GlyphTable cp1251Table = makeGlyphTable(codepages::cp1251, cp1251Deviations);
+
+} // namespace
+
+ByteText cp866Glyphs(QByteArrayView bytes) {
+    return writeTokens(cp866Table, bytes);
+}
+
+ByteText cp1251Glyphs(QByteArrayView bytes) {
+    return writeTokens(cp1251Table, bytes);
+}
+
+} // namespace views

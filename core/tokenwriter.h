@@ -1,0 +1,52 @@
+#pragma once
+
+#include "bytetext.h"
+#include "cp1251text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace views {
+
+// Writes head, then the table's token for every input byte, in one pass.
+// The output grows one input chunk at a time with room for the widest token
+// per byte, so the per-byte step is a lookup, one fixed-width copy and an
+// advance by the token's size: no bounds check, no branch on the byte.
+template <std::size_t W>
+ByteText writeTokens(const cp1251text::TokenTable<W> &table, QByteArrayView bytes,
+                     QByteArrayView head = {}) {
+    constexpr qsizetype chunk = 4096;
+    const qsizetype n = bytes.size();
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
+
+    qsizetype tableSize = 0;
+    for (const auto &t : table)
+        tableSize += t.size;
+    const qsizetype typicalSize = (tableSize + 255) / 256;
+
+    ByteText out(head.size() + n * typicalSize + std::min(n, chunk) * qsizetype(W),
+                 Qt::Uninitialized);
+    if (!head.isEmpty())
+        std::memcpy(out.data(), head.data(), head.size());
+    qsizetype used = head.size();
+
+    for (qsizetype start = 0; start < n; start += chunk) {
+        const qsizetype end = std::min(n, start + chunk);
+        const qsizetype needed = used + (end - start) * qsizetype(W);
+        if (needed > out.size())
+            out.resize(std::max(needed, out.size() + out.size() / 2));
+        char *const base = out.data();
+        char *o = base + used;
+        for (qsizetype i = start; i < end; ++i) {
+            const auto &t = table[in[i]];
+            std::memcpy(o, t.text.data(), W);
+            o += t.size;
+        }
+        used = o - base;
+    }
+    out.resize(used);
+    out.squeeze();
+    return out;
+}
+
+} // namespace views

@@ -1,0 +1,96 @@
+#include "cp1251codec.h"
+#include "oracle.h"
+
+#include <QTest>
+
+class Cp1251CodecTest : public QObject {
+    Q_OBJECT
+
+private:
+    static QByteArray allBytes() {
+        QByteArray bytes(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = char(b);
+        return bytes;
+    }
+
+private slots:
+    void everyByteHasOneCharacterThatMapsBack_data() {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<bool>("standIn");
+        for (int b = 0; b < 256; ++b)
+            QTest::addRow("%d", b) << b << (b < 32 || b == 127 || b == 152);
+    }
+    void everyByteHasOneCharacterThatMapsBack() {
+        QFETCH(int, byte);
+        QFETCH(bool, standIn);
+        const QChar ch = cp1251::toChar(uchar(byte));
+        QCOMPARE(cp1251::toByte(ch), std::optional<unsigned char>(uchar(byte)));
+        QCOMPARE(cp1251::isStandIn(ch), standIn);
+
+        const QByteArray utf8 = QString(ch).toUtf8();
+        if (standIn) {
+            // Visible, and never a character code page 1251 could mean.
+            QVERIFY(ch.isPrint());
+            QCOMPARE(iconvConvert("CP1251", "UTF-8", utf8), std::nullopt);
+        } else {
+            QCOMPARE(std::optional<QByteArray>(utf8),
+                     iconvConvert("UTF-8", "CP1251", QByteArray(1, char(byte))));
+        }
+    }
+
+    void paneTextRoundTripsEveryByteSequence_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("paneLength");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("all byte values") << allBytes() << 256;
+        QTest::newRow("CR LF is one paragraph") << QByteArray("A\r\nB") << 3;
+        QTest::newRow("lone LF") << QByteArray("A\nB") << 3;
+        QTest::newRow("lone CR") << QByteArray("A\rB") << 3;
+        QTest::newRow("CR CR LF") << QByteArray("\r\r\n") << 2;
+        QTest::newRow("LF CR") << QByteArray("\n\r") << 2;
+        QTest::newRow("byte 0 and 152") << QByteArray::fromHex("0098") << 2;
+    }
+    void paneTextRoundTripsEveryByteSequence() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, paneLength);
+        const QString pane = cp1251::toPaneText(bytes);
+        QCOMPARE(pane.size(), paneLength);
+        QCOMPARE(cp1251::fromPaneText(pane), std::optional<QByteArray>(bytes));
+        QCOMPARE(cp1251::decode(bytes).size(), bytes.size());
+    }
+
+    void paneTextWithACharacterOutsideTheCodePageIsRefused_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("CJK") << QStringLiteral("A\u4E2D");
+        QTest::newRow("plain line feed") << QStringLiteral("A\nB");
+        QTest::newRow("Latin thorn") << QStringLiteral("\u00FE");
+    }
+    void paneTextWithACharacterOutsideTheCodePageIsRefused() {
+        QFETCH(QString, text);
+        QCOMPARE(cp1251::fromPaneText(text), std::nullopt);
+    }
+
+    void displayTextBreaksLinesOnlyAtCrLf() {
+        QCOMPARE(cp1251::toDisplayText("a\r\nb"), QStringLiteral("a\nb"));
+        QCOMPARE(cp1251::toDisplayText("a\rb\n"),
+                 QString(QStringLiteral("a") + cp1251::toChar('\r') + 'b' + cp1251::toChar('\n')));
+    }
+
+    void literalsEncodeToCodePage1251_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("new-line mark") << QStringLiteral("нов.стр.") << inCp1251("нов.стр.");
+        QTest::newRow("upper half") << QStringLiteral("€ЁёЯя№") << inCp1251("€ЁёЯя№");
+        QTest::newRow("outside") << QStringLiteral("a\u4E2Db") << QByteArray("a?b");
+        QTest::newRow("NUL") << QString(QChar(0)) << QByteArray(1, '\0');
+    }
+    void literalsEncodeToCodePage1251() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(cp1251::encodeLiteral(text), bytes);
+    }
+};
+
+QTEST_APPLESS_MAIN(Cp1251CodecTest)
+#include "tst_cp1251codec.moc"

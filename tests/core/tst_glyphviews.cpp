@@ -1,0 +1,132 @@
+#include "oracle.h"
+#include "views.h"
+
+#include <QMap>
+#include <QTest>
+
+// Both glyph views: the worked sources, and every byte value against the
+// published code page with the map's deviations spelled out.
+class GlyphViewsTest : public QObject {
+    Q_OBJECT
+
+private:
+    static void addWorkedRows(const char *const rows[][2], int count) {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QByteArray>("view");
+        for (int i = 0; i < count; ++i)
+            QTest::newRow(rows[i][0]) << QByteArray::fromHex(rows[i][0]) << inCp1251(rows[i][1]);
+    }
+
+    // One row per byte value: what it must show, in UTF-8.
+    static void addEveryByte(const char *codePage, const QMap<int, QByteArray> &deviations) {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<QByteArray>("shown");
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray published =
+                iconvConvert("UTF-8", codePage, QByteArray(1, char(b))).value_or("?");
+            QTest::addRow("%d", b) << b << deviations.value(b, published);
+        }
+    }
+
+    static QMap<int, QByteArray> runs(std::initializer_list<std::pair<int, int>> ranges,
+                                      const QByteArray &shown) {
+        QMap<int, QByteArray> map;
+        for (const auto &[from, to] : ranges) {
+            for (int b = from; b <= to; ++b)
+                map.insert(b, shown);
+        }
+        return map;
+    }
+
+    static QByteArray shownAsUtf8(const QByteArray &view) {
+        return iconvConvert("UTF-8", "CP1251", view).value_or("not code page 1251");
+    }
+
+private slots:
+    void cp866ViewShowsWorkedSources_data() {
+        const char *const rows[][2] = {
+            {"8FE0A8A2A5E2", "Привет"},
+            {"CFF0E8E2E5F2", ".ЁштхЄ"},
+            {"0D0A", ".."},
+            {"007F1B", ".del."},
+            {"B0C4DB", "..."},
+            {"FFFBFCF9FAF3F0F1F2", ".v№··єЁёЄ"},
+            {"612E62", "a.b"},
+            {"416180A0", "AaАа"},
+            {"", ""},
+        };
+        addWorkedRows(rows, std::size(rows));
+    }
+    void cp866ViewShowsWorkedSources() {
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, view);
+        QCOMPARE(views::cp866Glyphs(source), view);
+    }
+
+    void cp1251ViewShowsWorkedSources_data() {
+        const char *const rows[][2] = {
+            {"CFF0E8E2E5F2", "Привет"},
+            {"8FE0A8A2A5E2", ".аЁ..в"},
+            {"AB20BB", "<< >>"},
+            {"9697B7", "-_."},
+            {"8B9B", ".>"},
+            {"BCBDBE", "jSs"},
+            {"B2B3AFBF", "Іі.ї"},
+            {"8090", "Ђ."},
+            {"A8B8AABAB9", "ЁёЄє№"},
+            {"A6A7A9B1B0", "¦§.±."},
+            {"0D0A", ".."},
+            {"007F1B", ".del."},
+            {"98", "."},
+            {"4161C0E0", "AaАа"},
+            {"A0", " "},
+            {"", ""},
+        };
+        addWorkedRows(rows, std::size(rows));
+    }
+    void cp1251ViewShowsWorkedSources() {
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, view);
+        QCOMPARE(views::cp1251Glyphs(source), view);
+    }
+
+    void cp866ViewShowsPublishedCodePageExceptItsDeviations_data() {
+        auto deviations = runs({{0, 31}, {176, 223}, {244, 248}, {253, 255}}, ".");
+        deviations.insert(127, "del");
+        deviations.insert(249, "·"); // the bullet operator
+        deviations.insert(251, "v"); // the square-root sign
+        addEveryByte("CP866", deviations);
+    }
+    void cp866ViewShowsPublishedCodePageExceptItsDeviations() {
+        QFETCH(int, byte);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(shownAsUtf8(views::cp866Glyphs(QByteArray(1, char(byte)))), shown);
+    }
+
+    void cp1251ViewShowsPublishedCodePageExceptItsDeviations_data() {
+        auto deviations = runs({{0, 31},
+                                {129, 149},
+                                {152, 154},
+                                {156, 159},
+                                {161, 165},
+                                {169, 169},
+                                {172, 176},
+                                {180, 182}},
+                               ".");
+        const std::pair<int, const char *> lookAlikes[] = {
+            {127, "del"}, {150, "-"},  {151, "_"}, {155, ">"}, {160, " "}, {171, "<<"},
+            {183, "."},   {187, ">>"}, {188, "j"}, {189, "S"}, {190, "s"},
+        };
+        for (const auto &[b, text] : lookAlikes)
+            deviations.insert(b, text);
+        addEveryByte("CP1251", deviations);
+    }
+    void cp1251ViewShowsPublishedCodePageExceptItsDeviations() {
+        QFETCH(int, byte);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(shownAsUtf8(views::cp1251Glyphs(QByteArray(1, char(byte)))), shown);
+    }
+};
+
+QTEST_APPLESS_MAIN(GlyphViewsTest)
+#include "tst_glyphviews.moc"
