@@ -1,0 +1,477 @@
+// The file, font and help commands of the main window, driven through the
+// real dialogs as a user would drive them.
+
+#include "form1.h"
+#include "frmtabl.h"
+#include "openlimits.h"
+#include "windowdriver.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+#include <functional>
+#include <sys/mount.h>
+
+namespace {
+
+// Runs `answer` on the first modal dialog of type T that opens; fails the
+// test if none opens.
+template <class T> class DialogAnswer : public QObject {
+public:
+    explicit DialogAnswer(std::function<void(T *)> answer) : answer(std::move(answer)) {
+        connect(&timer, &QTimer::timeout, this, [this] { poll(); });
+        timer.start(5);
+    }
+    bool seen = false;
+
+private:
+    void poll() {
+        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!dialog || seen)
+            return;
+        seen = true;
+        timer.stop();
+        answer(dialog);
+    }
+    std::function<void(T *)> answer;
+    QTimer timer;
+};
+
+// Answers every message box: "Yes" to the overwrite question, OK to the rest,
+// and keeps the texts.
+class BoxAnswers : public QObject {
+public:
+    BoxAnswers() {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            texts << box->text();
+            QAbstractButton *yes = box->button(QMessageBox::Yes);
+            (yes ? yes : box->button(QMessageBox::Ok))->click();
+        });
+        timer.start(5);
+    }
+    QStringList texts;
+
+private:
+    QTimer timer;
+};
+
+void chooseInFileDialog(QFileDialog *dialog, const QString &path) {
+    dialog->selectFile(path);
+    static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept checks the name
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+QByteArray allByteValues() {
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes.append(char(b));
+    return bytes;
+}
+
+} // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void openThenCancelLeavesNormalLayoutAndKeepsDocument();
+    void openedFileBecomesTheDocument_data();
+    void openedFileBecomesTheDocument();
+    void refusedOpenKeepsDocumentPanelsAndCaption_data();
+    void refusedOpenKeepsDocumentPanelsAndCaption();
+    void commandLineAndDroppedFilesOpenLikeTheDialog();
+
+    void saveProposesTheOpenedPathUnderItsOwnTitle();
+    void saveWritesExactlyTheDocument_data();
+    void saveWritesExactlyTheDocument();
+    void saveOverAnExistingFileAsksFirst();
+    void failedSaveShowsReasonAndLeavesTargetIntact();
+    void saveOntoFullDeviceLeavesTargetIntact();
+
+    void aboutAndHelpReadWordForWord();
+    void fontAppliesToTheSelectionOfEveryPane();
+    void cancelledFontDialogChangesNothing();
+    void codeTableOpensOnceAndClosesWithTheMainWindow();
+
+private:
+    Form1 *window = nullptr;
+    QTemporaryDir dir;
+
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    QPlainTextEdit *pane(const char *name) const { return child<QPlainTextEdit>(window, name); }
+    void trigger(const char *action) { child<QAction>(window, action)->trigger(); }
+    void openThroughDialog(const QString &file) {
+        DialogAnswer<QFileDialog> answer(
+            [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
+        trigger("mnuOpen");
+        QVERIFY(answer.seen);
+    }
+};
+
+void FileCommandsTest::init() {
+    window = new Form1;
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+}
+
+void FileCommandsTest::cleanup() {
+    delete window;
+    window = nullptr;
+}
+
+void FileCommandsTest::openThenCancelLeavesNormalLayoutAndKeepsDocument() {
+    window->setDocument("AB\r\nC");
+    window->setToolbarCaption(QStringLiteral("  /old/path"));
+    QTest::keyClick(window, Qt::Key_F5);
+    QVERIFY(window->isHexEditLayout());
+
+    DialogAnswer<QFileDialog> answer([](QFileDialog *dialog) { dialog->reject(); });
+    trigger("mnuOpen");
+    QVERIFY(answer.seen);
+
+    QVERIFY(!window->isHexEditLayout());
+    QVERIFY(!child<QLabel>(window, "Lbl1")->isVisible());
+    QVERIFY(child<QTextEdit>(window, "RTB2")->document()->isEmpty());
+    QVERIFY(pane("RTB3")->document()->isEmpty());
+    QCOMPARE(window->document(), QByteArray("AB\r\nC"));
+    QCOMPARE(window->panelText(1), QStringLiteral("5"));
+    QCOMPARE(window->toolbarCaption(), QStringLiteral("  /old/path"));
+}
+
+void FileCommandsTest::openedFileBecomesTheDocument_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("one byte") << QByteArray("1");
+    QTest::newRow("byte zero") << QByteArray(1, '\0');
+    QTest::newRow("all byte values") << allByteValues();
+    QTest::newRow("CR LF, lone LF, lone CR") << QByteArray("A\r\nB\nC\rD\r\n");
+    QTest::newRow("no-break space and 152") << QByteArray("\xA0\x98\xA0");
+}
+
+void FileCommandsTest::openedFileBecomesTheDocument() {
+    QFETCH(QByteArray, bytes);
+    const QString file = path("klishe.bin");
+    writeFile(file, bytes);
+
+    openThroughDialog(file);
+
+    QCOMPARE(window->document(), bytes);
+    QCOMPARE(window->panelText(1), QString::number(bytes.size()));
+    QCOMPARE(window->panelText(2), QStringLiteral(" bytes"));
+    QCOMPARE(window->toolbarCaption(), QStringLiteral("  ") + file);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expectedText");
+    QTest::newRow("empty file") << "empty.bin"
+                                << "Empty file";
+    QTest::newRow("directory") << "folder"
+                               << "Не удалось открыть файл:";
+    QTest::newRow("vanished file") << "vanished.bin"
+                                   << "Не удалось открыть файл:";
+    QTest::newRow("too large") << "huge.bin"
+                               << "Файл слишком большой:";
+}
+
+void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
+    QFETCH(QString, name);
+    QFETCH(QString, expectedText);
+    writeFile(path("empty.bin"), {});
+    QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    {
+        // Sparse: no disk space, one byte over the bound.
+        QFile huge(path("huge.bin"));
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(maxDocumentBytes + 1));
+    }
+    window->setDocument("kept");
+    window->setToolbarCaption(QStringLiteral("  kept.bin"));
+
+    MessageCatcher catcher;
+    const QString file = dir.filePath(name);
+    if (name == QLatin1String("empty.bin")) {
+        openThroughDialog(file); // the only refusal the dialog itself lets through
+    } else {
+        QVERIFY(!window->openFile(file));
+    }
+
+    QCOMPARE(catcher.messages.size(), 1);
+    QVERIFY2(catcher.messages[0].text.startsWith(expectedText),
+             qPrintable(catcher.messages[0].text));
+    if (name != QLatin1String("empty.bin"))
+        QVERIFY(catcher.messages[0].text.contains(file));
+    QCOMPARE(catcher.messages[0].buttonCount, 1);
+    QCOMPARE(window->document(), QByteArray("kept"));
+    QCOMPARE(window->panelText(1), QStringLiteral("4"));
+    QCOMPARE(window->toolbarCaption(), QStringLiteral("  kept.bin"));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
+    const QString first = path("first.bin");
+    const QString second = path("second.bin");
+    writeFile(first, "\x01\x02\x03");
+    writeFile(second, "\xC0\xC1");
+
+    QVERIFY(window->openFile(first));
+    QCOMPARE(window->document(), QByteArray("\x01\x02\x03"));
+    QCOMPARE(window->toolbarCaption(), QStringLiteral("  ") + first);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(second)});
+    QWidget *target = pane("RTB1")->viewport();
+    const QPoint where = target->rect().center();
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+
+    QCOMPARE(window->document(), QByteArray("\xC0\xC1"));
+    QCOMPARE(window->panelText(1), QStringLiteral("2"));
+    QCOMPARE(window->toolbarCaption(), QStringLiteral("  ") + second);
+}
+
+void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
+    const QString file = path("opened.bin");
+    writeFile(file, "x");
+    openThroughDialog(file);
+
+    QString proposed;
+    QString title;
+    QStringList filters;
+    DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
+        proposed = dialog->selectedFiles().value(0);
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    trigger("mnuSave");
+    QVERIFY(answer.seen);
+    QCOMPARE(proposed, file);
+    QCOMPARE(title, QStringLiteral("Save As"));
+    QCOMPARE(filters, QStringList{QStringLiteral("All Files (*.*)")});
+}
+
+void FileCommandsTest::saveWritesExactlyTheDocument_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("all byte values") << allByteValues();
+    QTest::newRow("line breaks of every kind") << QByteArray("A\r\nB\nC\rD");
+    QTest::newRow("empty document") << QByteArray();
+}
+
+void FileCommandsTest::saveWritesExactlyTheDocument() {
+    QFETCH(QByteArray, bytes);
+    window->setDocument(bytes);
+    const QString file = dir.filePath(QLatin1String(QTest::currentDataTag()) + ".bin");
+
+    DialogAnswer<QFileDialog> answer(
+        [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
+    trigger("mnuSave");
+    QVERIFY(answer.seen);
+
+    QCOMPARE(readFile(file), bytes);
+    QCOMPARE(window->document(), bytes);
+}
+
+void FileCommandsTest::saveOverAnExistingFileAsksFirst() {
+    const QString file = path("existing.bin");
+    writeFile(file, "old");
+    window->setDocument("new");
+
+    BoxAnswers boxes;
+    DialogAnswer<QFileDialog> answer(
+        [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
+    trigger("mnuSave");
+
+    QCOMPARE(boxes.texts.size(), 1); // the question, and no failure
+    QCOMPARE(readFile(file), QByteArray("new"));
+}
+
+void FileCommandsTest::failedSaveShowsReasonAndLeavesTargetIntact() {
+    const QString missing = path("no-such-folder/klishe.bin");
+    window->setDocument("document");
+
+    MessageCatcher catcher;
+    DialogAnswer<QFileDialog> answer(
+        [missing](QFileDialog *dialog) { chooseInFileDialog(dialog, missing); });
+    trigger("mnuSave");
+    QVERIFY(answer.seen);
+
+    QTRY_COMPARE(catcher.messages.size(), 1);
+    QVERIFY2(catcher.messages[0].text.startsWith(QStringLiteral("Не удалось сохранить файл:")),
+             qPrintable(catcher.messages[0].text));
+    QVERIFY(!QFile::exists(missing));
+    QCOMPARE(window->document(), QByteArray("document"));
+}
+
+void FileCommandsTest::saveOntoFullDeviceLeavesTargetIntact() {
+    const QString mountPoint = path("tiny");
+    QDir().mkpath(mountPoint);
+    if (::mount("tmpfs", mountPoint.toLocal8Bit().constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("mounting a small tmpfs needs root");
+    const auto unmount = qScopeGuard([&] { ::umount(mountPoint.toLocal8Bit().constData()); });
+
+    const QString file = mountPoint + QStringLiteral("/klishe.bin");
+    writeFile(file, "old content");
+    window->setDocument(QByteArray(256 * 1024, 'x'));
+
+    BoxAnswers boxes;
+    DialogAnswer<QFileDialog> answer(
+        [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
+    trigger("mnuSave");
+
+    QCOMPARE(boxes.texts.size(), 2); // the overwrite question, then the failure
+    QVERIFY2(boxes.texts[1].contains(file), qPrintable(boxes.texts[1]));
+    QCOMPARE(readFile(file), QByteArray("old content"));
+}
+
+void FileCommandsTest::aboutAndHelpReadWordForWord() {
+    MessageCatcher catcher;
+    trigger("mnuAbout");
+    trigger("mnuHelpt");
+    QCOMPARE(catcher.messages.size(), 2);
+
+    QCOMPARE(catcher.messages[0].text, QStringLiteral("         Version 1.0.3\n"
+                                                      "          Автор: ЕЛ\n"
+                                                      "Благодарю К.Сурминова"));
+    const QStringList help = catcher.messages[1].text.split(QLatin1Char('\n'));
+    QCOMPARE(help.size(), 15);
+    QCOMPARE(help[0], QStringLiteral("Кодировка Win1251 годится для ККМ:"));
+    QCOMPARE(help[5], QStringLiteral("АМС 200Ф "));
+    QCOMPARE(help[9], QStringLiteral("WAB 04RK (6 строк) 24  знака"));
+    QCOMPARE(help[10], QStringLiteral(" "));
+    QCOMPARE(help[12], QStringLiteral("МЕРКУРИЙ Ф 24 знака(большие русские буквы)"));
+    QCOMPARE(help[14], QStringLiteral("Текст клише не должен превышать 10К!"));
+    for (const MessageCatcher::Message &message : catcher.messages) {
+        QCOMPARE(message.icon, QMessageBox::NoIcon);
+        QCOMPARE(message.buttonCount, 1);
+    }
+}
+
+void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
+    window->setDocument("abcdef");
+    auto *rtb2 = child<QTextEdit>(window, "RTB2");
+    rtb2->setPlainText(QStringLiteral("41  42  43  "));
+    pane("RTB3")->setPlainText(QStringLiteral("abc"));
+    for (QPlainTextEdit *edit : {pane("RTB1"), pane("RTB3")}) {
+        QTextCursor cursor(edit->document());
+        cursor.setPosition(1);
+        cursor.setPosition(2, QTextCursor::KeepAnchor);
+        edit->setTextCursor(cursor);
+    }
+    QTextCursor hexCursor(rtb2->document());
+    hexCursor.setPosition(0);
+    hexCursor.setPosition(2, QTextCursor::KeepAnchor);
+    rtb2->setTextCursor(hexCursor);
+
+    QFont chosen(QStringLiteral("DejaVu Serif"));
+    chosen.setPointSize(10);
+    chosen.setBold(true);
+    chosen.setUnderline(true);
+    DialogAnswer<QFontDialog> answer([&](QFontDialog *dialog) {
+        dialog->setCurrentFont(chosen);
+        auto *colors = dialog->findChild<QComboBox *>(QStringLiteral("colorList"));
+        QVERIFY(colors);
+        colors->setCurrentIndex(colors->findData(QColor(Qt::red)));
+        dialog->accept();
+    });
+    trigger("mnuFont");
+    QVERIFY(answer.seen);
+
+    auto formatAt = [](QTextDocument *document, int position) {
+        QTextCursor cursor(document);
+        cursor.setPosition(position);
+        return cursor.charFormat();
+    };
+    struct Check {
+        QTextDocument *document;
+        int inside, outside;
+    };
+    for (const Check &check : {Check{pane("RTB1")->document(), 2, 4}, Check{rtb2->document(), 2, 4},
+                               Check{pane("RTB3")->document(), 2, 3}}) {
+        const QTextCharFormat in = formatAt(check.document, check.inside);
+        QCOMPARE(in.fontFamilies().toStringList().value(0), chosen.family());
+        QCOMPARE(in.fontPointSize(), 10.0);
+        QCOMPARE(in.fontWeight(), int(QFont::Bold));
+        QVERIFY(in.fontUnderline());
+        QCOMPARE(in.foreground().color(), QColor(Qt::red));
+        const QTextCharFormat out = formatAt(check.document, check.outside);
+        QVERIFY(out.fontWeight() != QFont::Bold);
+        QVERIFY(out.foreground().color() != QColor(Qt::red));
+    }
+    QCOMPARE(window->document(), QByteArray("abcdef"));
+}
+
+void FileCommandsTest::cancelledFontDialogChangesNothing() {
+    window->setDocument("abc");
+    pane("RTB1")->selectAll();
+    DialogAnswer<QFontDialog> answer([](QFontDialog *dialog) {
+        QFont bold = dialog->currentFont();
+        bold.setBold(true);
+        dialog->setCurrentFont(bold);
+        dialog->reject();
+    });
+    trigger("mnuFont");
+    QVERIFY(answer.seen);
+
+    QTextCursor cursor(pane("RTB1")->document());
+    cursor.setPosition(2);
+    QVERIFY(cursor.charFormat().fontWeight() != QFont::Bold);
+}
+
+void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
+    auto tables = [] {
+        QList<FrmTabl *> found;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *table = qobject_cast<FrmTabl *>(widget); table && table->isVisible())
+                found << table;
+        }
+        return found;
+    };
+    QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(tables().size(), 1);
+    QCOMPARE(tables().constFirst()->windowTitle(), QStringLiteral("Таблицы"));
+
+    // Closed by the user, it is made anew on the next command.
+    QPointer<FrmTabl> first = tables().constFirst();
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    trigger("mnuTable");
+    QCOMPARE(tables().size(), 1);
+
+    QPointer<FrmTabl> second = tables().constFirst();
+    window->close();
+    QTRY_VERIFY(second.isNull());
+}
+
+QTEST_MAIN(FileCommandsTest)
+#include "tst_filecommands.moc"
