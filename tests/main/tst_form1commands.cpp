@@ -254,6 +254,36 @@ private slots:
         QCOMPARE(rtb3->toPlainText(), listing);
     }
 
+    void clicheListingsRefuseDocumentsOverOneMebibyte_data() {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("866, 1 MiB") << 1024 * 1024 << int(Qt::Key_F8) << true;
+        QTest::newRow("866, 1 MiB + 1") << 1024 * 1024 + 1 << int(Qt::Key_F8) << false;
+        QTest::newRow("1251, 1 MiB + 1") << 1024 * 1024 + 1 << int(Qt::Key_F7) << false;
+    }
+    void clicheListingsRefuseDocumentsOverOneMebibyte() {
+        QFETCH(int, size);
+        QFETCH(int, key);
+        QFETCH(bool, listed);
+        QByteArray document;
+        while (document.size() < size)
+            document += QByteArray(58, 'a') + "\r\n";
+        document.truncate(size);
+        form->setDocument(document);
+        rtb3->setPlainText("old");
+        MessageCatcher catcher;
+        QTest::keyClick(form, Qt::Key(key));
+        if (listed) {
+            QCOMPARE(catcher.texts(), QStringList());
+            QVERIFY(rtb3->toPlainText().startsWith(QStringLiteral("нов.стр.")));
+        } else {
+            QCOMPARE(catcher.texts(),
+                     QStringList("Файл больше 1 МБ!\nЛистинг клише строится для файлов до 1 МБ"));
+            QCOMPARE(rtb3->toPlainText(), QStringLiteral("old"));
+        }
+    }
+
 private:
     QString panel(int i) const { return form->panelText(i); }
 

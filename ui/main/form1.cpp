@@ -93,6 +93,10 @@ void Form1::createPanes() {
     // Without a scroll bar from the start, the first paint lays a long
     // paragraph out twice.
     RTB1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A run of bytes without a space would make word wrapping search the
+    // whole paragraph for every line: the cost of a keystroke would grow with
+    // the square of the paragraph's length.
+    RTB1->setWordWrapMode(QTextOption::WrapAnywhere);
     RTB1->setGeometry(twipsX(240), twipsY(360), twipsX(5055), 0);
 
     RTB2 = new QTextEdit(clientArea);
@@ -108,6 +112,8 @@ void Form1::createPanes() {
     // The output pane keeps the window's default font.
     RTB3 = new QPlainTextEdit(clientArea);
     RTB3->setObjectName(QStringLiteral("RTB3"));
+    // Listings are long runs without a space; see RTB1.
+    RTB3->setWordWrapMode(QTextOption::WrapAnywhere);
     RTB3->setGeometry(twipsX(5280), twipsY(360), 0, 0);
 
     Lbl1 = new QLabel(rulerText, clientArea);

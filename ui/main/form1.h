@@ -124,6 +124,8 @@ private:
     void prepareForOpen();
     bool loadDocument(const QString &path);
 
+    void showListing(ByteText (*listing)(QByteArrayView));
+
     enum class Scope { WholeDocument, Selection, Refused };
     Scope viewScope();
 

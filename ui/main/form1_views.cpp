@@ -14,6 +14,15 @@ namespace {
 // Documents and selections of this many bytes or more are refused.
 constexpr double sizeLimit = 10700;
 
+// A listing is four to five characters per byte; for a larger document
+// (a 1 MiB one without a line break takes about a second to lay out and a
+// quarter of a gigabyte) showing it would freeze the window.
+constexpr qsizetype listingLimit = 1024 * 1024;
+
+QString listingTooLarge() {
+    return QObject::tr("Файл больше 1 МБ!\nЛистинг клише строится для файлов до 1 МБ");
+}
+
 QString messageA() {
     return QObject::tr("Файл больше 10К!\nВыделите часть файла менее 10К\nИ повторите команду");
 }
@@ -157,10 +166,20 @@ void Form1::mnuHexEdit() {
     Lbl1->show();
 }
 
+// Both listings replace the output pane's text with the listing of the
+// whole document, whatever is selected.
+void Form1::showListing(ByteText (*listing)(QByteArrayView)) {
+    if (RTB1->byteCount() > listingLimit) {
+        showMessage(this, listingTooLarge());
+        return;
+    }
+    RTB3->setPlainText(cp1251::toDisplayText(listing(RTB1->bytes())));
+}
+
 void Form1::mnuKKM866() {
-    RTB3->setPlainText(cp1251::toDisplayText(views::clicheListing866(RTB1->bytes())));
+    showListing(views::clicheListing866);
 }
 
 void Form1::mnuKKM1251() {
-    RTB3->setPlainText(cp1251::toDisplayText(views::clicheListing1251(RTB1->bytes())));
+    showListing(views::clicheListing1251);
 }

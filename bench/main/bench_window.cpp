@@ -1,0 +1,240 @@
+// Times of the main window as a user feels them, offscreen: start to first
+// paint, F5 on a document just under the size limit, one keystroke in long
+// documents, and the cliche listing of a large document. Each case runs in
+// a process of its own so its peak memory is its own.
+
+#include "bytepane.h"
+#include "form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QTextEdit>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Counts the paints of one widget, so a case can wait until the user would
+// see its result.
+class PaintWatcher : public QObject {
+public:
+    explicit PaintWatcher(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+void waitForPaint(const PaintWatcher &watcher, int before) {
+    QElapsedTimer timeout;
+    timeout.start();
+    while (watcher.paints == before && timeout.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
+// line break (CR LF) after every lineLength bytes, or none if 0.
+QByteArray sampleText(qsizetype size, int lineLength) {
+    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
+                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
+    QRandomGenerator random(1251);
+    QByteArray bytes;
+    bytes.reserve(size);
+    int column = 0;
+    while (bytes.size() < size) {
+        if (lineLength && column == lineLength - 2) {
+            bytes += "\r\n";
+            column = 0;
+            continue;
+        }
+        bytes += alphabet[random.bounded(int(sizeof alphabet - 1))];
+        ++column;
+    }
+    bytes.truncate(size);
+    return bytes;
+}
+
+// Any byte but CR, so the document stays one paragraph.
+QByteArray randomBytes(qsizetype size) {
+    QRandomGenerator random(866);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &byte : bytes) {
+        byte = char(random.bounded(256));
+        if (byte == '\r')
+            byte = 'r';
+    }
+    return bytes;
+}
+
+struct Window {
+    Form1 form;
+    BytePane *rtb1 = form.findChild<BytePane *>(QStringLiteral("RTB1"));
+    QTextEdit *rtb2 = form.findChild<QTextEdit *>(QStringLiteral("RTB2"));
+    QPlainTextEdit *rtb3 = form.findChild<QPlainTextEdit *>(QStringLiteral("RTB3"));
+
+    void showWith(const QByteArray &document) {
+        form.setDocument(document);
+        PaintWatcher watcher(rtb1->viewport());
+        form.show();
+        waitForPaint(watcher, 0);
+    }
+    void trigger(const char *action) {
+        form.findChild<QAction *>(QLatin1String(action))->trigger();
+    }
+};
+
+double start() {
+    QElapsedTimer timer;
+    timer.start();
+    Window window;
+    PaintWatcher watcher(window.rtb1->viewport());
+    window.form.show();
+    waitForPaint(watcher, 0);
+    return timer.nsecsElapsed() / 1e6;
+}
+
+double hexEdit() {
+    Window window;
+    window.showWith(sampleText(10699, 40));
+    PaintWatcher hex(window.rtb2->viewport());
+    PaintWatcher output(window.rtb3->viewport());
+    QElapsedTimer timer;
+    timer.start();
+    window.trigger("mnuHexEdit");
+    // Laid out in full, not just the first screen.
+    window.rtb2->document()->documentLayout()->documentSize();
+    waitForPaint(hex, 0);
+    waitForPaint(output, 0);
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// The median of several keystrokes in the middle of the document, each
+// until the pane has repainted.
+double keystroke(const QByteArray &document) {
+    Window window;
+    window.showWith(document);
+    window.rtb1->setFocus();
+    QTextCursor cursor = window.rtb1->textCursor();
+    cursor.setPosition(window.rtb1->document()->characterCount() / 2);
+    window.rtb1->setTextCursor(cursor);
+    window.rtb1->centerCursor();
+    PaintWatcher watcher(window.rtb1->viewport());
+    QCoreApplication::processEvents();
+    std::vector<double> times;
+    for (int i = 0; i < 15; ++i) {
+        const int before = watcher.paints;
+        QElapsedTimer timer;
+        timer.start();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QApplication::sendEvent(window.rtb1, &press);
+        QApplication::sendEvent(window.rtb1, &release);
+        waitForPaint(watcher, before);
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double listing(const QByteArray &document, const char *action) {
+    Window window;
+    window.showWith(document);
+    PaintWatcher watcher(window.rtb3->viewport());
+    QElapsedTimer timer;
+    timer.start();
+    window.trigger(action);
+    waitForPaint(watcher, 0);
+    return timer.nsecsElapsed() / 1e6;
+}
+
+struct Case {
+    const char *name;
+    const char *what;
+    std::function<double()> run;
+};
+
+const std::vector<Case> &cases() {
+    static const std::vector<Case> all = {
+        {"start", "window start to first paint", start},
+        {"f5", "F5 on 10,699 bytes, both panes laid out and painted", hexEdit},
+        {"key64k", "keystroke, 64 KiB in one paragraph",
+         [] { return keystroke(sampleText(64 * 1024, 0)); }},
+        {"key64kbin", "keystroke, 64 KiB of random bytes 0..255, one paragraph",
+         [] { return keystroke(randomBytes(64 * 1024)); }},
+        {"key64kword", "keystroke, 64 KiB of letters without a space, one paragraph",
+         [] { return keystroke(QByteArray(64 * 1024, 'W')); }},
+        {"key4m", "keystroke, 4 MiB, line break every 60 bytes",
+         [] { return keystroke(sampleText(4 * 1024 * 1024, 60)); }},
+        {"f7lines", "F7 listing of 1 MiB, line break every 60 bytes",
+         [] { return listing(sampleText(1024 * 1024, 60), "mnuKKM1251"); }},
+        {"f8lines", "F8 listing of 1 MiB, line break every 60 bytes",
+         [] { return listing(sampleText(1024 * 1024, 60), "mnuKKM866"); }},
+        {"f7flat", "F7 listing of 1 MiB without line break",
+         [] { return listing(sampleText(1024 * 1024, 0), "mnuKKM1251"); }},
+    };
+    return all;
+}
+
+int runCase(int argc, char *argv[], const char *name) {
+    QApplication app(argc, argv);
+    for (const Case &c : cases()) {
+        if (std::strcmp(c.name, name) == 0) {
+            std::printf("%.1f\n", c.run());
+            return 0;
+        }
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
+        return runCase(1, argv, argv[2]);
+    // One case only, by name: bench_window key64k
+    if (argc == 2) {
+        const int status = runCase(1, argv, argv[1]);
+        return status;
+    }
+
+    std::printf("%-55s %10s %12s\n", "main window (offscreen)", "ms", "peak RSS MiB");
+    for (const Case &c : cases()) {
+        std::fflush(stdout);
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0)
+            return 1;
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(pipeFds[1], STDOUT_FILENO);
+            close(pipeFds[0]);
+            execl("/proc/self/exe", argv[0], "--case", c.name, static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(pipeFds[1]);
+        char buffer[64] = {};
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer - 1);
+        close(pipeFds[0]);
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const double ms = got > 0 ? std::atof(buffer) : -1;
+        std::printf("%-55s %10.1f %12.1f\n", c.what, ms, usage.ru_maxrss / 1024.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
