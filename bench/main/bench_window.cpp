@@ -121,6 +121,19 @@ double hexEdit() {
     return timer.nsecsElapsed() / 1e6;
 }
 
+// A document set into the input pane (as the open command does), until
+// the pane has painted it.
+double load(const QByteArray &document) {
+    Window window;
+    window.showWith(QByteArray());
+    PaintWatcher watcher(window.rtb1->viewport());
+    QElapsedTimer timer;
+    timer.start();
+    window.form.setDocument(document);
+    waitForPaint(watcher, 0);
+    return timer.nsecsElapsed() / 1e6;
+}
+
 // The median of several keystrokes in the middle of the document, each
 // until the pane has repainted.
 double keystroke(const QByteArray &document) {
@@ -170,6 +183,10 @@ const std::vector<Case> &cases() {
     static const std::vector<Case> all = {
         {"start", "window start to first paint", start},
         {"f5", "F5 on 10,699 bytes, both panes laid out and painted", hexEdit},
+        {"load1m", "set and paint 1 MiB of random bytes, one paragraph",
+         [] { return load(randomBytes(1024 * 1024)); }},
+        {"load16m", "set and paint 16 MiB, line break every 60 bytes",
+         [] { return load(sampleText(16 * 1024 * 1024, 60)); }},
         {"key64k", "keystroke, 64 KiB in one paragraph",
          [] { return keystroke(sampleText(64 * 1024, 0)); }},
         {"key64kbin", "keystroke, 64 KiB of random bytes 0..255, one paragraph",
