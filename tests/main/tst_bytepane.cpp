@@ -43,19 +43,6 @@ private slots:
         QCOMPARE(pane->selectedByteCount(), bytes.size());
     }
 
-    void everyControlByteShowsAsItsOwnVisibleCharacter() {
-        QByteArray controls;
-        for (int b = 0; b < 32; ++b)
-            if (b != '\r')
-                controls += char(b);
-        controls += "\x7F\x98";
-        pane->setBytes(controls);
-        const QString text = pane->toPlainText();
-        QCOMPARE(text.size(), controls.size());
-        for (const QChar ch : text)
-            QVERIFY2(ch.isPrint() && text.count(ch) == 1, qPrintable(QString(ch)));
-    }
-
     void typedKeysGiveBytes_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");

@@ -28,69 +28,51 @@ private slots:
     void cleanup() { delete form; }
 
     void menusHoldEveryCommandWithItsCaptionAndKey_data() {
-        QTest::addColumn<QString>("menu");
-        QTest::addColumn<QString>("menuCaption");
-        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("menu");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QKeySequence>("shortcut");
-        const QString file = "Файл", edit = "Правка", view = "Вид", cliche = "Клише ККМ",
-                      help = "Помощь";
-        QTest::newRow("mnuOpen") << "mnufile" << file << "mnuOpen"
-                                 << "Открыть" << QKeySequence();
-        QTest::newRow("mnuSave") << "mnufile" << file << "mnuSave"
-                                 << "Сохранить" << QKeySequence();
-        QTest::newRow("mnuFont") << "mnufile" << file << "mnuFont"
-                                 << "Фонт" << QKeySequence();
-        QTest::newRow("mnuExit") << "mnufile" << file << "mnuExit"
-                                 << "Выход" << QKeySequence();
-        QTest::newRow("mnuSelectAll") << "mnuEdit" << edit << "mnuSelectAll"
-                                      << "Выделить все" << QKeySequence();
-        QTest::newRow("mnuDell") << "mnuEdit" << edit << "mnuDell"
-                                 << "Очистить окно ввода" << QKeySequence();
-        QTest::newRow("mnuComand") << "mnuViev" << view << "mnuComand"
-                                   << "Просмотр команд" << QKeySequence(Qt::Key_F2);
-        QTest::newRow("mnuDOS") << "mnuViev" << view << "mnuDOS"
-                                << "кодировка 866 DOS" << QKeySequence(Qt::Key_F3);
-        QTest::newRow("mnuWindows") << "mnuViev" << view << "mnuWindows"
-                                    << "кодировка 1251 Win" << QKeySequence(Qt::Key_F4);
-        QTest::newRow("mnuHexEdit") << "mnuViev" << view << "mnuHexEdit"
-                                    << "HexEdit mode" << QKeySequence(Qt::Key_F5);
-        QTest::newRow("mnuNormal") << "mnuViev" << view << "mnuNormal"
-                                   << "Нормальный вид" << QKeySequence(Qt::Key_F6);
-        QTest::newRow("mnuKKM1251") << "mnuClishe" << cliche << "mnuKKM1251"
-                                    << "Группа ККМ 1251" << QKeySequence(Qt::Key_F7);
-        QTest::newRow("mnuKKM866") << "mnuClishe" << cliche << "mnuKKM866"
-                                   << "Группа ККМ 866" << QKeySequence(Qt::Key_F8);
-        QTest::newRow("mnuHelpt") << "mnuHelp" << help << "mnuHelpt"
-                                  << "Инструкция" << QKeySequence(Qt::Key_F1);
-        QTest::newRow("mnuTable") << "mnuHelp" << help << "mnuTable"
-                                  << "Таблицы" << QKeySequence(Qt::CTRL | Qt::Key_T);
-        QTest::newRow("mnuAbout") << "mnuHelp" << help << "mnuAbout"
-                                  << "О программе" << QKeySequence();
+        const struct {
+            int menu;
+            const char *name, *caption, *shortcut;
+        } items[] = {
+            {0, "mnuOpen", "Открыть", ""},
+            {0, "mnuSave", "Сохранить", ""},
+            {0, "mnuFont", "Фонт", ""},
+            {0, "mnuExit", "Выход", ""},
+            {1, "mnuSelectAll", "Выделить все", ""},
+            {1, "mnuDell", "Очистить окно ввода", ""},
+            {2, "mnuComand", "Просмотр команд", "F2"},
+            {2, "mnuDOS", "кодировка 866 DOS", "F3"},
+            {2, "mnuWindows", "кодировка 1251 Win", "F4"},
+            {2, "mnuHexEdit", "HexEdit mode", "F5"},
+            {2, "mnuNormal", "Нормальный вид", "F6"},
+            {3, "mnuKKM1251", "Группа ККМ 1251", "F7"},
+            {3, "mnuKKM866", "Группа ККМ 866", "F8"},
+            {4, "mnuHelpt", "Инструкция", "F1"},
+            {4, "mnuTable", "Таблицы", "Ctrl+T"},
+            {4, "mnuAbout", "О программе", ""},
+        };
+        for (const auto &item : items)
+            QTest::newRow(item.name) << item.menu << QString::fromUtf8(item.caption)
+                                     << QKeySequence(QString::fromLatin1(item.shortcut));
     }
     void menusHoldEveryCommandWithItsCaptionAndKey() {
-        QFETCH(QString, menu);
-        QFETCH(QString, menuCaption);
-        QFETCH(QString, action);
+        QFETCH(int, menu);
         QFETCH(QString, caption);
         QFETCH(QKeySequence, shortcut);
-        auto *qmenu = form->findChild<QMenu *>(menu);
-        QVERIFY(qmenu);
-        QCOMPARE(qmenu->title(), menuCaption);
-        QVERIFY(form->menuBar()->actions().contains(qmenu->menuAction()));
-        auto *qaction = form->findChild<QAction *>(action);
-        QVERIFY(qaction);
-        QVERIFY(qmenu->actions().contains(qaction));
-        QCOMPARE(qaction->text(), caption);
-        QCOMPARE(qaction->shortcut(), shortcut);
-        QVERIFY(qaction->isEnabled() && qaction->isVisible() && !qaction->isCheckable());
-    }
-
-    void menuBarShowsTheFiveMenusInOrder() {
-        QStringList titles;
-        for (QAction *action : form->menuBar()->actions())
-            titles << action->text();
-        QCOMPARE(titles, QStringList({"Файл", "Правка", "Вид", "Клише ККМ", "Помощь"}));
+        const char *menus[][2] = {{"mnufile", "Файл"},
+                                  {"mnuEdit", "Правка"},
+                                  {"mnuViev", "Вид"},
+                                  {"mnuClishe", "Клише ККМ"},
+                                  {"mnuHelp", "Помощь"}};
+        auto *qmenu = child<QMenu>(form, menus[menu][0]);
+        QCOMPARE(qmenu->title(), QString::fromUtf8(menus[menu][1]));
+        QCOMPARE(form->menuBar()->actions().indexOf(qmenu->menuAction()), menu);
+        auto *action = child<QAction>(form, QTest::currentDataTag());
+        QVERIFY(qmenu->actions().contains(action));
+        QCOMPARE(action->text(), caption);
+        QCOMPARE(action->shortcut(), shortcut);
+        QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
     }
 
     void startsEmptyWithTheCountersAtZero() {
