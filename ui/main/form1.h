@@ -15,7 +15,6 @@ class QDragEnterEvent;
 class QDropEvent;
 class QKeySequence;
 class QLabel;
-class QMenu;
 class QPlainTextEdit;
 class QStatusBar;
 class QTextEdit;
