@@ -3,6 +3,8 @@
 #include "messagebox.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
@@ -11,6 +13,12 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(KKTVIEW_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("kktview"));
     QApplication::setWindowIcon(kktview::applicationIcon());
+
+    // Qt's own dialogs and buttons speak Russian like the rest of the window.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 
     Form1 form1;
     form1.show();
