@@ -46,6 +46,24 @@ const std::array<short, 65536> &charToByte() {
     return table;
 }
 
+// One character per byte, but a CR LF pair becomes the one character lineBreak.
+QString decodeLines(QByteArrayView bytes, char16_t lineBreak) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+            *out++ = QChar(lineBreak);
+            ++i;
+        } else {
+            *out++ = QChar(byteToChar[b]);
+        }
+    }
+    text.truncate(out - text.constData());
+    return text;
+}
+
 } // namespace
 
 QChar toChar(unsigned char byte) {
@@ -73,20 +91,7 @@ QString decode(QByteArrayView bytes) {
 }
 
 QString toPaneText(QByteArrayView bytes) {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            *out++ = QChar(paragraphSeparator);
-            ++i;
-        } else {
-            *out++ = QChar(byteToChar[b]);
-        }
-    }
-    text.truncate(out - text.constData());
-    return text;
+    return decodeLines(bytes, paragraphSeparator);
 }
 
 std::optional<ByteText> fromPaneText(QStringView text) {
@@ -109,20 +114,7 @@ std::optional<ByteText> fromPaneText(QStringView text) {
 }
 
 QString toDisplayText(QByteArrayView bytes) {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            *out++ = QLatin1Char('\n');
-            ++i;
-        } else {
-            *out++ = QChar(byteToChar[b]);
-        }
-    }
-    text.truncate(out - text.constData());
-    return text;
+    return decodeLines(bytes, u'\n');
 }
 
 ByteText encodeLiteral(QStringView text) {

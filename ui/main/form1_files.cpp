@@ -35,6 +35,13 @@ QString localFileOf(const QMimeData *data) {
     return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
+// The path the user chose, or nothing when the dialog was cancelled.
+QString chosenPath(QFileDialog &dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 QString megabytes(qint64 bytes) {
     return QLocale(QLocale::Russian).toString(bytes / (1024.0 * 1024.0), 'f', 1);
 }
@@ -60,9 +67,7 @@ void Form1::mnuOpen() {
         dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
     // The open dialog starts with an empty name.
     dialog.selectFile(QString());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const QString path = dialog.selectedFiles().constFirst();
+    const QString path = chosenPath(dialog);
     if (path.isEmpty())
         return;
     gcdgFileName = path;
@@ -100,10 +105,10 @@ bool Form1::loadDocument(const QString &path) {
         showMessage(this, QStringLiteral("Empty file"));
         return false;
     case document::LoadResult::Status::TooLarge:
-        showMessage(this, tr("Файл слишком большой:\n%1\nРазмер %2 МБ, можно открыть не более %3 МБ.")
-                              .arg(QDir::toNativeSeparators(path),
-                                   megabytes(QFileInfo(path).size()),
-                                   megabytes(maxDocumentBytes)));
+        showMessage(this,
+                    tr("Файл слишком большой:\n%1\nРазмер %2 МБ, можно открыть не более %3 МБ.")
+                        .arg(QDir::toNativeSeparators(path), megabytes(QFileInfo(path).size()),
+                             megabytes(maxDocumentBytes)));
         return false;
     case document::LoadResult::Status::Failed:
         showMessage(this, tr("Не удалось открыть файл:\n%1\n%2")
@@ -125,9 +130,7 @@ void Form1::mnuSave() {
         dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
         dialog.selectFile(gcdgFileName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const QString path = dialog.selectedFiles().constFirst();
+    const QString path = chosenPath(dialog);
     if (path.isEmpty())
         return;
     gcdgFileName = path;
