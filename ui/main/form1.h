@@ -127,6 +127,7 @@ private:
 
     enum class Scope { WholeDocument, Selection, Refused };
     Scope viewScope();
+    void runView(void (Form1::*whole)(), void (Form1::*selection)());
 
     // Panes and controls, named as the window's design names them.
     BytePane *RTB1 = nullptr;

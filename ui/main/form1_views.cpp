@@ -95,46 +95,32 @@ Form1::Scope Form1::viewScope() {
     return Scope::Refused;
 }
 
-void Form1::mnuComand() {
+// The family of the three output-pane views: the pane is cleared before the
+// check, so a refused command leaves it empty.
+void Form1::runView(void (Form1::*whole)(), void (Form1::*selection)()) {
     RTB3->clear();
     switch (viewScope()) {
     case Scope::WholeDocument:
-        Comand031();
+        (this->*whole)();
         break;
     case Scope::Selection:
-        Comand031t();
+        (this->*selection)();
         break;
     case Scope::Refused:
         break;
     }
+}
+
+void Form1::mnuComand() {
+    runView(&Form1::Comand031, &Form1::Comand031t);
 }
 
 void Form1::mnuDOS() {
-    RTB3->clear();
-    switch (viewScope()) {
-    case Scope::WholeDocument:
-        DOS();
-        break;
-    case Scope::Selection:
-        DOSt();
-        break;
-    case Scope::Refused:
-        break;
-    }
+    runView(&Form1::DOS, &Form1::DOSt);
 }
 
 void Form1::mnuWindows() {
-    RTB3->clear();
-    switch (viewScope()) {
-    case Scope::WholeDocument:
-        Windows();
-        break;
-    case Scope::Selection:
-        Windowst();
-        break;
-    case Scope::Refused:
-        break;
-    }
+    runView(&Form1::Windows, &Form1::Windowst);
 }
 
 void Form1::mnuHexEdit() {
