@@ -11,6 +11,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLocale>
 #include <QMimeData>
@@ -33,6 +34,18 @@ QString localFileOf(const QMimeData *data) {
         return {};
     const QUrl url = data->urls().constFirst();
     return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+// "*.*" means every file where the filter comes from; here it would hide
+// every name without a dot, as register files often are. The filter keeps
+// its caption and lists them all.
+void listEveryFile(QFileDialog &dialog) {
+    auto *model = dialog.findChild<QFileSystemModel *>();
+    if (!model)
+        return;
+    const auto everyName = [model] { model->setNameFilters({QStringLiteral("*")}); };
+    everyName();
+    QObject::connect(&dialog, &QFileDialog::filterSelected, model, everyName);
 }
 
 // The path the user chose, or nothing when the dialog was cancelled.
@@ -125,6 +138,7 @@ void Form1::mnuSave() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("All Files (*.*)"));
+    listEveryFile(dialog);
     // The save dialog proposes the path last chosen in either dialog.
     if (!gcdgFileName.isEmpty()) {
         dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
