@@ -106,6 +106,7 @@ private slots:
     void openedFileBecomesTheDocument();
     void refusedOpenKeepsDocumentPanelsAndCaption_data();
     void refusedOpenKeepsDocumentPanelsAndCaption();
+    void commandLineAndDroppedFilesOpenLikeTheDialog_data();
     void commandLineAndDroppedFilesOpenLikeTheDialog();
 
     void saveProposesTheOpenedPathUnderItsOwnTitle();
@@ -235,7 +236,16 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
+void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog_data() {
+    QTest::addColumn<QString>("dropTarget");
+    QTest::newRow("input pane") << "RTB1";
+    QTest::newRow("hex pane") << "RTB2";
+    QTest::newRow("output pane") << "RTB3";
+    QTest::newRow("status bar") << "StB1";
+}
+
 void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
+    QFETCH(QString, dropTarget);
     const QString first = path("first.bin");
     const QString second = path("second.bin");
     writeFile(first, "\x01\x02\x03");
@@ -247,7 +257,11 @@ void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
 
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(second)});
-    QWidget *target = pane("RTB1")->viewport();
+    data.setText(QUrl::fromLocalFile(second).toString()); // as file managers offer it
+    QWidget *target = window->findChild<QWidget *>(dropTarget);
+    QVERIFY(target);
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(target))
+        target = area->viewport();
     const QPoint where = target->rect().center();
     QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -258,6 +272,8 @@ void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
     QCOMPARE(window->document(), QByteArray("\xC0\xC1"));
     QCOMPARE(window->panelText(1), QStringLiteral("2"));
     QCOMPARE(window->toolbarCaption(), QStringLiteral("  ") + second);
+    QVERIFY(child<QTextEdit>(window, "RTB2")->document()->isEmpty());
+    QVERIFY(pane("RTB3")->document()->isEmpty());
 }
 
 void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {

@@ -145,6 +145,8 @@ void Form1::createPanes() {
         viewport->setMouseTracking(true);
         viewport->installEventFilter(this);
     }
+    // A file dropped on a display pane is opened, not inserted as its name.
+    RTB3->viewport()->installEventFilter(this);
 }
 
 QAction *Form1::createAction(const char *name, const QString &caption, const QKeySequence &shortcut,
@@ -300,6 +302,11 @@ void Form1::updateHexSelection() {
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    if (isFileDrag(event) && (watched == RTB2->viewport() || watched == RTB3->viewport())) {
+        // Refused by the pane, the drag goes on to the window, which opens it.
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::MouseMove) {
         if (watched == RTB1->viewport())
             updateInputSelection();

@@ -121,6 +121,7 @@ private:
 
     // Opening: the steps before the dialog, and reading the chosen file.
     void prepareForOpen();
+    static bool isFileDrag(const QEvent *event);
     bool loadDocument(const QString &path);
 
     void showListing(ByteText (*listing)(QByteArrayView));

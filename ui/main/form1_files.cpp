@@ -156,6 +156,17 @@ void Form1::mnuSave() {
     }
 }
 
+bool Form1::isFileDrag(const QEvent *event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return !localFileOf(static_cast<const QDropEvent *>(event)->mimeData()).isEmpty();
+    default:
+        return false;
+    }
+}
+
 void Form1::dragEnterEvent(QDragEnterEvent *event) {
     if (!localFileOf(event->mimeData()).isEmpty())
         event->acceptProposedAction();
