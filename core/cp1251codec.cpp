@@ -82,14 +82,6 @@ bool isStandIn(QChar ch) {
     return b && (*b < 32 || *b == 127 || *b == 152);
 }
 
-QString decode(QByteArrayView bytes) {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char c : bytes)
-        *out++ = QChar(byteToChar[static_cast<unsigned char>(c)]);
-    return text;
-}
-
 QString toPaneText(QByteArrayView bytes) {
     return decodeLines(bytes, paragraphSeparator);
 }
@@ -115,22 +107,6 @@ std::optional<ByteText> fromPaneText(QStringView text) {
 
 QString toDisplayText(QByteArrayView bytes) {
     return decodeLines(bytes, u'\n');
-}
-
-ByteText encodeLiteral(QStringView text) {
-    ByteText bytes;
-    bytes.reserve(text.size());
-    for (const QChar ch : text) {
-        int b = -1;
-        for (int i = 0; i < 256 && b < 0; ++i) {
-            if (codepages::cp1251[i] == ch.unicode() && ch.unicode() != 0)
-                b = i;
-        }
-        if (ch.unicode() == 0)
-            b = 0;
-        bytes.append(b < 0 ? '?' : static_cast<char>(b));
-    }
-    return bytes;
 }
 
 } // namespace cp1251

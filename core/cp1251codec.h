@@ -25,9 +25,6 @@ std::optional<unsigned char> toByte(QChar ch);
 // True for the characters that stand in for control bytes, 127 and 152.
 bool isStandIn(QChar ch);
 
-// One character per byte, no line handling.
-QString decode(QByteArrayView bytes);
-
 // Pane text: a CR LF pair becomes one paragraph separator (U+2029); every
 // other byte is one character, a lone CR or LF included.
 QString toPaneText(QByteArrayView bytes);
@@ -39,9 +36,5 @@ std::optional<ByteText> fromPaneText(QStringView text);
 // Plain text of a view or listing: CR LF pairs become '\n', every other byte
 // goes through toChar. For the display panes.
 QString toDisplayText(QByteArrayView bytes);
-
-// Text with ordinary Unicode (as written in the sources) to code page 1251
-// bytes; characters outside the code page become '?'. For fixed texts.
-ByteText encodeLiteral(QStringView text);
 
 } // namespace cp1251

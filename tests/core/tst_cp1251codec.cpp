@@ -57,7 +57,6 @@ private slots:
         const QString pane = cp1251::toPaneText(bytes);
         QCOMPARE(pane.size(), paneLength);
         QCOMPARE(cp1251::fromPaneText(pane), std::optional<QByteArray>(bytes));
-        QCOMPARE(cp1251::decode(bytes).size(), bytes.size());
     }
 
     void paneTextWithACharacterOutsideTheCodePageIsRefused_data() {
@@ -75,20 +74,6 @@ private slots:
         QCOMPARE(cp1251::toDisplayText("a\r\nb"), QStringLiteral("a\nb"));
         QCOMPARE(cp1251::toDisplayText("a\rb\n"),
                  QString(QStringLiteral("a") + cp1251::toChar('\r') + 'b' + cp1251::toChar('\n')));
-    }
-
-    void literalsEncodeToCodePage1251_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("new-line mark") << QStringLiteral("нов.стр.") << inCp1251("нов.стр.");
-        QTest::newRow("upper half") << QStringLiteral("€ЁёЯя№") << inCp1251("€ЁёЯя№");
-        QTest::newRow("outside") << QStringLiteral("a\u4E2Db") << QByteArray("a?b");
-        QTest::newRow("NUL") << QString(QChar(0)) << QByteArray(1, '\0');
-    }
-    void literalsEncodeToCodePage1251() {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QCOMPARE(cp1251::encodeLiteral(text), bytes);
     }
 };
 
