@@ -145,6 +145,41 @@ private slots:
         QCOMPARE(pane->selectedByteCount(), selected.size());
     }
 
+    // Offsets count CR LF as two bytes though the pane holds one break.
+    void byteRangesSelectAndReplaceAsOneUndoStep_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("replacement");
+        QTest::addColumn<QByteArray>("selected");
+        QTest::addColumn<QByteArray>("result");
+        QTest::newRow("after two breaks")
+            << QByteArray("a\r\nb\r\ncd") << 6 << 2 << QByteArray("XYZ") << QByteArray("cd")
+            << QByteArray("a\r\nb\r\nXYZ");
+        QTest::newRow("over a break") << QByteArray("ab\r\ncd") << 1 << 4 << QByteArray("\r\n")
+                                      << QByteArray("b\r\nc") << QByteArray("a\r\nd");
+        QTest::newRow("inside a break") << QByteArray("a\r\nb") << 2 << 0 << QByteArray("Q")
+                                        << QByteArray() << QByteArray("aQ\r\nb");
+        QTest::newRow("past the end")
+            << QByteArray("ab") << 1 << 9 << QByteArray() << QByteArray("b") << QByteArray("a");
+    }
+    void byteRangesSelectAndReplaceAsOneUndoStep() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, offset);
+        QFETCH(int, length);
+        QFETCH(QByteArray, replacement);
+        QFETCH(QByteArray, selected);
+        QFETCH(QByteArray, result);
+        pane->setBytes(bytes);
+        pane->selectBytes(offset, length);
+        QCOMPARE(pane->selectedBytes(), selected);
+        pane->replaceBytes(offset, length, replacement);
+        QCOMPARE(pane->bytes(), result);
+        QCOMPARE(pane->selectedBytes(), replacement);
+        pane->undo();
+        QCOMPARE(pane->bytes(), bytes);
+    }
+
 private:
     BytePane *pane = nullptr;
 };

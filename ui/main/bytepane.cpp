@@ -84,6 +84,45 @@ qsizetype BytePane::byteOffset(int position) const {
     return position + document()->findBlock(position).blockNumber();
 }
 
+int BytePane::positionOfByte(qsizetype offset) const {
+    offset = std::clamp<qsizetype>(offset, 0, byteCount());
+    // Every block before the one holding the offset ends in two bytes but
+    // one position.
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const qsizetype first = byteOffset(block.position());
+        const qsizetype end = first + block.length() - 1;
+        if (offset <= end || !block.next().isValid())
+            return block.position() + int(std::min(offset, end) - first);
+    }
+    return 0;
+}
+
+qsizetype BytePane::selectionStartByte() const {
+    return byteOffset(textCursor().selectionStart());
+}
+
+void BytePane::selectBytes(qsizetype offset, qsizetype length) {
+    QTextCursor cursor(document());
+    cursor.setPosition(positionOfByte(offset));
+    cursor.setPosition(positionOfByte(offset + std::max<qsizetype>(length, 0)),
+                       QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void BytePane::replaceBytes(qsizetype offset, qsizetype length, const ByteText &bytes) {
+    const int from = positionOfByte(offset);
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(positionOfByte(offset + std::max<qsizetype>(length, 0)),
+                       QTextCursor::KeepAnchor);
+    cursor.beginEditBlock();
+    cursor.insertText(cp1251::toPaneText(bytes));
+    cursor.endEditBlock();
+    cursor.setPosition(from, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
 qsizetype BytePane::selectedByteCount() const {
     const QTextCursor cursor = textCursor();
     return byteOffset(cursor.selectionEnd()) - byteOffset(cursor.selectionStart());

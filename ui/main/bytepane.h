@@ -24,6 +24,18 @@ public:
     qsizetype selectedByteCount() const;
     // The byte offset of a cursor position.
     qsizetype byteOffset(int position) const;
+    // The cursor position before a byte offset; an offset inside a CR LF
+    // pair gives the position before the pair.
+    int positionOfByte(qsizetype offset) const;
+
+    // The selection, or the cursor when nothing is selected, in bytes.
+    qsizetype selectionStartByte() const;
+    // Selects length bytes from offset (clamped to the document) and
+    // scrolls them into view.
+    void selectBytes(qsizetype offset, qsizetype length);
+    // Replaces length bytes from offset by bytes, as one step that Ctrl+Z
+    // undoes; the replacement is left selected.
+    void replaceBytes(qsizetype offset, qsizetype length, const ByteText &bytes);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
