@@ -1,5 +1,6 @@
 #include "appicon.h"
 #include "form1.h"
+#include "kktview_version.h"
 #include "messagebox.h"
 
 #include <QApplication>

@@ -8,11 +8,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 if [ "${SANITIZE:-0}" = 1 ]; then
     export BUILD_DIR="${BUILD_DIR:-$root/build-asan}"
     export BUILD_TYPE=Debug
-    "$root/scripts/build.sh" -DKKTVIEW_SANITIZE=ON -DKKTVIEW_BENCH=OFF
+    "$root/scripts/build.sh" -DKKTVIEW_SANITIZE=ON -DKKTVIEW_BENCH=OFF -DKKTVIEW_WERROR=ON
     export ASAN_OPTIONS=detect_leaks=0
 else
     export BUILD_DIR="${BUILD_DIR:-$root/build}"
-    "$root/scripts/build.sh"
+    # Benchmarks are bench/run.sh's; a warning fails the run like a test does.
+    "$root/scripts/build.sh" -DKKTVIEW_BENCH=OFF -DKKTVIEW_WERROR=ON
 fi
 
 export QT_QPA_PLATFORM=offscreen

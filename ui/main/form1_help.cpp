@@ -3,6 +3,7 @@
 #include "bytepane.h"
 #include "fontchoice.h"
 #include "frmtabl.h"
+#include "kktview_version.h"
 #include "messagebox.h"
 
 #include <QPlainTextEdit>
