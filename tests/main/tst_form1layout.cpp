@@ -1,4 +1,6 @@
 #include "form1.h"
+#include "form1layout.h"
+#include "twips.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -13,9 +15,11 @@
 #include <QToolBar>
 #include <QToolButton>
 
+namespace layout = form1layout;
+
 // The window's parts, their names and places, both layouts and the resize
 // rule. Places are given in twips and checked in pixels, one pixel of
-// rounding allowed.
+// rounding allowed; the resulting sizes are the design's own figures.
 class TestForm1Layout : public QObject {
     Q_OBJECT
 
@@ -104,45 +108,41 @@ private slots:
     void panesFollowTheLayoutAndTheWindowWidth_data() {
         QTest::addColumn<bool>("hexEdit");
         QTest::addColumn<int>("widening");
-        QTest::addColumn<int>("hexWidth");
-        QTest::addColumn<int>("outputLeft");
         QTest::addColumn<int>("outputWidth");
-        QTest::newRow("normal, start size") << false << 0 << 5055 << 5280 << 4790;
-        QTest::newRow("normal, 1000 wider") << false << 1000 << 5055 << 5280 << 5790;
-        QTest::newRow("hex-edit, start size") << true << 0 << 6975 << 7320 << 2690;
-        QTest::newRow("hex-edit, 1000 wider") << true << 1000 << 6975 << 7320 << 3690;
+        QTest::newRow("normal, start size") << false << 0 << 4790;
+        QTest::newRow("normal, 1000 wider") << false << 1000 << 5790;
+        QTest::newRow("hex-edit, start size") << true << 0 << 2690;
+        QTest::newRow("hex-edit, 1000 wider") << true << 1000 << 3690;
     }
     void panesFollowTheLayoutAndTheWindowWidth() {
         QFETCH(bool, hexEdit);
         QFETCH(int, widening);
-        QFETCH(int, hexWidth);
-        QFETCH(int, outputLeft);
         QFETCH(int, outputWidth);
         if (hexEdit)
             QTest::keyClick(form, Qt::Key_F5);
         if (widening) {
-            const int width = form->width() + form->twipsX(widening);
+            const int width = form->width() + x(widening);
             form->resize(width, form->height());
             QTRY_COMPARE(form->width(), width);
         }
+        const layout::Layout &design = hexEdit ? layout::hexEdit : layout::normal;
         auto *rtb1 = child<QWidget>(form, "RTB1");
         auto *rtb2 = child<QWidget>(form, "RTB2");
         auto *rtb3 = child<QWidget>(form, "RTB3");
-        QCOMPARE(form->height() - form->menuBar()->height(), form->twipsY(5835));
+        QCOMPARE(form->height() - form->menuBar()->height(), y(layout::clientHeight));
         for (QWidget *pane : {rtb1, rtb2, rtb3}) {
-            QVERIFY(near(pane->height(), form->twipsY(4530)));
-            QCOMPARE(pane->y(), form->twipsY(360));
+            QVERIFY(near(pane->height(), y(4530)));
+            QCOMPARE(pane->y(), y(layout::paneTop));
         }
-        QVERIFY(near(rtb1->geometry(), QRect(form->twipsX(240), form->twipsY(360),
-                                             form->twipsX(5055), rtb1->height())));
+        QVERIFY(near(rtb1->geometry(), QRect(x(layout::paneLeft), y(layout::paneTop),
+                                             x(layout::inputWidth), rtb1->height())));
         QCOMPARE(rtb2->x(), rtb1->x());
-        QVERIFY(near(rtb2->width(), form->twipsX(hexWidth)));
-        QVERIFY(near(rtb3->x(), form->twipsX(outputLeft)));
-        QVERIFY(near(rtb3->width(), form->twipsX(outputWidth)));
-        // The panes end 240 twips above the toolbar.
+        QVERIFY(near(rtb2->width(), x(design.hexWidth)));
+        QVERIFY(near(rtb3->x(), x(design.outputLeft)));
+        QVERIFY(near(rtb3->width(), x(outputWidth)));
         const int toolbarTop = child<QWidget>(form, "Tlb1")->mapTo(form, QPoint()).y();
-        QVERIFY(
-            near(toolbarTop - rtb1->mapTo(form, QPoint(0, rtb1->height())).y(), form->twipsY(240)));
+        QVERIFY(near(toolbarTop - rtb1->mapTo(form, QPoint(0, rtb1->height())).y(),
+                     y(layout::paneBottomGap)));
     }
 
     void normalLayoutRestoresEverythingButTheTexts() {
@@ -154,9 +154,9 @@ private slots:
         const QString hex = child<QTextEdit>(form, "RTB2")->toPlainText();
         const QString output = child<QPlainTextEdit>(form, "RTB3")->toPlainText();
         QTest::keyClick(form, Qt::Key_F6);
-        QVERIFY(near(child<QWidget>(form, "RTB2")->width(), form->twipsX(5055)));
-        QVERIFY(near(child<QWidget>(form, "RTB3")->x(), form->twipsX(5280)));
-        QVERIFY(near(child<QWidget>(form, "RTB3")->width(), form->twipsX(10290 - 5500)));
+        QVERIFY(near(child<QWidget>(form, "RTB2")->width(), x(layout::normal.hexWidth)));
+        QVERIFY(near(child<QWidget>(form, "RTB3")->x(), x(layout::normal.outputLeft)));
+        QVERIFY(near(child<QWidget>(form, "RTB3")->width(), x(4790)));
         QVERIFY(inFront("RTB1"));
         QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
         QCOMPARE(rtb1->toPlainText(), QStringLiteral("AB"));
@@ -165,12 +165,17 @@ private slots:
     }
 
     void aWindowTooSmallLeavesThePanesAsTheyWere() {
-        auto *rtb3 = child<QWidget>(form, "RTB3");
-        const QSize before = rtb3->size();
-        form->resize(form->twipsX(3000), form->menuBar()->height() + form->twipsY(900));
-        QTRY_VERIFY(form->width() < form->twipsX(5500));
-        QCOMPARE(rtb3->size(), before);
-        QVERIFY(child<QWidget>(form, "RTB1")->height() >= 0);
+        QList<QSize> before;
+        for (const char *name : {"RTB1", "RTB2", "RTB3"})
+            before << child<QWidget>(form, name)->size();
+        form->resize(x(3000), form->menuBar()->height() + y(900));
+        // Too narrow for the output pane, too low for any pane.
+        QTRY_VERIFY(form->width() <
+                    x(layout::normal.outputLeft + layout::normal.outputRightMargin));
+        QCOMPARE(QList<QSize>({child<QWidget>(form, "RTB1")->size(),
+                               child<QWidget>(form, "RTB2")->size(),
+                               child<QWidget>(form, "RTB3")->size()}),
+                 before);
     }
 
     void hexPaneWrapsAfterSixteenGroups_data() {
@@ -212,6 +217,8 @@ private slots:
     }
 
 private:
+    int x(int across) const { return twips::toPixelsX(*form, across); }
+    int y(int down) const { return twips::toPixelsY(*form, down); }
     static bool near(int actual, int expected) { return qAbs(actual - expected) <= 1; }
     static bool near(const QRect &actual, const QRect &expected) {
         return near(actual.x(), expected.x()) && near(actual.y(), expected.y()) &&

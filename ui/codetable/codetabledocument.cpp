@@ -32,7 +32,7 @@ int rowsOf(Section section) {
 
 QTextTableFormat tableFormat(double dpi) {
     QTextTableFormat f;
-    f.setBorder(twipsToPixels(borderTwips, dpi));
+    f.setBorder(twips::toPixels(borderTwips, dpi));
     f.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     f.setBorderBrush(Qt::black);
     // Collapsed borders give one line between neighbouring cells.
@@ -40,11 +40,11 @@ QTextTableFormat tableFormat(double dpi) {
     f.setCellSpacing(0);
     f.setCellPadding(0);
     QList<QTextLength> widths;
-    for (int twips : columnTwips)
-        widths.append(QTextLength(QTextLength::FixedLength, twipsToPixels(twips, dpi)));
+    for (int width : columnTwips)
+        widths.append(QTextLength(QTextLength::FixedLength, twips::toPixels(width, dpi)));
     f.setColumnWidthConstraints(widths);
     f.setAlignment(Qt::AlignLeft);
-    f.setLeftMargin(twipsToPixels(tableIndentTwips, dpi));
+    f.setLeftMargin(twips::toPixels(tableIndentTwips, dpi));
     return f;
 }
 
@@ -55,8 +55,8 @@ public:
         // it carries the plain text face that keeps empty cells as high as the
         // text rows.
         cellFormat_.merge(sansFormat(textPoints));
-        cellFormat_.setLeftPadding(twipsToPixels(cellGapTwips, dpi));
-        cellFormat_.setRightPadding(twipsToPixels(cellGapTwips, dpi));
+        cellFormat_.setLeftPadding(twips::toPixels(cellGapTwips, dpi));
+        cellFormat_.setRightPadding(twips::toPixels(cellGapTwips, dpi));
         // The smaller names sit in the middle of their row, next to the
         // larger codes and keys.
         cellFormat_.setVerticalAlignment(QTextCharFormat::AlignMiddle);

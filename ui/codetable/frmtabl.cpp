@@ -45,6 +45,5 @@ FrmTabl::FrmTabl(QWidget *parent) : QWidget(parent, Qt::Window), RTBT(new QTextE
     layout->setSpacing(0);
     layout->addWidget(RTBT);
 
-    resize(codetable::twipsToWholePixels(clientWidthTwips, logicalDpiX()),
-           codetable::twipsToWholePixels(clientHeightTwips, logicalDpiY()));
+    resize(twips::toPixelsX(*this, clientWidthTwips), twips::toPixelsY(*this, clientHeightTwips));
 }

@@ -1,7 +1,9 @@
 #include "form1.h"
 
 #include "bytepane.h"
+#include "form1layout.h"
 #include "frmtabl.h"
+#include "twips.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -16,6 +18,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+namespace layout = form1layout;
+using twips::toPixelsX;
+using twips::toPixelsY;
 
 namespace {
 
@@ -44,10 +50,6 @@ QFont lucidaConsole() {
     return font;
 }
 
-// Widths of the status panels in twips; what does not fit is cut off at
-// the right edge, as on the system the window comes from.
-constexpr int panelWidths[8] = {735, 735, 640, 640, 1440, 1440, 4440, 1440};
-
 } // namespace
 
 Form1::Form1(QWidget *parent) : QMainWindow(parent) {
@@ -69,19 +71,12 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent) {
     setPanelText(3, QStringLiteral("0"));
     setPanelText(4, QStringLiteral("0"));
 
-    resize(twipsX(10290), twipsY(5835) + menuBar()->sizeHint().height());
+    resize(toPixelsX(*this, layout::clientWidth),
+           toPixelsY(*this, layout::clientHeight) + menuBar()->sizeHint().height());
     RTB1->setFocus();
 }
 
 Form1::~Form1() = default;
-
-int Form1::twipsX(int twips) const {
-    return qRound(twips * logicalDpiX() / 1440.0);
-}
-
-int Form1::twipsY(int twips) const {
-    return qRound(twips * logicalDpiY() / 1440.0);
-}
 
 void Form1::createPanes() {
     clientArea = new QWidget(this);
@@ -101,7 +96,9 @@ void Form1::createPanes() {
     // whole paragraph for every line: the cost of a keystroke would grow with
     // the square of the paragraph's length.
     RTB1->setWordWrapMode(QTextOption::WrapAnywhere);
-    RTB1->setGeometry(twipsX(240), twipsY(360), twipsX(5055), 0);
+    const int paneLeft = toPixelsX(*this, layout::paneLeft);
+    const int paneTop = toPixelsY(*this, layout::paneTop);
+    RTB1->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::inputWidth), 0);
 
     RTB2 = new QTextEdit(clientArea);
     RTB2->setObjectName(QStringLiteral("RTB2"));
@@ -111,7 +108,7 @@ void Form1::createPanes() {
     RTB2->setLineWrapMode(QTextEdit::FixedColumnWidth);
     RTB2->setLineWrapColumnOrWidth(64);
     RTB2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RTB2->setGeometry(twipsX(240), twipsY(360), twipsX(5055), 0);
+    RTB2->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::normal.hexWidth), 0);
 
     RTB3 = new QPlainTextEdit(clientArea);
     RTB3->setObjectName(QStringLiteral("RTB3"));
@@ -121,12 +118,13 @@ void Form1::createPanes() {
     QFont outputFont = RTB3->font();
     outputFont.setStyleStrategy(QFont::PreferNoShaping);
     RTB3->setFont(outputFont);
-    RTB3->setGeometry(twipsX(5280), twipsY(360), 0, 0);
+    RTB3->setGeometry(toPixelsX(*this, layout::normal.outputLeft), paneTop, 0, 0);
 
     Lbl1 = new QLabel(rulerText, clientArea);
     Lbl1->setObjectName(QStringLiteral("Lbl1"));
     Lbl1->setFont(lucidaConsole());
-    Lbl1->setGeometry(twipsX(240), twipsY(120), twipsX(8775), twipsY(255));
+    Lbl1->setGeometry(paneLeft, toPixelsY(*this, layout::rulerTop),
+                      toPixelsX(*this, layout::rulerWidth), toPixelsY(*this, layout::rulerHeight));
     // The digits start where the hex pane's text starts.
     Lbl1->setContentsMargins(RTB2->frameWidth() + qRound(RTB2->document()->documentMargin()), 0, 0,
                              0);
@@ -211,7 +209,7 @@ void Form1::createToolBar() {
     Tlb1->setObjectName(QStringLiteral("Tlb1"));
     Tlb1->setMovable(false);
     Tlb1->setFloatable(false);
-    Tlb1->setFixedHeight(twipsY(330));
+    Tlb1->setFixedHeight(toPixelsY(*this, layout::toolBarHeight));
     addToolBar(Qt::BottomToolBarArea, Tlb1);
 
     // It only shows the open file's path; a click does nothing.
@@ -225,7 +223,7 @@ void Form1::createToolBar() {
 void Form1::createStatusBar() {
     StB1 = new QStatusBar(this);
     StB1->setObjectName(QStringLiteral("StB1"));
-    StB1->setFixedHeight(twipsY(375));
+    StB1->setFixedHeight(toPixelsY(*this, layout::statusBarHeight));
     setStatusBar(StB1);
 
     // The panels sit side by side at fixed widths, outside the status bar's
@@ -236,7 +234,7 @@ void Form1::createStatusBar() {
         auto *panel = new QLabel(StB1);
         panel->setObjectName(QStringLiteral("panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        const int width = twipsX(panelWidths[i]);
+        const int width = toPixelsX(*this, layout::panelWidths[i]);
         panel->setGeometry(x, gap, width, StB1->height() - 2 * gap);
         x += width + gap;
         panels[i] = panel;
@@ -328,20 +326,31 @@ int Form1::scaleHeight() const {
 }
 
 // The width at which 64 characters of the hex pane's font fit beside its
-// scroll bar, and never less than the designed 6975 twips.
+// scroll bar, and never less than the designed width.
 int Form1::hexEditWidth() const {
     const QFontMetricsF metrics(RTB2->font());
     const qreal text =
         64 * metrics.horizontalAdvance(QLatin1Char('0')) + 2 * RTB2->document()->documentMargin();
     const int needed =
         qCeil(text) + 2 * RTB2->frameWidth() + RTB2->verticalScrollBar()->sizeHint().width();
-    return qMax(twipsX(6975), needed);
+    return qMax(toPixelsX(*this, layout::hexEdit.hexWidth), needed);
+}
+
+// The layout in force in pixels. Where the hex pane's font needs a wider hex
+// pane, the output pane moves right by as much.
+form1layout::Layout Form1::pixelLayout() const {
+    const layout::Layout &design = hexEditLayout ? layout::hexEdit : layout::normal;
+    const int hexWidth = hexEditLayout ? hexEditWidth() : toPixelsX(*this, design.hexWidth);
+    const int widening = hexWidth - toPixelsX(*this, design.hexWidth);
+    return {hexWidth, toPixelsX(*this, design.outputLeft) + widening,
+            toPixelsX(*this, design.outputRightMargin)};
 }
 
 void Form1::applyResizeRule() {
     // Each step stands alone: a negative size is skipped, the pane keeps
     // what it had.
-    const int height = scaleHeight() - StB1->height() - Tlb1->height() - twipsY(600);
+    const int height = scaleHeight() - StB1->height() - Tlb1->height() -
+                       toPixelsY(*this, layout::paneVerticalMargins);
     if (height >= 0) {
         RTB1->resize(RTB1->width(), height);
         RTB2->resize(RTB2->width(), height);
@@ -350,28 +359,27 @@ void Form1::applyResizeRule() {
     applyOutputPaneWidth();
 }
 
-// The output pane ends 220 twips from the right edge in the normal layout
-// and 280 twips in the hex-edit layout.
 void Form1::applyOutputPaneWidth() {
-    const int width = hexEditLayout ? scaleWidth() - twipsX(7600) - (hexEditWidth() - twipsX(6975))
-                                    : scaleWidth() - twipsX(5500);
+    const int width = pixelLayout().outputWidth(scaleWidth());
     if (width >= 0)
         RTB3->resize(width, RTB3->height());
 }
 
-void Form1::applyHexEditGeometry() {
-    hexEditLayout = true;
-    const int width = hexEditWidth();
-    RTB2->resize(width, RTB2->height());
-    RTB3->move(twipsX(7320) + (width - twipsX(6975)), RTB3->y());
+// The hex pane's width and the output pane's place and width.
+void Form1::applyLayout(bool hexEdit) {
+    hexEditLayout = hexEdit;
+    const layout::Layout pixels = pixelLayout();
+    RTB2->resize(pixels.hexWidth, RTB2->height());
+    RTB3->move(pixels.outputLeft, RTB3->y());
     applyOutputPaneWidth();
 }
 
+void Form1::applyHexEditGeometry() {
+    applyLayout(true);
+}
+
 void Form1::mnuNormal() {
-    hexEditLayout = false;
-    RTB2->resize(twipsX(5055), RTB2->height());
-    RTB3->move(twipsX(5280), RTB3->y());
-    applyOutputPaneWidth();
+    applyLayout(false);
     RTB1->raise();
     Lbl1->hide();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "bytetext.h"
+#include "form1layout.h"
 
 #include <QColor>
 #include <QFont>
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <optional>
 
 class BytePane;
 class FrmTabl;
@@ -46,10 +48,6 @@ public:
     // The caption of the toolbar's first button, shown exactly as given.
     QString toolbarCaption() const;
     void setToolbarCaption(const QString &caption);
-
-    // Twips to logical pixels with this window's DPI.
-    int twipsX(int twips) const;
-    int twipsY(int twips) const;
 
     bool isHexEditLayout() const { return hexEditLayout; }
 
@@ -104,20 +102,25 @@ private:
     // Layouts and the resize rule.
     void applyResizeRule();
     void applyOutputPaneWidth();
+    void applyLayout(bool hexEdit);
     void applyHexEditGeometry();
+    form1layout::Layout pixelLayout() const;
     int scaleWidth() const;
     int scaleHeight() const;
     int hexEditWidth() const;
 
-    // The views: each fetches its input from RTB1 and appends the result.
-    void toHex();
-    void toHext();
-    void DOS();
-    void DOSt();
-    void Windows();
-    void Windowst();
-    void Comand031();
-    void Comand031t();
+    // The views: each appends the core's view of its input to its pane. The
+    // plain name is given the whole document, the name ending in t the
+    // selection.
+    using View = void (Form1::*)(QByteArrayView);
+    void toHex(QByteArrayView document);
+    void toHext(QByteArrayView selection);
+    void DOS(QByteArrayView document);
+    void DOSt(QByteArrayView selection);
+    void Windows(QByteArrayView document);
+    void Windowst(QByteArrayView selection);
+    void Comand031(QByteArrayView document);
+    void Comand031t(QByteArrayView selection);
 
     // Opening: the steps before the dialog, and reading the chosen file.
     void prepareForOpen();
@@ -126,9 +129,19 @@ private:
 
     void showListing(ByteText (*listing)(QByteArrayView));
 
-    enum class Scope { WholeDocument, Selection, Refused };
-    Scope viewScope();
-    void runView(void (Form1::*whole)(), void (Form1::*selection)());
+    // What a View command works on: the whole document while it is below
+    // the size limit, else the selection; or nothing, after message A (no
+    // selection) or B (the selection over the limit).
+    struct ViewInput {
+        enum class Scope { WholeDocument, Selection, NoSelection, SelectionTooLarge };
+        Scope scope;
+        ByteText bytes;
+    };
+    ViewInput viewInput();
+    // Runs the view that fits the input's scope; a refused input runs none.
+    void runView(const ViewInput &input, View whole, View selection);
+    // The three output-pane commands: RTB3 cleared, then the view.
+    void runOutputView(View whole, View selection);
 
     // Panes and controls, named as the window's design names them.
     BytePane *RTB1 = nullptr;

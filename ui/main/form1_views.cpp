@@ -12,7 +12,7 @@
 namespace {
 
 // Documents and selections of this many bytes or more are refused.
-constexpr double sizeLimit = 10700;
+constexpr qsizetype sizeLimit = 10700;
 
 // A listing is four to five characters per byte; for a larger document
 // (a 1 MiB one without a line break takes about a second to lay out and a
@@ -47,107 +47,112 @@ template <class Pane> void appendToPane(Pane *pane, const ByteText &piece) {
 
 } // namespace
 
-void Form1::toHex() {
-    appendToPane(RTB2, views::hexDump(RTB1->bytes()));
+void Form1::toHex(QByteArrayView document) {
+    appendToPane(RTB2, views::hexDump(document));
 }
 
-void Form1::toHext() {
-    appendToPane(RTB2, views::hexDump(RTB1->selectedBytes()));
+void Form1::toHext(QByteArrayView selection) {
+    appendToPane(RTB2, views::hexDump(selection));
 }
 
-void Form1::DOS() {
-    appendToPane(RTB3, views::cp866Glyphs(RTB1->bytes()));
+void Form1::DOS(QByteArrayView document) {
+    appendToPane(RTB3, views::cp866Glyphs(document));
 }
 
-void Form1::DOSt() {
-    appendToPane(RTB3, views::cp866Glyphs(RTB1->selectedBytes()));
+void Form1::DOSt(QByteArrayView selection) {
+    appendToPane(RTB3, views::cp866Glyphs(selection));
 }
 
-void Form1::Windows() {
-    appendToPane(RTB3, views::cp1251Glyphs(RTB1->bytes()));
+void Form1::Windows(QByteArrayView document) {
+    appendToPane(RTB3, views::cp1251Glyphs(document));
 }
 
-void Form1::Windowst() {
-    appendToPane(RTB3, views::cp1251Glyphs(RTB1->selectedBytes()));
+void Form1::Windowst(QByteArrayView selection) {
+    appendToPane(RTB3, views::cp1251Glyphs(selection));
 }
 
-void Form1::Comand031() {
-    appendToPane(RTB3, views::controlNames(RTB1->bytes()));
+void Form1::Comand031(QByteArrayView document) {
+    appendToPane(RTB3, views::controlNames(document));
 }
 
-void Form1::Comand031t() {
-    appendToPane(RTB3, views::controlNames(RTB1->selectedBytes()));
+void Form1::Comand031t(QByteArrayView selection) {
+    appendToPane(RTB3, views::controlNames(selection));
 }
 
-// The size (panel 1) and the selection (panel 3) as the status bar shows
-// them decide between the whole document and the selection.
-Form1::Scope Form1::viewScope() {
-    if (panelText(1).toDouble() < sizeLimit)
-        return Scope::WholeDocument;
-    const double selection = panelText(3).toDouble();
+// The size of the document and the length of the selection, the numbers the
+// status panels 1 and 3 show, decide; the bytes are taken from the pane once.
+Form1::ViewInput Form1::viewInput() {
+    using Scope = ViewInput::Scope;
+    if (RTB1->byteCount() < sizeLimit)
+        return {Scope::WholeDocument, RTB1->bytes()};
+    const qsizetype selection = RTB1->selectedByteCount();
     if (selection == 0) {
         showMessage(this, messageA());
-        return Scope::Refused;
+        return {Scope::NoSelection, {}};
     }
     if (selection < sizeLimit)
-        return Scope::Selection;
+        return {Scope::Selection, RTB1->selectedBytes()};
     showMessage(this, messageB());
-    return Scope::Refused;
+    return {Scope::SelectionTooLarge, {}};
 }
 
-// The family of the three output-pane views: the pane is cleared before the
-// check, so a refused command leaves it empty.
-void Form1::runView(void (Form1::*whole)(), void (Form1::*selection)()) {
-    RTB3->clear();
-    switch (viewScope()) {
-    case Scope::WholeDocument:
-        (this->*whole)();
+void Form1::runView(const ViewInput &input, View whole, View selection) {
+    switch (input.scope) {
+    case ViewInput::Scope::WholeDocument:
+        (this->*whole)(input.bytes);
         break;
-    case Scope::Selection:
-        (this->*selection)();
+    case ViewInput::Scope::Selection:
+        (this->*selection)(input.bytes);
         break;
-    case Scope::Refused:
+    case ViewInput::Scope::NoSelection:
+    case ViewInput::Scope::SelectionTooLarge:
         break;
     }
+}
+
+// The output pane is cleared before the decision, so a refused command
+// leaves it empty.
+void Form1::runOutputView(View whole, View selection) {
+    RTB3->clear();
+    runView(viewInput(), whole, selection);
 }
 
 void Form1::mnuComand() {
-    runView(&Form1::Comand031, &Form1::Comand031t);
+    runOutputView(&Form1::Comand031, &Form1::Comand031t);
 }
 
 void Form1::mnuDOS() {
-    runView(&Form1::DOS, &Form1::DOSt);
+    runOutputView(&Form1::DOS, &Form1::DOSt);
 }
 
 void Form1::mnuWindows() {
-    runView(&Form1::Windows, &Form1::Windowst);
+    runOutputView(&Form1::Windows, &Form1::Windowst);
 }
 
+// The 1251 view and the hex dump of the same input side by side. The 1251
+// step is the command "кодировка 1251 Win" on the input decided here: nothing
+// changes between two decisions, so they would agree. A refusal clears
+// nothing; without a selection the input pane comes back to the front.
 void Form1::mnuHexEdit() {
-    if (panelText(1).toDouble() < sizeLimit) {
-        RTB2->clear();
-        RTB3->clear();
-        applyHexEditGeometry();
-        mnuWindows();
-        toHex();
-    } else {
-        const double selection = panelText(3).toDouble();
-        if (selection == 0) {
-            showMessage(this, messageA());
-            RTB1->raise();
-            Lbl1->hide();
-            return;
-        }
-        if (selection >= sizeLimit) {
-            showMessage(this, messageB());
-            return;
-        }
-        RTB2->clear();
-        RTB3->clear();
-        mnuWindows();
-        toHext();
-        applyHexEditGeometry();
+    const ViewInput input = viewInput();
+    if (input.scope == ViewInput::Scope::NoSelection) {
+        RTB1->raise();
+        Lbl1->hide();
+        return;
     }
+    if (input.scope == ViewInput::Scope::SelectionTooLarge)
+        return;
+
+    RTB2->clear();
+    RTB3->clear();
+    // The whole document gets the layout before its views, a selection after.
+    const bool whole = input.scope == ViewInput::Scope::WholeDocument;
+    if (whole)
+        applyHexEditGeometry();
+    runView(input, &Form1::Windows, &Form1::Windowst);
+    runView(input, &Form1::toHex, &Form1::toHext);
+    if (!whole)
+        applyHexEditGeometry();
     RTB2->raise();
     Lbl1->show();
 }
