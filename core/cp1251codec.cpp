@@ -1,6 +1,7 @@
 #include "cp1251codec.h"
 
 #include "codepages.h"
+#include "controlbytes.h"
 
 #include <array>
 
@@ -9,26 +10,14 @@ namespace {
 
 constexpr char16_t paragraphSeparator = 0x2029;
 
-// The PC screen glyphs of 1..31, except where that glyph is itself a cp1251
-// character (7 bullet, 20 pilcrow, 21 section sign): those take look-alikes
-// that cp1251 lacks. 0 has no PC glyph and takes a dotted circle.
-constexpr std::array<char16_t, 32> controlStandIns = {
-    0x25CC, 0x263A, 0x263B, 0x2665, 0x2666, 0x2663, 0x2660, 0x2219, //
-    0x25D8, 0x25CB, 0x25D9, 0x2642, 0x2640, 0x266A, 0x266B, 0x263C, //
-    0x25BA, 0x25C4, 0x2195, 0x203C, 0x204B, 0x2761, 0x25AC, 0x21A8, //
-    0x2191, 0x2193, 0x2192, 0x2190, 0x221F, 0x2194, 0x25B2, 0x25BC, //
-};
-constexpr char16_t deleteStandIn = 0x2302;    // the PC glyph of 127
-constexpr char16_t undefinedStandIn = 0x00FF; // the PC glyph of 152
-
 constexpr std::array<char16_t, 256> makeByteToChar() {
     std::array<char16_t, 256> table{};
     for (int b = 0; b < 256; ++b)
         table[b] = codepages::cp1251[b];
     for (int b = 0; b < 32; ++b)
-        table[b] = controlStandIns[b];
-    table[127] = deleteStandIn;
-    table[152] = undefinedStandIn;
+        table[b] = controlbytes::table[b].standIn;
+    table[127] = controlbytes::deleteStandIn;
+    table[152] = controlbytes::undefinedStandIn;
     return table;
 }
 

@@ -1,3 +1,4 @@
+#include "controlbytes.h"
 #include "cp1251codec.h"
 #include "oracle.h"
 
@@ -33,6 +34,10 @@ private slots:
             // Visible, and never a character code page 1251 could mean.
             QVERIFY(ch.isPrint());
             QCOMPARE(iconvConvert("CP1251", "UTF-8", utf8), std::nullopt);
+            // The PC screen's glyph wherever that one is free to serve.
+            const QChar glyph = byte < 32 ? QChar(controlbytes::table[byte].screenGlyph) : QChar();
+            if (!glyph.isNull() && !iconvConvert("CP1251", "UTF-8", QString(glyph).toUtf8()))
+                QCOMPARE(ch, glyph);
         } else {
             QCOMPARE(std::optional<QByteArray>(utf8),
                      iconvConvert("UTF-8", "CP1251", QByteArray(1, char(byte))));

@@ -4,21 +4,10 @@
 #include <QStringList>
 #include <array>
 
-// What the code table says, apart from how it looks: the rows of the control
-// codes, the section titles, the character each section shows for a code and
-// the texts around the table.
+// What the code table says, apart from how it looks: the section titles, the
+// character each section shows for a code and the texts around the table.
+// The rows of the control codes come from the core's table of control bytes.
 namespace codetable {
-
-struct ControlCode {
-    int code;
-    const char *abbreviation;
-    const char *name; // UTF-8
-    char16_t glyph;   // what a PC text screen shows for the code; 0 for none
-    const char *key;
-};
-
-// Codes 0 to 31, in order.
-const std::array<ControlCode, 32> &controlCodes();
 
 enum class Section { Control, Ascii, Cp866, Cp1251 };
 

@@ -2,6 +2,7 @@
 
 #include "codetablecontent.h"
 #include "codetablefonts.h"
+#include "controlbytes.h"
 #include "twips.h"
 
 #include <QTextCursor>
@@ -23,6 +24,10 @@ constexpr int cellGapTwips = 108;
 constexpr qreal textPoints = 10;
 constexpr qreal namePoints = 8;
 constexpr qreal headingPoints = 12;
+
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 int rowsOf(Section section) {
     const SectionRange range = codeRange(section);
@@ -69,7 +74,7 @@ public:
         const SectionRange range = codeRange(section);
         for (int code = range.first; code <= range.last; ++code) {
             if (section == Section::Control)
-                writeControlRow(controlCodes()[code]);
+                writeControlRow(code);
             else
                 writeCharacterRow(section, code);
         }
@@ -103,14 +108,15 @@ private:
 
     void writeCode(int code) { write(0, QString::number(code), sansFormat(textPoints, true)); }
 
-    void writeControlRow(const ControlCode &c) {
+    void writeControlRow(int code) {
+        const controlbytes::ControlByte &c = controlbytes::table[code];
         prepareRow();
-        writeCode(c.code);
-        write(1, QString::fromUtf8(c.abbreviation), sansFormat(textPoints));
-        write(2, QString::fromUtf8(c.name), sansFormat(namePoints));
-        if (c.glyph != 0)
-            write(3, QString(QChar(c.glyph)), sansFormat(textPoints));
-        write(4, QString::fromUtf8(c.key), sansFormat(textPoints));
+        writeCode(code);
+        write(1, utf8(c.abbreviation), sansFormat(textPoints));
+        write(2, utf8(c.fullName), sansFormat(namePoints));
+        if (c.screenGlyph != 0)
+            write(3, QString(QChar(c.screenGlyph)), sansFormat(textPoints));
+        write(4, utf8(c.key), sansFormat(textPoints));
         ++row_;
     }
 
