@@ -1,8 +1,8 @@
 #include "frmtabl.h"
+#include "twips.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
-#include <QPointer>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -12,26 +12,6 @@
 #include <iconv.h>
 
 namespace {
-
-// What the main window's "Таблицы" command does with the window it keeps.
-void openCodeTable(QPointer<FrmTabl> &window) {
-    if (!window)
-        window = new FrmTabl;
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-int visibleCodeTables() {
-    int count = 0;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        count += w->objectName() == QLatin1String("FrmTabl") && w->isVisible();
-    return count;
-}
-
-void processDeferredDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
 QTextEdit *pane(FrmTabl &window) {
     return window.findChild<QTextEdit *>(QStringLiteral("RTBT"));
@@ -134,38 +114,11 @@ private slots:
     }
     void cleanupTestCase() { delete reference_; }
 
-    void openingTwiceGivesOneWindow() {
-        QPointer<FrmTabl> window;
-        openCodeTable(window);
-        FrmTabl *first = window;
-        openCodeTable(window);
-        QCOMPARE(window.data(), first);
-        QCOMPARE(visibleCodeTables(), 1);
-        QVERIFY(window->isWindow() && !window->parentWidget());
-        QCOMPARE(window->windowModality(), Qt::NonModal);
-        delete window;
-    }
-
-    void closingDestroysTheWindowAndOpeningCreatesItAnew() {
-        QPointer<FrmTabl> window;
-        openCodeTable(window);
-        QVERIFY(window->close());
-        processDeferredDeletes();
-        QVERIFY(window.isNull());
-        QCOMPARE(visibleCodeTables(), 0);
-
-        openCodeTable(window);
-        QCOMPARE(visibleCodeTables(), 1);
-        window->close();
-        processDeferredDeletes();
-        QVERIFY(window.isNull());
-    }
-
     void windowOpensWithItsCaptionAndClientSizeAtTheTop() {
         FrmTabl window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Таблицы"));
-        QCOMPARE(window.width(), qRound(5190 * window.logicalDpiX() / 1440.0));
-        QCOMPARE(window.height(), qRound(3465 * window.logicalDpiY() / 1440.0));
+        QCOMPARE(window.size(),
+                 QSize(twips::toPixelsX(window, 5190), twips::toPixelsY(window, 3465)));
         QCOMPARE(pane(window)->textCursor().position(), 0);
     }
 

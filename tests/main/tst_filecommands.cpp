@@ -23,50 +23,6 @@
 
 namespace {
 
-// Runs `answer` on the first modal dialog of type T that opens; fails the
-// test if none opens.
-template <class T> class DialogAnswer : public QObject {
-public:
-    explicit DialogAnswer(std::function<void(T *)> answer) : answer(std::move(answer)) {
-        connect(&timer, &QTimer::timeout, this, [this] { poll(); });
-        timer.start(5);
-    }
-    bool seen = false;
-
-private:
-    void poll() {
-        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog || seen)
-            return;
-        seen = true;
-        timer.stop();
-        answer(dialog);
-    }
-    std::function<void(T *)> answer;
-    QTimer timer;
-};
-
-// Answers every message box: "Yes" to the overwrite question, OK to the rest,
-// and keeps the texts.
-class BoxAnswers : public QObject {
-public:
-    BoxAnswers() {
-        connect(&timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            texts << box->text();
-            QAbstractButton *yes = box->button(QMessageBox::Yes);
-            (yes ? yes : box->button(QMessageBox::Ok))->click();
-        });
-        timer.start(5);
-    }
-    QStringList texts;
-
-private:
-    QTimer timer;
-};
-
 void chooseInFileDialog(QFileDialog *dialog, const QString &path) {
     dialog->selectFile(path);
     static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept checks the name
@@ -286,7 +242,6 @@ void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
     QString title;
     QStringList filters;
     DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
-        const auto close = qScopeGuard([dialog] { dialog->reject(); }); // also when a check fails
         proposed = dialog->selectedFiles().value(0);
         title = dialog->windowTitle();
         filters = dialog->nameFilters();
@@ -336,12 +291,12 @@ void FileCommandsTest::saveOverAnExistingFileAsksFirst() {
     writeFile(file, "old");
     window->setDocument("new");
 
-    BoxAnswers boxes;
+    MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
     trigger("mnuSave");
 
-    QCOMPARE(boxes.texts.size(), 1); // the question, and no failure
+    QCOMPARE(catcher.messages.size(), 1); // the question, and no failure
     QCOMPARE(readFile(file), QByteArray("new"));
 }
 
@@ -373,13 +328,14 @@ void FileCommandsTest::saveOntoFullDeviceLeavesTargetIntact() {
     writeFile(file, "old content");
     window->setDocument(QByteArray(256 * 1024, 'x'));
 
-    BoxAnswers boxes;
+    MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
     trigger("mnuSave");
 
-    QCOMPARE(boxes.texts.size(), 2); // the overwrite question, then the failure
-    QVERIFY2(boxes.texts[1].contains(file), qPrintable(boxes.texts[1]));
+    const QStringList texts = catcher.texts(); // the overwrite question, then the failure
+    QCOMPARE(texts.size(), 2);
+    QVERIFY2(texts[1].contains(file), qPrintable(texts[1]));
     QCOMPARE(readFile(file), QByteArray("old content"));
 }
 
@@ -489,7 +445,14 @@ void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
     QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
     QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
     QCOMPARE(tables().size(), 1);
-    QCOMPARE(tables().constFirst()->windowTitle(), QStringLiteral("Таблицы"));
+    FrmTabl *table = tables().constFirst();
+    QCOMPARE(table->windowTitle(), QStringLiteral("Таблицы"));
+    // Beside the main window, not owned by it and not blocking it.
+    QVERIFY(table->isWindow() && !table->parentWidget());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    window->setDocument("AB");
+    trigger("mnuHexEdit");
+    QCOMPARE(child<QTextEdit>(window, "RTB2")->toPlainText(), QStringLiteral("41  42  "));
 
     // Closed by the user, it is made anew on the next command.
     QPointer<FrmTabl> first = tables().constFirst();
