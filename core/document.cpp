@@ -1,11 +1,17 @@
 #include "document.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <optional>
 
 #ifdef Q_OS_UNIX
+#include "filesave.h"
+
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QSaveFile>
 #endif
 
 namespace document {
@@ -18,40 +24,72 @@ LoadResult failed(const QString &reason) {
     return result;
 }
 
-LoadResult withStatus(LoadResult::Status status) {
+LoadResult tooLarge(qint64 size) {
     LoadResult result;
-    result.status = status;
+    result.status = LoadResult::Status::TooLarge;
+    result.size = size;
     return result;
 }
 
-SaveResult saveFailed(const QString &reason) {
-    return SaveResult{false, reason};
+#ifdef Q_OS_UNIX
+QString notAFile(mode_t mode) {
+    if (S_ISDIR(mode))
+        return QStringLiteral("Это папка, а не файл.");
+    if (S_ISCHR(mode))
+        return QStringLiteral("Это устройство (терминал, порт), а не обычный файл.");
+    if (S_ISBLK(mode))
+        return QStringLiteral("Это блочное устройство (диск), а не обычный файл.");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("Это именованный канал, а не обычный файл.");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("Это сокет, а не обычный файл.");
+    return QStringLiteral("Это не обычный файл.");
 }
 
-// Opening a named pipe for reading waits for a writer that may never come.
-bool isNamedPipe(const QString &path) {
-#ifdef Q_OS_UNIX
+// Opens only a regular file. Reading a terminal, a serial port or a pipe
+// waits for input that may never come, and merely opening a serial port may
+// signal the device, so anything else is refused before it is opened.
+std::optional<QString> openRegularFile(const QString &path, QFile &file) {
+    const QByteArray native = QFile::encodeName(path);
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
-#else
-    Q_UNUSED(path);
-    return false;
-#endif
+    if (::stat(native.constData(), &st) != 0)
+        return qt_error_string(errno);
+    if (!S_ISREG(st.st_mode))
+        return notAFile(st.st_mode);
+    // Should the name become a pipe meanwhile, O_NONBLOCK keeps the open from
+    // waiting and the second look refuses it.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return qt_error_string(errno);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return notAFile(st.st_mode);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return file.errorString();
+    }
+    return std::nullopt;
 }
+#else
+std::optional<QString> openRegularFile(const QString &path, QFile &file) {
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    return std::nullopt;
+}
+#endif
 
 } // namespace
 
 LoadResult load(const QString &path, qint64 maxBytes) {
-    if (isNamedPipe(path))
-        return failed(QStringLiteral("Not a regular file"));
-    QFile file(path);
-    // Opening a directory fails here with its own reason, so it never reads as empty.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return failed(file.errorString());
+    QFile file;
+    if (const auto refused = openRegularFile(path, file))
+        return failed(*refused);
 
     const qint64 size = file.size();
     if (size > maxBytes)
-        return withStatus(LoadResult::Status::TooLarge);
+        return tooLarge(size);
 
     ByteText bytes(size, Qt::Uninitialized);
     const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
@@ -69,39 +107,37 @@ LoadResult load(const QString &path, qint64 maxBytes) {
         if (n == 0)
             break;
         if (bytes.size() + n > maxBytes)
-            return withStatus(LoadResult::Status::TooLarge);
+            return tooLarge(bytes.size() + n);
         bytes.append(more, n);
     }
 
-    if (bytes.isEmpty())
-        return withStatus(LoadResult::Status::Empty);
     LoadResult result;
-    result.status = LoadResult::Status::Loaded;
-    result.bytes = std::move(bytes);
+    result.status = bytes.isEmpty() ? LoadResult::Status::Empty : LoadResult::Status::Loaded;
+    result.size = bytes.size();
+    if (!bytes.isEmpty())
+        result.bytes = std::move(bytes);
     return result;
 }
 
 SaveResult save(const QString &path, QByteArrayView bytes) {
-    // QSaveFile replaces the target by renaming a new file over it. On a device
-    // or a pipe that would swap the node for a plain file and report success,
-    // so only regular files (and new ones) are written.
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile())
-        return saveFailed(target.isDir() ? QStringLiteral("Is a directory")
-                                         : QStringLiteral("Not a regular file"));
-
+#ifdef Q_OS_UNIX
+    const QString error = filesave::save(path, bytes);
+    return SaveResult{error.isEmpty(), error};
+#else
+    // Unbuffered, so a short write shows at the write and not after commit().
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return saveFailed(file.errorString());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return SaveResult{false, file.errorString()};
     if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return saveFailed(reason);
+        return SaveResult{false, reason};
     }
     if (!file.commit())
-        return saveFailed(file.errorString());
+        return SaveResult{false, file.errorString()};
     return SaveResult{true, {}};
+#endif
 }
 
 } // namespace document

@@ -18,8 +18,11 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
+#include <fcntl.h>
 #include <functional>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -148,19 +151,35 @@ void FileCommandsTest::openedFileBecomesTheDocument() {
 void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expectedText");
+    QTest::addColumn<QString>("reason");
+    const QLocale russian(QLocale::Russian);
     QTest::newRow("empty file") << "empty.bin"
-                                << "Empty file";
+                                << "Empty file"
+                                << "";
     QTest::newRow("directory") << "folder"
-                               << "Не удалось открыть файл:";
+                               << "Не удалось открыть файл:"
+                               << "папка";
     QTest::newRow("vanished file") << "vanished.bin"
-                                   << "Не удалось открыть файл:";
+                                   << "Не удалось открыть файл:"
+                                   << "No such file";
+    // Reading either would wait for ever.
+    QTest::newRow("pseudo-terminal") << "pty"
+                                     << "Не удалось открыть файл:"
+                                     << "терминал";
+    QTest::newRow("named pipe") << "pipe"
+                                << "Не удалось открыть файл:"
+                                << "канал";
     QTest::newRow("too large") << "huge.bin"
-                               << "Файл слишком большой:";
+                               << "Файл слишком большой:"
+                               << QString("Размер в байтах: %1, можно открыть не более %2.")
+                                      .arg(russian.toString(maxDocumentBytes + 1),
+                                           russian.toString(maxDocumentBytes));
 }
 
 void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
     QFETCH(QString, name);
     QFETCH(QString, expectedText);
+    QFETCH(QString, reason);
     writeFile(path("empty.bin"), {});
     QDir(dir.path()).mkdir(QStringLiteral("folder"));
     {
@@ -169,11 +188,19 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
         QVERIFY(huge.open(QIODevice::WriteOnly));
         QVERIFY(huge.resize(maxDocumentBytes + 1));
     }
+    QString file = dir.filePath(name);
+    if (name == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    const auto closeTerminal = qScopeGuard([terminal] { ::close(terminal); });
+    if (name == QLatin1String("pty")) {
+        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+        file = QFile::decodeName(::ptsname(terminal));
+    }
     window->setDocument("kept");
     window->setToolbarCaption(QStringLiteral("  kept.bin"));
 
     MessageCatcher catcher;
-    const QString file = dir.filePath(name);
     if (name == QLatin1String("empty.bin")) {
         openThroughDialog(file); // the only refusal the dialog itself lets through
     } else {
@@ -181,10 +208,11 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
     }
 
     QCOMPARE(catcher.messages.size(), 1);
-    QVERIFY2(catcher.messages[0].text.startsWith(expectedText),
-             qPrintable(catcher.messages[0].text));
+    const QString text = catcher.messages[0].text;
+    QVERIFY2(text.startsWith(expectedText), qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
     if (name != QLatin1String("empty.bin"))
-        QVERIFY(catcher.messages[0].text.contains(file));
+        QVERIFY(text.contains(file));
     QCOMPARE(catcher.messages[0].buttonCount, 1);
     QCOMPARE(window->document(), QByteArray("kept"));
     QCOMPARE(window->panelText(1), QStringLiteral("4"));

@@ -55,8 +55,9 @@ QString chosenPath(QFileDialog &dialog) {
     return dialog.selectedFiles().constFirst();
 }
 
-QString megabytes(qint64 bytes) {
-    return QLocale(QLocale::Russian).toString(bytes / (1024.0 * 1024.0), 'f', 1);
+// Exact, in groups of three digits: "16 777 217".
+QString byteCount(qint64 bytes) {
+    return QLocale(QLocale::Russian).toString(bytes);
 }
 
 } // namespace
@@ -119,9 +120,9 @@ bool Form1::loadDocument(const QString &path) {
         return false;
     case document::LoadResult::Status::TooLarge:
         showMessage(this,
-                    tr("Файл слишком большой:\n%1\nРазмер %2 МБ, можно открыть не более %3 МБ.")
-                        .arg(QDir::toNativeSeparators(path), megabytes(QFileInfo(path).size()),
-                             megabytes(maxDocumentBytes)));
+                    tr("Файл слишком большой:\n%1\nРазмер в байтах: %2, можно открыть не более %3.")
+                        .arg(QDir::toNativeSeparators(path), byteCount(loaded.size),
+                             byteCount(maxDocumentBytes)));
         return false;
     case document::LoadResult::Status::Failed:
         showMessage(this, tr("Не удалось открыть файл:\n%1\n%2")

@@ -1,0 +1,352 @@
+#include "filesave.h"
+
+#include <QFile>
+#include <QList>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+// How a save goes.
+//
+// A file with one link, in a directory the user may write, is replaced: the
+// bytes go into a new file beside it, which gets the old file's owner, group,
+// extended attributes (ACLs and security labels among them) and mode, is
+// synced, and is renamed over the old one. Whatever fails, a crash included,
+// the name holds either the whole old or the whole new content.
+//
+// Where a new file cannot become the same file (a hard link would break, the
+// owner or an attribute cannot be given to it, the directory may not be
+// written, the name is a mount point), the file is rewritten in place
+// instead. Its new size is reserved first, so a full disk fails before the
+// first old byte is overwritten; then the bytes are written, the file is cut
+// to their length and synced.
+//
+// A write, sync or close that fails ends the save with its own reason; a
+// short write is continued, never taken for the whole.
+
+namespace filesave {
+namespace {
+
+// Our own failure code next to the system's errno values.
+constexpr int notRegularFile = -1;
+
+// Whether the file is replaced, failed, or had to be left for the rewrite in
+// place (then nothing of it was touched).
+struct Replacement {
+    bool possible = false;
+    int error = 0;
+};
+
+QString reason(int error) {
+    if (error == 0)
+        return {};
+    if (error == notRegularFile)
+        return QStringLiteral("Not a regular file");
+    return qt_error_string(error);
+}
+
+// A descriptor that is closed on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd(fd) {}
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    int get() const { return fd; }
+    bool isOpen() const { return fd >= 0; }
+    // Some file systems (NFS) report a failed write only when the file closes.
+    int close() {
+        const int result = ::close(fd);
+        fd = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int fd;
+};
+
+QByteArray directoryOf(const QByteArray &path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+// Follows symbolic links to the file they name, which need not exist yet. A
+// loop fails (ELOOP) instead of having the link replaced by a file.
+int followLinks(QByteArray &path) {
+    for (int hop = 0; hop < 40; ++hop) { // the kernel's own bound
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0)
+            return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(st.st_mode))
+            return 0;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(path.constData(), target.data(), target.size());
+        if (length < 0)
+            return errno;
+        if (length == target.size())
+            return ENAMETOOLONG;
+        target.truncate(length);
+        path = target.startsWith('/') ? target : directoryOf(path) + '/' + target;
+    }
+    return ELOOP;
+}
+
+int writeAll(int fd, QByteArrayView bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const auto chunk = size_t(std::min<qsizetype>(bytes.size() - done, 1 << 30));
+        const ssize_t written = ::pwrite(fd, bytes.data() + done, chunk, off_t(done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return errno;
+        if (written == 0)
+            return EIO;
+        done += written;
+    }
+    return 0;
+}
+
+// Makes a new name or a rename durable. A directory that cannot be opened for
+// reading, or a file system that does not sync directories, leaves nothing to do.
+int syncDirectory(const QByteArray &directory) {
+    Descriptor dir(::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.isOpen())
+        return errno == EACCES ? 0 : errno;
+    if (::fsync(dir.get()) != 0 && errno != EINVAL)
+        return errno;
+    return 0;
+}
+
+// Calls list(buffer, size) as listxattr and getxattr want to be called: first
+// for the size, then again if the content grew meanwhile. A file system
+// without extended attributes has none.
+template <class List> std::optional<QByteArray> attributeBuffer(List list) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t size = list(nullptr, 0);
+        if (size < 0)
+            return errno == ENOTSUP ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+        QByteArray buffer(size, Qt::Uninitialized);
+        const ssize_t got = list(buffer.data(), size_t(buffer.size()));
+        if (got >= 0) {
+            buffer.truncate(got);
+            return buffer;
+        }
+        if (errno != ERANGE)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<QList<QByteArray>> attributeNames(std::optional<QByteArray> list) {
+    if (!list)
+        return std::nullopt;
+    QList<QByteArray> names = list->split('\0');
+    names.removeAll(QByteArray());
+    return names;
+}
+
+// Gives the new file exactly the extended attributes of the old one.
+bool copyAttributes(const QByteArray &from, int to) {
+    const auto names = attributeNames(attributeBuffer(
+        [&](char *buffer, size_t size) { return ::listxattr(from.constData(), buffer, size); }));
+    const auto present = attributeNames(
+        attributeBuffer([&](char *buffer, size_t size) { return ::flistxattr(to, buffer, size); }));
+    if (!names || !present)
+        return false;
+    // A default ACL of the directory may have given the new file one of its own.
+    for (const QByteArray &name : *present) {
+        if (!names->contains(name) && ::fremovexattr(to, name.constData()) != 0)
+            return false;
+    }
+    for (const QByteArray &name : *names) {
+        const auto value = attributeBuffer([&](char *buffer, size_t size) {
+            return ::getxattr(from.constData(), name.constData(), buffer, size);
+        });
+        if (!value || ::fsetxattr(to, name.constData(), value->constData(), value->size(), 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// A new file beside the target under a name nobody uses; removed again unless
+// it took the target's place.
+class FileBeside {
+public:
+    explicit FileBeside(const QByteArray &target) {
+        // The target's own name may already be as long as a name can be.
+        const QByteArray prefix =
+            directoryOf(target) + "/." + target.mid(target.lastIndexOf('/') + 1).left(200) + '.';
+        for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+            path = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+            fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd < 0 && errno != EEXIST)
+                break;
+        }
+        made = fd >= 0;
+    }
+    ~FileBeside() {
+        if (fd >= 0)
+            ::close(fd);
+        if (made && !renamed)
+            ::unlink(path.constData());
+    }
+    FileBeside(const FileBeside &) = delete;
+    FileBeside &operator=(const FileBeside &) = delete;
+
+    bool isOpen() const { return fd >= 0; }
+    int descriptor() const { return fd; }
+    int close() {
+        const int result = ::close(fd);
+        fd = -1;
+        return result == 0 ? 0 : errno;
+    }
+    bool renameTo(const QByteArray &target) {
+        renamed = ::rename(path.constData(), target.constData()) == 0;
+        return renamed;
+    }
+
+private:
+    QByteArray path;
+    int fd = -1;
+    bool made = false;
+    bool renamed = false;
+};
+
+bool hasIdentityOf(int fd, const struct stat &old) {
+    struct stat now {};
+    return ::fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid &&
+           (now.st_mode & 07777) == (old.st_mode & 07777);
+}
+
+Replacement replace(const QByteArray &target, const struct stat &old, QByteArrayView bytes) {
+    const Replacement notHere;
+    FileBeside file(target);
+    if (!file.isOpen())
+        return notHere;
+    if (const int error = writeAll(file.descriptor(), bytes))
+        return {true, error};
+    // Giving a file away needs privilege. Writing clears the set-ID bits and
+    // file capabilities of an unprivileged writer, a change of owner clears
+    // them too, and an ACL changes the mode: so the bytes come first and the
+    // mode last. A set-group-ID bit the kernel silently refuses shows in the
+    // check after it.
+    if (::fchown(file.descriptor(), old.st_uid, old.st_gid) != 0 ||
+        !copyAttributes(target, file.descriptor()) ||
+        ::fchmod(file.descriptor(), old.st_mode & 07777) != 0 ||
+        !hasIdentityOf(file.descriptor(), old))
+        return notHere;
+    if (::fsync(file.descriptor()) != 0)
+        return {true, errno};
+    if (const int error = file.close())
+        return {true, error};
+    if (!file.renameTo(target)) // a mount point, a sticky directory: rewrite in place
+        return notHere;
+    return {true, syncDirectory(directoryOf(target))};
+}
+
+int rewriteInPlace(const QByteArray &target, QByteArrayView bytes) {
+    // Where the file system cannot reserve space, the C library reserves it by
+    // reading and writing single bytes, so the file is opened for reading too
+    // where the user may read it. O_NONBLOCK: a pipe put in the file's place
+    // meanwhile must not hang the save.
+    const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = ::open(target.constData(), O_RDWR | flags);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(target.constData(), O_WRONLY | flags);
+    Descriptor file(fd);
+    if (!file.isOpen())
+        return errno;
+    struct stat old {};
+    if (::fstat(fd, &old) != 0)
+        return errno;
+    if (!S_ISREG(old.st_mode))
+        return notRegularFile;
+
+    const auto size = off_t(bytes.size());
+    if (size > 0) {
+        if (const int error = ::posix_fallocate(fd, 0, size)) {
+            // A reservation that failed halfway may have lengthened the file;
+            // the old bytes themselves are untouched.
+            if (::ftruncate(fd, old.st_size) != 0)
+                return errno;
+            return error;
+        }
+    }
+    if (const int error = writeAll(fd, bytes))
+        return error;
+    if (::ftruncate(fd, size) != 0)
+        return errno;
+    // Writing clears the set-ID bits unless the writer is privileged; the
+    // owner may set them again, anyone else leaves them cleared.
+    if (!hasIdentityOf(fd, old) && old.st_uid == ::geteuid())
+        ::fchmod(fd, old.st_mode & 07777);
+    if (::fsync(fd) != 0)
+        return errno;
+    return file.close();
+}
+
+// The mode comes from the user's umask and the directory's default ACL, as
+// for every new file. A file that cannot be written whole is removed again:
+// there was nothing before it to keep.
+int createNew(const QByteArray &target, QByteArrayView bytes) {
+    Descriptor file(
+        ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+    if (!file.isOpen())
+        return errno;
+    int error = writeAll(file.get(), bytes);
+    if (!error && ::fsync(file.get()) != 0)
+        error = errno;
+    if (!error)
+        error = file.close();
+    if (error) {
+        ::unlink(target.constData());
+        return error;
+    }
+    return syncDirectory(directoryOf(target));
+}
+
+int saveFile(QByteArray target, QByteArrayView bytes) {
+    if (const int error = followLinks(target))
+        return error;
+    struct stat old {};
+    if (::stat(target.constData(), &old) != 0)
+        return errno == ENOENT ? createNew(target, bytes) : errno;
+    if (S_ISDIR(old.st_mode))
+        return EISDIR;
+    // Replacing a device or a pipe by a plain file would report success and
+    // leave the device alone.
+    if (!S_ISREG(old.st_mode))
+        return notRegularFile;
+    // A new file in a writable directory could take the place even of a file
+    // the user may not write; such a file stays as it is.
+    if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        return errno;
+    if (old.st_nlink == 1) {
+        const Replacement replaced = replace(target, old, bytes);
+        if (replaced.possible)
+            return replaced.error;
+    }
+    return rewriteInPlace(target, bytes);
+}
+
+} // namespace
+
+QString save(const QString &path, QByteArrayView bytes) {
+    return reason(saveFile(QFile::encodeName(path), bytes));
+}
+
+} // namespace filesave
