@@ -39,12 +39,15 @@ private slots:
             int menu;
             const char *name, *caption, *shortcut;
         } items[] = {
-            {0, "mnuOpen", "Открыть", ""},
-            {0, "mnuSave", "Сохранить", ""},
+            {0, "mnuOpen", "Открыть", "Ctrl+O"},
+            {0, "mnuSave", "Сохранить", "Ctrl+S"},
             {0, "mnuFont", "Фонт", ""},
             {0, "mnuExit", "Выход", ""},
             {1, "mnuSelectAll", "Выделить все", ""},
             {1, "mnuDell", "Очистить окно ввода", ""},
+            {1, "mnuFind", "Найти…", "Ctrl+F"},
+            {1, "mnuFindNext", "Найти далее", "F9"},
+            {1, "mnuGoto", "Перейти к смещению…", "Ctrl+G"},
             {2, "mnuComand", "Просмотр команд", "F2"},
             {2, "mnuDOS", "кодировка 866 DOS", "F3"},
             {2, "mnuWindows", "кодировка 1251 Win", "F4"},

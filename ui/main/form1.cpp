@@ -157,13 +157,23 @@ QAction *Form1::createAction(const char *name, const QString &caption, const QKe
 }
 
 void Form1::createActions() {
-    mnuOpenAct = createAction("mnuOpen", tr("Открыть"), {}, &Form1::mnuOpen);
-    mnuSaveAct = createAction("mnuSave", tr("Сохранить"), {}, &Form1::mnuSave);
+    mnuOpenAct =
+        createAction("mnuOpen", tr("Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::mnuOpen);
+    mnuSaveAct = createAction("mnuSave", tr("Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                              &Form1::mnuSave);
     mnuFontAct = createAction("mnuFont", tr("Фонт"), {}, &Form1::mnuFont);
     mnuExitAct = createAction("mnuExit", tr("Выход"), {}, &Form1::mnuExit);
 
     mnuSelectAllAct = createAction("mnuSelectAll", tr("Выделить все"), {}, &Form1::mnuSelectAll);
     mnuDellAct = createAction("mnuDell", tr("Очистить окно ввода"), {}, &Form1::mnuDell);
+    mnuFindAct =
+        createAction("mnuFind", tr("Найти…"), QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::mnuFind);
+    // F3, the usual key, shows the 866 view; F9 is the next free key after
+    // the row of view and help keys, and no desktop takes it for itself.
+    mnuFindNextAct =
+        createAction("mnuFindNext", tr("Найти далее"), Qt::Key_F9, &Form1::mnuFindNext);
+    mnuGotoAct = createAction("mnuGoto", tr("Перейти к смещению…"),
+                              QKeySequence(Qt::CTRL | Qt::Key_G), &Form1::mnuGoto);
 
     mnuComandAct = createAction("mnuComand", tr("Просмотр команд"), Qt::Key_F2, &Form1::mnuComand);
     mnuDOSAct = createAction("mnuDOS", tr("кодировка 866 DOS"), Qt::Key_F3, &Form1::mnuDOS);
@@ -190,6 +200,8 @@ void Form1::createMenus() {
     QMenu *editMenu = menuBar()->addMenu(tr("Правка"));
     editMenu->setObjectName(QStringLiteral("mnuEdit"));
     editMenu->addActions({mnuSelectAllAct, mnuDellAct});
+    editMenu->addSeparator();
+    editMenu->addActions({mnuFindAct, mnuFindNextAct, mnuGotoAct});
 
     QMenu *viewMenu = menuBar()->addMenu(tr("Вид"));
     viewMenu->setObjectName(QStringLiteral("mnuViev"));

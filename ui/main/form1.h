@@ -11,7 +11,9 @@
 #include <optional>
 
 class BytePane;
+class FindDialog;
 class FrmTabl;
+class GotoDialog;
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
@@ -70,6 +72,9 @@ private slots:
     // Правка
     void mnuSelectAll();
     void mnuDell();
+    void mnuFind();
+    void mnuFindNext();
+    void mnuGoto();
     // Вид
     void mnuComand();
     void mnuDOS();
@@ -143,6 +148,8 @@ private:
     // The three output-pane commands: RTB3 cleared, then the view.
     void runOutputView(View whole, View selection);
 
+    void findFromCursor();
+
     // Panes and controls, named as the window's design names them.
     BytePane *RTB1 = nullptr;
     QTextEdit *RTB2 = nullptr;
@@ -160,6 +167,9 @@ private:
     QAction *mnuExitAct = nullptr;
     QAction *mnuSelectAllAct = nullptr;
     QAction *mnuDellAct = nullptr;
+    QAction *mnuFindAct = nullptr;
+    QAction *mnuFindNextAct = nullptr;
+    QAction *mnuGotoAct = nullptr;
     QAction *mnuComandAct = nullptr;
     QAction *mnuDOSAct = nullptr;
     QAction *mnuWindowsAct = nullptr;
@@ -182,4 +192,7 @@ private:
     QString gcdgFileName;
     QFont gcdgFont;
     QColor gcdgColor;
+    // Made on first use; they keep what was typed for the next time.
+    FindDialog *findDialog = nullptr;
+    GotoDialog *gotoDialog = nullptr;
 };

@@ -1,0 +1,196 @@
+#include "search.h"
+
+#include "codepages.h"
+#include "cp1251codec.h"
+
+#include <algorithm>
+
+namespace search {
+namespace {
+
+using Fold = std::array<unsigned char, 256>;
+
+const QString hexSpellings = QStringLiteral("0D 0A, 0d0a или 0D-0A");
+
+// A character as the user can read it back in a message.
+QString shown(QChar ch) {
+    if (ch.isPrint() && !ch.isSpace())
+        return QStringLiteral("«%1»").arg(ch);
+    return QStringLiteral("U+%1").arg(ch.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+std::optional<unsigned char> byteIn(const std::array<char16_t, 256> &page, QChar ch) {
+    for (int b = 0; b < 256; ++b) {
+        // 0 marks the one byte code page 1251 leaves undefined.
+        if (page[b] == ch.unicode() && (page[b] != 0 || b == 0))
+            return static_cast<unsigned char>(b);
+    }
+    return std::nullopt;
+}
+
+ParsedPattern parseText(QStringView text, PatternKind kind, bool ignoreCase) {
+    const bool is866 = kind == PatternKind::Text866;
+    Pattern pattern{ByteText(), kind, ignoreCase};
+    pattern.bytes.reserve(text.size());
+    for (const QChar ch : text) {
+        // In code page 1251 the pane's own characters come first, so text
+        // copied from the input pane finds its control bytes too.
+        std::optional<unsigned char> byte =
+            is866 ? byteIn(codepages::cp866, ch) : cp1251::toByte(ch);
+        if (!byte && !is866)
+            byte = byteIn(codepages::cp1251, ch);
+        if (!byte) {
+            return {std::nullopt,
+                    QStringLiteral("Символа %1 нет в кодировке %2.")
+                        .arg(shown(ch), is866 ? QStringLiteral("866") : QStringLiteral("1251"))};
+        }
+        pattern.bytes.append(char(*byte));
+    }
+    return {pattern, {}};
+}
+
+int hexDigit(QChar ch) {
+    const char16_t c = ch.unicode();
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    return -1;
+}
+
+bool isHexSeparator(QChar ch) {
+    return ch.isSpace() || ch == QLatin1Char('-');
+}
+
+ParsedPattern parseHex(QStringView text) {
+    Pattern pattern{ByteText(), PatternKind::Hex, false};
+    pattern.bytes.reserve(text.size() / 2);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (isHexSeparator(text[i])) {
+            ++i;
+            continue;
+        }
+        const qsizetype groupStart = i;
+        while (i < text.size() && !isHexSeparator(text[i])) {
+            if (hexDigit(text[i]) < 0) {
+                return {std::nullopt,
+                        QStringLiteral("%1 — не шестнадцатеричная цифра. Байты пишутся "
+                                       "парами цифр 0–9, A–F: %2.")
+                            .arg(shown(text[i]), hexSpellings)};
+            }
+            ++i;
+        }
+        const QStringView group = text.mid(groupStart, i - groupStart);
+        if (group.size() % 2 != 0) {
+            return {std::nullopt, QStringLiteral("Неполный байт в «%1»: каждый байт — две "
+                                                 "шестнадцатеричные цифры (%2).")
+                                      .arg(group.toString(), hexSpellings)};
+        }
+        for (qsizetype d = 0; d < group.size(); d += 2)
+            pattern.bytes.append(char(hexDigit(group[d]) * 16 + hexDigit(group[d + 1])));
+    }
+    return {pattern, {}};
+}
+
+Fold identityFold() {
+    Fold fold;
+    for (int b = 0; b < 256; ++b)
+        fold[b] = static_cast<unsigned char>(b);
+    return fold;
+}
+
+// Upper-case letters fold onto their lower case where the code page has
+// both: Latin, Russian with Ё, and the other Cyrillic letters of the page.
+Fold letterFold(const std::array<char16_t, 256> &page) {
+    Fold fold = identityFold();
+    for (int b = 0; b < 256; ++b) {
+        const QChar ch(page[b]);
+        const QChar lower = ch.toLower();
+        if (lower == ch)
+            continue;
+        if (const auto lowerByte = byteIn(page, lower))
+            fold[b] = *lowerByte;
+    }
+    return fold;
+}
+
+// Horspool's search for a match that lies wholly in [begin, end), comparing
+// bytes through the fold table.
+qsizetype findIn(const unsigned char *bytes, qsizetype begin, qsizetype end,
+                 const ByteText &pattern, const Fold &fold) {
+    const qsizetype m = pattern.size();
+    if (m == 0 || end - begin < m)
+        return -1;
+    ByteText foldedPattern(m, Qt::Uninitialized);
+    for (qsizetype i = 0; i < m; ++i)
+        foldedPattern[i] = char(fold[static_cast<unsigned char>(pattern[i])]);
+    const auto *p = reinterpret_cast<const unsigned char *>(foldedPattern.constData());
+
+    // The shift after a window whose last byte is c, over raw bytes: the
+    // fold is applied once here, not per step.
+    std::array<qsizetype, 256> shiftOfFolded;
+    shiftOfFolded.fill(m);
+    for (qsizetype i = 0; i + 1 < m; ++i)
+        shiftOfFolded[p[i]] = m - 1 - i;
+    std::array<qsizetype, 256> shift;
+    for (int c = 0; c < 256; ++c)
+        shift[c] = shiftOfFolded[fold[c]];
+
+    const unsigned char last = p[m - 1];
+    for (qsizetype s = begin; s <= end - m; s += shift[bytes[s + m - 1]]) {
+        if (fold[bytes[s + m - 1]] != last)
+            continue;
+        qsizetype i = 0;
+        while (i + 1 < m && fold[bytes[s + i]] == p[i])
+            ++i;
+        if (i + 1 == m)
+            return s;
+    }
+    return -1;
+}
+
+} // namespace
+
+ParsedPattern parsePattern(QStringView text, PatternKind kind, bool ignoreCase) {
+    ParsedPattern parsed =
+        kind == PatternKind::Hex ? parseHex(text) : parseText(text, kind, ignoreCase);
+    if (parsed.pattern && parsed.pattern->bytes.isEmpty())
+        return {std::nullopt, QStringLiteral("Введите, что искать.")};
+    return parsed;
+}
+
+const Fold &caseFold(PatternKind kind) {
+    static const Fold identity = identityFold();
+    static const Fold fold1251 = letterFold(codepages::cp1251);
+    static const Fold fold866 = letterFold(codepages::cp866);
+    switch (kind) {
+    case PatternKind::Text1251:
+        return fold1251;
+    case PatternKind::Text866:
+        return fold866;
+    case PatternKind::Hex:
+        break;
+    }
+    return identity;
+}
+
+Match findNext(QByteArrayView bytes, const Pattern &pattern, qsizetype from) {
+    const qsizetype n = bytes.size();
+    const qsizetype m = pattern.bytes.size();
+    from = std::clamp<qsizetype>(from, 0, n);
+    const Fold &fold = caseFold(pattern.ignoreCase ? pattern.kind : PatternKind::Hex);
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+
+    if (const qsizetype at = findIn(data, from, n, pattern.bytes, fold); at >= 0)
+        return {at, false};
+    // Round from the start: every match that starts before `from`.
+    const qsizetype wrapEnd = std::min(n, from + m - 1);
+    if (const qsizetype at = findIn(data, 0, wrapEnd, pattern.bytes, fold); at >= 0)
+        return {at, true};
+    return {};
+}
+
+} // namespace search

@@ -1,0 +1,124 @@
+#include "oracle.h"
+#include "search.h"
+
+#include <QTest>
+
+using search::PatternKind;
+
+namespace {
+
+constexpr qsizetype dumpSize = 64 * 1024;
+
+QByteArray in866(const char *utf8) {
+    return *iconvConvert("CP866", "UTF-8", utf8);
+}
+
+// A register memory dump: control bytes (no CR or LF) around texts in both
+// code pages, a record break and a text in its last bytes.
+QByteArray registerDump() {
+    QByteArray bytes(dumpSize, Qt::Uninitialized);
+    for (qsizetype i = 0; i < dumpSize; ++i)
+        bytes[i] = char(0x10 + i * 7 % 13);
+    const std::pair<qsizetype, QByteArray> texts[] = {
+        {0x0100, in866("СПАСИБО")},     {0x2000, in866("спасибо за покупку")},
+        {0x3000, inCp1251("Итого")},    {0x4000, "TOTAL:"},
+        {0x4F00, inCp1251("ЕЛКА")},     {0x5000, inCp1251("ЁЛКА")},
+        {0x5100, in866("ЁЖ")},          {0x6000, ".\r\nA"},
+        {dumpSize - 5, in866("КОНЕЦ")},
+    };
+    for (const auto &[at, text] : texts)
+        bytes.replace(at, text.size(), text);
+    return bytes;
+}
+
+} // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findsEachPatternWhereItIsStored_data() {
+        QTest::addColumn<PatternKind>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ignoreCase");
+        QTest::addColumn<qsizetype>("from");
+        QTest::addColumn<qsizetype>("offset");
+        QTest::addColumn<bool>("wrapped");
+        const auto row = [](const char *name, PatternKind kind, const char *text, bool ignoreCase,
+                            qsizetype from, qsizetype offset, bool wrapped = false) {
+            QTest::newRow(name) << kind << QString::fromUtf8(text) << ignoreCase << from << offset
+                                << wrapped;
+        };
+        const auto T866 = PatternKind::Text866, T1251 = PatternKind::Text1251;
+        const auto Hex = PatternKind::Hex;
+        row("866 text", T866, "СПАСИБО", false, 0, 0x100);
+        row("1251 text", T1251, "Итого", false, 0, 0x3000);
+        row("hex spaced", Hex, "2E 0D 0A 41", false, 0, 0x6000);
+        row("hex run together", Hex, "2e0d0a41", false, 0, 0x6000);
+        row("hex with dashes", Hex, "2E-0D-0A-41", false, 0, 0x6000);
+        row("text across CR LF", T1251, "\r\nA", false, 0, 0x6001);
+        row("at the very end", T866, "КОНЕЦ", false, 0x7000, dumpSize - 5);
+        row("wraps to a match across the start", T866, "СПАСИБО", false, 0x101, 0x100, true);
+        row("wraps from the very end", T866, "СПАСИБО", false, dumpSize, 0x100, true);
+        row("Cyrillic case ignored in 866", T866, "сПаСиБо", true, 0x101, 0x2000);
+        row("Cyrillic case ignored in 1251", T1251, "ИТОГО", true, 0, 0x3000);
+        row("Latin case ignored", T1251, "total", true, 0, 0x4000);
+        row("Latin case kept", T1251, "total", false, 0, -1);
+        row("Ё folds onto ё, not onto Е", T1251, "ёлка", true, 0, 0x5000);
+        row("Ё in 866", T866, "ёж", true, 0, 0x5100);
+    }
+    void findsEachPatternWhereItIsStored() {
+        QFETCH(PatternKind, kind);
+        QFETCH(QString, text);
+        QFETCH(bool, ignoreCase);
+        QFETCH(qsizetype, from);
+        QFETCH(qsizetype, offset);
+        QFETCH(bool, wrapped);
+        const search::ParsedPattern parsed = search::parsePattern(text, kind, ignoreCase);
+        QVERIFY2(parsed.pattern, qPrintable(parsed.error));
+        const search::Match match = search::findNext(registerDump(), *parsed.pattern, from);
+        QCOMPARE(match.offset, offset);
+        QCOMPARE(match.wrapped, wrapped);
+    }
+
+    void badPatternsAreRefusedWithTheReason_data() {
+        QTest::addColumn<PatternKind>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("odd run") << PatternKind::Hex << "0D 0a4"
+                                 << "«0a4»";
+        QTest::newRow("not a digit") << PatternKind::Hex << "0D 0G"
+                                     << "«G»";
+        QTest::newRow("separators only") << PatternKind::Hex << " - "
+                                         << "Введите";
+        QTest::newRow("no such letter in 866") << PatternKind::Text866 << "Ґ"
+                                               << "«Ґ» нет в кодировке 866";
+    }
+    void badPatternsAreRefusedWithTheReason() {
+        QFETCH(PatternKind, kind);
+        QFETCH(QString, text);
+        QFETCH(QString, reason);
+        const search::ParsedPattern parsed = search::parsePattern(text, kind, false);
+        QVERIFY(!parsed.pattern);
+        QVERIFY2(parsed.error.contains(reason), qPrintable(parsed.error));
+    }
+
+    // Every letter folds onto its own lower case as glibc's code pages and
+    // Unicode see it; every other byte stays itself.
+    void caseFoldAgreesWithTheCodePages() {
+        for (const auto &[kind, name] : {std::pair{PatternKind::Text866, "CP866"},
+                                         std::pair{PatternKind::Text1251, "CP1251"}}) {
+            for (int b = 0; b < 256; ++b) {
+                const auto utf8 = iconvConvert("UTF-8", name, QByteArray(1, char(b)));
+                const auto lower =
+                    utf8 ? iconvConvert(name, "UTF-8", QString::fromUtf8(*utf8).toLower().toUtf8())
+                         : std::nullopt;
+                QVERIFY2(search::caseFold(kind)[b] == (lower ? quint8(lower->at(0)) : b),
+                         qPrintable(QStringLiteral("%1 byte %2").arg(name).arg(b)));
+            }
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(SearchTest)
+#include "tst_search.moc"

@@ -1,0 +1,160 @@
+#include "bytepane.h"
+#include "finddialog.h"
+#include "form1.h"
+#include "gotodialog.h"
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolTip>
+
+namespace {
+
+// Fills in a dialog and confirms it; returns the refusal it shows, if any.
+QString enterInDialog(QDialog *dialog, const char *edit, const QString &text, const char *option,
+                      const char *button) {
+    child<QLineEdit>(dialog, edit)->setText(text);
+    if (option)
+        child<QRadioButton>(dialog, option)->click();
+    child<QPushButton>(dialog, button)->click();
+    auto *message = child<QLabel>(dialog, "lblMessage");
+    return message->isVisible() ? message->text() : QString();
+}
+
+const QByteArray thanks866("\x91\x8F\x80\x91\x88\x81\x8E"); // "СПАСИБО" in code page 866
+
+// 64 KiB of register memory: records of control bytes ending in CR LF,
+// "СПАСИБО" in code page 866 at 0x1230.
+QByteArray registerDump() {
+    QByteArray bytes(64 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i % 64 == 62 ? '\r' : i % 64 == 63 ? '\n' : 0x10 + i % 7);
+    return bytes.replace(0x1230, thanks866.size(), thanks866);
+}
+
+} // namespace
+
+// Find, Find next and Go to offset, driven by their keys and dialogs.
+class TestFindCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        form = new Form1;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        rtb1 = child<BytePane>(form, "RTB1");
+        form->setDocument(registerDump());
+        rtb1->selectBytes(5, 2);
+        QToolTip::hideText();
+    }
+    void cleanup() { delete form; }
+
+    void findSelectsTheBytesOrTellsWhy_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QByteArray>("selected");
+        QTest::addColumn<qsizetype>("offset");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("866 text") << "optText866"
+                                  << "СПАСИБО" << thanks866 << qsizetype(0x1230) << QString()
+                                  << QString();
+        QTest::newRow("not found")
+            << "optText1251"
+            << "СПАСИБО" << QByteArray("\x15\x16") << qsizetype(5) << "Не найдено" << QString();
+        QTest::newRow("bad hex") << "optHex"
+                                 << "0D 0A 4" << QByteArray("\x15\x16") << qsizetype(5) << QString()
+                                 << "«4»";
+    }
+    void findSelectsTheBytesOrTellsWhy() {
+        QFETCH(QString, option);
+        QFETCH(QString, pattern);
+        QFETCH(QByteArray, selected);
+        QFETCH(qsizetype, offset);
+        QFETCH(QString, message);
+        QFETCH(QString, refusal);
+        MessageCatcher catcher;
+        QString shown;
+        DialogAnswer<FindDialog> driver([&](FindDialog *dialog) {
+            shown = enterInDialog(dialog, "txtFind", pattern, qPrintable(option), "cmdFind");
+        });
+        QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(driver.seen);
+        QVERIFY2(refusal.isEmpty() ? shown.isEmpty() : shown.contains(refusal), qPrintable(shown));
+        QCOMPARE(catcher.texts(), message.isEmpty() ? QStringList() : QStringList(message));
+        QCOMPARE(rtb1->selectionStartByte(), offset);
+        QCOMPARE(rtb1->selectedBytes(), selected);
+        QCOMPARE(form->panelText(3), QString::number(selected.size()));
+        QCOMPARE(form->document(), registerDump());
+    }
+
+    // F9 asks for a pattern only the first time; each press goes on after
+    // the match before, a CR LF pair taken whole, and round from the start.
+    void findNextGoesOnAfterEachMatch() {
+        form->setDocument("A\r\nB\r\nC");
+        DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
+            enterInDialog(dialog, "txtFind", "0D", "optHex", "cmdFind");
+        });
+        QList<qsizetype> starts;
+        for (int press = 0; press < 3; ++press) {
+            // The offscreen platform leaves the closed dialog the active window.
+            form->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), form);
+            QTest::keyClick(form, Qt::Key_F9);
+            starts << rtb1->selectionStartByte();
+            QCOMPARE(rtb1->selectedBytes(), QByteArray("\r\n"));
+            QCOMPARE(QToolTip::text().contains("продолжен с начала"), press == 2);
+        }
+        QVERIFY(driver.seen);
+        QCOMPARE(starts, QList<qsizetype>({1, 4, 1}));
+    }
+
+    void gotoPutsTheCursorOnTheByteOrRefuses_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qsizetype>("cursor");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("decimal") << "496" << qsizetype(496) << QString();
+        QTest::newRow("0x hex") << "0x1F0" << qsizetype(496) << QString();
+        QTest::newRow("h hex") << " 1f0H" << qsizetype(496) << QString();
+        QTest::newRow("the end") << "65536" << qsizetype(65536) << QString();
+        QTest::newRow("past the end")
+            << "0x10001" << qsizetype(5) << "Размер документа: 65536 (0x10000) байт";
+        QTest::newRow("far past the end") << "0x1234567890ABCDEF0" << qsizetype(5) << "за концом";
+        QTest::newRow("hex needs a mark") << "1F0" << qsizetype(5) << "не смещение";
+    }
+    void gotoPutsTheCursorOnTheByteOrRefuses() {
+        QFETCH(QString, typed);
+        QFETCH(qsizetype, cursor);
+        QFETCH(QString, refusal);
+        QString shown;
+        DialogAnswer<GotoDialog> driver([&](GotoDialog *dialog) {
+            shown = enterInDialog(dialog, "txtOffset", typed, nullptr, "cmdGoto");
+        });
+        QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(driver.seen);
+        QVERIFY2(refusal.isEmpty() ? shown.isEmpty() : shown.contains(refusal), qPrintable(shown));
+        QCOMPARE(rtb1->selectionStartByte(), cursor);
+        QCOMPARE(rtb1->selectedByteCount(), refusal.isEmpty() ? 0 : 2);
+        QCOMPARE(form->document(), registerDump());
+    }
+
+    void noTwoCommandsShareAKey() {
+        QSet<QKeySequence> keys;
+        for (QAction *action : form->findChildren<QAction *>()) {
+            QVERIFY2(action->shortcut().isEmpty() || !keys.contains(action->shortcut()),
+                     qPrintable(action->objectName()));
+            keys.insert(action->shortcut());
+        }
+    }
+
+private:
+    Form1 *form = nullptr;
+    BytePane *rtb1 = nullptr;
+};
+
+QTEST_MAIN(TestFindCommands)
+#include "tst_findcommands.moc"
