@@ -1,8 +1,10 @@
 #include "form1.h"
 
 #include "bytepane.h"
+#include "captionbutton.h"
 #include "form1layout.h"
 #include "frmtabl.h"
+#include "statuspanels.h"
 #include "twips.h"
 
 #include <QAction>
@@ -17,7 +19,6 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolButton>
 
 namespace layout = form1layout;
 using twips::toPixelsX;
@@ -221,37 +222,28 @@ void Form1::createToolBar() {
     Tlb1->setObjectName(QStringLiteral("Tlb1"));
     Tlb1->setMovable(false);
     Tlb1->setFloatable(false);
-    Tlb1->setFixedHeight(toPixelsY(*this, layout::toolBarHeight));
+    // As high as the caption needs, descenders and underscores included,
+    // and never lower than designed.
+    Tlb1->setMinimumHeight(toPixelsY(*this, layout::toolBarHeight));
     addToolBar(Qt::BottomToolBarArea, Tlb1);
 
-    // It only shows the open file's path; a click does nothing.
-    tlbButton1 = new QToolButton(Tlb1);
+    tlbButton1 = new CaptionButton(Tlb1);
     tlbButton1->setObjectName(QStringLiteral("Button1"));
-    tlbButton1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    tlbButton1->setAutoRaise(true);
     Tlb1->addWidget(tlbButton1);
 }
 
 void Form1::createStatusBar() {
     StB1 = new QStatusBar(this);
     StB1->setObjectName(QStringLiteral("StB1"));
-    StB1->setFixedHeight(toPixelsY(*this, layout::statusBarHeight));
+    // As high as designed, or as the panels' font needs.
+    StB1->setMinimumHeight(toPixelsY(*this, layout::statusBarHeight));
     setStatusBar(StB1);
 
-    // The panels sit side by side at fixed widths, outside the status bar's
-    // own layout, so a narrow window cuts them off instead of growing.
-    const int gap = 2;
-    int x = 0;
-    for (int i = 0; i < 8; ++i) {
-        auto *panel = new QLabel(StB1);
-        panel->setObjectName(QStringLiteral("panel%1").arg(i + 1));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        const int width = toPixelsX(*this, layout::panelWidths[i]);
-        panel->setGeometry(x, gap, width, StB1->height() - 2 * gap);
-        x += width + gap;
-        panels[i] = panel;
-    }
-    panels[6]->setText(tr("     программа работы с бинарными файлами ККТ"));
+    std::array<int, 8> minimumWidths{};
+    for (int i = 0; i < 8; ++i)
+        minimumWidths[i] = toPixelsX(*this, layout::panelMinimumWidths[i]);
+    panels = new StatusPanels(StB1, minimumWidths);
+    panels->setText(7, tr("     программа работы с бинарными файлами ККТ"));
 
     // Panels 5 and 6 show the time and the date.
     auto *clock = new QTimer(this);
@@ -261,21 +253,19 @@ void Form1::createStatusBar() {
 }
 
 QString Form1::panelText(int panel) const {
-    return panels.at(panel - 1)->text();
+    return panels->text(panel);
 }
 
 void Form1::setPanelText(int panel, const QString &text) {
-    panels.at(panel - 1)->setText(text);
+    panels->setText(panel, text);
 }
 
 QString Form1::toolbarCaption() const {
-    return toolbarText;
+    return tlbButton1->caption();
 }
 
 void Form1::setToolbarCaption(const QString &caption) {
-    toolbarText = caption;
-    // A path may hold '&', which a button would take for a mnemonic.
-    tlbButton1->setText(QString(caption).replace(QLatin1Char('&'), QLatin1String("&&")));
+    tlbButton1->setCaption(caption);
 }
 
 ByteText Form1::document() const {

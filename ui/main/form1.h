@@ -7,10 +7,10 @@
 #include <QFont>
 #include <QMainWindow>
 #include <QPointer>
-#include <array>
 #include <optional>
 
 class BytePane;
+class CaptionButton;
 class FindDialog;
 class FrmTabl;
 class GotoDialog;
@@ -23,7 +23,7 @@ class QPlainTextEdit;
 class QStatusBar;
 class QTextEdit;
 class QToolBar;
-class QToolButton;
+class StatusPanels;
 
 // The main window: the input pane RTB1 with the document, the hex pane RTB2
 // under the ruler Lbl1, the output pane RTB3, the toolbar Tlb1 and the status
@@ -156,9 +156,9 @@ private:
     QPlainTextEdit *RTB3 = nullptr;
     QLabel *Lbl1 = nullptr;
     QToolBar *Tlb1 = nullptr;
-    QToolButton *tlbButton1 = nullptr;
+    CaptionButton *tlbButton1 = nullptr;
     QStatusBar *StB1 = nullptr;
-    std::array<QLabel *, 8> panels{};
+    StatusPanels *panels = nullptr;
     QWidget *clientArea = nullptr;
 
     QAction *mnuOpenAct = nullptr;
@@ -183,7 +183,6 @@ private:
 
     // The layout in force: the hex pane's width is not read back to decide.
     bool hexEditLayout = false;
-    QString toolbarText;
 
     // The code table window, while it is open.
     QPointer<FrmTabl> frmTabl;
