@@ -4,6 +4,8 @@
 #include "cp1251codec.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 
 namespace search {
 namespace {
@@ -117,39 +119,29 @@ Fold letterFold(const std::array<char16_t, 256> &page) {
     return fold;
 }
 
-// Horspool's search for a match that lies wholly in [begin, end), comparing
-// bytes through the fold table.
-qsizetype findIn(const unsigned char *bytes, qsizetype begin, qsizetype end,
-                 const ByteText &pattern, const Fold &fold) {
-    const qsizetype m = pattern.size();
-    if (m == 0 || end - begin < m)
+// The first match that lies wholly in [begin, end). glibc's memmem finds a
+// byte or a pair fastest; longer patterns take Boyer-Moore, which stays
+// linear where memmem does not: in a flash-erased dump (all FF) a pattern
+// of FF bytes with one other byte among them takes memmem four times as
+// long.
+qsizetype findIn(const char *bytes, qsizetype begin, qsizetype end, const ByteText &pattern) {
+    if (pattern.isEmpty() || end - begin < pattern.size())
         return -1;
-    ByteText foldedPattern(m, Qt::Uninitialized);
-    for (qsizetype i = 0; i < m; ++i)
-        foldedPattern[i] = char(fold[static_cast<unsigned char>(pattern[i])]);
-    const auto *p = reinterpret_cast<const unsigned char *>(foldedPattern.constData());
-
-    // The shift after a window whose last byte is c, over raw bytes: the
-    // fold is applied once here, not per step.
-    std::array<qsizetype, 256> shiftOfFolded;
-    shiftOfFolded.fill(m);
-    for (qsizetype i = 0; i + 1 < m; ++i)
-        shiftOfFolded[p[i]] = m - 1 - i;
-    std::array<qsizetype, 256> shift;
-    for (int c = 0; c < 256; ++c)
-        shift[c] = shiftOfFolded[fold[c]];
-
-    const unsigned char last = p[m - 1];
-    for (qsizetype s = begin; s <= end - m; s += shift[bytes[s + m - 1]]) {
-        if (fold[bytes[s + m - 1]] != last)
-            continue;
-        qsizetype i = 0;
-        while (i + 1 < m && fold[bytes[s + i]] == p[i])
-            ++i;
-        if (i + 1 == m)
-            return s;
+    if (pattern.size() <= 2) {
+        const void *at =
+            memmem(bytes + begin, size_t(end - begin), pattern.constData(), size_t(pattern.size()));
+        return at ? static_cast<const char *>(at) - bytes : -1;
     }
-    return -1;
+    const char *at = std::search(bytes + begin, bytes + end,
+                                 std::boyer_moore_searcher(pattern.begin(), pattern.end()));
+    return at == bytes + end ? -1 : at - bytes;
+}
+
+ByteText folded(QByteArrayView bytes, const Fold &fold) {
+    ByteText out(bytes.size(), Qt::Uninitialized);
+    std::transform(bytes.begin(), bytes.end(), out.begin(),
+                   [&fold](char b) { return char(fold[static_cast<unsigned char>(b)]); });
+    return out;
 }
 
 } // namespace
@@ -179,16 +171,21 @@ const Fold &caseFold(PatternKind kind) {
 
 Match findNext(QByteArrayView bytes, const Pattern &pattern, qsizetype from) {
     const qsizetype n = bytes.size();
-    const qsizetype m = pattern.bytes.size();
     from = std::clamp<qsizetype>(from, 0, n);
-    const Fold &fold = caseFold(pattern.ignoreCase ? pattern.kind : PatternKind::Hex);
-    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    // Ignoring case is an exact search of both folded to lower case.
+    ByteText foldedBytes;
+    ByteText needle = pattern.bytes;
+    if (pattern.ignoreCase && pattern.kind != PatternKind::Hex) {
+        foldedBytes = folded(bytes, caseFold(pattern.kind));
+        needle = folded(pattern.bytes, caseFold(pattern.kind));
+        bytes = foldedBytes;
+    }
 
-    if (const qsizetype at = findIn(data, from, n, pattern.bytes, fold); at >= 0)
+    if (const qsizetype at = findIn(bytes.data(), from, n, needle); at >= 0)
         return {at, false};
     // Round from the start: every match that starts before `from`.
-    const qsizetype wrapEnd = std::min(n, from + m - 1);
-    if (const qsizetype at = findIn(data, 0, wrapEnd, pattern.bytes, fold); at >= 0)
+    if (const qsizetype at = findIn(bytes.data(), 0, std::min(n, from + needle.size() - 1), needle);
+        at >= 0)
         return {at, true};
     return {};
 }

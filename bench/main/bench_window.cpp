@@ -10,9 +10,13 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QTextEdit>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -173,6 +177,40 @@ double listing(const QByteArray &document, const char *action) {
     return timer.nsecsElapsed() / 1e6;
 }
 
+// Find next from the start of a 16 MiB document whose only match is in its
+// last bytes, until the pane has painted the selection: the document's
+// bytes fetched, searched, selected and scrolled to. The pattern is given
+// once through the dialog, before the clock starts.
+double findNext() {
+    Window window;
+    const QByteArray thanks866("\x91\x8F\x80\x91\x88\x81\x8E");
+    QByteArray document = sampleText(16 * 1024 * 1024, 60);
+    window.showWith(
+        document.replace(document.size() - thanks866.size(), thanks866.size(), thanks866));
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->objectName() != QLatin1String("dlgFind"))
+            return;
+        dialog->findChild<QLineEdit *>(QStringLiteral("txtFind"))
+            ->setText(QStringLiteral("СПАСИБО"));
+        dialog->findChild<QRadioButton *>(QStringLiteral("optText866"))->setChecked(true);
+        dialog->findChild<QPushButton *>(QStringLiteral("cmdFind"))->click();
+    });
+    answer.start(5);
+    window.trigger("mnuFind");
+    answer.stop();
+    window.rtb1->selectBytes(0, 0);
+    PaintWatcher watcher(window.rtb1->viewport());
+    QCoreApplication::processEvents();
+    const int before = watcher.paints;
+    QElapsedTimer timer;
+    timer.start();
+    window.trigger("mnuFindNext");
+    waitForPaint(watcher, before);
+    return timer.nsecsElapsed() / 1e6;
+}
+
 struct Case {
     const char *name;
     const char *what;
@@ -201,6 +239,7 @@ const std::vector<Case> &cases() {
          [] { return listing(sampleText(1024 * 1024, 60), "mnuKKM866"); }},
         {"f7flat", "F7 listing of 1 MiB without line break",
          [] { return listing(sampleText(1024 * 1024, 0), "mnuKKM1251"); }},
+        {"find16m", "F9 on 16 MiB, the only match at the end, painted", findNext},
     };
     return all;
 }
