@@ -18,12 +18,12 @@ FindDialog::FindDialog(QWidget *parent) : QDialog(parent) {
     txtFind->setObjectName(QStringLiteral("txtFind"));
     txtFind->setMinimumWidth(320);
 
-    optText1251 = new QRadioButton(tr("Текст 1251"), this);
+    optText1251 = new QRadioButton(tr("Текст &1251"), this);
     optText1251->setObjectName(QStringLiteral("optText1251"));
     optText1251->setChecked(true);
-    optText866 = new QRadioButton(tr("Текст 866"), this);
+    optText866 = new QRadioButton(tr("Текст &866"), this);
     optText866->setObjectName(QStringLiteral("optText866"));
-    optHex = new QRadioButton(tr("Байты hex"), this);
+    optHex = new QRadioButton(tr("Байты &hex"), this);
     optHex->setObjectName(QStringLiteral("optHex"));
     auto *kinds = new QHBoxLayout;
     kinds->addWidget(optText1251);
@@ -31,7 +31,7 @@ FindDialog::FindDialog(QWidget *parent) : QDialog(parent) {
     kinds->addWidget(optHex);
     kinds->addStretch();
 
-    chkIgnoreCase = new QCheckBox(tr("Без учёта регистра"), this);
+    chkIgnoreCase = new QCheckBox(tr("Без учёта &регистра"), this);
     chkIgnoreCase->setObjectName(QStringLiteral("chkIgnoreCase"));
 
     lblMessage = new QLabel(this);

@@ -149,6 +149,7 @@ private:
     void runOutputView(View whole, View selection);
 
     void findFromCursor();
+    void showBytes(qsizetype offset, qsizetype length);
 
     // Panes and controls, named as the window's design names them.
     BytePane *RTB1 = nullptr;

@@ -42,9 +42,7 @@ void Form1::findFromCursor() {
     const qsizetype end = match.offset + length;
     if (end < bytes.size() && bytes[end - 1] == '\r' && bytes[end] == '\n')
         ++length;
-    RTB1->selectBytes(match.offset, length);
-    if (!hexEditLayout)
-        RTB1->setFocus();
+    showBytes(match.offset, length);
     if (match.wrapped) {
         QWidget *front = hexEditLayout ? static_cast<QWidget *>(RTB2) : RTB1;
         QToolTip::showText(front->mapToGlobal(QPoint(front->width() / 4, 0)),
@@ -59,7 +57,14 @@ void Form1::mnuGoto() {
     gotoDialog->setDocumentSize(RTB1->byteCount());
     if (gotoDialog->exec() != QDialog::Accepted)
         return;
-    RTB1->selectBytes(gotoDialog->offset(), 0);
+    showBytes(gotoDialog->offset(), 0);
+}
+
+// Selects the bytes in the middle of the input pane, so the lines around
+// them show too, and gives it the keyboard while it is in front.
+void Form1::showBytes(qsizetype offset, qsizetype length) {
+    RTB1->selectBytes(offset, length);
+    RTB1->centerCursor();
     if (!hexEditLayout)
         RTB1->setFocus();
 }

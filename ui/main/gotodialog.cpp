@@ -25,6 +25,7 @@ GotoDialog::GotoDialog(QWidget *parent) : QDialog(parent) {
     txtOffset = new QLineEdit(this);
     txtOffset->setObjectName(QStringLiteral("txtOffset"));
     lblPrompt->setBuddy(txtOffset);
+    lblPrompt->setWordWrap(true);
 
     lblMessage = new QLabel(this);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
@@ -45,7 +46,7 @@ GotoDialog::GotoDialog(QWidget *parent) : QDialog(parent) {
     layout->addWidget(txtOffset);
     layout->addWidget(lblMessage);
     layout->addWidget(buttons);
-    setMinimumWidth(360);
+    setFixedWidth(420);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &GotoDialog::confirm);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -54,7 +55,7 @@ GotoDialog::GotoDialog(QWidget *parent) : QDialog(parent) {
 
 void GotoDialog::setDocumentSize(qsizetype size) {
     documentSize = size;
-    lblPrompt->setText(tr("Смещение от 0 до %1 (конец документа), десятичное или "
+    lblPrompt->setText(tr("Смещение от 0 до %1 (конец документа),\nдесятичное (496) или "
                           "шестнадцатеричное (0x1F0, 1F0h):")
                            .arg(bothBases(size)));
 }
