@@ -3,12 +3,14 @@
 #include "codepages.h"
 #include "controlbytes.h"
 
+#include <QTextBoundaryFinder>
+#include <algorithm>
 #include <array>
 
 namespace cp1251 {
 namespace {
 
-constexpr char16_t paragraphSeparator = 0x2029;
+constexpr char16_t paragraphSeparator = QChar::ParagraphSeparator;
 
 constexpr std::array<char16_t, 256> makeByteToChar() {
     std::array<char16_t, 256> table{};
@@ -92,6 +94,81 @@ std::optional<ByteText> fromPaneText(QStringView text) {
     }
     bytes.truncate(out - bytes.constData());
     return bytes;
+}
+
+namespace {
+
+bool isLineBreak(char16_t ch) {
+    return ch == u'\r' || ch == u'\n' || ch == QChar::LineSeparator || ch == paragraphSeparator;
+}
+
+bool isControl(char16_t ch) {
+    return ch < 32 || ch == 127;
+}
+
+// One character of outside text that stands alone (not part of a cluster):
+// true if it goes into the pane, appended to out.
+bool appendPaneInput(QString &out, QChar ch) {
+    const char16_t unit = ch.unicode();
+    if (isLineBreak(unit)) {
+        out += paragraphBreak;
+    } else if (isControl(unit)) {
+        out += toChar(static_cast<unsigned char>(unit));
+    } else if (charToByte()[unit] >= 0) {
+        out += ch;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PaneInput toPaneInput(QStringView text) {
+    PaneInput input;
+    input.text.reserve(text.size());
+    const auto &table = charToByte();
+    const bool plain = std::all_of(text.begin(), text.end(), [&table](QChar ch) {
+        return table[ch.unicode()] >= 0 || isLineBreak(ch.unicode()) || isControl(ch.unicode());
+    });
+    if (plain) {
+        // No character without a byte, so no cluster to look at.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            appendPaneInput(input.text, text[i]);
+        }
+        return input;
+    }
+    // A user sees grapheme clusters, not code units: a surrogate pair, an
+    // emoji sequence or a letter with a combining mark is one character. CR LF
+    // is one cluster too.
+    const QString copy = text.toString();
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, copy);
+    qsizetype start = 0;
+    for (qsizetype end = clusters.toNextBoundary(); end > 0; end = clusters.toNextBoundary()) {
+        const QStringView cluster = QStringView(copy).mid(start, end - start);
+        start = end;
+        if (cluster == u"\r\n") {
+            input.text += paragraphBreak;
+        } else if (cluster.size() == 1 && appendPaneInput(input.text, cluster.front())) {
+            continue;
+        } else if (cluster.size() > 1 && std::all_of(cluster.begin(), cluster.end(), [&](QChar ch) {
+                       return table[ch.unicode()] >= 0;
+                   })) {
+            input.text += cluster;
+        } else {
+            if (input.refused++ == 0)
+                input.firstRefused = cluster.toString();
+        }
+    }
+    return input;
+}
+
+QString toClipboardText(QStringView paneText) {
+    QString text = paneText.toString();
+    text.replace(paragraphBreak, QLatin1Char('\n'));
+    return text;
 }
 
 QString toDisplayText(QByteArrayView bytes) {

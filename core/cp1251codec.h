@@ -2,6 +2,7 @@
 
 #include "bytetext.h"
 
+#include <QChar>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -25,13 +26,35 @@ std::optional<unsigned char> toByte(QChar ch);
 // True for the characters that stand in for control bytes, 127 and 152.
 bool isStandIn(QChar ch);
 
-// Pane text: a CR LF pair becomes one paragraph separator (U+2029); every
-// other byte is one character, a lone CR or LF included.
+// A pane's paragraph break (U+2029) and the bytes it stands for: CR LF, so
+// a break is one character of the pane but two bytes of the document.
+inline constexpr QChar paragraphBreak(QChar::ParagraphSeparator);
+inline constexpr int paragraphBreakBytes = 2;
+
+// Pane text: a CR LF pair becomes one paragraph break; every other byte is
+// one character, a lone CR or LF included.
 QString toPaneText(QByteArrayView bytes);
 
-// The reverse of toPaneText. A paragraph separator becomes CR LF. Returns
+// The reverse of toPaneText. A paragraph break becomes CR LF. Returns
 // nothing if the text holds a character that has no byte.
 std::optional<ByteText> fromPaneText(QStringView text);
+
+// Text from outside a pane (keys, input method, paste, drop) as pane text.
+// Every form of line break becomes a paragraph break; a tab and the other
+// control characters become their byte's stand-in. A character that has no
+// byte is left out whole, with the marks that combine with it ("e" followed
+// by a combining acute is not the byte "e"), and counted.
+struct PaneInput {
+    QString text;
+    // How many characters were left out, and the first of them.
+    qsizetype refused = 0;
+    QString firstRefused;
+};
+PaneInput toPaneInput(QStringView text);
+
+// Pane text for the clipboard: paragraph breaks become line feeds, so other
+// programs see lines and a paste gives CR LF back.
+QString toClipboardText(QStringView paneText);
 
 // Plain text of a view or listing: CR LF pairs become '\n', every other byte
 // goes through toChar. For the display panes.

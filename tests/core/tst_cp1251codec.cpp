@@ -75,6 +75,42 @@ private slots:
         QCOMPARE(cp1251::fromPaneText(text), std::nullopt);
     }
 
+    // Outside text keeps what has a byte; a user-perceived character without
+    // one is left out whole and counted once.
+    void paneInputLeavesOutWholeCharactersWithoutAByte_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<int>("refused");
+        QTest::addColumn<QString>("first");
+        const QString br(cp1251::paragraphBreak);
+        QTest::newRow("every line break")
+            << "a\r\nb\rc\nd\u2028e\u2029f"
+            << "a" + br + "b" + br + "c" + br + "d" + br + "e" + br + "f" << 0 << QString();
+        QTest::newRow("tab and control bytes")
+            << "\t\x01\x7F" << QString(cp1251::toChar(9)) + cp1251::toChar(1) + cp1251::toChar(127)
+            << 0 << QString();
+        QTest::newRow("stand-ins kept")
+            << QString(cp1251::toChar(0)) << QString(cp1251::toChar(0)) << 0 << QString();
+        QTest::newRow("letter with a combining mark") << "xe\u0301y"
+                                                      << "xy" << 1 << "e\u0301";
+        QTest::newRow("emoji sequence with a joiner") << "\U0001F468\u200D\U0001F469!"
+                                                      << "!" << 1 << "\U0001F468\u200D\U0001F469";
+        QTest::newRow("lone surrogate")
+            << QString(QChar(0xD800)) << QString() << 1 << QString(QChar(0xD800));
+        QTest::newRow("several, CR LF between") << "\u20BD\r\n\u200B" << br << 2 << "\u20BD";
+    }
+    void paneInputLeavesOutWholeCharactersWithoutAByte() {
+        QFETCH(QString, text);
+        QFETCH(QString, pane);
+        QFETCH(int, refused);
+        QFETCH(QString, first);
+        const cp1251::PaneInput input = cp1251::toPaneInput(text);
+        QCOMPARE(input.text, pane);
+        QCOMPARE(input.refused, refused);
+        QCOMPARE(input.firstRefused, first);
+        QVERIFY(cp1251::fromPaneText(input.text).has_value());
+    }
+
     void displayTextBreaksLinesOnlyAtCrLf() {
         QCOMPARE(cp1251::toDisplayText("a\r\nb"), QStringLiteral("a\nb"));
         QCOMPARE(cp1251::toDisplayText("a\rb\n"),

@@ -3,9 +3,13 @@
 #include "windowdriver.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTextEdit>
+#include <QToolTip>
 
 namespace {
 
@@ -198,8 +202,86 @@ private slots:
         QCOMPARE(panel(4), QStringLiteral("4"));
     }
 
-    void clearEmptiesOnlyTheDocument() {
-        form->setDocument(QByteArray(500, 'q'));
+    // Typed, entered by an input method, pasted or dropped, a character
+    // without a byte leaves the document and panel 1 as they were, and a
+    // notice near the cursor names it without taking the focus.
+    void charactersWithoutAByteAreLeftOutAndNamed_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("inserted");
+        QTest::addColumn<QString>("notice");
+        const QString single = QStringLiteral("Символ «%1» не входит в кодировку 1251");
+        const std::pair<const char *, QString> characters[] = {
+            {"zero-width space", QStringLiteral("\u200B")},
+            {"left-to-right mark", QStringLiteral("\u200E")},
+            {"byte order mark", QStringLiteral("\uFEFF")},
+            {"private use", QStringLiteral("\uE000")},
+            {"emoji", QStringLiteral("\U0001F600")},
+            {"e and combining acute", QStringLiteral("e\u0301")},
+            {"rouble sign", QStringLiteral("₽")},
+        };
+        for (const QString how : {"key", "input method", "paste", "drop"})
+            for (const auto &[name, text] : characters)
+                QTest::addRow("%s, %s", qPrintable(how), name)
+                    << how << text << QByteArray() << single.arg(text);
+        QTest::newRow("keys, price") << "keys" << QStringLiteral("ЦЕНА 100 ₽")
+                                     << QByteArray("\xD6\xC5\xCD\xC0 100 ") << single.arg("₽");
+        QTest::newRow("paste, two left out")
+            << "paste" << QStringLiteral("1₽2\U0001F6003") << QByteArray("123")
+            << QStringLiteral("Пропущены символы, которых нет в кодировке 1251: 2 (первый — "
+                              "«₽»)");
+    }
+    void charactersWithoutAByteAreLeftOutAndNamed() {
+        QFETCH(QString, how);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, inserted);
+        QFETCH(QString, notice);
+        form->setDocument("<>");
+        rtb1->setFocus();
+        QTextCursor cursor = rtb1->textCursor();
+        cursor.setPosition(1);
+        rtb1->setTextCursor(cursor);
+        QSignalSpy refused(rtb1, &BytePane::charactersRefused);
+        QToolTip::hideText();
+
+        if (how == "key") {
+            QTest::sendKeyEvent(QTest::Click, rtb1, Qt::Key_unknown, text, Qt::NoModifier);
+        } else if (how == "keys") {
+            typeText(rtb1, text);
+        } else if (how == "input method") {
+            QInputMethodEvent event;
+            event.setCommitString(text);
+            QApplication::sendEvent(rtb1, &event);
+        } else if (how == "paste") {
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(rtb1, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QMimeData data;
+            data.setText(text);
+            const QPoint at = rtb1->cursorRect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(rtb1->viewport(), &enter);
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(rtb1->viewport(), &drop);
+            QVERIFY(drop.isAccepted());
+        }
+
+        const QByteArray document = "<" + inserted + ">";
+        QCOMPARE(rtb1->bytes(), document);
+        QCOMPARE(panel(1), QString::number(document.size()));
+        QCOMPARE(refused.size(), 1);
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), notice);
+        QVERIFY(rtb1->hasFocus());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    void clearEmptiesOnlyTheDocumentAndUndoes() {
+        QByteArray bytes(500, 'q');
+        for (int b = 0; b < 256; ++b)
+            bytes[b] = char(b);
+        bytes += "\r\n\r";
+        form->setDocument(bytes);
         QTest::keyClick(form, Qt::Key_F5);
         const QString hex = rtb2->toPlainText(), output = rtb3->toPlainText();
         form->setToolbarCaption("  /tmp/file");
@@ -211,6 +293,9 @@ private slots:
         QCOMPARE(rtb2->toPlainText(), hex);
         QCOMPARE(rtb3->toPlainText(), output);
         QCOMPARE(form->toolbarCaption(), QStringLiteral("  /tmp/file"));
+        QTest::keyClick(rtb1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(rtb1->bytes(), bytes);
+        QCOMPARE(panel(1), QString::number(bytes.size()));
     }
 
     void clicheListingsOfTypedText_data() {

@@ -10,38 +10,25 @@
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QToolTip>
 #include <algorithm>
 
 namespace {
 
-constexpr QChar paragraphBreak(QChar::ParagraphSeparator);
-
-// Text from outside (paste, drop, input method) as pane text: every form of
-// line break becomes a paragraph break (CR LF), a tab and the other control
-// characters their byte's stand-in; a character without a byte is dropped.
-QString toPaneInput(QStringView text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].unicode();
-        if (ch == u'\r') {
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            out += paragraphBreak;
-        } else if (ch == u'\n' || ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator) {
-            out += paragraphBreak;
-        } else if (ch < 32 || ch == 127) {
-            out += cp1251::toChar(static_cast<unsigned char>(ch));
-        } else if (cp1251::toByte(text[i])) {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
-bool eachHasByte(QStringView text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar ch) { return cp1251::toByte(ch).has_value(); });
+// Whether Qt's text edit would insert the text of this key event (its rule
+// for typed text), so that the pane checks exactly what would go in.
+bool insertsText(const QKeyEvent *event) {
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    if (first.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return first.isPrint() || first.category() == QChar::Other_PrivateUse ||
+           (first.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
 }
 
 bool carriesFiles(const QMimeData *data) {
@@ -59,29 +46,39 @@ void BytePane::setBytes(const ByteText &bytes) {
     setPlainText(cp1251::toPaneText(bytes));
 }
 
-ByteText BytePane::bytes() const {
-    // toRawText keeps the no-break space (byte 160); toPlainText would not.
-    const QString text = document()->toRawText();
+namespace {
+
+// Every way in filters what has no byte, so the pane never holds such a
+// character; should one come in by Qt's own text API all the same, it is
+// left out of the bytes with a warning rather than silently.
+ByteText paneBytes(const QString &text) {
     if (auto bytes = cp1251::fromPaneText(text))
         return *bytes;
-    return cp1251::fromPaneText(toPaneInput(text)).value_or(ByteText());
+    const cp1251::PaneInput input = cp1251::toPaneInput(text);
+    qWarning("Input pane: %lld characters without a byte left out", qlonglong(input.refused));
+    return cp1251::fromPaneText(input.text).value_or(ByteText());
+}
+
+} // namespace
+
+ByteText BytePane::bytes() const {
+    // toRawText keeps the no-break space (byte 160); toPlainText would not.
+    return paneBytes(document()->toRawText());
 }
 
 ByteText BytePane::selectedBytes() const {
-    const QString text = textCursor().selectedText();
-    if (auto bytes = cp1251::fromPaneText(text))
-        return *bytes;
-    return cp1251::fromPaneText(toPaneInput(text)).value_or(ByteText());
+    return paneBytes(textCursor().selectedText());
 }
 
-// Every block but the last ends in a paragraph break of two bytes (CR LF);
-// characterCount() counts one separator per block, the last one included.
+// characterCount() counts one paragraph break per block, the last one
+// included, though the last block ends in none.
 qsizetype BytePane::byteCount() const {
-    return document()->characterCount() + document()->blockCount() - 2;
+    return byteOffset(document()->characterCount() - 1);
 }
 
 qsizetype BytePane::byteOffset(int position) const {
-    return position + document()->findBlock(position).blockNumber();
+    return position +
+           (cp1251::paragraphBreakBytes - 1) * document()->findBlock(position).blockNumber();
 }
 
 int BytePane::positionOfByte(qsizetype offset) const {
@@ -136,6 +133,38 @@ qsizetype BytePane::selectedByteCount() const {
     return byteOffset(cursor.selectionEnd()) - byteOffset(cursor.selectionStart());
 }
 
+void BytePane::clearBytes() {
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
+}
+
+void BytePane::insertInput(QStringView text) {
+    const cp1251::PaneInput input = cp1251::toPaneInput(text);
+    if (!input.text.isEmpty()) {
+        insertPlainText(input.text);
+        ensureCursorVisible();
+    }
+    reportRefused(input.firstRefused, input.refused);
+}
+
+void BytePane::reportRefused(const QString &first, qsizetype count) {
+    if (count == 0)
+        return;
+    emit charactersRefused(first, count);
+    // A lone combining mark is shown on a dotted circle, as it is printed.
+    const QString shown = first.front().isMark() ? QChar(0x25CC) + first : first;
+    const QString notice =
+        count == 1 ? tr("Символ «%1» не входит в кодировку 1251").arg(shown)
+                   : tr("Пропущены символы, которых нет в кодировке 1251: %1 (первый — «%2»)")
+                         .arg(count)
+                         .arg(shown);
+    // A tool tip near the cursor: it neither takes the focus nor waits for
+    // an answer, and the next click or key hides it.
+    QToolTip::showText(viewport()->mapToGlobal(cursorRect().bottomRight()), notice, this);
+}
+
 void BytePane::keyPressEvent(QKeyEvent *event) {
     if (isReadOnly()) {
         QPlainTextEdit::keyPressEvent(event);
@@ -166,26 +195,32 @@ void BytePane::keyPressEvent(QKeyEvent *event) {
     default:
         break;
     }
-    const QString text = event->text();
-    if (!text.isEmpty() && text.front().isPrint() && !eachHasByte(text)) {
-        // A character without a byte is refused, not replaced.
-        event->accept();
-        return;
+    if (insertsText(event)) {
+        // Every character of the key's text must have a byte, not only the
+        // first; text that is already pane text is typed as Qt types it.
+        const QString text = event->text();
+        const cp1251::PaneInput input = cp1251::toPaneInput(text);
+        if (input.refused > 0 || input.text != text) {
+            insertInput(text);
+            event->accept();
+            return;
+        }
     }
     QPlainTextEdit::keyPressEvent(event);
 }
 
 void BytePane::inputMethodEvent(QInputMethodEvent *event) {
     const QString commit = event->commitString();
-    if (commit.isEmpty() || eachHasByte(commit)) {
+    const cp1251::PaneInput input = cp1251::toPaneInput(commit);
+    if (input.refused == 0 && input.text == commit) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    filtered.setCommitString(toPaneInput(commit), event->replacementStart(),
-                             event->replacementLength());
+    filtered.setCommitString(input.text, event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&filtered);
     event->setAccepted(filtered.isAccepted());
+    reportRefused(input.firstRefused, input.refused);
 }
 
 bool BytePane::canInsertFromMimeData(const QMimeData *source) const {
@@ -195,17 +230,14 @@ bool BytePane::canInsertFromMimeData(const QMimeData *source) const {
 void BytePane::insertFromMimeData(const QMimeData *source) {
     if (!canInsertFromMimeData(source))
         return;
-    insertPlainText(toPaneInput(source->text()));
-    ensureCursorVisible();
+    insertInput(source->text());
 }
 
 QMimeData *BytePane::createMimeDataFromSelection() const {
     // Qt's own export turns the no-break space into a plain space; the raw
     // selection keeps every byte's character.
-    QString text = textCursor().selectedText();
-    text.replace(paragraphBreak, QLatin1Char('\n'));
     auto *data = new QMimeData;
-    data->setText(text);
+    data->setText(cp1251::toClipboardText(textCursor().selectedText()));
     return data;
 }
 

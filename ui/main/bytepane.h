@@ -7,13 +7,16 @@
 // The input pane: a text edit that holds bytes. Every byte is one character
 // of the pane (cp1251, control bytes as visible stand-ins) and a CR LF pair
 // is a paragraph break, so the pane gives back exactly the bytes it was
-// given. Input that has no byte is refused; line breaks of any form become
-// CR LF.
+// given. Input that has no byte is refused, and the user is told so; line
+// breaks of any form become CR LF.
 class BytePane : public QPlainTextEdit {
     Q_OBJECT
 
 public:
     explicit BytePane(QWidget *parent = nullptr);
+
+    // Empties the document as one step that Ctrl+Z undoes.
+    void clearBytes();
 
     void setBytes(const ByteText &bytes);
     ByteText bytes() const;
@@ -37,6 +40,11 @@ public:
     // undoes; the replacement is left selected.
     void replaceBytes(qsizetype offset, qsizetype length, const ByteText &bytes);
 
+signals:
+    // Typed, pasted or dropped characters that have no byte were left out:
+    // how many, and the first of them.
+    void charactersRefused(const QString &first, qsizetype count);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
@@ -47,4 +55,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+
+private:
+    // Inserts text from outside at the cursor, leaving out what has no byte.
+    void insertInput(QStringView text);
+    // Tells the user, near the cursor, what was left out.
+    void reportRefused(const QString &first, qsizetype count);
 };

@@ -391,7 +391,7 @@ void Form1::mnuSelectAll() {
 }
 
 void Form1::mnuDell() {
-    RTB1->clear();
+    RTB1->clearBytes();
 }
 
 void Form1::mnuExit() {
