@@ -24,6 +24,11 @@ void CaptionButton::setCaption(const QString &caption) {
     updateGeometry();
 }
 
+// Measured the way the button measures its text.
+int CaptionButton::textWidth(const QString &caption) const {
+    return fontMetrics().size(Qt::TextShowMnemonic, withoutMnemonics(caption)).width();
+}
+
 int CaptionButton::padding() const {
     return QToolButton::sizeHint().width() -
            fontMetrics().size(Qt::TextShowMnemonic, text()).width();
@@ -31,13 +36,13 @@ int CaptionButton::padding() const {
 
 QSize CaptionButton::sizeHint() const {
     QSize hint = QToolButton::sizeHint();
-    hint.setWidth(padding() + fontMetrics().horizontalAdvance(whole));
+    hint.setWidth(padding() + textWidth(whole));
     return hint;
 }
 
 QSize CaptionButton::minimumSizeHint() const {
     QSize hint = QToolButton::sizeHint();
-    hint.setWidth(padding() + fontMetrics().horizontalAdvance(QChar(0x2026)));
+    hint.setWidth(padding() + textWidth(QString(QChar(0x2026))));
     return hint;
 }
 
@@ -53,7 +58,9 @@ void CaptionButton::changeEvent(QEvent *event) {
 }
 
 void CaptionButton::showCaption() {
-    const QString shown =
-        fontMetrics().elidedText(whole, Qt::ElideMiddle, qMax(0, width() - padding()));
+    const int room = width() - padding();
+    const QString shown = textWidth(whole) <= room
+                              ? whole
+                              : fontMetrics().elidedText(whole, Qt::ElideMiddle, qMax(0, room));
     setText(withoutMnemonics(shown));
 }

@@ -24,6 +24,7 @@ protected:
 
 private:
     void showCaption();
+    int textWidth(const QString &caption) const;
     // What the button needs around its text.
     int padding() const;
 
