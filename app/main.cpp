@@ -2,10 +2,9 @@
 #include "form1.h"
 #include "kktview_version.h"
 #include "messagebox.h"
+#include "russianqt.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
@@ -15,11 +14,7 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("kktview"));
     QApplication::setWindowIcon(kktview::applicationIcon());
 
-    // Qt's own dialogs and buttons speak Russian like the rest of the window.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    useRussianForQt();
 
     Form1 form1;
     form1.show();

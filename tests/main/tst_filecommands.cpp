@@ -4,6 +4,7 @@
 #include "form1.h"
 #include "frmtabl.h"
 #include "openlimits.h"
+#include "russianqt.h"
 #include "windowdriver.h"
 
 #include <QAbstractItemView>
@@ -11,12 +12,14 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTreeView>
 #include <QtTest>
 #include <fcntl.h>
 #include <functional>
@@ -57,6 +60,7 @@ class FileCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(useRussianForQt()); }
     void init();
     void cleanup();
 
@@ -69,6 +73,7 @@ private slots:
     void commandLineAndDroppedFilesOpenLikeTheDialog();
 
     void saveProposesTheOpenedPathUnderItsOwnTitle();
+    void fileDialogSpeaksRussianInColumnsWideEnough();
     void saveWritesExactlyTheDocument_data();
     void saveWritesExactlyTheDocument();
     void saveOverAnExistingFileAsksFirst();
@@ -161,7 +166,7 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption_data() {
                                << "папка";
     QTest::newRow("vanished file") << "vanished.bin"
                                    << "Не удалось открыть файл:"
-                                   << "No such file";
+                                   << "не существует";
     // Reading either would wait for ever.
     QTest::newRow("pseudo-terminal") << "pty"
                                      << "Не удалось открыть файл:"
@@ -291,6 +296,51 @@ void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
     QCOMPARE(proposed, file);
     QCOMPARE(title, QStringLiteral("Save As"));
     QCOMPARE(filters, QStringList{QStringLiteral("All Files (*.*)")});
+}
+
+// Every caption, button and cell of the details view reads Russian (file
+// names aside) and fits its column.
+void FileCommandsTest::fileDialogSpeaksRussianInColumnsWideEnough() {
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dialog")));
+    const QString file = dir.filePath(QStringLiteral("dialog/Клише_АМС100Ф_магазин_№2.bin"));
+    writeFile(file, "x");
+    QFile big(path("dialog/big.bin"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(1024 * 1024)); // sparse
+    big.close();
+    QVERIFY(window->openFile(file)); // the dialog starts in that folder
+
+    const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    QStringList english;
+    DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
+        auto *details = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+        QVERIFY(details);
+        QAbstractItemModel *model = details->model();
+        QTRY_COMPARE(model->rowCount(details->rootIndex()), 2);
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            english << label->text();
+        for (const QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            english << button->text() << button->toolTip();
+        const QFontMetrics metrics = details->fontMetrics();
+        for (int column = 0; column < 4; ++column) {
+            const QString caption = model->headerData(column, Qt::Horizontal).toString();
+            english << caption;
+            QVERIFY(metrics.horizontalAdvance(caption) < details->header()->sectionSize(column));
+            for (int row = 0; row < 2; ++row) {
+                const QString cell =
+                    model->index(row, column, details->rootIndex()).data().toString();
+                if (column > 0)
+                    english << cell;
+                const int icon = column == 0 ? details->iconSize().width() : 0;
+                QVERIFY2(metrics.horizontalAdvance(cell) + icon <
+                             details->header()->sectionSize(column),
+                         qPrintable(cell));
+            }
+        }
+    });
+    trigger("mnuOpen");
+    QVERIFY(answer.seen);
+    english = english.filter(latin);
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(" | "))));
 }
 
 void FileCommandsTest::saveWritesExactlyTheDocument_data() {

@@ -2,6 +2,7 @@
 
 #include "bytepane.h"
 #include "document.h"
+#include "filedialog.h"
 #include "messagebox.h"
 #include "openlimits.h"
 
@@ -74,7 +75,7 @@ void Form1::mnuOpen() {
 
     QFileDialog dialog(this);
     dialog.setObjectName(QStringLiteral("gcdgOpen"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!gcdgFileName.isEmpty())
@@ -135,7 +136,7 @@ bool Form1::loadDocument(const QString &path) {
 void Form1::mnuSave() {
     QFileDialog dialog(this, QStringLiteral("Save As"));
     dialog.setObjectName(QStringLiteral("gcdgSave"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("All Files (*.*)"));
