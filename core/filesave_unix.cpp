@@ -280,9 +280,9 @@ int rewriteInPlace(const QByteArray &target, QByteArrayView bytes) {
     if (size > 0) {
         if (const int error = ::posix_fallocate(fd, 0, size)) {
             // A reservation that failed halfway may have lengthened the file;
-            // the old bytes themselves are untouched.
-            if (::ftruncate(fd, old.st_size) != 0)
-                return errno;
+            // the old bytes themselves are untouched. The reservation's reason
+            // is the one to tell.
+            [[maybe_unused]] const int restored = ::ftruncate(fd, old.st_size);
             return error;
         }
     }

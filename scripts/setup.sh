@@ -10,6 +10,11 @@ packages=(
     xvfb xauth
 )
 
+# scripts/fuzz.sh: clang with libFuzzer.
+if [ "${FUZZ:-0}" = 1 ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -276,6 +276,14 @@ private slots:
             QCOMPARE(loaded.size, loaded.bytes.size());
     }
 
+    void newFileGetsTheModeOfTheUmask() {
+        const mode_t saved = ::umask(027);
+        const auto result = document::save(dir->filePath("new.bin"), "data");
+        ::umask(saved);
+        QVERIFY(result.ok);
+        QCOMPARE(statOf(dir->filePath("new.bin")).st_mode & 07777, mode_t(0640));
+    }
+
     void saveIntoMissingDirectoryFails() {
         const QString target = dir->filePath("missing/target.bin");
         const auto result = document::save(target, "data");
