@@ -1,26 +1,43 @@
 #include "appicon.h"
+#include "appsetup.h"
+#include "commandline.h"
 #include "form1.h"
-#include "kktview_version.h"
-#include "messagebox.h"
-#include "russianqt.h"
 
 #include <QApplication>
+#include <QFile>
+#include <unistd.h>
 
 int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(applicationTitle());
-    QApplication::setApplicationDisplayName(applicationTitle());
-    QApplication::setApplicationVersion(QStringLiteral(KKTVIEW_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Qt would take options of its own out of argv (a file named "-reverse"
+    // after "--" among them); this program's parser reads them all.
+    int qtArgc = 1;
+
+    // Help, version, the views for scripts and every error run without a
+    // display.
+    if (!CommandLine(arguments).opensWindow()) {
+        QCoreApplication app(qtArgc, argv);
+        appsetup::configureApplication();
+        QFile out;
+        QFile err;
+        out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        // Parsed again now that Qt's messages about it are Russian.
+        return CommandLine(arguments).runWithoutWindow(out, err);
+    }
+
+    QApplication app(qtArgc, argv);
+    appsetup::configureApplication();
     QApplication::setDesktopFileName(QStringLiteral("kktview"));
     QApplication::setWindowIcon(kktview::applicationIcon());
 
-    useRussianForQt();
-
     Form1 form1;
     form1.show();
-    // One optional file, opened as if chosen in the open dialog ("Open with").
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
-        form1.openFile(arguments.at(1));
+    // Opened as if chosen in the open dialog ("Open with" too).
+    const QString file = CommandLine(arguments).fileToOpen();
+    if (!file.isEmpty())
+        form1.openFile(file);
     return app.exec();
 }

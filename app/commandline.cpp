@@ -1,0 +1,133 @@
+#include "commandline.h"
+
+#include "kktview_version.h"
+#include "viewprinter.h"
+
+#include <QFile>
+#include <QIODevice>
+
+namespace {
+
+const QString programName = QStringLiteral("kktview");
+
+bool write(QIODevice &device, const QString &text) {
+    const QByteArray utf8 = text.toUtf8();
+    return device.write(utf8) == utf8.size();
+}
+
+// One line on standard error, named after the program like other tools do.
+void complain(QIODevice &err, const QString &text) {
+    write(err, programName + QStringLiteral(": ") + text + u'\n');
+}
+
+} // namespace
+
+CommandLine::CommandLine(const QStringList &arguments)
+    : helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                 QStringLiteral("Показать эту справку и выйти.")),
+      versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                    QStringLiteral("Показать версию программы и выйти.")),
+      printOption({QStringLiteral("p"), QStringLiteral("print")},
+                  QStringLiteral("Вывести ВИД каждого файла в стандартный вывод в UTF-8, не "
+                                 "открывая окна; виды перечислены ниже. Перед видом каждого из "
+                                 "нескольких файлов стоит строка «==> имя <==»."),
+                  QStringLiteral("ВИД")) {
+    parser.setApplicationDescription(
+        QStringLiteral("Просмотр бинарных файлов ККТ: шестнадцатеричный дамп, текст в кодировках "
+                       "866 и 1251, названия управляющих символов, листинги кодов клише.\n"
+                       "Без параметров открывает окно программы, а в нём файл, если он указан."));
+    parser.addOption(helpOption);
+    parser.addOption(versionOption);
+    parser.addOption(printOption);
+    parser.addPositionalArgument(
+        QStringLiteral("файл"),
+        QStringLiteral("Файл для окна или файлы для --print. Имя, которое начинается с «-», "
+                       "пишется после «--»: kktview -- -файл."),
+        QStringLiteral("[файл…]"));
+    parsed = parser.parse(arguments);
+}
+
+bool CommandLine::opensWindow() const {
+    return parsed && parser.optionNames().isEmpty() && parser.positionalArguments().size() <= 1;
+}
+
+QString CommandLine::fileToOpen() const {
+    return opensWindow() ? parser.positionalArguments().value(0) : QString();
+}
+
+QString CommandLine::helpText() const {
+    QString text = parser.helpText() + QStringLiteral("\nВиды для --print:\n");
+    for (const QString &name : viewprinter::viewNames()) {
+        text += QStringLiteral("  %1  %2\n").arg(name, -11).arg(viewprinter::viewDescription(name));
+    }
+    return text +
+           QStringLiteral("\nКод выхода: 0 — всё сделано; 1 — какой-то файл не прочитан или\n"
+                          "вывод не записан; 2 — ошибка в командной строке.\n");
+}
+
+int CommandLine::runWithoutWindow(QIODevice &out, QIODevice &err) const {
+    if (!parsed) {
+        complain(err, parser.errorText());
+        write(err, QStringLiteral("Справка: %1 --help\n").arg(programName));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        write(out, helpText());
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        write(out, programName + u' ' + QStringLiteral(KKTVIEW_VERSION) + u'\n');
+        return 0;
+    }
+    if (parser.isSet(printOption))
+        return printViews(out, err);
+    complain(err, QStringLiteral("окно открывает один файл, а указано %1; вид нескольких файлов "
+                                 "выводит --print.")
+                      .arg(parser.positionalArguments().size()));
+    return 2;
+}
+
+int CommandLine::printViews(QIODevice &out, QIODevice &err) const {
+    const QString viewName = parser.value(printOption);
+    const viewprinter::View view = viewprinter::viewNamed(viewName);
+    if (!view) {
+        complain(err, QStringLiteral("нет вида «%1»; виды: %2.")
+                          .arg(viewName, viewprinter::viewNames().join(QStringLiteral(", "))));
+        return 2;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty()) {
+        complain(err, QStringLiteral("не указан файл для --print."));
+        return 2;
+    }
+
+    int status = 0;
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            complain(err, path + QStringLiteral(": ") + file.errorString());
+            status = 1;
+            continue;
+        }
+        viewprinter::Result result;
+        if (files.size() > 1 && !write(out, QStringLiteral("==> %1 <==\n").arg(path)))
+            result = {viewprinter::Result::Status::WriteFailed, out.errorString()};
+        else
+            result = viewprinter::print(view, file, out);
+        switch (result.status) {
+        case viewprinter::Result::Status::Printed:
+            break;
+        case viewprinter::Result::Status::ReadFailed:
+            complain(err, path + QStringLiteral(": ") + result.error);
+            // The next header starts a line of its own.
+            write(out, QStringLiteral("\n"));
+            status = 1;
+            break;
+        case viewprinter::Result::Status::WriteFailed:
+            // Nothing more can reach the reader.
+            complain(err, QStringLiteral("не удалось записать вывод: %1").arg(result.error));
+            return 1;
+        }
+    }
+    return status;
+}

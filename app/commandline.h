@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
+class QIODevice;
+
+// The program's command line. With no option it opens the window, and in it
+// the one file given, if any; every option runs without a window and ends
+// the program. A name that starts with "-" follows "--".
+//
+// A new option is declared in the constructor and handled in
+// runWithoutWindow(); whatever is set sends the program down that path.
+class CommandLine {
+public:
+    // Parses the arguments, the program's name first. Qt's own messages
+    // about them are Russian when its translation is installed beforehand.
+    explicit CommandLine(const QStringList &arguments);
+
+    bool opensWindow() const;
+    // The file the window opens at start, or an empty string.
+    QString fileToOpen() const;
+
+    // Does what the options ask, writing to `out` and `err`, and returns the
+    // exit status: 0 done, 1 a file could not be read or written, 2 a wrong
+    // command line.
+    int runWithoutWindow(QIODevice &out, QIODevice &err) const;
+
+private:
+    QString helpText() const;
+    int printViews(QIODevice &out, QIODevice &err) const;
+
+    QCommandLineParser parser;
+    QCommandLineOption helpOption;
+    QCommandLineOption versionOption;
+    QCommandLineOption printOption;
+    bool parsed = false;
+};
