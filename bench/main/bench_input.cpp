@@ -8,6 +8,7 @@
 //   BENCH_MIB=64 bench_input    another size
 //   bench_input ff              one kind only
 
+#include "benchsession.h"
 #include "bytepane.h"
 #include "form1.h"
 #include "openlimits.h"
@@ -311,8 +312,7 @@ std::map<std::string, double> runChild(const char *self, const Kind &kind) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    benchsession::start();
     if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
         for (const Kind &kind : kinds)
             if (std::strcmp(kind.name, argv[2]) == 0)

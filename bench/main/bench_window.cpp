@@ -3,6 +3,7 @@
 // documents, and the cliche listing of a large document. Each case runs in
 // a process of its own so its peak memory is its own.
 
+#include "benchsession.h"
 #include "bytepane.h"
 #include "form1.h"
 
@@ -255,25 +256,10 @@ int runCase(int argc, char *argv[], const char *name) {
     return 1;
 }
 
-// The output is figures only. Two notes of Qt's about the session the
-// benchmark runs in (no runtime directory; an offscreen platform that keeps
-// no size hints) say nothing about the program and are dropped; every other
-// message still shows.
-QtMessageHandler qtHandler = nullptr;
-
-void dropSessionNotes(QtMsgType type, const QMessageLogContext &context, const QString &message) {
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")) ||
-        message == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    qtHandler(type, context, message);
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qtHandler = qInstallMessageHandler(dropSessionNotes);
+    benchsession::start();
     if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
         return runCase(1, argv, argv[2]);
     // One case only, by name: bench_window key64k
