@@ -8,10 +8,10 @@
 //   BENCH_MIB=64 bench_input    another size
 //   bench_input ff              one kind only
 
-#include "benchsession.h"
 #include "bytepane.h"
 #include "form1.h"
 #include "openlimits.h"
+#include "windowbench.h"
 
 #include <QAction>
 #include <QApplication>
@@ -98,16 +98,7 @@ qsizetype middleOfLongestParagraph(const QByteArray &bytes) {
     return bestStart + bestLength / 2;
 }
 
-class PaintWatcher : public QObject {
-public:
-    explicit PaintWatcher(QWidget *widget) { widget->installEventFilter(this); }
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
+using windowbench::PaintWatcher;
 
 struct Bench {
     Form1 form;
@@ -312,7 +303,7 @@ std::map<std::string, double> runChild(const char *self, const Kind &kind) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    benchsession::start();
+    windowbench::start();
     if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
         for (const Kind &kind : kinds)
             if (std::strcmp(kind.name, argv[2]) == 0)

@@ -3,9 +3,9 @@
 // documents, and the cliche listing of a large document. Each case runs in
 // a process of its own so its peak memory is its own.
 
-#include "benchsession.h"
 #include "bytepane.h"
 #include "form1.h"
+#include "windowbench.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,19 +29,7 @@
 
 namespace {
 
-// Counts the paints of one widget, so a case can wait until the user would
-// see its result.
-class PaintWatcher : public QObject {
-public:
-    explicit PaintWatcher(QWidget *widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
+using windowbench::PaintWatcher;
 
 void waitForPaint(const PaintWatcher &watcher, int before) {
     QElapsedTimer timeout;
@@ -259,7 +247,7 @@ int runCase(int argc, char *argv[], const char *name) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    benchsession::start();
+    windowbench::start();
     if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
         return runCase(1, argv, argv[2]);
     // One case only, by name: bench_window key64k
