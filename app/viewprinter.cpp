@@ -69,7 +69,7 @@ Result print(View view, QIODevice &in, QIODevice &out) {
     // bytes). So a file is read and converted a piece at a time, and its size
     // costs no memory; each piece's view is written without that lead. No
     // token ends in a CR, so no CR LF pair straddles two pieces.
-    const ByteText lead = view({});
+    const ByteText lead = view({}, nullptr);
     if (!writeText(out, lead))
         return writeFailed(out);
 
@@ -80,7 +80,7 @@ Result print(View view, QIODevice &in, QIODevice &out) {
             return {Result::Status::ReadFailed, in.errorString()};
         if (length == 0)
             break;
-        const ByteText text = view(QByteArrayView(piece.constData(), length));
+        const ByteText text = view(QByteArrayView(piece.constData(), length), nullptr);
         if (!writeText(out, QByteArrayView(text).sliced(lead.size())))
             return writeFailed(out);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bytetext.h"
+#include "views.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +12,7 @@ class QIODevice;
 // The byte views and cliche listings written out as plain text for scripts.
 namespace viewprinter {
 
-using View = ByteText (*)(QByteArrayView);
+using View = views::View;
 
 // The names a script gives the views: hex, 866, 1251, names, listing866,
 // listing1251.

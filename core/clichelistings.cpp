@@ -54,12 +54,12 @@ QByteArrayView mark() {
 
 } // namespace
 
-ByteText clicheListing866(QByteArrayView bytes) {
-    return writeTokens(listing866Table, bytes, mark());
+ByteText clicheListing866(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(listing866Table, bytes, mark(), ends);
 }
 
-ByteText clicheListing1251(QByteArrayView bytes) {
-    return writeTokens(listing1251Table, bytes, mark());
+ByteText clicheListing1251(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(listing1251Table, bytes, mark(), ends);
 }
 
 } // namespace views

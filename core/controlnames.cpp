@@ -22,8 +22,8 @@ constexpr TokenTable<slot> nameTable = makeNameTable();
 
 } // namespace
 
-ByteText controlNames(QByteArrayView bytes) {
-    return writeTokens(nameTable, bytes);
+ByteText controlNames(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(nameTable, bytes, {}, ends);
 }
 
 } // namespace views

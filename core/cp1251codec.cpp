@@ -175,4 +175,23 @@ QString toDisplayText(QByteArrayView bytes) {
     return decodeLines(bytes, u'\n');
 }
 
+QString toDisplayText(QByteArrayView bytes, QList<quint32> &offsets) {
+    QString text = decodeLines(bytes, u'\n');
+    if (text.size() == bytes.size())
+        return text;
+    // Every CR LF pair before an offset moves it back by one.
+    quint32 pairs = 0;
+    qsizetype i = 0;
+    for (quint32 &offset : offsets) {
+        for (; qsizetype(i) + 1 < qsizetype(offset); ++i) {
+            if (bytes[i] == '\r' && bytes[i + 1] == '\n') {
+                ++pairs;
+                ++i;
+            }
+        }
+        offset -= pairs;
+    }
+    return text;
+}
+
 } // namespace cp1251

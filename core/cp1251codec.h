@@ -3,6 +3,7 @@
 #include "bytetext.h"
 
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -59,5 +60,9 @@ QString toClipboardText(QStringView paneText);
 // Plain text of a view or listing: CR LF pairs become '\n', every other byte
 // goes through toChar. For the display panes.
 QString toDisplayText(QByteArrayView bytes);
+
+// The same, and moves offsets into bytes (ascending, none between a CR and
+// its LF) to the same places in the text.
+QString toDisplayText(QByteArrayView bytes, QList<quint32> &offsets);
 
 } // namespace cp1251

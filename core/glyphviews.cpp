@@ -84,12 +84,12 @@ constexpr GlyphTable cp1251Table = makeGlyphTable(codepages::cp1251, cp1251Devia
 
 } // namespace
 
-ByteText cp866Glyphs(QByteArrayView bytes) {
-    return writeTokens(cp866Table, bytes);
+ByteText cp866Glyphs(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(cp866Table, bytes, {}, ends);
 }
 
-ByteText cp1251Glyphs(QByteArrayView bytes) {
-    return writeTokens(cp1251Table, bytes);
+ByteText cp1251Glyphs(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(cp1251Table, bytes, {}, ends);
 }
 
 } // namespace views

@@ -21,8 +21,8 @@ constexpr TokenTable<4> hexTable = makeHexTable();
 
 } // namespace
 
-ByteText hexDump(QByteArrayView bytes) {
-    return writeTokens(hexTable, bytes);
+ByteText hexDump(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(hexTable, bytes, {}, ends);
 }
 
 } // namespace views

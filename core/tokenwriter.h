@@ -2,6 +2,7 @@
 
 #include "bytetext.h"
 #include "cp1251text.h"
+#include "views.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,9 +13,10 @@ namespace views {
 // The output grows one input chunk at a time with room for the widest token
 // per byte, so the per-byte step is a lookup, one fixed-width copy and an
 // advance by the token's size: no bounds check, no branch on the byte.
+// When ends is given it receives the end of every token, the head first.
 template <std::size_t W>
 ByteText writeTokens(const cp1251text::TokenTable<W> &table, QByteArrayView bytes,
-                     QByteArrayView head = {}) {
+                     QByteArrayView head = {}, TokenEnds *ends = nullptr) {
     constexpr qsizetype chunk = 4096;
     const qsizetype n = bytes.size();
     const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
@@ -29,18 +31,34 @@ ByteText writeTokens(const cp1251text::TokenTable<W> &table, QByteArrayView byte
     if (!head.isEmpty())
         std::memcpy(out.data(), head.data(), head.size());
     qsizetype used = head.size();
+    quint32 *end = nullptr;
+    if (ends) {
+        ends->resize(n + (head.isEmpty() ? 0 : 1));
+        end = ends->data();
+        if (!head.isEmpty())
+            *end++ = quint32(used);
+    }
 
     for (qsizetype start = 0; start < n; start += chunk) {
-        const qsizetype end = std::min(n, start + chunk);
-        const qsizetype needed = used + (end - start) * qsizetype(W);
+        const qsizetype stop = std::min(n, start + chunk);
+        const qsizetype needed = used + (stop - start) * qsizetype(W);
         if (needed > out.size())
             out.resize(std::max(needed, out.size() + out.size() / 2));
         char *const base = out.data();
         char *o = base + used;
-        for (qsizetype i = start; i < end; ++i) {
-            const auto &t = table[in[i]];
-            std::memcpy(o, t.text.data(), W);
-            o += t.size;
+        if (ends) {
+            for (qsizetype i = start; i < stop; ++i) {
+                const auto &t = table[in[i]];
+                std::memcpy(o, t.text.data(), W);
+                o += t.size;
+                *end++ = quint32(o - base);
+            }
+        } else {
+            for (qsizetype i = start; i < stop; ++i) {
+                const auto &t = table[in[i]];
+                std::memcpy(o, t.text.data(), W);
+                o += t.size;
+            }
         }
         used = o - base;
     }

@@ -137,10 +137,10 @@ void CommandLineTest::printedViewIsTheCoresViewInUtf8_data() {
     const QByteArray all = everyByteValue();
     const QByteArray cliche = longCliche();
     const auto row = [](const char *view, const char *file, const QByteArray &bytes,
-                        ByteText (*core)(QByteArrayView)) {
+                        views::View core) {
         QTest::addRow("%s of %s", view, file)
             << QString::fromLatin1(view) << QString::fromLatin1(file) << bytes
-            << cp1251::toDisplayText(core(bytes)).toUtf8() + '\n';
+            << cp1251::toDisplayText(core(bytes, nullptr)).toUtf8() + '\n';
     };
     row("hex", "every byte value", all, views::hexDump);
     row("866", "every byte value", all, views::cp866Glyphs);

@@ -9,7 +9,7 @@
 namespace corechecks {
 namespace {
 
-using View = ByteText (*)(QByteArrayView);
+using View = views::View;
 
 constexpr std::array<std::pair<const char *, View>, 6> allViews = {{
     {"hex dump", views::hexDump},
@@ -22,7 +22,8 @@ constexpr std::array<std::pair<const char *, View>, 6> allViews = {{
 
 // Every view works byte by byte, and a listing is its new-line mark followed
 // by one piece per byte: so a document's view is what the view gives for its
-// bytes one at a time, joined in order.
+// bytes one at a time, joined in order, and its tokens end where the pieces
+// do.
 struct Pieces {
     std::array<QByteArray, allViews.size()> start;
     std::array<std::array<QByteArray, 256>, allViews.size()> byByte;
@@ -32,9 +33,9 @@ const Pieces &pieces() {
     static const Pieces table = [] {
         Pieces result;
         for (size_t view = 0; view < allViews.size(); ++view) {
-            result.start[view] = allViews[view].second({});
+            result.start[view] = allViews[view].second({}, nullptr);
             for (int b = 0; b < 256; ++b) {
-                const QByteArray whole = allViews[view].second(QByteArray(1, char(b)));
+                const QByteArray whole = allViews[view].second(QByteArray(1, char(b)), nullptr);
                 result.byByte[view][b] = whole.sliced(result.start[view].size());
             }
         }
@@ -54,10 +55,20 @@ QString checkViews(QByteArrayView bytes) {
     const Pieces &table = pieces();
     for (size_t view = 0; view < allViews.size(); ++view) {
         QByteArray expected = table.start[view];
-        for (const char c : bytes)
+        views::TokenEnds expectedEnds;
+        if (!expected.isEmpty())
+            expectedEnds << quint32(expected.size());
+        for (const char c : bytes) {
             expected += table.byByte[view][uchar(c)];
-        if (allViews[view].second(bytes) != expected)
+            expectedEnds << quint32(expected.size());
+        }
+        views::TokenEnds ends;
+        if (allViews[view].second(bytes, nullptr) != expected ||
+            allViews[view].second(bytes, &ends) != expected)
             return QStringLiteral("%1 differs from its pieces")
+                .arg(QLatin1String(allViews[view].first));
+        if (ends != expectedEnds)
+            return QStringLiteral("%1 has its tokens end elsewhere than its pieces")
                 .arg(QLatin1String(allViews[view].first));
     }
     // The pieces of the hex dump, against an oracle of their own.
@@ -84,6 +95,24 @@ QString checkCodec(QByteArrayView bytes) {
         return QStringLiteral("pane text does not give the bytes back");
     if (cp1251::toDisplayText(bytes).size() != pane.size())
         return QStringLiteral("display text is not one character a byte, one a CR LF");
+    // Offsets into the bytes land where the text of the bytes before them
+    // ends: one character less for every CR LF pair before them.
+    QList<quint32> offsets;
+    QList<quint32> expected;
+    quint32 pairs = 0;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        const bool insidePair =
+            i > 0 && i < bytes.size() && bytes[i - 1] == '\r' && bytes[i] == '\n';
+        if (insidePair) {
+            ++pairs;
+            continue;
+        }
+        offsets << quint32(i);
+        expected << quint32(i) - pairs;
+    }
+    const QString display = cp1251::toDisplayText(bytes, offsets);
+    if (display != cp1251::toDisplayText(bytes) || offsets != expected)
+        return QStringLiteral("display text moves offsets wrongly");
     return {};
 }
 

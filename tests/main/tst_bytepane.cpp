@@ -158,8 +158,13 @@ private slots:
             << QByteArray("a\r\nb\r\nXYZ");
         QTest::newRow("over a break") << QByteArray("ab\r\ncd") << 1 << 4 << QByteArray("\r\n")
                                       << QByteArray("b\r\nc") << QByteArray("a\r\nd");
+        // A range that cuts a break keeps the break's other byte.
         QTest::newRow("inside a break") << QByteArray("a\r\nb") << 2 << 0 << QByteArray("Q")
-                                        << QByteArray() << QByteArray("aQ\r\nb");
+                                        << QByteArray() << QByteArray("a\rQ\nb");
+        QTest::newRow("over the CR of a break") << QByteArray("a\r\nb") << 1 << 1 << QByteArray("X")
+                                                << QByteArray() << QByteArray("aX\nb");
+        QTest::newRow("over the LF of a break") << QByteArray("a\r\nb") << 2 << 1 << QByteArray("X")
+                                                << QByteArray("\r\n") << QByteArray("a\rXb");
         QTest::newRow("past the end")
             << QByteArray("ab") << 1 << 9 << QByteArray() << QByteArray("b") << QByteArray("a");
     }

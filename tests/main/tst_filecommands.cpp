@@ -3,6 +3,7 @@
 
 #include "form1.h"
 #include "frmtabl.h"
+#include "hexpane.h"
 #include "openlimits.h"
 #include "russianqt.h"
 #include "windowdriver.h"
@@ -18,7 +19,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <QTreeView>
 #include <QtTest>
 #include <fcntl.h>
@@ -123,8 +123,8 @@ void FileCommandsTest::openThenCancelLeavesNormalLayoutAndKeepsDocument() {
 
     QVERIFY(!window->isHexEditLayout());
     QVERIFY(!child<QLabel>(window, "Lbl1")->isVisible());
-    QVERIFY(child<QTextEdit>(window, "RTB2")->document()->isEmpty());
-    QVERIFY(pane("RTB3")->document()->isEmpty());
+    QVERIFY(child<TokenView>(window, "RTB2")->isEmpty());
+    QVERIFY(child<TokenView>(window, "RTB3")->isEmpty());
     QCOMPARE(window->document(), QByteArray("AB\r\nC"));
     QCOMPARE(window->panelText(1), QStringLiteral("5"));
     QCOMPARE(window->toolbarCaption(), QStringLiteral("  /old/path"));
@@ -261,8 +261,8 @@ void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
     QCOMPARE(window->document(), QByteArray("\xC0\xC1"));
     QCOMPARE(window->panelText(1), QStringLiteral("2"));
     QCOMPARE(window->toolbarCaption(), QStringLiteral("  ") + second);
-    QVERIFY(child<QTextEdit>(window, "RTB2")->document()->isEmpty());
-    QVERIFY(pane("RTB3")->document()->isEmpty());
+    QVERIFY(child<TokenView>(window, "RTB2")->isEmpty());
+    QVERIFY(child<TokenView>(window, "RTB3")->isEmpty());
 }
 
 void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
@@ -442,19 +442,16 @@ void FileCommandsTest::aboutAndHelpReadWordForWord() {
 
 void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     window->setDocument("abcdef");
-    auto *rtb2 = child<QTextEdit>(window, "RTB2");
+    auto *rtb2 = child<HexPane>(window, "RTB2");
+    auto *rtb3 = child<TokenView>(window, "RTB3");
     rtb2->setPlainText(QStringLiteral("41  42  43  "));
-    pane("RTB3")->setPlainText(QStringLiteral("abc"));
-    for (QPlainTextEdit *edit : {pane("RTB1"), pane("RTB3")}) {
-        QTextCursor cursor(edit->document());
-        cursor.setPosition(1);
-        cursor.setPosition(2, QTextCursor::KeepAnchor);
-        edit->setTextCursor(cursor);
-    }
-    QTextCursor hexCursor(rtb2->document());
-    hexCursor.setPosition(0);
-    hexCursor.setPosition(2, QTextCursor::KeepAnchor);
-    rtb2->setTextCursor(hexCursor);
+    rtb3->setPlainText(QStringLiteral("abc"));
+    QTextCursor cursor(pane("RTB1")->document());
+    cursor.setPosition(1);
+    cursor.setPosition(2, QTextCursor::KeepAnchor);
+    pane("RTB1")->setTextCursor(cursor);
+    rtb3->setSelection(1, 2);
+    rtb2->setSelection(0, 2);
 
     QFont chosen(QStringLiteral("DejaVu Serif"));
     chosen.setPointSize(10);
@@ -470,24 +467,27 @@ void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     trigger("mnuFont");
     QVERIFY(answer.seen);
 
-    auto formatAt = [](QTextDocument *document, int position) {
-        QTextCursor cursor(document);
+    // The format of the character before a position, as the panes show it.
+    using FormatBefore = std::function<QTextCharFormat(int)>;
+    const FormatBefore input = [this](int position) {
+        QTextCursor cursor(pane("RTB1")->document());
         cursor.setPosition(position);
         return cursor.charFormat();
     };
+    const FormatBefore hex = [rtb2](int position) { return rtb2->charFormatAt(position - 1); };
+    const FormatBefore output = [rtb3](int position) { return rtb3->charFormatAt(position - 1); };
     struct Check {
-        QTextDocument *document;
+        FormatBefore formatBefore;
         int inside, outside;
     };
-    for (const Check &check : {Check{pane("RTB1")->document(), 2, 4}, Check{rtb2->document(), 2, 4},
-                               Check{pane("RTB3")->document(), 2, 3}}) {
-        const QTextCharFormat in = formatAt(check.document, check.inside);
+    for (const Check &check : {Check{input, 2, 4}, Check{hex, 2, 4}, Check{output, 2, 3}}) {
+        const QTextCharFormat in = check.formatBefore(check.inside);
         QCOMPARE(in.fontFamilies().toStringList().value(0), chosen.family());
         QCOMPARE(in.fontPointSize(), 10.0);
         QCOMPARE(in.fontWeight(), int(QFont::Bold));
         QVERIFY(in.fontUnderline());
         QCOMPARE(in.foreground().color(), QColor(Qt::red));
-        const QTextCharFormat out = formatAt(check.document, check.outside);
+        const QTextCharFormat out = check.formatBefore(check.outside);
         QVERIFY(out.fontWeight() != QFont::Bold);
         QVERIFY(out.foreground().color() != QColor(Qt::red));
     }
@@ -530,7 +530,7 @@ void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     window->setDocument("AB");
     trigger("mnuHexEdit");
-    QCOMPARE(child<QTextEdit>(window, "RTB2")->toPlainText(), QStringLiteral("41  42  "));
+    QCOMPARE(child<TokenView>(window, "RTB2")->toPlainText(), QStringLiteral("41  42  "));
 
     // Closed by the user, it is made anew on the next command.
     QPointer<FrmTabl> first = tables().constFirst();

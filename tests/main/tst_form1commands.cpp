@@ -1,14 +1,14 @@
 #include "bytepane.h"
 #include "form1.h"
+#include "hexpane.h"
+#include "openlimits.h"
 #include "windowdriver.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QLabel>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
-#include <QTextEdit>
 #include <QToolTip>
 
 namespace {
@@ -31,8 +31,8 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form));
         rtb1 = child<BytePane>(form, "RTB1");
-        rtb2 = child<QTextEdit>(form, "RTB2");
-        rtb3 = child<QPlainTextEdit>(form, "RTB3");
+        rtb2 = child<HexPane>(form, "RTB2");
+        rtb3 = child<TokenView>(form, "RTB3");
     }
     void cleanup() { delete form; }
 
@@ -119,6 +119,7 @@ private slots:
         form->setDocument("xyz");
         QTest::keyClick(form, Qt::Key_F5);
         form->setDocument(QByteArray(10700, 'a'));
+        QCoreApplication::processEvents(); // the panes show the document's bytes
         const QString hex = rtb2->toPlainText();
         const QRect hexGeometry = rtb2->geometry(), outputGeometry = rtb3->geometry();
         MessageCatcher catcher;
@@ -189,12 +190,9 @@ private slots:
     void hexSelectionCountsOnMouseMove() {
         form->setDocument("AB");
         QTest::keyClick(form, Qt::Key_F5);
-        QTextCursor cursor = rtb2->textCursor();
         {
             QSignalBlocker blocker(rtb2);
-            cursor.setPosition(4);
-            cursor.setPosition(8, QTextCursor::KeepAnchor);
-            rtb2->setTextCursor(cursor);
+            rtb2->setSelection(4, 8);
         }
         QCOMPARE(panel(4), QStringLiteral("0"));
         QTest::mouseMove(rtb2->viewport(), QPoint(30, 30));
@@ -328,15 +326,17 @@ private slots:
         QCOMPARE(rtb3->toPlainText(), listing);
     }
 
-    void clicheListingsRefuseDocumentsOverOneMebibyte_data() {
+    void clicheListingsRefuseDocumentsOverTheOpenBound_data() {
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("listed");
-        QTest::newRow("866, 1 MiB") << 1024 * 1024 << int(Qt::Key_F8) << true;
-        QTest::newRow("866, 1 MiB + 1") << 1024 * 1024 + 1 << int(Qt::Key_F8) << false;
-        QTest::newRow("1251, 1 MiB + 1") << 1024 * 1024 + 1 << int(Qt::Key_F7) << false;
+        const int bound = int(maxDocumentBytes);
+        QTest::newRow("866, 1 MiB + 1") << 1024 * 1024 + 1 << int(Qt::Key_F8) << true;
+        QTest::newRow("866, the open bound + 1") << bound + 1 << int(Qt::Key_F8) << false;
+        QTest::newRow("1251, the open bound + 1") << bound + 1 << int(Qt::Key_F7) << false;
     }
-    void clicheListingsRefuseDocumentsOverOneMebibyte() {
+    // A document that grew past the largest file that opens.
+    void clicheListingsRefuseDocumentsOverTheOpenBound() {
         QFETCH(int, size);
         QFETCH(int, key);
         QFETCH(bool, listed);
@@ -352,8 +352,11 @@ private slots:
             QCOMPARE(catcher.texts(), QStringList());
             QVERIFY(rtb3->toPlainText().startsWith(QStringLiteral("нов.стр.")));
         } else {
+            const QString mebibytes = QString::number(maxDocumentBytes / (1024 * 1024));
             QCOMPARE(catcher.texts(),
-                     QStringList("Файл больше 1 МБ!\nЛистинг клише строится для файлов до 1 МБ"));
+                     QStringList(QStringLiteral("Файл больше %1 МБ!\nЛистинг клише "
+                                                "строится для файлов до %1 МБ")
+                                     .arg(mebibytes)));
             QCOMPARE(rtb3->toPlainText(), QStringLiteral("old"));
         }
     }
@@ -380,8 +383,8 @@ private:
 
     Form1 *form = nullptr;
     BytePane *rtb1 = nullptr;
-    QTextEdit *rtb2 = nullptr;
-    QPlainTextEdit *rtb3 = nullptr;
+    HexPane *rtb2 = nullptr;
+    TokenView *rtb3 = nullptr;
 };
 
 QTEST_MAIN(TestForm1Commands)

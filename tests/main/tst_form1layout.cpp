@@ -1,9 +1,12 @@
 #include "form1.h"
 #include "form1layout.h"
+#include "hexpane.h"
+#include "ruler.h"
 #include "twips.h"
 #include "windowdriver.h"
 
 #include <QAction>
+#include <QFontDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,7 +15,6 @@
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTextBlock>
-#include <QTextEdit>
 #include <QTextLayout>
 #include <QToolBar>
 #include <QToolButton>
@@ -192,7 +194,7 @@ private slots:
 
     void panesFollowTheLayoutAndTheWindowWidth_data() {
         QTest::addColumn<bool>("hexEdit");
-        QTest::addColumn<int>("widening");
+        QTest::addColumn<int>("wider");
         QTest::addColumn<int>("outputWidth");
         QTest::newRow("normal, start size") << false << 0 << 4790;
         QTest::newRow("normal, 1000 wider") << false << 1000 << 5790;
@@ -201,12 +203,12 @@ private slots:
     }
     void panesFollowTheLayoutAndTheWindowWidth() {
         QFETCH(bool, hexEdit);
-        QFETCH(int, widening);
+        QFETCH(int, wider);
         QFETCH(int, outputWidth);
         if (hexEdit)
             QTest::keyClick(form, Qt::Key_F5);
-        if (widening) {
-            const int width = form->width() + x(widening);
+        if (wider) {
+            const int width = form->width() + x(wider);
             form->resize(width, form->height());
             QTRY_COMPARE(form->width(), width);
         }
@@ -226,9 +228,12 @@ private slots:
         QVERIFY(near(rtb1->geometry(), QRect(x(layout::paneLeft), y(layout::paneTop),
                                              x(layout::inputWidth), rtb1->height())));
         QCOMPARE(rtb2->x(), rtb1->x());
-        QVERIFY(near(rtb2->width(), x(design.hexWidth)));
-        QVERIFY(near(rtb3->x(), x(design.outputLeft)));
-        QVERIFY(near(rtb3->width(), x(outputWidth)));
+        // The hex pane widens where its offsets and 16 groups need it; the
+        // output pane gives way by as much and keeps its right margin.
+        const int widening = rtb2->width() - x(design.hexWidth);
+        QVERIFY(hexEdit ? widening >= -1 && widening < x(1000) : near(widening, 0));
+        QVERIFY(near(rtb3->x(), x(design.outputLeft) + widening));
+        QVERIFY(near(rtb3->width(), x(outputWidth) - widening));
         const int toolbarTop = child<QWidget>(form, "Tlb1")->mapTo(form, QPoint()).y();
         QVERIFY(near(toolbarTop - rtb1->mapTo(form, QPoint(0, rtb1->height())).y(),
                      y(layout::paneBottomGap)));
@@ -240,8 +245,8 @@ private slots:
         QTest::keyClick(form, Qt::Key_F5);
         QVERIFY(inFront("RTB2"));
         QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
-        const QString hex = child<QTextEdit>(form, "RTB2")->toPlainText();
-        const QString output = child<QPlainTextEdit>(form, "RTB3")->toPlainText();
+        const QString hex = child<TokenView>(form, "RTB2")->toPlainText();
+        const QString output = child<TokenView>(form, "RTB3")->toPlainText();
         QTest::keyClick(form, Qt::Key_F6);
         QVERIFY(near(child<QWidget>(form, "RTB2")->width(), x(layout::normal.hexWidth)));
         QVERIFY(near(child<QWidget>(form, "RTB3")->x(), x(layout::normal.outputLeft)));
@@ -249,8 +254,8 @@ private slots:
         QVERIFY(inFront("RTB1"));
         QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
         QCOMPARE(rtb1->toPlainText(), QStringLiteral("AB"));
-        QCOMPARE(child<QTextEdit>(form, "RTB2")->toPlainText(), hex);
-        QCOMPARE(child<QPlainTextEdit>(form, "RTB3")->toPlainText(), output);
+        QCOMPARE(child<TokenView>(form, "RTB2")->toPlainText(), hex);
+        QCOMPARE(child<TokenView>(form, "RTB3")->toPlainText(), output);
     }
 
     void aWindowTooSmallLeavesThePanesAsTheyWere() {
@@ -267,41 +272,77 @@ private slots:
                  before);
     }
 
-    void hexPaneWrapsAfterSixteenGroups_data() {
+    // Whatever font the Font command gave the dump: each full row holds 16
+    // groups, all of them in sight where the window has room, and ruler digit
+    // k stands over the second digit of group k. The bytes vary so a
+    // proportional font's digits of different widths show.
+    void hexRowsHoldSixteenGroupsUnderTheRuler_data() {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("pointSize");
         QTest::addColumn<int>("bytes");
-        QTest::newRow("16") << 16;
-        QTest::newRow("17") << 17;
-        QTest::newRow("10699") << 10699;
+        QTest::addColumn<int>("windowWidth");
+        QTest::addColumn<bool>("allInSight");
+        QTest::newRow("pane's own font, 16") << QString() << 0 << 16 << 0 << true;
+        QTest::newRow("pane's own font, 17") << QString() << 0 << 17 << 0 << true;
+        QTest::newRow("pane's own font, 10699") << QString() << 0 << 10699 << 0 << true;
+        QTest::newRow("larger monospace, 40") << "DejaVu Sans Mono" << 16 << 40 << 1400 << true;
+        QTest::newRow("larger monospace, narrow window")
+            << "DejaVu Sans Mono" << 16 << 40 << 0 << false;
+        QTest::newRow("proportional sans, 40") << "Liberation Sans" << 11 << 40 << 0 << true;
+        QTest::newRow("small proportional serif, 40") << "DejaVu Serif" << 7 << 40 << 0 << true;
     }
-    void hexPaneWrapsAfterSixteenGroups() {
+    void hexRowsHoldSixteenGroupsUnderTheRuler() {
+        QFETCH(QString, family);
+        QFETCH(int, pointSize);
         QFETCH(int, bytes);
-        form->setDocument(QByteArray(bytes, '\x5A'));
-        QTest::keyClick(form, Qt::Key_F5);
-        auto *rtb2 = child<QTextEdit>(form, "RTB2");
-        const QSizeF size = rtb2->document()->documentLayout()->documentSize();
-        QVERIFY(size.width() <= rtb2->viewport()->width());
-        QTextLayout *layout = rtb2->document()->firstBlock().layout();
-        QCOMPARE(layout->lineCount(), (bytes + 15) / 16);
-        for (int i = 0; i + 1 < layout->lineCount(); ++i)
-            QCOMPARE(layout->lineAt(i).textLength(), 64);
-    }
+        QFETCH(int, windowWidth);
+        QFETCH(bool, allInSight);
+        if (windowWidth) {
+            form->resize(windowWidth, form->height());
+            QTRY_COMPARE(form->width(), windowWidth);
+        }
+        QByteArray document(bytes, Qt::Uninitialized);
+        for (int i = 0; i < bytes; ++i)
+            document[i] = char(i * 37 + 0x11);
+        form->setDocument(document);
+        if (!family.isEmpty()) {
+            child<QAction>(form, "mnuSelectAll")->trigger();
+            chooseFont(QFont(family, pointSize));
+        }
+        child<QAction>(form, "mnuHexEdit")->trigger();
+        QCoreApplication::processEvents(); // a wider font widens the pane after the command
 
-    void rulerDigitsStandOverTheGroups() {
-        form->setDocument(QByteArray(16, '\x11'));
-        QTest::keyClick(form, Qt::Key_F5);
-        auto *rtb2 = child<QTextEdit>(form, "RTB2");
-        auto *ruler = child<QLabel>(form, "Lbl1");
-        const QFontMetricsF metrics(ruler->font());
-        const qreal rulerStart = ruler->mapTo(form, ruler->contentsRect().topLeft()).x();
-        for (int group : {0, 7, 15}) {
-            QTextCursor cursor(rtb2->document());
-            cursor.setPosition(4 * group + 1);
-            const int paneX = rtb2->viewport()->mapTo(form, rtb2->cursorRect(cursor).topLeft()).x();
-            const qreal rulerX =
-                rulerStart + metrics.horizontalAdvance(ruler->text().left(4 * group + 1));
+        auto *rtb2 = child<HexPane>(form, "RTB2");
+        QCOMPARE(rtb2->toPlainText().size(), 4 * bytes);
+        if (!family.isEmpty())
+            QCOMPARE(rtb2->charFormatAt(0).font().family(), family);
+        QCOMPARE(rtb2->rowCount(), (bytes + 15) / 16);
+        const int viewportWidth = rtb2->viewport()->width();
+        for (qsizetype row = 0; row < rtb2->rowCount(); ++row) {
+            QCOMPARE(rtb2->rowStart(row), 64 * row);
+            const qsizetype groups = qMin<qsizetype>(16, bytes - 16 * row);
+            const qreal top = rtb2->positionRect(64 * row).y();
+            for (qsizetype k = 0; k < groups; ++k)
+                QCOMPARE(rtb2->positionRect(64 * row + 4 * k + 1).y(), top);
+            // A full row's last digits end inside the pane.
+            if (groups == 16)
+                QCOMPARE(rtb2->positionRect(64 * row + 62).x() <= viewportWidth, allInSight);
+        }
+
+        auto *ruler = child<Ruler>(form, "Lbl1");
+        for (int k = 0; k < 16 && k < bytes; ++k) {
+            // The middle of the second digit's cell, as the pane places it.
+            const qreal paneX =
+                (rtb2->positionRect(4 * k + 1).x() + rtb2->positionRect(4 * k + 2).x()) / 2;
+            if (paneX > viewportWidth)
+                break;
+            const qreal inForm = rtb2->viewport()->mapTo(form, QPointF(paneX, 0)).x();
+            const qreal rulerX = ruler->mapTo(form, QPointF(ruler->digitCentre(k), 0)).x();
             QVERIFY2(
-                qAbs(paneX - rulerX) <= 1.5,
-                qPrintable(QStringLiteral("group %1: %2 vs %3").arg(group).arg(paneX).arg(rulerX)));
+                qAbs(inForm - rulerX) <= 1.5,
+                qPrintable(
+                    QStringLiteral("digit %1: pane %2, ruler %3").arg(k).arg(inForm).arg(rulerX)));
+            QVERIFY(ruler->digitCentre(k) < ruler->width());
         }
     }
 
@@ -329,6 +370,20 @@ private:
         return near(actual.x(), expected.x()) && near(actual.y(), expected.y()) &&
                near(actual.width(), expected.width()) && near(actual.height(), expected.height());
     }
+    // Chooses a font in the Font command's dialog; the dialog is closed
+    // whatever happens.
+    void chooseFont(const QFont &font) {
+        QTimer answer;
+        answer.callOnTimeout([&] {
+            if (auto *dialog = qobject_cast<QFontDialog *>(QApplication::activeModalWidget())) {
+                dialog->setCurrentFont(font);
+                dialog->accept();
+            }
+        });
+        answer.start(5);
+        child<QAction>(form, "mnuFont")->trigger();
+    }
+
     // The pane the user sees at the pane's place.
     bool inFront(const char *name) const {
         QWidget *pane = child<QWidget>(form, name);

@@ -115,16 +115,48 @@ void BytePane::selectBytes(qsizetype offset, qsizetype length) {
     ensureCursorVisible();
 }
 
-void BytePane::replaceBytes(qsizetype offset, qsizetype length, const ByteText &bytes) {
-    const int from = positionOfByte(offset);
+// The position after the byte before offset: past a CR LF pair when the
+// offset falls between its two bytes.
+int BytePane::positionAfterByte(qsizetype offset) const {
+    const int position = positionOfByte(offset);
+    return byteOffset(position) < offset ? position + 1 : position;
+}
+
+ByteText BytePane::bytesAt(qsizetype offset, qsizetype length) const {
+    offset = std::clamp<qsizetype>(offset, 0, byteCount());
+    length = std::clamp<qsizetype>(length, 0, byteCount() - offset);
+    QTextCursor cursor(document());
+    cursor.setPosition(positionOfByte(offset));
+    cursor.setPosition(positionAfterByte(offset + length), QTextCursor::KeepAnchor);
+    const ByteText read = cp1251::fromPaneText(cursor.selectedText()).value_or(ByteText());
+    return read.mid(offset - byteOffset(cursor.selectionStart()), length);
+}
+
+// A CR LF pair is one character of the pane. The bytes next to the range go
+// with the replacement, so a pair that the range cuts keeps its other byte,
+// and pairs broken or made at the range's edges show as such.
+void BytePane::replaceBytes(qsizetype offset, qsizetype length, const ByteText &bytes,
+                            UndoStep step) {
+    offset = std::clamp<qsizetype>(offset, 0, byteCount());
+    length = std::clamp<qsizetype>(length, 0, byteCount() - offset);
+    const int from = positionOfByte(std::max<qsizetype>(0, offset - 1));
+    const int to = positionOfByte(std::min(byteCount(), offset + length + 1));
+    const qsizetype first = byteOffset(from);
+    const qsizetype last = byteOffset(to);
+    const ByteText replacement =
+        bytesAt(first, offset - first) + bytes + bytesAt(offset + length, last - offset - length);
+
     QTextCursor cursor(document());
     cursor.setPosition(from);
-    cursor.setPosition(positionOfByte(offset + std::max<qsizetype>(length, 0)),
-                       QTextCursor::KeepAnchor);
-    cursor.beginEditBlock();
-    cursor.insertText(cp1251::toPaneText(bytes));
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    if (step == UndoStep::JoinPrevious)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    cursor.insertText(cp1251::toPaneText(replacement));
     cursor.endEditBlock();
-    cursor.setPosition(from, QTextCursor::KeepAnchor);
+    cursor.setPosition(positionAfterByte(offset + bytes.size()));
+    cursor.setPosition(positionOfByte(offset), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 

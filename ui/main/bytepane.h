@@ -36,9 +36,14 @@ public:
     // Selects length bytes from offset (clamped to the document) and
     // scrolls them into view.
     void selectBytes(qsizetype offset, qsizetype length);
+    // The bytes from offset on, at most length of them.
+    ByteText bytesAt(qsizetype offset, qsizetype length) const;
     // Replaces length bytes from offset by bytes, as one step that Ctrl+Z
-    // undoes; the replacement is left selected.
-    void replaceBytes(qsizetype offset, qsizetype length, const ByteText &bytes);
+    // undoes, or as part of the step before it; the replacement is left
+    // selected.
+    enum class UndoStep { New, JoinPrevious };
+    void replaceBytes(qsizetype offset, qsizetype length, const ByteText &bytes,
+                      UndoStep step = UndoStep::New);
 
 signals:
     // Typed, pasted or dropped characters that have no byte were left out:
@@ -46,6 +51,7 @@ signals:
     void charactersRefused(const QString &first, qsizetype count);
 
 protected:
+    int positionAfterByte(qsizetype offset) const;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool canInsertFromMimeData(const QMimeData *source) const override;

@@ -4,6 +4,9 @@
 #include "captionbutton.h"
 #include "form1layout.h"
 #include "frmtabl.h"
+#include "hexeditlink.h"
+#include "hexpane.h"
+#include "ruler.h"
 #include "statuspanels.h"
 #include "twips.h"
 
@@ -16,7 +19,6 @@
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 
@@ -101,35 +103,40 @@ void Form1::createPanes() {
     const int paneTop = toPixelsY(*this, layout::paneTop);
     RTB1->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::inputWidth), 0);
 
-    RTB2 = new QTextEdit(clientArea);
+    RTB2 = new HexPane(clientArea);
     RTB2->setObjectName(QStringLiteral("RTB2"));
-    RTB2->setAcceptRichText(false);
     RTB2->setFont(lucidaConsole());
-    // 16 groups of four characters to a row, whatever the font.
-    RTB2->setLineWrapMode(QTextEdit::FixedColumnWidth);
-    RTB2->setLineWrapColumnOrWidth(64);
-    RTB2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // 16 groups to a row, whatever the font.
+    RTB2->setTokensPerRow(16);
     RTB2->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::normal.hexWidth), 0);
 
-    RTB3 = new QPlainTextEdit(clientArea);
+    // Listings and views wrap between their codes, never inside one.
+    RTB3 = new TokenView(clientArea);
     RTB3->setObjectName(QStringLiteral("RTB3"));
-    // Listings are long runs without a space; see RTB1.
-    RTB3->setWordWrapMode(QTextOption::WrapAnywhere);
     // The output pane keeps the window's default face; see msSansSerif().
     QFont outputFont = RTB3->font();
     outputFont.setStyleStrategy(QFont::PreferNoShaping);
     RTB3->setFont(outputFont);
     RTB3->setGeometry(toPixelsX(*this, layout::normal.outputLeft), paneTop, 0, 0);
 
-    Lbl1 = new QLabel(rulerText, clientArea);
+    Lbl1 = new Ruler(rulerText, clientArea);
     Lbl1->setObjectName(QStringLiteral("Lbl1"));
     Lbl1->setFont(lucidaConsole());
     Lbl1->setGeometry(paneLeft, toPixelsY(*this, layout::rulerTop),
                       toPixelsX(*this, layout::rulerWidth), toPixelsY(*this, layout::rulerHeight));
-    // The digits start where the hex pane's text starts.
-    Lbl1->setContentsMargins(RTB2->frameWidth() + qRound(RTB2->document()->documentMargin()), 0, 0,
-                             0);
+    // Its digits stand over the hex pane's columns.
+    Lbl1->follow(RTB2);
     Lbl1->hide();
+
+    hexEditLink = new HexEditLink(RTB1, RTB2, RTB3, this);
+    // A font that widens the hex pane's columns widens the pane.
+    connect(
+        RTB2, &HexPane::columnsChanged, this,
+        [this] {
+            if (hexEditLayout)
+                applyLayout(true);
+        },
+        Qt::QueuedConnection);
 
     setTabOrder(RTB1, RTB2);
     setTabOrder(RTB2, RTB3);
@@ -139,13 +146,11 @@ void Form1::createPanes() {
     // Besides the mouse moves, every selection change updates the selection
     // counters: a selection made with the keyboard must count too.
     connect(RTB1, &QPlainTextEdit::selectionChanged, this, &Form1::updateInputSelection);
-    connect(RTB2, &QTextEdit::selectionChanged, this, &Form1::updateHexSelection);
+    connect(RTB2, &TokenView::selectionChanged, this, &Form1::updateHexSelection);
     for (QWidget *viewport : {RTB1->viewport(), RTB2->viewport()}) {
         viewport->setMouseTracking(true);
         viewport->installEventFilter(this);
     }
-    // A file dropped on a display pane is opened, not inserted as its name.
-    RTB3->viewport()->installEventFilter(this);
 }
 
 QAction *Form1::createAction(const char *name, const QString &caption, const QKeySequence &shortcut,
@@ -297,16 +302,10 @@ void Form1::updateInputSelection() {
 }
 
 void Form1::updateHexSelection() {
-    const QTextCursor cursor = RTB2->textCursor();
-    setPanelText(4, QString::number(cursor.selectionEnd() - cursor.selectionStart()));
+    setPanelText(4, QString::number(RTB2->selectionEnd() - RTB2->selectionStart()));
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
-    if (isFileDrag(event) && (watched == RTB2->viewport() || watched == RTB3->viewport())) {
-        // Refused by the pane, the drag goes on to the window, which opens it.
-        event->ignore();
-        return true;
-    }
     if (event->type() == QEvent::MouseMove) {
         if (watched == RTB1->viewport())
             updateInputSelection();
@@ -327,15 +326,15 @@ int Form1::scaleHeight() const {
     return height() - menuBar()->height();
 }
 
-// The width at which 64 characters of the hex pane's font fit beside its
-// scroll bar, and never less than the designed width.
+// The hex pane's width in the hex-edit layout: the width at which the
+// offsets and 16 groups in the hex pane's fonts fit
+// beside its scroll bar, and never less than the designed width.
+// Never wider than the client area leaves beside it: the pane scrolls then.
 int Form1::hexEditWidth() const {
-    const QFontMetricsF metrics(RTB2->font());
-    const qreal text =
-        64 * metrics.horizontalAdvance(QLatin1Char('0')) + 2 * RTB2->document()->documentMargin();
-    const int needed =
-        qCeil(text) + 2 * RTB2->frameWidth() + RTB2->verticalScrollBar()->sizeHint().width();
-    return qMax(toPixelsX(*this, layout::hexEdit.hexWidth), needed);
+    const int room =
+        scaleWidth() - toPixelsX(*this, layout::paneLeft + layout::hexEdit.outputRightMargin);
+    return qMax(toPixelsX(*this, layout::hexEdit.hexWidth),
+                qMin(RTB2->widthForColumns(RTB1->byteCount()), room));
 }
 
 // The layout in force in pixels. Where the hex pane's font needs a wider hex
@@ -358,7 +357,11 @@ void Form1::applyResizeRule() {
         RTB2->resize(RTB2->width(), height);
         RTB3->resize(RTB3->width(), height);
     }
-    applyOutputPaneWidth();
+    // A hex pane narrowed by a small window takes the room a larger one gives.
+    if (hexEditLayout)
+        applyLayout(true);
+    else
+        applyOutputPaneWidth();
 }
 
 void Form1::applyOutputPaneWidth() {
@@ -374,6 +377,9 @@ void Form1::applyLayout(bool hexEdit) {
     RTB2->resize(pixels.hexWidth, RTB2->height());
     RTB3->move(pixels.outputLeft, RTB3->y());
     applyOutputPaneWidth();
+    // The ruler reaches over a hex pane that grew past it.
+    Lbl1->resize(qMax(toPixelsX(*this, layout::rulerWidth), hexEdit ? pixels.hexWidth : 0),
+                 Lbl1->height());
 }
 
 void Form1::applyHexEditGeometry() {
@@ -382,15 +388,36 @@ void Form1::applyHexEditGeometry() {
 
 void Form1::mnuNormal() {
     applyLayout(false);
+    showInputPane();
+}
+
+// The input pane in front, the ruler hidden, the panes unlinked; the focus
+// does not stay in the hex pane behind it.
+void Form1::showInputPane() {
+    hexEditLink->stop();
     RTB1->raise();
     Lbl1->hide();
+    if (RTB2->hasFocus())
+        RTB1->setFocus();
+}
+
+// The hex pane in front under the ruler, linked to the document; the focus
+// does not stay in the input pane behind it.
+void Form1::showHexPane() {
+    RTB2->raise();
+    Lbl1->show();
+    hexEditLink->start();
+    if (RTB1->hasFocus())
+        RTB2->setFocus();
 }
 
 void Form1::mnuSelectAll() {
     RTB1->selectAll();
 }
 
+// The display panes keep what they show, unlinked.
 void Form1::mnuDell() {
+    hexEditLink->stop();
     RTB1->clearBytes();
 }
 

@@ -2,6 +2,7 @@
 
 #include "bytetext.h"
 #include "form1layout.h"
+#include "views.h"
 
 #include <QColor>
 #include <QFont>
@@ -19,9 +20,11 @@ class QDragEnterEvent;
 class QDropEvent;
 class QKeySequence;
 class QLabel;
-class QPlainTextEdit;
+class HexEditLink;
+class HexPane;
 class QStatusBar;
-class QTextEdit;
+class Ruler;
+class TokenView;
 class QToolBar;
 class StatusPanels;
 
@@ -109,6 +112,8 @@ private:
     void applyOutputPaneWidth();
     void applyLayout(bool hexEdit);
     void applyHexEditGeometry();
+    void showInputPane();
+    void showHexPane();
     form1layout::Layout pixelLayout() const;
     int scaleWidth() const;
     int scaleHeight() const;
@@ -129,10 +134,9 @@ private:
 
     // Opening: the steps before the dialog, and reading the chosen file.
     void prepareForOpen();
-    static bool isFileDrag(const QEvent *event);
     bool loadDocument(const QString &path);
 
-    void showListing(ByteText (*listing)(QByteArrayView));
+    void showListing(views::View listing);
 
     // What a View command works on: the whole document while it is below
     // the size limit, else the selection; or nothing, after message A (no
@@ -153,9 +157,10 @@ private:
 
     // Panes and controls, named as the window's design names them.
     BytePane *RTB1 = nullptr;
-    QTextEdit *RTB2 = nullptr;
-    QPlainTextEdit *RTB3 = nullptr;
-    QLabel *Lbl1 = nullptr;
+    HexPane *RTB2 = nullptr;
+    TokenView *RTB3 = nullptr;
+    Ruler *Lbl1 = nullptr;
+    HexEditLink *hexEditLink = nullptr;
     QToolBar *Tlb1 = nullptr;
     CaptionButton *tlbButton1 = nullptr;
     QStatusBar *StB1 = nullptr;

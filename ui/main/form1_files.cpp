@@ -3,8 +3,10 @@
 #include "bytepane.h"
 #include "document.h"
 #include "filedialog.h"
+#include "hexpane.h"
 #include "messagebox.h"
 #include "openlimits.h"
+#include "ruler.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,8 +18,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMimeData>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 
 namespace {
 
@@ -155,17 +155,6 @@ void Form1::mnuSave() {
     if (!saved.ok) {
         showMessage(this, tr("Не удалось сохранить файл:\n%1\n%2")
                               .arg(QDir::toNativeSeparators(path), saved.error));
-    }
-}
-
-bool Form1::isFileDrag(const QEvent *event) {
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-        return !localFileOf(static_cast<const QDropEvent *>(event)->mimeData()).isEmpty();
-    default:
-        return false;
     }
 }
 

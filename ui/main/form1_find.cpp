@@ -3,10 +3,10 @@
 #include "bytepane.h"
 #include "finddialog.h"
 #include "gotodialog.h"
+#include "hexpane.h"
 #include "messagebox.h"
 #include "search.h"
 
-#include <QTextEdit>
 #include <QToolTip>
 
 void Form1::mnuFind() {

@@ -3,12 +3,11 @@
 #include "bytepane.h"
 #include "fontchoice.h"
 #include "frmtabl.h"
+#include "hexpane.h"
 #include "kktview_version.h"
 #include "messagebox.h"
 
-#include <QPlainTextEdit>
 #include <QStringList>
-#include <QTextEdit>
 
 namespace {
 

@@ -1,0 +1,285 @@
+#include "bytepane.h"
+#include "form1.h"
+#include "hexpane.h"
+#include "ruler.h"
+#include "views.h"
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QRegularExpression>
+#include <QScrollBar>
+
+namespace {
+
+// Where a listing or view may break its rows, read off its text by its own
+// grammar (not by the core's token ends): after the new-line mark, after a
+// number and its "_", after a full stop, after a control name, after a line
+// break.
+QList<qsizetype> tokenBoundaries(const QString &text, const QStringList &names = {}) {
+    QStringList alternatives = {QStringLiteral("нов\\.стр\\."), QStringLiteral("\\d+_"),
+                                QStringLiteral("\\."), QStringLiteral("\\n")};
+    for (const QString &name : names)
+        alternatives.prepend(QRegularExpression::escape(name));
+    const QRegularExpression token(QStringLiteral("\\G(?:%1)").arg(alternatives.join('|')));
+    QList<qsizetype> ends;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const QRegularExpressionMatch match = token.match(text, at);
+        if (!match.hasMatch())
+            return {};
+        at += match.capturedLength();
+        ends << at;
+    }
+    return ends;
+}
+
+QByteArray cp1251(const char *utf8) {
+    QByteArray bytes;
+    for (const QChar ch : QString::fromUtf8(utf8)) {
+        const char16_t u = ch.unicode();
+        bytes += char(u >= 0x410 && u <= 0x44F ? u - 0x410 + 0xC0 : u);
+    }
+    return bytes;
+}
+
+// Seven lines of a receipt header, as a user types them.
+QByteArray cliche() {
+    return cp1251("ООО \"РОМАШКА\"\r\nМАГАЗИН N 25\r\nг. Тверь, ул. Советская, 12\r\n"
+                  "ИНН 6901234567\r\nКАССИР: ИВАНОВА\r\nТЕЛ. 8-800-555-35-35\r\n"
+                  "СПАСИБО ЗА ПОКУПКУ!");
+}
+
+} // namespace
+
+// The output pane's rows and text, and the hex-edit layout as a byte editor:
+// offsets, linked selection, editing in hex, undo.
+class TestPanes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        form = new Form1;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        rtb1 = child<BytePane>(form, "RTB1");
+        rtb2 = child<HexPane>(form, "RTB2");
+        rtb3 = child<TokenView>(form, "RTB3");
+    }
+    void cleanup() { delete form; }
+
+    void listingsBreakRowsBetweenCodesAndKeepTheirText_data() {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("names");
+        QTest::newRow("1251 listing") << cliche() << "mnuKKM1251" << false;
+        QTest::newRow("866 listing") << cliche() << "mnuKKM866" << false;
+        QTest::newRow("control names")
+            << QByteArray("\x01\x02\r\n\x1f\x15.\x16\x17\x18x\x19").repeated(5) << "mnuComand"
+            << true;
+    }
+    void listingsBreakRowsBetweenCodesAndKeepTheirText() {
+        QFETCH(QByteArray, document);
+        QFETCH(QString, command);
+        QFETCH(bool, names);
+        form->setDocument(document);
+        child<QAction>(form, qPrintable(command))->trigger();
+
+        const views::View view = command == "mnuKKM1251"  ? views::clicheListing1251
+                                 : command == "mnuKKM866" ? views::clicheListing866
+                                                          : views::controlNames;
+        QCOMPARE(rtb3->toPlainText(), decoded(view(document, nullptr)));
+
+        QStringList controlNames;
+        if (names) {
+            for (int b = 0; b < 32; ++b)
+                controlNames << decoded(views::controlNames(QByteArray(1, char(b)), nullptr));
+        }
+        const QString text = rtb3->toPlainText();
+        const QList<qsizetype> boundaries = tokenBoundaries(text, controlNames);
+        QVERIFY(!boundaries.isEmpty());
+        QVERIFY(rtb3->rowCount() > 10); // the pane is narrow for these lines
+        const int width = rtb3->viewport()->width();
+        for (qsizetype row = 1; row < rtb3->rowCount(); ++row) {
+            const qsizetype start = rtb3->rowStart(row);
+            QVERIFY2(boundaries.contains(start),
+                     qPrintable(QStringLiteral("row %1 starts inside \"%2\"")
+                                    .arg(row)
+                                    .arg(text.mid(start - 6, 12))));
+            // Whatever ends the row stands inside the pane.
+            QVERIFY(rtb3->positionRect(start - 1).x() < width);
+        }
+
+        // Copying gives the listing, no character added.
+        rtb3->setFocus();
+        QTest::keyClick(rtb3, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(rtb3, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    }
+
+    void selectionDumpShowsItsRealOffsets() {
+        QByteArray document(0x8000, '\0');
+        for (int i = 0; i < document.size(); ++i)
+            document[i] = char(i);
+        form->setDocument(document);
+        rtb1->selectBytes(0x1234, 40);
+        QCOMPARE(form->panelText(3), QStringLiteral("40"));
+        QTest::keyClick(form, Qt::Key_F5);
+
+        QCOMPARE(rtb2->toPlainText(), decoded(views::hexDump(document.mid(0x1234, 40))));
+        QCOMPARE(rtb2->offsetText(0), QStringLiteral("001234"));
+        QCOMPARE(rtb2->offsetText(2), QStringLiteral("001254"));
+        // The margin moved the columns, and the ruler with them.
+        auto *ruler = child<Ruler>(form, "Lbl1");
+        const qreal group0 = rtb2->viewport()->mapTo(form, rtb2->positionRect(1).topLeft()).x();
+        QVERIFY(group0 > rtb2->fontMetrics().horizontalAdvance(QStringLiteral("001234")));
+        QVERIFY(qAbs(ruler->mapTo(form, QPointF(ruler->digitCentre(0), 0)).x() - group0) <
+                rtb2->fontMetrics().horizontalAdvance('0'));
+    }
+
+    // Typed over the group, every byte compared before and after; one undo
+    // in the hex pane takes the byte back; other keys change nothing.
+    void hexDigitsOverwriteOneByteAsOneUndoStep_data() {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<int>("group");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("edited");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("41 over group 0")
+            << QByteArray("xyz") << 0 << "41" << QByteArray("Ayz") << "Ayz";
+        QTest::newRow("lower case, last group")
+            << QByteArray("xyz") << 2 << "e0" << QByteArray("xy\xE0") << "xyа";
+        QTest::newRow("over the CR of a CR LF")
+            << QByteArray("a\r\nb") << 1 << "41" << QByteArray("aA\nb") << "aA.b";
+        QTest::newRow("over the LF of a CR LF") << QByteArray("a\r\nb") << 2 << "7F"
+                                                << QByteArray("a\r\x7f"
+                                                              "b")
+                                                << "a.delb";
+        QTest::newRow("makes a CR LF")
+            << QByteArray("a\rxb") << 2 << "0A" << QByteArray("a\r\nb") << "a..b";
+        QTest::newRow("one nibble") << QByteArray("xyz") << 1 << "3" << QByteArray("x9z") << "x9z";
+    }
+    void hexDigitsOverwriteOneByteAsOneUndoStep() {
+        QFETCH(QByteArray, document);
+        QFETCH(int, group);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, edited);
+        QFETCH(QString, text);
+        form->setDocument(document);
+        QTest::keyClick(form, Qt::Key_F5);
+        QCOMPARE(QApplication::focusWidget(), rtb2);
+        rtb2->setSelection(4 * group, 4 * group);
+        for (const int key : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return, Qt::Key_X})
+            QTest::keyClick(rtb2, Qt::Key(key));
+        QTest::keyClick(rtb2, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(form->document(), document);
+        typeText(rtb2, typed);
+
+        QCOMPARE(form->document(), edited);
+        QCOMPARE(form->panelText(1), QString::number(edited.size()));
+        QCOMPARE(rtb2->toPlainText(), decoded(views::hexDump(edited)));
+        QCOMPARE(rtb3->toPlainText(), text);
+        QCOMPARE(rtb2->cursorPosition(), typed.size() == 2 ? 4 * group + 4 : 4 * group + 1);
+
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->document(), document);
+        QTRY_COMPARE(rtb2->toPlainText(), decoded(views::hexDump(document)));
+        QCOMPARE(rtb3->toPlainText(), decoded(views::cp1251Glyphs(document)));
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form->document(), edited);
+        QTRY_COMPARE(rtb3->toPlainText(), text);
+    }
+
+    // "del", "<<" and ">>" are wider than one character: positions after
+    // them still meet the same bytes in all three panes.
+    void selectionsMeetTheSameBytesInAllThreePanes_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("count");
+        QTest::newRow("the byte after del") << 2 << 1;
+        QTest::newRow("<< and >>") << 4 << 2;
+        QTest::newRow("across the rows") << 14 << 6;
+    }
+    void selectionsMeetTheSameBytesInAllThreePanes() {
+        QFETCH(int, from);
+        QFETCH(int, count);
+        QByteArray document = QByteArray("a\x7f"
+                                         "bc\xab\xbb") +
+                              QByteArray(20, 'q') + "\x7f\x7f";
+        form->setDocument(document);
+        QTest::keyClick(form, Qt::Key_F5);
+        const QString wanted = decoded(views::cp1251Glyphs(document.mid(from, count)));
+        auto check = [&](const char *source) {
+            QVERIFY2(rtb1->selectedBytes() == document.mid(from, count), source);
+            QCOMPARE(rtb2->selectionStart(), 4 * from);
+            QCOMPARE(rtb2->selectionEnd(), 4 * (from + count));
+            QCOMPARE(rtb3->selectedText(), wanted);
+            QCOMPARE(form->panelText(3), QString::number(count));
+            QCOMPARE(form->panelText(4), QString::number(4 * count));
+        };
+        rtb1->selectBytes(from, count);
+        check("input pane");
+        rtb1->selectBytes(0, 0);
+        const qsizetype start = views::cp1251Glyphs(document.left(from), nullptr).size();
+        rtb3->setSelection(start, start + wanted.size());
+        check("output pane");
+        rtb1->selectBytes(0, 0);
+        QTest::mouseClick(rtb2->viewport(), Qt::LeftButton, {}, digitCentre(from, 0));
+        QTest::mouseClick(rtb2->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          digitCentre(from + count - 1, 1));
+        check("hex pane");
+    }
+
+    // As Find and Go to offset set it: the hex pane scrolls to the group and
+    // the text pane keeps the same rows in sight.
+    void inputSelectionScrollsTheLinkedPanesToIt() {
+        QByteArray document(64 * 1024, 'z');
+        form->setDocument(document);
+        rtb1->selectBytes(0x1230, 10000);
+        QTest::keyClick(form, Qt::Key_F5);
+        QCOMPARE(rtb3->tokensPerRow(), 16);
+        QCOMPARE(rtb2->rowCount(), rtb3->rowCount());
+
+        rtb1->selectBytes(0x1230 + 9000, 4);
+        QCOMPARE(rtb2->selectionStart(), 4 * 9000);
+        QCOMPARE(rtb2->selectionEnd(), 4 * 9004);
+        const qsizetype row = 9000 / 16;
+        QVERIFY(rtb2->firstVisibleRow() <= row);
+        QVERIFY(rtb2->positionRect(4 * 9000).bottom() <= rtb2->viewport()->height());
+        QCOMPARE(rtb3->firstVisibleRow(), rtb2->firstVisibleRow());
+        QCOMPARE(rtb3->selectionStart(), 9000);
+
+        // Outside the dump: no stale highlight.
+        rtb1->selectBytes(10, 2);
+        QVERIFY(!rtb2->hasSelection());
+        QVERIFY(!rtb3->hasSelection());
+
+        rtb3->verticalScrollBar()->setValue(100);
+        QCOMPARE(rtb2->firstVisibleRow(), 100);
+        QCOMPARE(rtb2->rowHeight(), rtb3->rowHeight());
+    }
+
+private:
+    static QString decoded(const QByteArray &view) {
+        QString text;
+        for (qsizetype i = 0; i < view.size(); ++i) {
+            const auto b = static_cast<unsigned char>(view[i]);
+            if (b == '\r' && i + 1 < view.size() && view[i + 1] == '\n')
+                continue;
+            text += b >= 0xC0 ? QChar(0x410 + b - 0xC0) : QChar(b);
+        }
+        return text;
+    }
+    QPoint digitCentre(int group, int digit) const {
+        const QRectF left = rtb2->positionRect(4 * group + digit);
+        const QRectF right = rtb2->positionRect(4 * group + digit + 1);
+        return QPoint(qRound((left.x() + right.x()) / 2), qRound(left.center().y()));
+    }
+
+    Form1 *form = nullptr;
+    BytePane *rtb1 = nullptr;
+    HexPane *rtb2 = nullptr;
+    TokenView *rtb3 = nullptr;
+};
+
+QTEST_MAIN(TestPanes)
+#include "tst_panes.moc"

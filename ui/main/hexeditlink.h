@@ -1,0 +1,64 @@
+#pragma once
+
+#include "bytetext.h"
+
+#include <QObject>
+#include <QPointer>
+
+class BytePane;
+class HexPane;
+class TokenView;
+
+// Ties the hex-edit layout's panes to the document while the layout shows a
+// dump: a selection or cursor in any of the input pane, the hex pane and the
+// text pane beside it shows in the other two (positions map through each
+// view's own tokens); the two display panes keep the same rows in sight;
+// hex digits typed in the hex pane overwrite the document's bytes, one undo
+// step per byte; and the display panes always show the document's bytes at
+// the dumped offsets, after an undo or redo too.
+class HexEditLink : public QObject {
+    Q_OBJECT
+
+public:
+    HexEditLink(BytePane *input, HexPane *hex, TokenView *output, QObject *parent = nullptr);
+
+    // Links the panes over the bytes the hex pane shows.
+    void start();
+    void stop();
+    bool isActive() const { return active; }
+    // The text pane takes part while it shows a view of the same bytes.
+    bool isOutputLinked() const { return outputLinked; }
+
+private:
+    void linkOutput();
+    void lineUpRows();
+    void showInputSelection();
+    void showHexSelection();
+    void showOutputSelection();
+    // Shows bytes [first, first + count) of the dump, or the cursor before
+    // byte first, in the display panes.
+    void showInDisplayPanes(qint64 first, qint64 count, bool scroll);
+    void typeNibble(qsizetype byte, bool low, int value);
+    void documentChanged();
+    void refresh();
+    void renderByte(qsizetype index);
+    void renderAll();
+
+    BytePane *input;
+    HexPane *hex;
+    TokenView *output;
+    QList<QMetaObject::Connection> connections;
+
+    bool active = false;
+    bool outputLinked = false;
+    qint64 base = 0;
+    qint64 dumpLength = 0;
+    // The dumped bytes as the display panes show them.
+    ByteText shown;
+    // Set while this link changes a pane itself.
+    bool syncing = false;
+    // The byte whose high nibble was typed last: its low nibble joins the
+    // same undo step.
+    qsizetype highNibbleByte = -1;
+    bool refreshQueued = false;
+};
