@@ -1,0 +1,221 @@
+// What main() sets up: the command line as a user or a script meets it (the
+// built program run in a process of its own, without a display), and window
+// titles that reach the window system exactly as each window sets them (Qt
+// appends the application's display name to every title when one is set).
+
+#include "appsetup.h"
+#include "commandline.h"
+#include "cp1251codec.h"
+#include "form1.h"
+#include "kktview_version.h"
+#include "views.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+const QByteArray twoLineCliche("\xC0\xE0\r\n\xFF"); // "Аа", a line break, "я"
+
+} // namespace
+
+class AppTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    Run run(const QStringList &arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // Were a window opened, Qt would find no display and abort.
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QLatin1String(name));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(KKTVIEW_BINARY), arguments);
+        if (!process.waitForFinished(5 * 60 * 1000) || process.exitStatus() != QProcess::NormalExit)
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString write(const QString &name, const QByteArray &bytes) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return name;
+    }
+
+    // The title a window handed to the window system.
+    static QString platformTitle(QWidget *widget) {
+        return widget && widget->windowHandle() ? widget->windowHandle()->title() : QString();
+    }
+
+private slots:
+    void initTestCase() { appsetup::configureApplication(); }
+
+    void optionsAnswerWithoutADisplay_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("says"); // on standard output if 0, else on standard error
+
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << QStringList{"kktview " KKTVIEW_VERSION "\n"};
+        QTest::newRow("help") << QStringList{"-h"} << 0
+                              << QStringList{"Использование", "--help", "--version",
+                                             "--print",       "hex",    "866",
+                                             "1251",          "names",  "listing1251"};
+        QTest::newRow("unknown option") << QStringList{"--frobnicate", "klishe.txt"} << 2
+                                        << QStringList{"Неизвестный параметр «frobnicate»"};
+        QTest::newRow("unknown view") << QStringList{"--print", "octal", "klishe.txt"} << 2
+                                      << QStringList{"«octal»", "listing1251"};
+        QTest::newRow("view without file")
+            << QStringList{"--print", "hex"} << 2 << QStringList{"файл"};
+        QTest::newRow("two files for the window")
+            << QStringList{"a.bin", "b.bin"} << 2 << QStringList{"--print"};
+    }
+    void optionsAnswerWithoutADisplay() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QStringList, says);
+
+        const Run result = run(arguments);
+        QCOMPARE(result.status, status);
+        // Answers go to standard output alone, errors to standard error alone.
+        const QString &channel = status == 0 ? result.out : result.err;
+        QVERIFY((status == 0 ? result.err : result.out).isEmpty());
+        for (const QString &text : says)
+            QVERIFY2(channel.contains(text), qPrintable(text + " not in:\n" + channel));
+    }
+
+    void printedViewIsTheCoresViewInUtf8_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("expected");
+
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        // Far longer than the piece the program reads at a time.
+        QByteArray cliche;
+        while (cliche.size() < 300 * 1000)
+            cliche += "\xCA\xC0\xD1\xD1\xC0 \xB9" + QByteArray::number(cliche.size()) + "\r\n";
+        const auto row = [](QStringList arguments, const QByteArray &bytes, views::View core) {
+            QTest::newRow(qPrintable(arguments.join(' ')))
+                << arguments << bytes
+                << cp1251::toDisplayText(core(bytes, nullptr)).toUtf8() + '\n';
+        };
+        row({"hex", "all"}, all, views::hexDump);
+        row({"866", "all"}, all, views::cp866Glyphs);
+        row({"1251", "all"}, all, views::cp1251Glyphs);
+        row({"names", "all"}, all, views::controlNames);
+        row({"listing866", "cliche"}, cliche, views::clicheListing866);
+        row({"listing1251", "cliche"}, cliche, views::clicheListing1251);
+        row({"hex", "--", "-dashed"}, all, views::hexDump);
+        row({"listing1251", "empty"}, QByteArray(), views::clicheListing1251);
+    }
+    void printedViewIsTheCoresViewInUtf8() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, expected);
+
+        write(arguments.constLast(), bytes);
+        const Run result = run(QStringList{"--print"} + arguments);
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.out.toUtf8(), expected);
+    }
+
+    void listingKeepsItsLineBreaks() {
+        const Run result = run({"--print", "listing866", write("klishe.txt", twoLineCliche)});
+        QCOMPARE(result.status, 0);
+        QCOMPARE(result.out, QStringLiteral("нов.стр.128_192_\nнов.стр.239_\n"));
+    }
+
+    void unreadableFileIsReportedAndTheOthersPrinted() {
+        write("klishe.txt", twoLineCliche);
+        const Run result = run({"-p", "listing1251", "missing.txt", "klishe.txt", "."});
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out,
+                 QStringLiteral("==> klishe.txt <==\nнов.стр.192_224_\nнов.стр.10_255_\n"));
+        const QStringList reasons = result.err.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(reasons.size(), 2);
+        QVERIFY2(reasons.at(0).startsWith("kktview: missing.txt: "), qPrintable(reasons.at(0)));
+        QVERIFY2(reasons.at(1).startsWith("kktview: .: "), qPrintable(reasons.at(1)));
+    }
+
+    void argumentsChooseTheWindowAndItsFile_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("opensWindow");
+        QTest::addColumn<QString>("file");
+
+        QTest::newRow("nothing") << QStringList{} << true << QString();
+        QTest::newRow("a file") << QStringList{"klishe.txt"} << true << "klishe.txt";
+        QTest::newRow("a dashed name after --")
+            << QStringList{"--", "-klishe"} << true << "-klishe";
+        QTest::newRow("the menu entry's -- alone") << QStringList{"--"} << true << QString();
+        QTest::newRow("a dashed name alone") << QStringList{"-klishe"} << false << QString();
+        QTest::newRow("two files") << QStringList{"a.bin", "b.bin"} << false << QString();
+    }
+    void argumentsChooseTheWindowAndItsFile() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, opensWindow);
+        QFETCH(QString, file);
+
+        const CommandLine commandLine(QStringList{"kktview"} + arguments);
+        QCOMPARE(commandLine.opensWindow(), opensWindow);
+        QCOMPARE(commandLine.fileToOpen(), file);
+    }
+
+    void noDisplayNameIsSet() {
+        // Without a display name of its own, Qt reports the application name.
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(QStringLiteral("probe"));
+        const QString displayName = QGuiApplication::applicationDisplayName();
+        QCoreApplication::setApplicationName(name);
+        QCOMPARE(displayName, QStringLiteral("probe"));
+    }
+
+    void windowsAndDialogsCarryTheirOwnTitles() {
+        Form1 window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(platformTitle(&window), QStringLiteral("Просмотр бинарных файлов"));
+
+        window.findChild<QAction *>(QStringLiteral("mnuTable"))->trigger();
+        QWidget *table = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QLatin1String("FrmTabl") && widget->isVisible())
+                table = widget;
+        }
+        QCOMPARE(platformTitle(table), QStringLiteral("Таблицы"));
+
+        // Each modal window is noted and closed, so no failure leaves one open.
+        QStringList modalTitles;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&modalTitles] {
+            if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                modalTitles << platformTitle(modal);
+                modal->reject();
+            }
+        });
+        closer.start(5);
+        window.findChild<QAction *>(QStringLiteral("mnuSave"))->trigger();
+        window.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+        // Message boxes carry the program's name as their title.
+        QCOMPARE(modalTitles, (QStringList{"Save As", "kktview"}));
+    }
+};
+
+QTEST_MAIN(AppTest)
+#include "tst_app.moc"
