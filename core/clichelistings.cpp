@@ -62,4 +62,9 @@ ByteText clicheListing1251(QByteArrayView bytes, TokenEnds *ends) {
     return writeTokens(listing1251Table, bytes, mark(), ends);
 }
 
+bool listing866HasCode(unsigned char byte) {
+    const auto &t = listing866Table[byte];
+    return !(t.size == 1 && t.text[0] == '.');
+}
+
 } // namespace views

@@ -2,6 +2,8 @@
 
 #include "codepages.h"
 
+#include <QByteArray>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -36,21 +38,52 @@ constexpr unsigned char encode(char32_t ch) {
     throw "character outside code page 1251";
 }
 
+// The character of a UTF-8 text that starts at i; i moves past it.
+constexpr char32_t nextChar(std::string_view utf8, std::size_t &i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+    char32_t ch = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k)
+        ch = (ch << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += 1 + extra;
+    return ch;
+}
+
 template <std::size_t W> constexpr Token<W> token(std::string_view utf8) {
     Token<W> t;
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t ch = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k)
-            ch = (ch << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += 1 + extra;
+        const char32_t ch = nextChar(utf8, i);
         if (t.size == W)
             throw "text wider than its token slot";
         t.text[t.size++] = static_cast<char>(encode(ch));
     }
     return t;
+}
+
+// A fixed text of the sources at run time, for messages put together from
+// pieces. The texts are the program's own, so each character is in the code
+// page; encode() would throw otherwise.
+inline QByteArray text(std::string_view utf8) {
+    QByteArray out;
+    out.reserve(qsizetype(utf8.size()));
+    std::size_t i = 0;
+    while (i < utf8.size())
+        out += static_cast<char>(encode(nextChar(utf8, i)));
+    return out;
+}
+
+// A number and the Russian word form that goes with it: "1 знак",
+// "3 знака", "11 знаков", "21 знак".
+inline QByteArray countOf(qint64 n, std::string_view one, std::string_view few,
+                          std::string_view many) {
+    const qint64 lastTwo = n % 100;
+    const qint64 last = n % 10;
+    const std::string_view word = lastTwo >= 11 && lastTwo <= 14 ? many
+                                  : last == 1                    ? one
+                                  : last >= 2 && last <= 4       ? few
+                                                                 : many;
+    return QByteArray::number(n) + ' ' + text(word);
 }
 
 // The value in decimal, without leading zeros, followed by suffix.

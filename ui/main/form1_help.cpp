@@ -1,41 +1,16 @@
 #include "form1.h"
 
 #include "bytepane.h"
+#include "cp1251codec.h"
 #include "fontchoice.h"
 #include "frmtabl.h"
+#include "helptext.h"
 #include "hexpane.h"
 #include "kktview_version.h"
 #include "messagebox.h"
 
-#include <QStringList>
-
-namespace {
-
-const char *const helpLines[] = {
-    "Кодировка Win1251 годится для ККМ:",
-    "АМС100Мк  18 знаков",
-    "АМС-миниК 18 знаков",
-    "АМС-100К  18 знаков",
-    "АМС 100Фв17 18 знаков",
-    "АМС 200Ф ",
-    "Астра200Ф 24 знака",
-    "ШТРИХ-МИНИ-К 24 знака",
-    "МЕРКУРИЙ К 24 знака",
-    "WAB 04RK (6 строк) 24  знака",
-    " ",
-    "Кодировка DOS866 годится для ККМ:",
-    "МЕРКУРИЙ Ф 24 знака(большие русские буквы)",
-    "ЛАДОГА Ф/К 17 знаков",
-    "Текст клише не должен превышать 10К!",
-};
-
-} // namespace
-
 QString Form1::helpText() {
-    QStringList lines;
-    for (const char *line : helpLines)
-        lines << QString::fromUtf8(line);
-    return lines.join(QLatin1Char('\n'));
+    return cp1251::toDisplayText(helptext::message());
 }
 
 QString Form1::aboutText() {
