@@ -46,8 +46,21 @@ ByteText unprintableMessage(unsigned char b, Group group) {
     return message;
 }
 
-ByteText smallLetterMessage(unsigned char b) {
-    return text("строчная буква \"") + char(b) + text("\": модель печатает только большие буквы");
+// A run of small letters is one finding: the word it stands in.
+ByteText smallLettersMessage(QByteArrayView letters) {
+    // A binary file has a run every few bytes: the fixed parts are made once.
+    static const ByteText one = text("строчная буква \"");
+    static const ByteText several = text("строчные буквы \"");
+    static const ByteText end = text("\": модель печатает только большие буквы");
+    static const ByteText more = text("…");
+    constexpr qsizetype quotedAtMost = 16;
+    ByteText message;
+    message.reserve(several.size() + quotedAtMost + more.size() + end.size());
+    message += letters.size() == 1 ? one : several;
+    message += letters.first(std::min(letters.size(), quotedAtMost));
+    if (letters.size() > quotedAtMost)
+        message += more;
+    return message + end;
 }
 
 ByteText loneBreakMessage(char b, Group group) {
@@ -126,9 +139,6 @@ QList<Finding> check(QByteArrayView document, const RegisterModel &model) {
             case CharClass::Unprintable:
                 message = unprintableMessage(b, model.group);
                 break;
-            case CharClass::SmallLetter:
-                message = smallLetterMessage(b);
-                break;
             default:
                 message = loneBreakMessage(char(b), model.group);
                 break;
@@ -148,6 +158,15 @@ QList<Finding> check(QByteArrayView document, const RegisterModel &model) {
             findings.append({lineNumber, 1, line.start, n - line.start, FindingKind::TooManyLines,
                              tooManyLinesMessage(lines.size(), model.lineLimit)});
         }
+        qsizetype smallRun = -1; // where the run of small letters began
+        const auto endSmallRun = [&](qsizetype end) {
+            if (smallRun < 0)
+                return;
+            findings.append({lineNumber, int(smallRun - line.start + 1), smallRun, end - smallRun,
+                             FindingKind::SmallLetter,
+                             smallLettersMessage(document.sliced(smallRun, end - smallRun))});
+            smallRun = -1;
+        };
         for (qsizetype k = 0; k < line.length; ++k) {
             const qsizetype offset = line.start + k;
             if (model.hasWidth() && k == model.width) {
@@ -157,13 +176,19 @@ QList<Finding> check(QByteArrayView document, const RegisterModel &model) {
             }
             const unsigned char b = data[offset];
             const CharClass cls = classes[b];
+            if (cls == CharClass::SmallLetter) {
+                if (smallRun < 0)
+                    smallRun = offset;
+                continue;
+            }
+            endSmallRun(offset);
             if (cls == CharClass::Printable)
                 continue;
-            const FindingKind kind = cls == CharClass::Unprintable   ? FindingKind::Unprintable
-                                     : cls == CharClass::SmallLetter ? FindingKind::SmallLetter
-                                                                     : FindingKind::LoneLineBreak;
+            const FindingKind kind = cls == CharClass::Unprintable ? FindingKind::Unprintable
+                                                                   : FindingKind::LoneLineBreak;
             findings.append({lineNumber, int(k + 1), offset, 1, kind, byteMessage(b)});
         }
+        endSmallRun(line.start + line.length);
         if (line.breakLength == 1) {
             const qsizetype offset = line.start + line.length;
             findings.append({lineNumber, int(line.length + 1), offset, 1,
@@ -184,11 +209,11 @@ QList<Finding> check(QByteArrayView document, const RegisterModel &model) {
                               n - offset,
                               FindingKind::TextTooLong,
                               tooLongMessage(n)};
-        const auto at =
-            std::upper_bound(findings.begin(), findings.end(), offset,
-                             [](qsizetype o, const Finding &f) { return o < f.offset; });
-        findings.insert(at, tooLong);
+        findings.append(tooLong);
     }
+    // A run of small letters is found at its end, a width after its start.
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding &a, const Finding &b) { return a.offset < b.offset; });
     return findings;
 }
 

@@ -63,13 +63,25 @@ template <std::size_t W> constexpr Token<W> token(std::string_view utf8) {
 
 // A fixed text of the sources at run time, for messages put together from
 // pieces. The texts are the program's own, so each character is in the code
-// page; encode() would throw otherwise.
+// page.
 inline QByteArray text(std::string_view utf8) {
+    // Code page 1251 reaches up to U+2122; one lookup per character.
+    static const auto bytes = [] {
+        std::array<unsigned char, 0x2123> table{};
+        for (int b = 0; b < 256; ++b) {
+            // 152 has no character; its 0 must not take the place of NUL.
+            if (codepages::cp1251[b] < table.size() && (b == 0 || codepages::cp1251[b] != 0))
+                table[codepages::cp1251[b]] = static_cast<unsigned char>(b);
+        }
+        return table;
+    }();
     QByteArray out;
     out.reserve(qsizetype(utf8.size()));
     std::size_t i = 0;
-    while (i < utf8.size())
-        out += static_cast<char>(encode(nextChar(utf8, i)));
+    while (i < utf8.size()) {
+        const char32_t ch = nextChar(utf8, i);
+        out += static_cast<char>(ch < bytes.size() ? bytes[ch] : '?');
+    }
     return out;
 }
 

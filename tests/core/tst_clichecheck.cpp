@@ -125,6 +125,9 @@ private slots:
             << wab << QByteArray("\r\n").repeated(7) << QStringList{"L 7:1 @12+2"};
         QTest::newRow("small а on МЕРКУРИЙ Ф")
             << mercuryF << inCp1251("Аа") << QStringList{"S 1:2 @1+1"};
+        QTest::newRow("a run of small letters is one finding")
+            << mercuryF << inCp1251("Ёлка ёж")
+            << QStringList{"U 1:1 @0+1", "S 1:2 @1+3", "U 1:6 @5+1", "S 1:7 @6+1"};
         QTest::newRow("capital А on МЕРКУРИЙ Ф") << mercuryF << inCp1251("АБВ Я") << none;
         QTest::newRow("СПАСИБО! on 866")
             << ladoga << inCp1251("СПАСИБО!") << QStringList{"U 1:8 @7+1"};
@@ -184,6 +187,14 @@ private slots:
                             inCp1251("строчная буква \"я\": модель печатает только большие "
                                      "буквы"),
                             inCp1251("байт 9 не печатается в группе 866: для него нет кода")}));
+        QCOMPARE(messages("МЕРКУРИЙ Ф", inCp1251("ДОБРО пожаловать в магазин")),
+                 QByteArrayList({inCp1251("строчные буквы \"пожаловать\": модель печатает "
+                                          "только большие буквы"),
+                                 inCp1251("строчная буква \"в\": модель печатает только большие "
+                                          "буквы"),
+                                 inCp1251("строчные буквы \"магазин\": модель печатает только "
+                                          "большие буквы"),
+                                 inCp1251("в строке 26 знаков, модель печатает 24 знака")}));
         QCOMPARE(messages("ЛАДОГА Ф/К", QByteArray(21, '1')),
                  QByteArrayList{inCp1251("в строке 21 знак, модель печатает 17 знаков")});
         QCOMPARE(messages("WAB 04RK", lines(7)).value(0),

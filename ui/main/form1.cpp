@@ -3,6 +3,7 @@
 #include "bytepane.h"
 #include "captionbutton.h"
 #include "form1layout.h"
+#include "frmcheck.h"
 #include "frmtabl.h"
 #include "hexeditlink.h"
 #include "hexpane.h"
@@ -180,6 +181,9 @@ void Form1::createActions() {
         createAction("mnuFindNext", tr("Найти далее"), Qt::Key_F9, &Form1::mnuFindNext);
     mnuGotoAct = createAction("mnuGoto", tr("Перейти к смещению…"),
                               QKeySequence(Qt::CTRL | Qt::Key_G), &Form1::mnuGoto);
+    mnuTo1251Act =
+        createAction("mnuTo1251", tr("Перекодировать 866 → 1251"), {}, &Form1::mnuTo1251);
+    mnuTo866Act = createAction("mnuTo866", tr("Перекодировать 1251 → 866"), {}, &Form1::mnuTo866);
 
     mnuComandAct = createAction("mnuComand", tr("Просмотр команд"), Qt::Key_F2, &Form1::mnuComand);
     mnuDOSAct = createAction("mnuDOS", tr("кодировка 866 DOS"), Qt::Key_F3, &Form1::mnuDOS);
@@ -191,6 +195,8 @@ void Form1::createActions() {
     mnuKKM1251Act =
         createAction("mnuKKM1251", tr("Группа ККМ 1251"), Qt::Key_F7, &Form1::mnuKKM1251);
     mnuKKM866Act = createAction("mnuKKM866", tr("Группа ККМ 866"), Qt::Key_F8, &Form1::mnuKKM866);
+    mnuCheckAct = createAction("mnuCheck", tr("Проверка клише…"),
+                               QKeySequence(Qt::CTRL | Qt::Key_K), &Form1::mnuCheck);
 
     mnuHelptAct = createAction("mnuHelpt", tr("Инструкция"), Qt::Key_F1, &Form1::mnuHelpt);
     mnuTableAct = createAction("mnuTable", tr("Таблицы"), QKeySequence(Qt::CTRL | Qt::Key_T),
@@ -208,6 +214,8 @@ void Form1::createMenus() {
     editMenu->addActions({mnuSelectAllAct, mnuDellAct});
     editMenu->addSeparator();
     editMenu->addActions({mnuFindAct, mnuFindNextAct, mnuGotoAct});
+    editMenu->addSeparator();
+    editMenu->addActions({mnuTo1251Act, mnuTo866Act});
 
     QMenu *viewMenu = menuBar()->addMenu(tr("Вид"));
     viewMenu->setObjectName(QStringLiteral("mnuViev"));
@@ -216,6 +224,8 @@ void Form1::createMenus() {
     QMenu *clicheMenu = menuBar()->addMenu(tr("Клише ККМ"));
     clicheMenu->setObjectName(QStringLiteral("mnuClishe"));
     clicheMenu->addActions({mnuKKM1251Act, mnuKKM866Act});
+    clicheMenu->addSeparator();
+    clicheMenu->addAction(mnuCheckAct);
 
     QMenu *helpMenu = menuBar()->addMenu(tr("Помощь"));
     helpMenu->setObjectName(QStringLiteral("mnuHelp"));
@@ -424,11 +434,15 @@ void Form1::mnuDell() {
 void Form1::mnuExit() {
     if (frmTabl)
         frmTabl->close();
+    if (frmCheck)
+        frmCheck->close();
     close();
 }
 
 void Form1::closeEvent(QCloseEvent *event) {
     if (frmTabl)
         frmTabl->close();
+    if (frmCheck)
+        frmCheck->close();
     QMainWindow::closeEvent(event);
 }

@@ -13,6 +13,7 @@
 class BytePane;
 class CaptionButton;
 class FindDialog;
+class FrmCheck;
 class FrmTabl;
 class GotoDialog;
 class QAction;
@@ -78,6 +79,8 @@ private slots:
     void mnuFind();
     void mnuFindNext();
     void mnuGoto();
+    void mnuTo1251();
+    void mnuTo866();
     // Вид
     void mnuComand();
     void mnuDOS();
@@ -87,6 +90,7 @@ private slots:
     // Клише ККМ
     void mnuKKM1251();
     void mnuKKM866();
+    void mnuCheck();
     // Помощь
     void mnuHelpt();
     void mnuTable();
@@ -137,6 +141,8 @@ private:
     bool loadDocument(const QString &path);
 
     void showListing(views::View listing);
+    // Converts the selection, or else the whole document, as one undo step.
+    void recodeDocument(bool from866);
 
     // What a View command works on: the whole document while it is below
     // the size limit, else the selection; or nothing, after message A (no
@@ -176,6 +182,8 @@ private:
     QAction *mnuFindAct = nullptr;
     QAction *mnuFindNextAct = nullptr;
     QAction *mnuGotoAct = nullptr;
+    QAction *mnuTo1251Act = nullptr;
+    QAction *mnuTo866Act = nullptr;
     QAction *mnuComandAct = nullptr;
     QAction *mnuDOSAct = nullptr;
     QAction *mnuWindowsAct = nullptr;
@@ -183,6 +191,7 @@ private:
     QAction *mnuNormalAct = nullptr;
     QAction *mnuKKM1251Act = nullptr;
     QAction *mnuKKM866Act = nullptr;
+    QAction *mnuCheckAct = nullptr;
     QAction *mnuHelptAct = nullptr;
     QAction *mnuTableAct = nullptr;
     QAction *mnuAboutAct = nullptr;
@@ -192,6 +201,8 @@ private:
 
     // The code table window, while it is open.
     QPointer<FrmTabl> frmTabl;
+    // The cliche check window, while it is open.
+    QPointer<FrmCheck> frmCheck;
     // What the shared dialog remembers between commands: the path last
     // chosen in the open or save dialog, the font and colour last chosen.
     QString gcdgFileName;

@@ -1,0 +1,220 @@
+#include "bytepane.h"
+#include "form1.h"
+#include "frmcheck.h"
+#include "oracle.h"
+#include "receiptpreview.h"
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolTip>
+
+// The cliche check window driven like a user would, against the document
+// of the main window; and the conversion commands of the edit menu.
+class ClicheWindowTest : public QObject {
+    Q_OBJECT
+
+    Form1 *form = nullptr;
+    BytePane *rtb1 = nullptr;
+
+    FrmCheck *checkWindow() {
+        FrmCheck *found = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<FrmCheck *>(widget))
+                found = window;
+        }
+        return found;
+    }
+
+    FrmCheck *openCheck(const char *model) {
+        child<QAction>(form, "mnuCheck")->trigger();
+        FrmCheck *window = checkWindow();
+        if (!window)
+            qFatal("no check window");
+        auto *models = child<QComboBox>(window, "cboModel");
+        models->setCurrentIndex(models->findText(QString::fromUtf8(model)));
+        return window;
+    }
+
+private slots:
+    void init() {
+        form = new Form1;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        rtb1 = child<BytePane>(form, "RTB1");
+    }
+    void cleanup() {
+        delete form; // the check window closes with its pane
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!checkWindow());
+    }
+
+    void choosingAFindingSelectsItsBytes() {
+        // Line breaks before the findings: byte offsets are not positions.
+        const QByteArray document = inCp1251("ПРИВЕТ\r\n\r\nМИР!\r\nДОБРО «ПОЖАЛОВАТЬ» В МАГАЗИН");
+        form->setDocument(document);
+        FrmCheck *window = openCheck("МЕРКУРИЙ Ф");
+        auto *list = child<QListWidget>(window, "lstFindings");
+        const QList<std::pair<qsizetype, QByteArray>> offending = {
+            {13, "!"}, {22, inCp1251("«")}, {33, inCp1251("»")}, {40, inCp1251("АЗИН")}};
+        QCOMPARE(list->count(), offending.size());
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentRow(row);
+            QCOMPARE(rtb1->selectionStartByte(), offending[row].first);
+            QCOMPARE(rtb1->selectedBytes(), offending[row].second);
+            QCOMPARE(form->panelText(3), QString::number(offending[row].second.size()));
+        }
+        QCOMPARE(rtb1->bytes(), document);
+    }
+
+    void fixesChangeOnlyWhatTheySayAndUndoExactly_data() {
+        QTest::addColumn<QByteArray>("model");
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QByteArray>("fixed");
+        QTest::newRow("capitals") << QByteArray("МЕРКУРИЙ Ф") << QByteArray("cmdUpper")
+                                  << inCp1251("Ёлка ёж\r\nabc!-\t«№»\r\nЧАЙ")
+                                  << inCp1251("ЁЛКА ЁЖ\r\nABC!-\t«№»\r\nЧАЙ");
+        QTest::newRow("replacements")
+            << QByteArray("МЕРКУРИЙ Ф") << QByteArray("cmdReplace")
+            << inCp1251("«Ёлочка» №1…\r\nabc!-\tЖ") << inCp1251("\"Елочка\" #1...\r\nabc!-\tЖ");
+        QTest::newRow("replacements, 866 with small letters")
+            << QByteArray("ЛАДОГА Ф/К") << QByteArray("cmdReplace") << inCp1251("ёж\r\n№")
+            << inCp1251("еж\r\n#");
+    }
+    void fixesChangeOnlyWhatTheySayAndUndoExactly() {
+        QFETCH(QByteArray, model);
+        QFETCH(QByteArray, button);
+        QFETCH(QByteArray, document);
+        QFETCH(QByteArray, fixed);
+        form->setDocument(document);
+        FrmCheck *window = openCheck(model.constData());
+        auto *fix = child<QPushButton>(window, button.constData());
+        QVERIFY(fix->isVisible());
+        QVERIFY(fix->isEnabled());
+        const qsizetype before = window->findings().size();
+
+        QTest::mouseClick(fix, Qt::LeftButton);
+        QCOMPARE(rtb1->bytes(), fixed);
+        QVERIFY(window->findings().size() < before);
+        QVERIFY(!fix->isEnabled());
+
+        rtb1->undo();
+        QCOMPARE(rtb1->bytes(), document);
+        rtb1->redo();
+        QCOMPARE(rtb1->bytes(), fixed);
+    }
+
+    void fixesAreOfferedWhereTheyApply() {
+        FrmCheck *window = openCheck("МЕРКУРИЙ К");
+        QVERIFY(!child<QPushButton>(window, "cmdUpper")->isVisible());
+        QVERIFY(!child<QPushButton>(window, "cmdReplace")->isVisible());
+        child<QComboBox>(window, "cboModel")->setCurrentIndex(9); // МЕРКУРИЙ Ф
+        QVERIFY(child<QPushButton>(window, "cmdUpper")->isVisible());
+        QVERIFY(child<QPushButton>(window, "cmdReplace")->isVisible());
+        QVERIFY(child<QWidget>(window, "tblReplacements")->isVisible());
+    }
+
+    void unknownWidthIsSaidAndNotChecked() {
+        form->setDocument(QByteArray(40, 'A'));
+        FrmCheck *window = openCheck("АМС 200Ф");
+        QVERIFY(child<QLabel>(window, "lblModel")->text().contains(u"ширина не указана"));
+        QVERIFY(window->findings().isEmpty());
+        QCOMPARE(child<ReceiptPreview>(window, "prvReceipt")->paperColumns(), 40);
+    }
+
+    void otherModelTakesItsFields() {
+        form->setDocument(QByteArray("12345678901\r\n2\r\n3"));
+        FrmCheck *window = openCheck("Другая модель");
+        QVERIFY(child<QWidget>(window, "otherFields")->isVisible());
+        child<QComboBox>(window, "cboGroup")->setCurrentIndex(1);
+        child<QSpinBox>(window, "spnWidth")->setValue(10);
+        child<QSpinBox>(window, "spnLines")->setValue(2);
+        QVERIFY(window->model().group == cliche::Group::Cp866);
+        QCOMPARE(window->findings().size(), 2);
+        QCOMPARE(window->findings()[0].column, 11);
+        QCOMPARE(window->findings()[1].line, 3);
+    }
+
+    void previewShowsWhatTheGroupPrints() {
+        form->setDocument(inCp1251("«Ёж» №1\r\n\r\nAb"));
+        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        auto *preview = child<ReceiptPreview>(window, "prvReceipt");
+        QCOMPARE(preview->paperColumns(), 17);
+        QCOMPARE(preview->rowCount(), 3);
+        QCOMPARE(preview->rowText(0), QStringLiteral("..ж. .1"));
+        QCOMPARE(preview->rowText(2), QStringLiteral(".."));
+        child<QComboBox>(window, "cboModel")->setCurrentIndex(7); // МЕРКУРИЙ К, group 1251
+        QCOMPARE(preview->rowText(0), QStringLiteral("«Ёж» №1"));
+    }
+
+    void typingIsCheckedWithoutAsking() {
+        form->setDocument("12");
+        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        QVERIFY(window->findings().isEmpty());
+        rtb1->setFocus();
+        rtb1->moveCursor(QTextCursor::End);
+        typeText(rtb1, QStringLiteral("!"));
+        QTRY_COMPARE_WITH_TIMEOUT(window->findings().size(), 1, 10000);
+        QCOMPARE(rtb1->bytes(), QByteArray("12!"));
+    }
+
+    void oneWindowAtATimeClosedWithTheMainWindow() {
+        FrmCheck *first = openCheck("ЛАДОГА Ф/К");
+        QCOMPARE(openCheck("ЛАДОГА Ф/К"), first);
+        QPointer<FrmCheck> window(first);
+        form->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window);
+    }
+
+    void recodingConvertsTheSelectionOrElseAllInOneStep_data() {
+        QTest::addColumn<QByteArray>("action");
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<int>("selectionStart");
+        QTest::addColumn<int>("selectionLength");
+        QTest::addColumn<QByteArray>("converted");
+        QTest::addColumn<QString>("notice");
+        const QByteArray text1251 = inCp1251("Привет «мир»\r\n\t№5");
+        const QByteArray text866 = *iconvConvert("CP866", "UTF-8", "Привет \r\n\t№5");
+        QTest::newRow("1251 -> 866, all")
+            << QByteArray("mnuTo866") << text1251 << 0 << 0
+            << *iconvConvert("CP866", "UTF-8", "Привет ") + inCp1251("«") +
+                   *iconvConvert("CP866", "UTF-8", "мир") + inCp1251("»") +
+                   *iconvConvert("CP866", "UTF-8", "\r\n\t№5")
+            << QStringLiteral("2 символа без соответствия: «, »");
+        QTest::newRow("1251 -> 866, selection")
+            << QByteArray("mnuTo866") << text1251 << 1 << 3
+            << inCp1251("П") + *iconvConvert("CP866", "UTF-8", "рив") + inCp1251("ет «мир»\r\n\t№5")
+            << QString();
+        QTest::newRow("866 -> 1251, all") << QByteArray("mnuTo1251") << text866 + "\xB0" << 0 << 0
+                                          << inCp1251("Привет \r\n\t№5") + "\xB0"
+                                          << QStringLiteral("1 символ без соответствия: код 176");
+    }
+    void recodingConvertsTheSelectionOrElseAllInOneStep() {
+        QFETCH(QByteArray, action);
+        QFETCH(QByteArray, document);
+        QFETCH(int, selectionStart);
+        QFETCH(int, selectionLength);
+        QFETCH(QByteArray, converted);
+        QFETCH(QString, notice);
+        form->setDocument(document);
+        rtb1->selectBytes(selectionStart, selectionLength);
+        QToolTip::hideText();
+        rtb1->setFocus();
+        child<QAction>(form, action.constData())->trigger();
+        QCOMPARE(rtb1->bytes(), converted);
+        QCOMPARE(rtb1->selectedByteCount(), qsizetype(selectionLength));
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), notice);
+        QVERIFY(rtb1->hasFocus());
+        rtb1->undo();
+        QCOMPARE(rtb1->bytes(), document);
+    }
+};
+
+QTEST_MAIN(ClicheWindowTest)
+#include "tst_clichewindow.moc"

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "bytetext.h"
+#include "clichecheck.h"
+#include "registermodels.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class BytePane;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class ReceiptPreview;
+
+// The cliche check window: a register model to choose, the receipt as that
+// model prints the document of the input pane, the list of findings, and
+// the fixes. It follows the document as the user types and changes it only
+// through the fix buttons, each one undoable step of the pane. Like the code
+// table window it has no owner window; it closes when its pane goes.
+class FrmCheck : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmCheck(BytePane *pane, QWidget *parent = nullptr);
+
+    cliche::RegisterModel model() const;
+    const QList<cliche::Finding> &findings() const { return currentFindings; }
+
+public slots:
+    // Checks the pane's document now, without waiting for the timer.
+    void refresh();
+
+private slots:
+    void scheduleRefresh();
+    void modelChosen();
+    void findingChosen(int row);
+    void toCapitals();
+    void replaceUnprintable();
+
+private:
+    void createControls();
+    void fillReplacementTable();
+    void showModel();
+    void showFindings();
+    void apply(ByteText (*fix)(QByteArrayView));
+
+    QPointer<BytePane> pane;
+    QTimer refreshTimer;
+    ByteText document;
+    QList<cliche::Finding> currentFindings;
+
+    QComboBox *cboModel = nullptr;
+    QWidget *otherFields = nullptr;
+    QComboBox *cboGroup = nullptr;
+    QSpinBox *spnWidth = nullptr;
+    QSpinBox *spnLines = nullptr;
+    QLabel *lblModel = nullptr;
+    ReceiptPreview *prvReceipt = nullptr;
+    QListWidget *lstFindings = nullptr;
+    QLabel *lblSummary = nullptr;
+    QPushButton *cmdUpper = nullptr;
+    QPushButton *cmdReplace = nullptr;
+    QTableWidget *tblReplacements = nullptr;
+};
