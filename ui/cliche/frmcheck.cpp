@@ -159,7 +159,7 @@ void FrmCheck::createControls() {
         swatch("#ffbebe", QStringLiteral("за краем ленты")) + QStringLiteral("&nbsp;&nbsp; ") +
         swatch("#ffde78", QStringLiteral("не печатается")) + QStringLiteral("&nbsp;&nbsp; ") +
         swatch("#cddeff", QStringLiteral("строчная буква")) + QStringLiteral("&nbsp;&nbsp; ") +
-        swatch("#ffd6d6", QStringLiteral("лишняя строка")));
+        swatch("#e8d4ff", QStringLiteral("лишняя строка")));
     legend->setTextFormat(Qt::RichText);
 
     auto *layout = new QVBoxLayout(this);

@@ -20,7 +20,7 @@ const QColor unprintableInk(190, 0, 0);
 const QColor unprintableBackground(255, 222, 120);
 const QColor smallLetterInk(0, 60, 200);
 const QColor smallLetterBackground(205, 222, 255);
-const QColor extraLineBackground(255, 214, 214);
+const QColor extraLineBackground(232, 212, 255);
 
 // "----+----1----+----2": a mark every column, a cross every five, the
 // tens digit every ten.
@@ -200,10 +200,15 @@ void ReceiptPreview::paintEvent(QPaintEvent *) {
                 break;
             }
             draw(r, glyph(byte), ink);
-            if (offset >= markOffset && offset < markOffset + markLength) {
-                painter.setPen(QPen(inkColor, 1));
-                painter.drawRect(r.adjusted(0, 0, -1, -1));
-            }
+        }
+        // One frame around the marked characters of the row.
+        const qsizetype markFrom = std::max(markOffset, line.start) - line.start;
+        const qsizetype markTo =
+            std::min(markOffset + markLength, line.start + line.length) - line.start;
+        if (markLength > 0 && markFrom < markTo) {
+            painter.setPen(QPen(inkColor, 1));
+            painter.drawRect(QRect(cell(int(markFrom), y).topLeft(),
+                                   cell(int(markTo - 1), y).bottomRight()));
         }
         // A mark on the line's break, or an empty one, is a bar.
         const qsizetype breakAt = line.start + line.length;
