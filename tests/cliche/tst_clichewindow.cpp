@@ -127,6 +127,16 @@ private slots:
         QCOMPARE(child<ReceiptPreview>(window, "prvReceipt")->paperColumns(), 40);
     }
 
+    void aDocumentOverOneMebibyteIsNotChecked() {
+        form->setDocument(QByteArray("!!!!\r\n").repeated(1024 * 1024 / 6 + 1));
+        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        QVERIFY(window->findings().isEmpty());
+        QVERIFY(child<QLabel>(window, "lblSummary")->text().contains(u"больше 1 МиБ"));
+        form->setDocument("!");
+        window->refresh();
+        QCOMPARE(window->findings().size(), 1);
+    }
+
     void otherModelTakesItsFields() {
         form->setDocument(QByteArray("12345678901\r\n2\r\n3"));
         FrmCheck *window = openCheck("Другая модель");

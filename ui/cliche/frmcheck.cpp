@@ -25,6 +25,10 @@ namespace {
 // Typing is checked at most this often: on a 10K cliche the check takes
 // about a millisecond, the list and the preview about ten to show.
 constexpr int refreshDelayMs = 150;
+// A cliche is a few KiB; a larger document is not checked, so typing in a
+// long file stays smooth while the window is open (the check of 1 MiB takes
+// up to 150 ms, and it would run every interval).
+constexpr qsizetype checkedAtMost = 1024 * 1024;
 // A binary file may have a finding per byte; the list shows the first ones.
 constexpr qsizetype listedAtMost = 200;
 
@@ -252,11 +256,15 @@ void FrmCheck::refresh() {
     refreshTimer.stop();
     if (!pane)
         return;
-    document = pane->bytes();
+    const bool tooLarge = pane->byteCount() > checkedAtMost;
+    document = tooLarge ? ByteText() : pane->bytes();
     const cliche::RegisterModel m = model();
     currentFindings = cliche::check(document, m);
     prvReceipt->setContent(document, m);
     showFindings();
+    if (tooLarge)
+        lblSummary->setText(QStringLiteral("Документ больше 1 МиБ: такой текст не клише, "
+                                           "проверка не выполняется"));
     cmdUpper->setEnabled(cliche::toCapitals(document) != document);
     cmdReplace->setEnabled(cliche::replaceUnprintable866(document) != document);
 }

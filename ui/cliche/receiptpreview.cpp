@@ -207,8 +207,8 @@ void ReceiptPreview::paintEvent(QPaintEvent *) {
             std::min(markOffset + markLength, line.start + line.length) - line.start;
         if (markLength > 0 && markFrom < markTo) {
             painter.setPen(QPen(inkColor, 1));
-            painter.drawRect(QRect(cell(int(markFrom), y).topLeft(),
-                                   cell(int(markTo - 1), y).bottomRight()));
+            painter.drawRect(
+                QRect(cell(int(markFrom), y).topLeft(), cell(int(markTo - 1), y).bottomRight()));
         }
         // A mark on the line's break, or an empty one, is a bar.
         const qsizetype breakAt = line.start + line.length;
