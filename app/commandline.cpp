@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "clicheprinter.h"
 #include "kktview_version.h"
 #include "viewprinter.h"
 
@@ -31,7 +32,16 @@ CommandLine::CommandLine(const QStringList &arguments)
                   QStringLiteral("Вывести ВИД каждого файла в стандартный вывод в UTF-8, не "
                                  "открывая окна; виды перечислены ниже. Перед видом каждого из "
                                  "нескольких файлов стоит строка «==> имя <==»."),
-                  QStringLiteral("ВИД")) {
+                  QStringLiteral("ВИД")),
+      checkOption({QStringLiteral("c"), QStringLiteral("check")},
+                  QStringLiteral("Проверить клише в каждом файле для модели ККМ и вывести "
+                                 "замечания по одному в строке: «файл:строка:позиция: "
+                                 "замечание». МОДЕЛЬ — имя из --models (в кавычках, если в нём "
+                                 "пробел) или другая ККМ как ГРУППА:ЗНАКОВ[:СТРОК], например "
+                                 "866:32 или 1251:24:6."),
+                  QStringLiteral("МОДЕЛЬ")),
+      modelsOption(QStringLiteral("models"),
+                   QStringLiteral("Перечислить модели ККМ для --check, по одной в строке.")) {
     parser.setApplicationDescription(
         QStringLiteral("Просмотр бинарных файлов ККТ: шестнадцатеричный дамп, текст в кодировках "
                        "866 и 1251, названия управляющих символов, листинги кодов клише.\n"
@@ -39,10 +49,13 @@ CommandLine::CommandLine(const QStringList &arguments)
     parser.addOption(helpOption);
     parser.addOption(versionOption);
     parser.addOption(printOption);
+    parser.addOption(checkOption);
+    parser.addOption(modelsOption);
     parser.addPositionalArgument(
         QStringLiteral("файл"),
-        QStringLiteral("Файл для окна или файлы для --print. Имя, которое начинается с «-», "
-                       "пишется после «--»: kktview -- -файл."),
+        QStringLiteral(
+            "Файл для окна или файлы для --print и --check. Имя, которое начинается с «-», "
+            "пишется после «--»: kktview -- -файл."),
         QStringLiteral("[файл…]"));
     parsed = parser.parse(arguments);
 }
@@ -61,8 +74,9 @@ QString CommandLine::helpText() const {
         text += QStringLiteral("  %1  %2\n").arg(name, -11).arg(viewprinter::viewDescription(name));
     }
     return text +
-           QStringLiteral("\nКод выхода: 0 — всё сделано; 1 — какой-то файл не прочитан или\n"
-                          "вывод не записан; 2 — ошибка в командной строке.\n");
+           QStringLiteral("\nКод выхода: 0 — всё сделано; 1 — какой-то файл не прочитан, вывод\n"
+                          "не записан или --check нашёл замечания; 2 — ошибка в командной "
+                          "строке.\n");
 }
 
 int CommandLine::runWithoutWindow(QIODevice &out, QIODevice &err) const {
@@ -81,6 +95,12 @@ int CommandLine::runWithoutWindow(QIODevice &out, QIODevice &err) const {
     }
     if (parser.isSet(printOption))
         return printViews(out, err);
+    if (parser.isSet(checkOption))
+        return checkFiles(out, err);
+    if (parser.isSet(modelsOption)) {
+        write(out, clicheprinter::modelNames().join(u'\n') + u'\n');
+        return 0;
+    }
     complain(err, QStringLiteral("окно открывает один файл, а указано %1; вид нескольких файлов "
                                  "выводит --print.")
                       .arg(parser.positionalArguments().size()));
@@ -128,6 +148,43 @@ int CommandLine::printViews(QIODevice &out, QIODevice &err) const {
             complain(err, QStringLiteral("не удалось записать вывод: %1").arg(result.error));
             return 1;
         }
+    }
+    return status;
+}
+
+int CommandLine::checkFiles(QIODevice &out, QIODevice &err) const {
+    const QString modelName = parser.value(checkOption);
+    const std::optional<cliche::RegisterModel> model = clicheprinter::modelNamed(modelName);
+    if (!model) {
+        complain(
+            err,
+            QStringLiteral("нет модели «%1»; модели: %2 --models.").arg(modelName, programName));
+        return 2;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty()) {
+        complain(err, QStringLiteral("не указан файл для --check."));
+        return 2;
+    }
+
+    int status = 0;
+    for (const QString &path : files) {
+        QFile file(path);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+            complain(err, path + QStringLiteral(": ") + file.errorString());
+            status = 1;
+            continue;
+        }
+        const qsizetype findings = clicheprinter::printFindings(path, bytes, *model, out);
+        if (findings < 0) {
+            complain(err, QStringLiteral("не удалось записать вывод: %1").arg(out.errorString()));
+            return 1;
+        }
+        if (findings > 0)
+            status = 1;
     }
     return status;
 }

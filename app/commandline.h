@@ -30,10 +30,13 @@ public:
 private:
     QString helpText() const;
     int printViews(QIODevice &out, QIODevice &err) const;
+    int checkFiles(QIODevice &out, QIODevice &err) const;
 
     QCommandLineParser parser;
     QCommandLineOption helpOption;
     QCommandLineOption versionOption;
     QCommandLineOption printOption;
+    QCommandLineOption checkOption;
+    QCommandLineOption modelsOption;
     bool parsed = false;
 };

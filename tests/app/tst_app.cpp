@@ -81,6 +81,12 @@ private slots:
                                       << QStringList{"«octal»", "listing1251"};
         QTest::newRow("view without file")
             << QStringList{"--print", "hex"} << 2 << QStringList{"файл"};
+        QTest::newRow("unknown model") << QStringList{"--check", "ККМ-1", "klishe.txt"} << 2
+                                       << QStringList{"«ККМ-1»", "--models"};
+        QTest::newRow("check without file")
+            << QStringList{"--check", "866:32"} << 2 << QStringList{"--check"};
+        QTest::newRow("models") << QStringList{"--models"} << 0
+                                << QStringList{"АМС100Мк\n", "\nАМС 200Ф\n", "\nЛАДОГА Ф/К\n"};
         QTest::newRow("two files for the window")
             << QStringList{"a.bin", "b.bin"} << 2 << QStringList{"--print"};
     }
@@ -152,6 +158,42 @@ private slots:
         QCOMPARE(reasons.size(), 2);
         QVERIFY2(reasons.at(0).startsWith("kktview: missing.txt: "), qPrintable(reasons.at(0)));
         QVERIFY2(reasons.at(1).startsWith("kktview: .: "), qPrintable(reasons.at(1)));
+    }
+
+    void checkWritesFindingsTheWayCompilersDo_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        const QString thanks = QStringLiteral("klishe.txt:1:8: знак \"!\" не печатается в группе "
+                                              "866: для него нет кода\n");
+        QTest::newRow("МЕРКУРИЙ Ф")
+            << "МЕРКУРИЙ Ф" << 1
+            << thanks + "klishe.txt:2:1: строчная буква \"я\": модель печатает только большие "
+                        "буквы\n";
+        QTest::newRow("name in any case") << "ладога ф/к" << 1 << thanks;
+        QTest::newRow("another register, 866") << "866:8" << 1 << thanks;
+        QTest::newRow("another register, narrow")
+            << "1251:8:1" << 1 << "klishe.txt:2:1: в клише 2 строки, модель печатает 1 строку\n";
+        QTest::newRow("nothing to say") << "МЕРКУРИЙ К" << 0 << QString();
+    }
+    void checkWritesFindingsTheWayCompilersDo() {
+        QFETCH(QString, model);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        write("klishe.txt", "\xD1\xCF\xC0\xD1\xC8\xC1\xCE!\r\n\xFF"); // СПАСИБО!, я
+        const Run result = run({"--check", model, "klishe.txt"});
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.out, out);
+        QCOMPARE(result.status, status);
+    }
+
+    void checkGoesOnPastAnUnreadableFile() {
+        write("clean.txt", "\xCA\xCA\xCC");
+        const Run result = run({"-c", "866:32", "missing.txt", "clean.txt"});
+        QCOMPARE(result.status, 1);
+        QCOMPARE(result.out, QString());
+        QVERIFY2(result.err.startsWith("kktview: missing.txt: "), qPrintable(result.err));
+        QCOMPARE(run({"-c", "866:32", "clean.txt"}).status, 0);
     }
 
     void argumentsChooseTheWindowAndItsFile_data() {
