@@ -2,6 +2,7 @@
 #include "finddialog.h"
 #include "form1.h"
 #include "gotodialog.h"
+#include "hexpane.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -149,6 +150,46 @@ private slots:
                      qPrintable(action->objectName()));
             keys.insert(action->shortcut());
         }
+    }
+
+    // In the hex-edit layout of a selection dump, the bytes found and the
+    // byte gone to show in the hex pane and the text beside it, in sight;
+    // hex digits typed next overwrite the byte gone to.
+    void findAndGotoShowInTheHexEditLayout() {
+        rtb1->selectBytes(0x1000, 0x800);
+        QTest::keyClick(form, Qt::Key_F5);
+        QVERIFY(form->isHexEditLayout());
+        auto *hex = child<HexPane>(form, "RTB2");
+        auto *text = child<TokenView>(form, "RTB3");
+        const auto inSight = [](TokenView *pane, qsizetype position) {
+            const qsizetype row = pane->rowOf(position) - pane->firstVisibleRow();
+            return row >= 0 && row < pane->viewport()->height() / pane->rowHeight();
+        };
+        rtb1->selectBytes(0x1000, 0);
+        {
+            DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
+                enterInDialog(dialog, "txtFind", "СПАСИБО", "optText866", "cmdFind");
+            });
+            QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
+        }
+        const qsizetype found = 0x230;
+        QCOMPARE(hex->selectionStart(), found * HexPane::groupSize);
+        QCOMPARE(hex->selectionEnd(), (found + 7) * HexPane::groupSize);
+        QCOMPARE(text->selectionStart(), text->tokenStart(found));
+        QCOMPARE(text->selectionEnd(), text->tokenEnd(found + 6));
+        QVERIFY(inSight(hex, hex->selectionStart()) && inSight(text, text->selectionStart()));
+
+        form->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), form);
+        DialogAnswer<GotoDialog> driver([](GotoDialog *dialog) {
+            enterInDialog(dialog, "txtOffset", "0x1700", nullptr, "cmdGoto");
+        });
+        QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(hex->cursorPosition(), 0x700 * HexPane::groupSize);
+        QVERIFY(!hex->hasSelection() && inSight(hex, hex->cursorPosition()));
+        QCOMPARE(form->focusWidget(), hex);
+        QTest::keyClicks(hex, "41");
+        QCOMPARE(form->document().at(0x1700), 'A');
     }
 
 private:

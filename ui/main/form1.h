@@ -160,6 +160,7 @@ private:
 
     void findFromCursor();
     void showBytes(qsizetype offset, qsizetype length);
+    QWidget *paneInFront() const;
 
     // Panes and controls, named as the window's design names them.
     BytePane *RTB1 = nullptr;

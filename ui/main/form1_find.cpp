@@ -3,6 +3,7 @@
 #include "bytepane.h"
 #include "finddialog.h"
 #include "gotodialog.h"
+#include "hexeditlink.h"
 #include "hexpane.h"
 #include "messagebox.h"
 #include "search.h"
@@ -44,7 +45,7 @@ void Form1::findFromCursor() {
         ++length;
     showBytes(match.offset, length);
     if (match.wrapped) {
-        QWidget *front = hexEditLayout ? static_cast<QWidget *>(RTB2) : RTB1;
+        QWidget *front = paneInFront();
         QToolTip::showText(front->mapToGlobal(QPoint(front->width() / 4, 0)),
                            tr("Поиск дошёл до конца документа и продолжен с начала"), front,
                            QRect(), 4000);
@@ -61,10 +62,18 @@ void Form1::mnuGoto() {
 }
 
 // Selects the bytes in the middle of the input pane, so the lines around
-// them show too, and gives it the keyboard while it is in front.
+// them show too; in the hex-edit layout the link shows them in the hex pane.
+// The pane in front takes the keyboard: hex digits typed next overwrite the
+// byte found.
 void Form1::showBytes(qsizetype offset, qsizetype length) {
     RTB1->selectBytes(offset, length);
     RTB1->centerCursor();
-    if (!hexEditLayout)
-        RTB1->setFocus();
+    paneInFront()->setFocus();
+}
+
+// The hex pane is in front exactly while it is linked to the document.
+QWidget *Form1::paneInFront() const {
+    if (hexEditLink->isActive())
+        return RTB2;
+    return RTB1;
 }
