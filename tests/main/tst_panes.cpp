@@ -190,6 +190,25 @@ private slots:
         QTRY_COMPARE(rtb3->toPlainText(), text);
     }
 
+    // Undo reaches edits made before the dump: the panes then show what the
+    // document holds at the dumped offsets, nothing stale.
+    void undoBehindTheDumpLeavesNoStaleBytes() {
+        form->setDocument("abc");
+        rtb1->setFocus();
+        QTest::keyClick(rtb1, Qt::Key_Home);
+        typeText(rtb1, "X");
+        QTest::keyClick(form, Qt::Key_F5);
+        QCOMPARE(rtb2->toPlainText(), QStringLiteral("58  61  62  63  "));
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->document(), QByteArray("abc"));
+        QTRY_COMPARE(rtb2->toPlainText(), QStringLiteral("61  62  63  "));
+        QCOMPARE(rtb3->toPlainText(), QStringLiteral("abc"));
+        QCOMPARE(rtb3->tokensPerRow(), 16); // still beside the dump, still linked
+        typeText(rtb2, "4");
+        QCOMPARE(form->document(), QByteArray("Abc"));
+        QCOMPARE(rtb3->toPlainText(), QStringLiteral("Abc"));
+    }
+
     // "del", "<<" and ">>" are wider than one character: positions after
     // them still meet the same bytes in all three panes.
     void selectionsMeetTheSameBytesInAllThreePanes_data() {

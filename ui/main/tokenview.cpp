@@ -26,7 +26,7 @@ QFont unkerned(QFont font) {
 TokenView::Style::Style(const QFont &font, const QColor &color)
     : font(unkerned(font)), color(color), metrics(this->font) {}
 
-float TokenView::Style::advance(char16_t ch) const {
+float TokenView::Style::measure(char16_t ch) const {
     if (!advances) {
         advances.reset(new float[0x10000]);
         std::fill_n(advances.get(), 0x10000, -1.0f);

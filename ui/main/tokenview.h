@@ -104,7 +104,13 @@ protected:
         QFontMetricsF metrics;
         mutable std::unique_ptr<float[]> advances; // per UTF-16 unit, < 0 until measured
         Style(const QFont &font, const QColor &color);
-        float advance(char16_t ch) const;
+        // Laying out a long text asks this for every character.
+        float advance(char16_t ch) const {
+            if (advances && advances[ch] >= 0)
+                return advances[ch];
+            return measure(ch);
+        }
+        float measure(char16_t ch) const;
     };
 
     // Left edge of the text (after any margin), before horizontal scrolling.
