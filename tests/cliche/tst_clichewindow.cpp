@@ -11,7 +11,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QToolTip>
 
 // The cliche check window driven like a user would, against the document
 // of the main window; and the conversion commands of the edit menu.
@@ -214,15 +213,16 @@ private slots:
         QFETCH(QString, notice);
         form->setDocument(document);
         rtb1->selectBytes(selectionStart, selectionLength);
-        QToolTip::hideText();
         rtb1->setFocus();
         child<QAction>(form, action.constData())->trigger();
         QCOMPARE(rtb1->bytes(), converted);
         QCOMPARE(rtb1->selectedByteCount(), qsizetype(selectionLength));
-        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), notice);
+        auto *said = rtb1->findChild<QLabel *>(QStringLiteral("lblNotice"));
+        QCOMPARE(said && said->isVisible() ? said->text() : QString(), notice);
         QVERIFY(rtb1->hasFocus());
         rtb1->undo();
         QCOMPARE(rtb1->bytes(), document);
+        QVERIFY(!said || !said->isVisible());
     }
 };
 

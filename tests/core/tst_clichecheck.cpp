@@ -203,13 +203,6 @@ private slots:
                  inCp1251("текст клише 10242 байта: должен быть меньше 10К (10240 байт)"));
     }
 
-    void checkNeverChangesTheDocument() {
-        QByteArray document = inCp1251("«Ёлочка»\r\nа\n!");
-        const QByteArray before = document;
-        check(document, model("МЕРКУРИЙ Ф"));
-        QCOMPARE(document, before);
-    }
-
     void capitalsChangeOnlySmallLetters() {
         QByteArray all(256, '\0');
         for (int b = 0; b < 256; ++b)

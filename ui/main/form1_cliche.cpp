@@ -4,9 +4,8 @@
 #include "bytepane.h"
 #include "cp1251codec.h"
 #include "frmcheck.h"
+#include "panenotice.h"
 #include "recode.h"
-
-#include <QToolTip>
 
 void Form1::mnuCheck() {
     // One window at a time, like the code table window.
@@ -41,10 +40,8 @@ void Form1::recodeDocument(bool from866) {
         else
             RTB1->selectBytes(start, result.bytes.size());
     }
-    // Said beside the pane without taking the focus from it.
+    // Said in the pane without taking the focus from it.
     const ByteText notice = recode::unmatchedNotice(result, from866);
-    if (!notice.isEmpty()) {
-        QToolTip::showText(RTB1->mapToGlobal(RTB1->cursorRect().bottomLeft()),
-                           cp1251::toDisplayText(notice), RTB1);
-    }
+    if (!notice.isEmpty())
+        PaneNotice::say(RTB1, cp1251::toDisplayText(notice));
 }

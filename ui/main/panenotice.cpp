@@ -1,0 +1,55 @@
+#include "panenotice.h"
+
+#include <QEvent>
+#include <QPlainTextEdit>
+
+namespace {
+
+constexpr int shownForMs = 8000;
+
+} // namespace
+
+PaneNotice::PaneNotice(QPlainTextEdit *documentPane) : QLabel(documentPane), pane(documentPane) {
+    setObjectName(QStringLiteral("lblNotice"));
+    setWordWrap(true);
+    setMargin(4);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setForegroundRole(QPalette::ToolTipText);
+    setBackgroundRole(QPalette::ToolTipBase);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::NoFocus);
+    expiry.setSingleShot(true);
+    expiry.setInterval(shownForMs);
+    connect(&expiry, &QTimer::timeout, this, &QWidget::hide);
+    connect(pane, &QPlainTextEdit::textChanged, this, &QWidget::hide);
+    pane->installEventFilter(this);
+}
+
+void PaneNotice::say(QPlainTextEdit *pane, const QString &text) {
+    auto *notice = pane->findChild<PaneNotice *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!notice)
+        notice = new PaneNotice(pane);
+    notice->setText(text);
+    notice->place();
+    notice->show();
+    notice->raise();
+    notice->expiry.start();
+}
+
+// Across the foot of the pane's text area, above its scroll bar.
+void PaneNotice::place() {
+    const QRect area = pane->viewport()->geometry();
+    const int width = area.width() - 8;
+    const int height = heightForWidth(width);
+    setGeometry(area.left() + 4, area.bottom() - height - 3, width, height);
+}
+
+void PaneNotice::mousePressEvent(QMouseEvent *) {
+    hide();
+}
+
+bool PaneNotice::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == pane && event->type() == QEvent::Resize && isVisible())
+        place();
+    return QLabel::eventFilter(watched, event);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QLabel>
+#include <QTimer>
+
+class QPlainTextEdit;
+
+// A short notice at the foot of a pane, inside the window: it takes no focus
+// and waits for no answer, and it goes after a few seconds, at the pane's
+// next change, or when clicked. A tool tip would not do after a menu
+// command: the key release or the focus coming back from the menu hides it
+// at once.
+class PaneNotice : public QLabel {
+    Q_OBJECT
+
+public:
+    // One notice per pane, made on first use.
+    static void say(QPlainTextEdit *pane, const QString &text);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    explicit PaneNotice(QPlainTextEdit *pane);
+    void place();
+
+    QPlainTextEdit *pane;
+    QTimer expiry;
+};
