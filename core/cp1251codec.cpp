@@ -74,26 +74,36 @@ bool isStandIn(QChar ch) {
 }
 
 QString toPaneText(QByteArrayView bytes) {
-    return decodeLines(bytes, paragraphSeparator);
+    return decodeLines(bytes, lineBreak.unicode());
 }
 
 std::optional<ByteText> fromPaneText(QStringView text) {
+    ByteText bytes;
+    if (!appendFromPaneText(bytes, text))
+        return std::nullopt;
+    return bytes;
+}
+
+bool appendFromPaneText(ByteText &bytes, QStringView text) {
     const auto &table = charToByte();
-    ByteText bytes(text.size() * 2, Qt::Uninitialized);
-    char *out = bytes.data();
+    const qsizetype start = bytes.size();
+    bytes.resize(start + text.size() * 2);
+    char *out = bytes.data() + start;
     for (const QChar ch : text) {
-        if (ch.unicode() == paragraphSeparator) {
+        if (ch == lineBreak || ch.unicode() == paragraphSeparator) {
             *out++ = '\r';
             *out++ = '\n';
             continue;
         }
         const short b = table[ch.unicode()];
-        if (b < 0)
-            return std::nullopt;
+        if (b < 0) {
+            bytes.truncate(start);
+            return false;
+        }
         *out++ = static_cast<char>(b);
     }
     bytes.truncate(out - bytes.constData());
-    return bytes;
+    return true;
 }
 
 namespace {
@@ -111,7 +121,7 @@ bool isControl(char16_t ch) {
 bool appendPaneInput(QString &out, QChar ch) {
     const char16_t unit = ch.unicode();
     if (isLineBreak(unit)) {
-        out += paragraphBreak;
+        out += lineBreak;
     } else if (isControl(unit)) {
         out += toChar(static_cast<unsigned char>(unit));
     } else if (charToByte()[unit] >= 0) {
@@ -150,7 +160,7 @@ PaneInput toPaneInput(QStringView text) {
         const QStringView cluster = QStringView(copy).mid(start, end - start);
         start = end;
         if (cluster == u"\r\n") {
-            input.text += paragraphBreak;
+            input.text += lineBreak;
         } else if (cluster.size() == 1 && appendPaneInput(input.text, cluster.front())) {
             continue;
         } else if (cluster.size() > 1 && std::all_of(cluster.begin(), cluster.end(), [&](QChar ch) {
@@ -167,7 +177,9 @@ PaneInput toPaneInput(QStringView text) {
 
 QString toClipboardText(QStringView paneText) {
     QString text = paneText.toString();
-    text.replace(paragraphBreak, QLatin1Char('\n'));
+    for (QChar &ch : text)
+        if (ch == lineBreak || ch.unicode() == paragraphSeparator)
+            ch = QLatin1Char('\n');
     return text;
 }
 

@@ -27,21 +27,28 @@ std::optional<unsigned char> toByte(QChar ch);
 // True for the characters that stand in for control bytes, 127 and 152.
 bool isStandIn(QChar ch);
 
-// A pane's paragraph break (U+2029) and the bytes it stands for: CR LF, so
-// a break is one character of the pane but two bytes of the document.
-inline constexpr QChar paragraphBreak(QChar::ParagraphSeparator);
-inline constexpr int paragraphBreakBytes = 2;
+// A pane's line break and the bytes it stands for: CR LF, so a break is one
+// character of the pane but two bytes of the document. A pane shows it as a
+// line separator (U+2028), which breaks the line inside a paragraph; a
+// paragraph separator (U+2029) that a pane keeps stands for CR LF as well.
+inline constexpr QChar lineBreak(QChar::LineSeparator);
+inline constexpr int lineBreakBytes = 2;
 
-// Pane text: a CR LF pair becomes one paragraph break; every other byte is
-// one character, a lone CR or LF included.
+// Pane text: a CR LF pair becomes one line break; every other byte is one
+// character, a lone CR or LF included.
 QString toPaneText(QByteArrayView bytes);
 
-// The reverse of toPaneText. A paragraph break becomes CR LF. Returns
-// nothing if the text holds a character that has no byte.
+// The reverse of toPaneText: a line break or a paragraph separator becomes
+// CR LF. Returns nothing if the text holds a character that has no byte.
 std::optional<ByteText> fromPaneText(QStringView text);
 
+// Appends the bytes of pane text to bytes, as fromPaneText gives them, for a
+// pane that converts its text piece by piece. Returns false, having appended
+// nothing, if the text holds a character that has no byte.
+bool appendFromPaneText(ByteText &bytes, QStringView text);
+
 // Text from outside a pane (keys, input method, paste, drop) as pane text.
-// Every form of line break becomes a paragraph break; a tab and the other
+// Every form of line break becomes a pane line break; a tab and the other
 // control characters become their byte's stand-in. A character that has no
 // byte is left out whole, with the marks that combine with it ("e" followed
 // by a combining acute is not the byte "e"), and counted.
@@ -53,8 +60,8 @@ struct PaneInput {
 };
 PaneInput toPaneInput(QStringView text);
 
-// Pane text for the clipboard: paragraph breaks become line feeds, so other
-// programs see lines and a paste gives CR LF back.
+// Pane text for the clipboard: line breaks and paragraph separators become
+// line feeds, so other programs see lines and a paste gives CR LF back.
 QString toClipboardText(QStringView paneText);
 
 // Plain text of a view or listing: CR LF pairs become '\n', every other byte

@@ -49,7 +49,7 @@ private slots:
         QTest::addColumn<int>("paneLength");
         QTest::newRow("empty") << QByteArray() << 0;
         QTest::newRow("all byte values") << allBytes() << 256;
-        QTest::newRow("CR LF is one paragraph") << QByteArray("A\r\nB") << 3;
+        QTest::newRow("CR LF is one line break") << QByteArray("A\r\nB") << 3;
         QTest::newRow("lone LF") << QByteArray("A\nB") << 3;
         QTest::newRow("lone CR") << QByteArray("A\rB") << 3;
         QTest::newRow("CR CR LF") << QByteArray("\r\r\n") << 2;
@@ -82,7 +82,7 @@ private slots:
         QTest::addColumn<QString>("pane");
         QTest::addColumn<int>("refused");
         QTest::addColumn<QString>("first");
-        const QString br(cp1251::paragraphBreak);
+        const QString br(cp1251::lineBreak);
         QTest::newRow("every line break")
             << "a\r\nb\rc\nd\u2028e\u2029f"
             << "a" + br + "b" + br + "c" + br + "d" + br + "e" + br + "f" << 0 << QString();

@@ -161,8 +161,9 @@ private slots:
         // A range that cuts a break keeps the break's other byte.
         QTest::newRow("inside a break") << QByteArray("a\r\nb") << 2 << 0 << QByteArray("Q")
                                         << QByteArray() << QByteArray("a\rQ\nb");
+        // Selecting a byte of a break selects the whole break.
         QTest::newRow("over the CR of a break") << QByteArray("a\r\nb") << 1 << 1 << QByteArray("X")
-                                                << QByteArray() << QByteArray("aX\nb");
+                                                << QByteArray("\r\n") << QByteArray("aX\nb");
         QTest::newRow("over the LF of a break") << QByteArray("a\r\nb") << 2 << 1 << QByteArray("X")
                                                 << QByteArray("\r\n") << QByteArray("a\rXb");
         QTest::newRow("past the end")

@@ -373,10 +373,7 @@ private:
     void loadWithSelection(int documentSize, int selectionSize) {
         form->setDocument(QByteArray(documentSize - selectionSize, 'a') +
                           QByteArray(selectionSize, 'b'));
-        QTextCursor cursor = rtb1->textCursor();
-        cursor.movePosition(QTextCursor::End);
-        cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, selectionSize);
-        rtb1->setTextCursor(cursor);
+        rtb1->selectBytes(documentSize - selectionSize, selectionSize);
         QCOMPARE(panel(1), QString::number(documentSize));
         QCOMPARE(panel(3), QString::number(selectionSize));
     }

@@ -1,15 +1,19 @@
 #include "bytepane.h"
 
 #include "cp1251codec.h"
+#include "rowpredictor.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QToolTip>
 #include <algorithm>
 
@@ -40,11 +44,25 @@ bool carriesFiles(const QMimeData *data) {
 
 } // namespace
 
-BytePane::BytePane(QWidget *parent) : QPlainTextEdit(parent) {}
-
-void BytePane::setBytes(const ByteText &bytes) {
-    setPlainText(cp1251::toPaneText(bytes));
+BytePane::BytePane(QWidget *parent) : QPlainTextEdit(parent) {
+    connect(document(), &QTextDocument::contentsChange, this, &BytePane::contentsChanged);
+    // Qt does not report every change of the selection (an undo that ends
+    // one, for instance); the selection counter must see them all.
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] {
+        const QTextCursor cursor = textCursor();
+        reportedSelection = {cursor.selectionStart(), cursor.selectionEnd()};
+    });
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &BytePane::reportSelection);
+    connect(document(), &QTextDocument::contentsChanged, this, &BytePane::reportSelection);
 }
+
+void BytePane::reportSelection() {
+    const QTextCursor cursor = textCursor();
+    if (std::pair(cursor.selectionStart(), cursor.selectionEnd()) != reportedSelection)
+        emit selectionChanged();
+}
+
+BytePane::~BytePane() = default;
 
 namespace {
 
@@ -62,55 +80,98 @@ ByteText paneBytes(const QString &text) {
 } // namespace
 
 ByteText BytePane::bytes() const {
-    // toRawText keeps the no-break space (byte 160); toPlainText would not.
-    return paneBytes(document()->toRawText());
+    if (byteCacheValid)
+        return byteCache;
+    // Block by block: no copy of the whole text, and a soft break is simply
+    // not converted.
+    ByteText result;
+    result.reserve(byteCount());
+    const QChar hardBreak(QChar::ParagraphSeparator);
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block.blockNumber() > 0 && !isSoft(block))
+            cp1251::appendFromPaneText(result, QStringView(&hardBreak, 1));
+        const QString text = block.text();
+        if (!cp1251::appendFromPaneText(result, text))
+            result += paneBytes(text);
+    }
+    byteCache = result;
+    byteCacheValid = true;
+    return byteCache;
 }
 
 ByteText BytePane::selectedBytes() const {
-    return paneBytes(textCursor().selectedText());
+    const QTextCursor cursor = textCursor();
+    return paneBytes(textWithoutSoftBreaks(cursor.selectionStart(), cursor.selectionEnd()));
 }
 
-// characterCount() counts one paragraph break per block, the last one
-// included, though the last block ends in none.
+// characterCount() counts a paragraph separator after the last block too.
 qsizetype BytePane::byteCount() const {
-    return byteOffset(document()->characterCount() - 1);
+    return document()->characterCount() - 1 + totalExtra;
 }
 
 qsizetype BytePane::byteOffset(int position) const {
-    return position +
-           (cp1251::paragraphBreakBytes - 1) * document()->findBlock(position).blockNumber();
+    position = std::clamp(position, 0, document()->characterCount() - 1);
+    const QTextBlock block = document()->findBlock(position);
+    const int number = block.blockNumber();
+    qsizetype offset = position + startExtra(number);
+    const int inBlock = position - block.position();
+    if (blocks[number].lineBreaks > 0 && inBlock > 0) {
+        const QString text = block.text();
+        offset += (cp1251::lineBreakBytes - 1) *
+                  std::count(text.begin(), text.begin() + inBlock, cp1251::lineBreak);
+    }
+    return offset;
 }
 
 int BytePane::positionOfByte(qsizetype offset) const {
     offset = std::clamp<qsizetype>(offset, 0, byteCount());
-    // Every block before block k ends in a paragraph break, two bytes but
-    // one position, so block k starts at byte position + k. The starts grow
-    // with k: halving finds the last block that starts at or before the
-    // offset in a 16 MiB document of many lines at once.
+    // Block starts grow with the block number: halving finds the last block
+    // that starts at or before the offset.
+    const QTextDocument *doc = document();
     int low = 0;
-    int high = document()->blockCount() - 1;
+    int high = doc->blockCount() - 1;
     while (low < high) {
         const int mid = low + (high - low + 1) / 2;
-        if (document()->findBlockByNumber(mid).position() + qsizetype(mid) <= offset)
+        if (doc->findBlockByNumber(mid).position() + startExtra(mid) <= offset)
             low = mid;
         else
             high = mid - 1;
     }
-    const QTextBlock block = document()->findBlockByNumber(low);
-    const qsizetype first = block.position() + qsizetype(low);
-    const qsizetype end = first + block.length() - 1;
-    return block.position() + int(std::min(offset, end) - first);
+    const QTextBlock block = doc->findBlockByNumber(low);
+    qsizetype at = block.position() + startExtra(low);
+    if (blocks[low].lineBreaks == 0)
+        return block.position() + int(std::min<qsizetype>(offset - at, block.length() - 1));
+    const QString text = block.text();
+    int i = 0;
+    for (; i < text.size(); ++i) {
+        const int width = text[i] == cp1251::lineBreak ? cp1251::lineBreakBytes : 1;
+        if (at + width > offset)
+            break;
+        at += width;
+    }
+    return block.position() + i;
 }
 
 qsizetype BytePane::selectionStartByte() const {
     return byteOffset(textCursor().selectionStart());
 }
 
+qsizetype BytePane::selectedByteCount() const {
+    const QTextCursor cursor = textCursor();
+    return byteOffset(cursor.selectionEnd()) - byteOffset(cursor.selectionStart());
+}
+
 void BytePane::selectBytes(qsizetype offset, qsizetype length) {
+    // A line break is selected whole when the range takes a byte of it.
+    offset = std::clamp<qsizetype>(offset, 0, byteCount());
+    const qsizetype end = std::clamp<qsizetype>(offset + length, offset, byteCount());
+    const int from = positionOfByte(offset);
+    int to = positionOfByte(end);
+    if (end > offset && byteOffset(to) < end)
+        ++to;
     QTextCursor cursor(document());
-    cursor.setPosition(positionOfByte(offset));
-    cursor.setPosition(positionOfByte(offset + std::max<qsizetype>(length, 0)),
-                       QTextCursor::KeepAnchor);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -125,11 +186,10 @@ int BytePane::positionAfterByte(qsizetype offset) const {
 ByteText BytePane::bytesAt(qsizetype offset, qsizetype length) const {
     offset = std::clamp<qsizetype>(offset, 0, byteCount());
     length = std::clamp<qsizetype>(length, 0, byteCount() - offset);
-    QTextCursor cursor(document());
-    cursor.setPosition(positionOfByte(offset));
-    cursor.setPosition(positionAfterByte(offset + length), QTextCursor::KeepAnchor);
-    const ByteText read = cp1251::fromPaneText(cursor.selectedText()).value_or(ByteText());
-    return read.mid(offset - byteOffset(cursor.selectionStart()), length);
+    const int from = positionOfByte(offset);
+    const ByteText read =
+        paneBytes(textWithoutSoftBreaks(from, positionAfterByte(offset + length)));
+    return read.mid(offset - byteOffset(from), length);
 }
 
 // A CR LF pair is one character of the pane. The bytes next to the range go
@@ -153,16 +213,13 @@ void BytePane::replaceBytes(qsizetype offset, qsizetype length, const ByteText &
         cursor.joinPreviousEditBlock();
     else
         cursor.beginEditBlock();
-    cursor.insertText(cp1251::toPaneText(replacement));
+    insertPaneText(cursor, cp1251::toPaneText(replacement));
     cursor.endEditBlock();
+    normalize();
+    const int start = positionOfByte(offset);
     cursor.setPosition(positionAfterByte(offset + bytes.size()));
-    cursor.setPosition(positionOfByte(offset), QTextCursor::KeepAnchor);
+    cursor.setPosition(start, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
-}
-
-qsizetype BytePane::selectedByteCount() const {
-    const QTextCursor cursor = textCursor();
-    return byteOffset(cursor.selectionEnd()) - byteOffset(cursor.selectionStart());
 }
 
 void BytePane::clearBytes() {
@@ -175,10 +232,37 @@ void BytePane::clearBytes() {
 void BytePane::insertInput(QStringView text) {
     const cp1251::PaneInput input = cp1251::toPaneInput(text);
     if (!input.text.isEmpty()) {
-        insertPlainText(input.text);
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        insertPaneText(cursor, input.text);
+        cursor.endEditBlock();
+        normalize();
+        setTextCursor(cursor);
         ensureCursorVisible();
     }
     reportRefused(input.firstRefused, input.refused);
+}
+
+bool BytePane::deleteAcrossSoftBreak(bool backward) {
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection())
+        return false;
+    const QTextBlock block = cursor.block();
+    if (backward) {
+        if (cursor.position() != block.position() || !isSoft(block))
+            return false;
+        cursor.setPosition(cursor.position() - 1);
+        cursor.deletePreviousChar();
+    } else {
+        const QTextBlock next = block.next();
+        if (cursor.position() != block.position() + block.length() - 1 || !next.isValid() ||
+            !isSoft(next))
+            return false;
+        cursor.setPosition(cursor.position() + 1);
+        cursor.deleteChar();
+    }
+    setTextCursor(cursor);
+    return true;
 }
 
 void BytePane::reportRefused(const QString &first, qsizetype count) {
@@ -203,29 +287,23 @@ void BytePane::keyPressEvent(QKeyEvent *event) {
         return;
     }
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (modifiers & Qt::ShiftModifier) {
-            // Shift+Enter would insert a line separator, which has no byte:
-            // it breaks the paragraph like Enter does.
-            QKeyEvent plain(event->type(), event->key(), modifiers & ~Qt::ShiftModifier,
-                            event->text(), event->isAutoRepeat(), event->count());
-            QPlainTextEdit::keyPressEvent(&plain);
-            event->setAccepted(plain.isAccepted());
-            return;
-        }
-        break;
-    case Qt::Key_Tab:
-        if (!(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-            insertPlainText(cp1251::toChar(9));
-            ensureCursorVisible();
-            event->accept();
-            return;
-        }
-        break;
-    default:
-        break;
+    const bool plainOrShift = !(modifiers & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && plainOrShift) {
+        // Enter and Shift+Enter both break the line: CR LF.
+        insertInput(QString(cp1251::lineBreak));
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Tab &&
+        !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        insertInput(QString(cp1251::toChar(9)));
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Backspace && plainOrShift && deleteAcrossSoftBreak(true)) ||
+        (event->matches(QKeySequence::Delete) && deleteAcrossSoftBreak(false))) {
+        event->accept();
+        return;
     }
     if (insertsText(event)) {
         // Every character of the key's text must have a byte, not only the
@@ -238,7 +316,25 @@ void BytePane::keyPressEvent(QKeyEvent *event) {
             return;
         }
     }
+    const bool forward = event->matches(QKeySequence::MoveToNextChar) ||
+                         event->matches(QKeySequence::SelectNextChar);
+    const bool backward = event->matches(QKeySequence::MoveToPreviousChar) ||
+                          event->matches(QKeySequence::SelectPreviousChar);
+    const int before = textCursor().position();
     QPlainTextEdit::keyPressEvent(event);
+    QTextCursor cursor = textCursor();
+    if ((forward || backward) && cursor.position() != before &&
+        byteOffset(cursor.position()) == byteOffset(before)) {
+        // The step went over a soft break only: one more, so that a key
+        // press always moves by a byte.
+        cursor.movePosition(forward ? QTextCursor::NextCharacter : QTextCursor::PreviousCharacter,
+                            cursor.hasSelection() || (modifiers & Qt::ShiftModifier)
+                                ? QTextCursor::KeepAnchor
+                                : QTextCursor::MoveAnchor);
+        setTextCursor(cursor);
+    }
+    normalize();
+    reportSelection();
 }
 
 void BytePane::inputMethodEvent(QInputMethodEvent *event) {
@@ -246,12 +342,14 @@ void BytePane::inputMethodEvent(QInputMethodEvent *event) {
     const cp1251::PaneInput input = cp1251::toPaneInput(commit);
     if (input.refused == 0 && input.text == commit) {
         QPlainTextEdit::inputMethodEvent(event);
+        normalize();
         return;
     }
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
     filtered.setCommitString(input.text, event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&filtered);
     event->setAccepted(filtered.isAccepted());
+    normalize();
     reportRefused(input.firstRefused, input.refused);
 }
 
@@ -268,8 +366,10 @@ void BytePane::insertFromMimeData(const QMimeData *source) {
 QMimeData *BytePane::createMimeDataFromSelection() const {
     // Qt's own export turns the no-break space into a plain space; the raw
     // selection keeps every byte's character.
+    const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
-    data->setText(cp1251::toClipboardText(textCursor().selectedText()));
+    data->setText(cp1251::toClipboardText(
+        textWithoutSoftBreaks(cursor.selectionStart(), cursor.selectionEnd())));
     return data;
 }
 
@@ -295,4 +395,45 @@ void BytePane::dropEvent(QDropEvent *event) {
         return;
     }
     QPlainTextEdit::dropEvent(event);
+    normalize();
+}
+
+// A row that ends at a soft break with room to spare would look like the end
+// of a line; a dotted leader to the edge shows that it goes on. Rows are full
+// there as loaded; edits and fonts change them.
+void BytePane::paintEvent(QPaintEvent *event) {
+    QPlainTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > event->rect().bottom())
+            break;
+        const QTextBlock next = block.next();
+        const QTextLayout *layout = block.layout();
+        if (!next.isValid() || !isSoft(next) || layout->lineCount() == 0)
+            continue;
+        const QTextLine row = layout->lineAt(layout->lineCount() - 1);
+        const QString rest = block.text().mid(row.textStart());
+        if (predictor().rowEnd(rest + next.text().left(64), 0) <= rest.size())
+            continue;
+        const qreal y = box.top() + row.y() + row.height() / 2;
+        painter.drawLine(QPointF(box.left() + row.x() + row.naturalTextWidth() + 2, y),
+                         QPointF(box.left() + row.x() + row.width(), y));
+    }
+}
+
+void BytePane::resizeEvent(QResizeEvent *event) {
+    QPlainTextEdit::resizeEvent(event);
+    // A new width lays every block out anew; until then Qt counts one row a
+    // block, which would make the scroll bar lie.
+    if (viewport()->width() == laidOutWidth)
+        return;
+    laidOutWidth = viewport()->width();
+    if (document()->blockCount() > 1) {
+        presetRows(0, document()->blockCount() - 1);
+        QAbstractTextDocumentLayout *layout = document()->documentLayout();
+        emit layout->documentSizeChanged(layout->documentSize());
+    }
 }
