@@ -186,6 +186,28 @@ private slots:
         QCOMPARE(pane->bytes(), bytes);
     }
 
+    // A triple click selects the line under the mouse with its line break,
+    // however many blocks the pane keeps it in.
+    void tripleClickSelectsALine_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("middle line") << QByteArray("ab\r\ncd\r\nef") << QByteArray("cd\r\n");
+        QTest::newRow("a long line")
+            << QByteArray(20000, 'x') + "\r\nyz" << QByteArray(20000, 'x') + "\r\n";
+    }
+    void tripleClickSelectsALine() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, line);
+        pane->setBytes(bytes);
+        const int position = pane->positionOfByte(bytes.indexOf(line) + 1);
+        QTextCursor cursor = pane->textCursor();
+        cursor.setPosition(position);
+        const QPoint at = pane->cursorRect(cursor).center();
+        QTest::mouseDClick(pane->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(pane->selectedBytes(), line);
+    }
+
 private:
     BytePane *pane = nullptr;
 };

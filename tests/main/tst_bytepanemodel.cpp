@@ -12,6 +12,7 @@
 #include "form1.h"
 #include "windowdriver.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QClipboard>
 #include <QRandomGenerator>
@@ -210,6 +211,117 @@ private slots:
                                      .arg(before.size())
                                      .arg(mismatch)));
         }
+    }
+
+    // Every edit right at a soft break, from either side of it, does to the
+    // bytes what it does anywhere else, and Ctrl+Z takes it back.
+    void editsAtASoftBreak_data() {
+        QTest::addColumn<bool>("blockEnd");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QByteArray>("replaced"); // "<" before the break, ">" after it
+        QTest::addColumn<QByteArray>("by");
+        const auto shift = [](int key) { return int(Qt::ShiftModifier) | key; };
+        for (const bool blockEnd : {false, true}) {
+            const char *side = blockEnd ? "end of a block" : "start of a block";
+            QTest::addRow("%s: type", side)
+                << blockEnd << QList<int>{Qt::Key_X} << QByteArray() << QByteArray("x");
+            QTest::addRow("%s: Enter", side)
+                << blockEnd << QList<int>{Qt::Key_Return} << QByteArray() << QByteArray("\r\n");
+            QTest::addRow("%s: Backspace", side)
+                << blockEnd << QList<int>{Qt::Key_Backspace} << QByteArray("<") << QByteArray();
+            QTest::addRow("%s: Delete", side)
+                << blockEnd << QList<int>{Qt::Key_Delete} << QByteArray(">") << QByteArray();
+            QTest::addRow("%s: Shift+Right, type", side)
+                << blockEnd << QList<int>{shift(Qt::Key_Right), Qt::Key_X} << QByteArray(">")
+                << QByteArray("x");
+            QTest::addRow("%s: Shift+Left twice, Delete", side)
+                << blockEnd << QList<int>{shift(Qt::Key_Left), shift(Qt::Key_Left), Qt::Key_Delete}
+                << QByteArray("<<") << QByteArray();
+            QTest::addRow("%s: Right, Backspace", side)
+                << blockEnd << QList<int>{Qt::Key_Right, Qt::Key_Backspace} << QByteArray(">")
+                << QByteArray();
+        }
+    }
+    void editsAtASoftBreak() {
+        QFETCH(bool, blockEnd);
+        QFETCH(QList<int>, keys);
+        QFETCH(QByteArray, replaced);
+        QFETCH(QByteArray, by);
+        // One long run of digits, which all have the same width: marking the
+        // bytes around the first soft break with other digits moves no row,
+        // and the check sees which bytes an edit took.
+        QByteArray bytes(3 * BytePane::chunkLength, '0');
+        form->setDocument(bytes);
+        const qsizetype at = pane->byteOffset(pane->document()->begin().next().position());
+        bytes.replace(at - 2, 4, "1289");
+        form->setDocument(bytes);
+        const QTextBlock soft = pane->document()->begin().next();
+        QVERIFY(soft.charFormat().boolProperty(BytePane::softBreakProperty));
+        QCOMPARE(pane->byteOffset(soft.position()), at);
+        QTextCursor cursor = pane->textCursor();
+        cursor.setPosition(blockEnd ? soft.position() - 1 : soft.position());
+        pane->setTextCursor(cursor);
+
+        for (const int key : keys)
+            QTest::keyClick(pane, Qt::Key(key & ~Qt::KeyboardModifierMask),
+                            Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+        QByteArray expected = bytes;
+        const qsizetype from = replaced.startsWith('<') ? at - replaced.size() : at;
+        expected.replace(from, replaced.size(), by);
+        QCOMPARE(pane->bytes(), expected);
+        QCOMPARE(form->panelText(1), QString::number(expected.size()));
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pane->bytes(), bytes);
+    }
+
+    // As loaded, a soft break sits where the row wraps anyway: Qt's own
+    // layout of the row's text with what follows it would not have taken
+    // another character, so no row looks cut short; the scroll bar counts
+    // the rows Qt lays out.
+    void loadedRowsEndWhereTheyWrap_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QRandomGenerator random(10);
+        QByteArray binary(256 * 1024, Qt::Uninitialized);
+        for (char &byte : binary)
+            byte = char(random.bounded(256));
+        QByteArray text;
+        while (text.size() < 256 * 1024)
+            text += QByteArray(random.bounded(0, 300), 'a' + char(random.bounded(26))) + ' ' +
+                    (random.bounded(4) ? "" : "\r\n");
+        QTest::newRow("0xFF") << QByteArray(256 * 1024, '\xFF');
+        QTest::newRow("0x00") << QByteArray(256 * 1024, '\0');
+        QTest::newRow("random bytes") << binary;
+        for (qsizetype i = 0; i < binary.size(); i += random.bounded(1, 12))
+            binary[i] = '\xAD'; // the soft hyphen shows where a row breaks after it
+        QTest::newRow("soft hyphens") << binary;
+        QTest::newRow("words and lines") << text;
+    }
+    void loadedRowsEndWhereTheyWrap() {
+        QFETCH(QByteArray, bytes);
+        form->setDocument(bytes);
+        QAbstractTextDocumentLayout *layout = pane->document()->documentLayout();
+        int softBreaks = 0;
+        for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next()) {
+            const int preset = block.lineCount();
+            layout->blockBoundingRect(block);
+            QCOMPARE(block.layout()->lineCount(), preset);
+            const QTextBlock next = block.next();
+            if (!next.isValid() || !next.charFormat().boolProperty(BytePane::softBreakProperty))
+                continue;
+            ++softBreaks;
+            const QTextLine row = block.layout()->lineAt(block.layout()->lineCount() - 1);
+            const QString rowText = block.text().mid(row.textStart());
+            QTextLayout probe(rowText + next.text().left(64), pane->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAnywhere);
+            probe.setTextOption(option);
+            probe.beginLayout();
+            QTextLine first = probe.createLine();
+            first.setLineWidth(row.width());
+            probe.endLayout();
+            QCOMPARE(first.textLength(), rowText.size());
+        }
+        QVERIFY(softBreaks > 10);
     }
 
 private:

@@ -4,12 +4,14 @@
 #include "rowpredictor.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -166,7 +168,7 @@ void BytePane::selectBytes(qsizetype offset, qsizetype length) {
     offset = std::clamp<qsizetype>(offset, 0, byteCount());
     const qsizetype end = std::clamp<qsizetype>(offset + length, offset, byteCount());
     const int from = positionOfByte(offset);
-    int to = positionOfByte(end);
+    int to = rangeEnd(from, positionOfByte(end));
     if (end > offset && byteOffset(to) < end)
         ++to;
     QTextCursor cursor(document());
@@ -200,7 +202,7 @@ void BytePane::replaceBytes(qsizetype offset, qsizetype length, const ByteText &
     offset = std::clamp<qsizetype>(offset, 0, byteCount());
     length = std::clamp<qsizetype>(length, 0, byteCount() - offset);
     const int from = positionOfByte(std::max<qsizetype>(0, offset - 1));
-    const int to = positionOfByte(std::min(byteCount(), offset + length + 1));
+    const int to = rangeEnd(from, positionOfByte(std::min(byteCount(), offset + length + 1)));
     const qsizetype first = byteOffset(from);
     const qsizetype last = byteOffset(to);
     const ByteText replacement =
@@ -217,9 +219,16 @@ void BytePane::replaceBytes(qsizetype offset, qsizetype length, const ByteText &
     cursor.endEditBlock();
     normalize();
     const int start = positionOfByte(offset);
-    cursor.setPosition(positionAfterByte(offset + bytes.size()));
+    cursor.setPosition(rangeEnd(start, positionAfterByte(offset + bytes.size())));
     cursor.setPosition(start, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
+}
+
+// A range that ends where a soft break is ends before it, so that replacing
+// or selecting it leaves the break alone.
+int BytePane::rangeEnd(int from, int to) const {
+    const QTextBlock block = document()->findBlock(to);
+    return to > from && to == block.position() && isSoft(block) ? to - 1 : to;
 }
 
 void BytePane::clearBytes() {
@@ -396,6 +405,58 @@ void BytePane::dropEvent(QDropEvent *event) {
     }
     QPlainTextEdit::dropEvent(event);
     normalize();
+}
+
+void BytePane::mouseDoubleClickEvent(QMouseEvent *event) {
+    doubleClickPoint = event->position().toPoint();
+    doubleClickTime.start();
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+}
+
+// A triple click selects a line, as it would if every line were a block.
+void BytePane::mousePressEvent(QMouseEvent *event) {
+    const bool triple = event->button() == Qt::LeftButton && doubleClickTime.isValid() &&
+                        doubleClickTime.elapsed() < QApplication::doubleClickInterval() &&
+                        (event->position().toPoint() - doubleClickPoint).manhattanLength() <
+                            QApplication::startDragDistance();
+    QPlainTextEdit::mousePressEvent(event);
+    if (!triple)
+        return;
+    doubleClickTime.invalidate();
+    const auto [from, to] = lineAround(cursorForPosition(event->position().toPoint()).position());
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+std::pair<int, int> BytePane::lineAround(int position) const {
+    QTextBlock block = document()->findBlock(position);
+    int from = block.position();
+    QString text = block.text();
+    const int inBlock = position - block.position();
+    qsizetype at = inBlock > 0 ? text.lastIndexOf(cp1251::lineBreak, inBlock - 1) : -1;
+    while (at < 0 && isSoft(block)) {
+        block = block.previous();
+        text = block.text();
+        at = text.lastIndexOf(cp1251::lineBreak);
+        from = block.position();
+    }
+    if (at >= 0)
+        from = block.position() + int(at) + 1;
+
+    block = document()->findBlock(position);
+    text = block.text();
+    at = text.indexOf(cp1251::lineBreak, position - block.position());
+    while (at < 0 && block.next().isValid() && isSoft(block.next())) {
+        block = block.next();
+        text = block.text();
+        at = text.indexOf(cp1251::lineBreak);
+    }
+    if (at >= 0)
+        return {from, block.position() + int(at) + 1};
+    // The line ends at a paragraph separator, taken with it, or at the end.
+    return {from, std::min(block.position() + block.length(), document()->characterCount() - 1)};
 }
 
 // A row that ends at a soft break with room to spare would look like the end

@@ -2,6 +2,7 @@
 
 #include "bytetext.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <memory>
 #include <utility>
@@ -81,6 +82,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -96,6 +99,12 @@ private:
     // Inserts pane text (line breaks as line separators) at the cursor,
     // cut into blocks where it is long.
     void insertPaneText(QTextCursor &cursor, QStringView text);
+    // The line around a position, its line break included: from the break
+    // before it to the break after it, over soft breaks.
+    std::pair<int, int> lineAround(int position) const;
+    // The end of a byte range from position from: before a soft break, not
+    // after it.
+    int rangeEnd(int from, int to) const;
     // Emits selectionChanged() if Qt changed the selection without saying so.
     void reportSelection();
     // Tells the user, near the cursor, what was left out.
@@ -138,6 +147,9 @@ private:
     bool normalizeScheduled = false;
     bool normalizing = false;
     int laidOutWidth = -1;
+    // Where and when the last double click was, to know a triple click.
+    QPoint doubleClickPoint;
+    QElapsedTimer doubleClickTime;
     // The selection as the last selectionChanged() reported it.
     std::pair<int, int> reportedSelection{0, 0};
     mutable std::unique_ptr<RowPredictor> rowPredictor;
