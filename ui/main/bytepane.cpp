@@ -1,6 +1,7 @@
 #include "bytepane.h"
 
 #include "cp1251codec.h"
+#include "panenotice.h"
 #include "rowpredictor.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -16,8 +17,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
-#include <QToolTip>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -277,17 +278,18 @@ bool BytePane::deleteAcrossSoftBreak(bool backward) {
 void BytePane::reportRefused(const QString &first, qsizetype count) {
     if (count == 0)
         return;
+    if (holdingReport) {
+        heldReport = {first, count};
+        return;
+    }
     emit charactersRefused(first, count);
     // A lone combining mark is shown on a dotted circle, as it is printed.
     const QString shown = first.front().isMark() ? QChar(0x25CC) + first : first;
-    const QString notice =
-        count == 1 ? tr("Символ «%1» не входит в кодировку 1251").arg(shown)
-                   : tr("Пропущены символы, которых нет в кодировке 1251: %1 (первый — «%2»)")
-                         .arg(count)
-                         .arg(shown);
-    // A tool tip near the cursor: it neither takes the focus nor waits for
-    // an answer, and the next click or key hides it.
-    QToolTip::showText(viewport()->mapToGlobal(cursorRect().bottomRight()), notice, this);
+    PaneNotice::say(
+        this, count == 1 ? tr("Символ «%1» не входит в кодировку 1251").arg(shown)
+                         : tr("Пропущены символы, которых нет в кодировке 1251: %1 (первый — «%2»)")
+                               .arg(count)
+                               .arg(shown));
 }
 
 void BytePane::keyPressEvent(QKeyEvent *event) {
@@ -403,8 +405,14 @@ void BytePane::dropEvent(QDropEvent *event) {
         event->ignore();
         return;
     }
+    // Qt ends the drop with a change signal, which would take the notice
+    // away at once: it comes after.
+    holdingReport = true;
     QPlainTextEdit::dropEvent(event);
+    holdingReport = false;
     normalize();
+    if (heldReport.second > 0)
+        reportRefused(heldReport.first, std::exchange(heldReport.second, 0));
 }
 
 void BytePane::mouseDoubleClickEvent(QMouseEvent *event) {

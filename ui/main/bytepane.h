@@ -147,6 +147,9 @@ private:
     bool normalizeScheduled = false;
     bool normalizing = false;
     int laidOutWidth = -1;
+    // A refusal reported during a drop, told when the drop is over.
+    bool holdingReport = false;
+    std::pair<QString, qsizetype> heldReport{QString(), 0};
     // Where and when the last double click was, to know a triple click.
     QPoint doubleClickPoint;
     QElapsedTimer doubleClickTime;
