@@ -325,17 +325,16 @@ private slots:
         QCOMPARE(rtb3->toPlainText(), listing);
     }
 
-    void clicheListingsRefuseDocumentsOverTheOpenBound_data() {
+    void clicheListingsRefuseDocumentsOverTheirBound_data() {
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("listed");
-        const int bound = int(maxDocumentBytes);
+        const int bound = int(maxListingBytes);
         QTest::newRow("866, 1 MiB + 1") << 1024 * 1024 + 1 << int(Qt::Key_F8) << true;
-        QTest::newRow("866, the open bound + 1") << bound + 1 << int(Qt::Key_F8) << false;
-        QTest::newRow("1251, the open bound + 1") << bound + 1 << int(Qt::Key_F7) << false;
+        QTest::newRow("866, the bound + 1") << bound + 1 << int(Qt::Key_F8) << false;
+        QTest::newRow("1251, the bound + 1") << bound + 1 << int(Qt::Key_F7) << false;
     }
-    // A document that grew past the largest file that opens.
-    void clicheListingsRefuseDocumentsOverTheOpenBound() {
+    void clicheListingsRefuseDocumentsOverTheirBound() {
         QFETCH(int, size);
         QFETCH(int, key);
         QFETCH(bool, listed);
@@ -351,7 +350,7 @@ private slots:
             QCOMPARE(catcher.texts(), QStringList());
             QVERIFY(rtb3->toPlainText().startsWith(QStringLiteral("нов.стр.")));
         } else {
-            const QString mebibytes = QString::number(maxDocumentBytes / (1024 * 1024));
+            const QString mebibytes = QString::number(maxListingBytes / (1024 * 1024));
             QCOMPARE(catcher.texts(),
                      QStringList(QStringLiteral("Файл больше %1 МБ!\nЛистинг клише "
                                                 "строится для файлов до %1 МБ")

@@ -66,6 +66,11 @@ QTextCharFormat withSoftBreak(QTextCharFormat format, bool soft) {
     return format;
 }
 
+// Qt takes a QString; a view of a long text goes in without a copy.
+void insertPiece(QTextCursor &cursor, QStringView piece, const QTextCharFormat &format) {
+    cursor.insertText(QString::fromRawData(piece.data(), piece.size()), format);
+}
+
 int extraOf(bool soft, int lineBreaks, int blockNumber) {
     const int separator = blockNumber == 0 ? 0 : soft ? -1 : cp1251::lineBreakBytes - 1;
     return (cp1251::lineBreakBytes - 1) * lineBreaks + separator;
@@ -122,11 +127,11 @@ void BytePane::setBytes(const ByteText &bytes) {
     for (const Cut &cut : cuts) {
         if (!cut.soft)
             continue;
-        cursor.insertText(text.mid(from, cut.at - from), format);
+        insertPiece(cursor, QStringView(text).mid(from, cut.at - from), format);
         cursor.insertBlock(QTextBlockFormat(), softFormat);
         from = cut.at;
     }
-    cursor.insertText(text.mid(from), format);
+    insertPiece(cursor, QStringView(text).mid(from), format);
     blocks = std::move(planned);
     cursor.endEditBlock();
     doc->setUndoRedoEnabled(true);
@@ -145,18 +150,18 @@ void BytePane::setBytes(const ByteText &bytes) {
 void BytePane::insertPaneText(QTextCursor &cursor, QStringView text) {
     const QTextCharFormat format = withSoftBreak(cursor.charFormat(), false);
     if (text.size() <= chunkLength) {
-        cursor.insertText(text.toString(), format);
+        insertPiece(cursor, text, format);
         return;
     }
     // Long text goes in already cut, so Qt never lays out a huge block.
     cursor.removeSelectedText();
     qsizetype from = 0;
     for (const Cut &cut : planCuts(text, predictor(), chunkLength)) {
-        cursor.insertText(text.mid(from, cut.at - from).toString(), format);
+        insertPiece(cursor, text.mid(from, cut.at - from), format);
         cursor.insertBlock(QTextBlockFormat(), withSoftBreak(format, cut.soft));
         from = cut.soft ? cut.at : cut.at + 1;
     }
-    cursor.insertText(text.mid(from).toString(), format);
+    insertPiece(cursor, text.mid(from), format);
 }
 
 bool BytePane::isSoft(const QTextBlock &block) const {

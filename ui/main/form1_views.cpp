@@ -14,9 +14,8 @@ namespace {
 constexpr qsizetype sizeLimit = 10700;
 
 // A listing is four to five characters per byte, held as text and token
-// ends; the output pane lays out 1 MiB of it in well under 0.2 s. Documents
-// larger than a file may be (grown by typing) are refused.
-constexpr qsizetype listingLimit = maxDocumentBytes;
+// ends; the output pane lays out 1 MiB of it in well under 0.2 s.
+constexpr qsizetype listingLimit = maxListingBytes;
 
 QString listingTooLarge() {
     const qsizetype mebibytes = listingLimit / (1024 * 1024);
