@@ -208,6 +208,18 @@ private slots:
         QCOMPARE(pane->selectedBytes(), line);
     }
 
+    // Qt's clear() reports its change oddly; setPlainText() brings in
+    // paragraph separators of its own: the byte count follows both.
+    void countFollowsQtsOwnTextCalls() {
+        pane->setBytes(QByteArray(20000, 'x') + "\r\n" + QByteArray(9000, 'y'));
+        pane->clear();
+        QCOMPARE(pane->byteCount(), 0);
+        QCOMPARE(pane->bytes(), QByteArray());
+        pane->setPlainText(QStringLiteral("ab\u2029c"));
+        QCOMPARE(pane->byteCount(), 5);
+        QCOMPARE(pane->bytes(), QByteArray("ab\r\nc"));
+    }
+
 private:
     BytePane *pane = nullptr;
 };
