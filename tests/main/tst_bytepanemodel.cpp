@@ -86,7 +86,6 @@ class BytePaneModelTest : public QObject {
 
 private slots:
     void init() {
-        mismatch.clear();
         form = new Form1;
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -105,11 +104,11 @@ private slots:
         QFETCH(quint32, seed);
         const int steps = qEnvironmentVariableIsSet("KKTVIEW_MODEL_STEPS")
                               ? qEnvironmentVariableIntValue("KKTVIEW_MODEL_STEPS")
-                              : 400;
+                              : 700;
         QRandomGenerator random(seed);
+        mismatch.clear();
         reload(randomDocument(random));
         for (int step = 0; step < steps; ++step) {
-            const QByteArray before = model;
             const int op = random.bounded(100);
             QString what;
             if (op < 6) {
@@ -184,7 +183,10 @@ private slots:
                 const qsizetype to = std::clamp(offset + length, from, model.size());
                 edit(model.left(from) + bytes + model.mid(to));
                 pane->replaceBytes(offset, length, bytes);
-                QCOMPARE(pane->selectedBytes(), bytes);
+                // Selected, with a whole line break where one is formed at an edge.
+                QVERIFY(pane->selectionStartByte() <= from &&
+                        pane->selectionStartByte() + pane->selectedByteCount() >=
+                            from + bytes.size());
             } else if (op < 98) {
                 what = "selectBytes";
                 const qsizetype offset = random.bounded(int(model.size()) + 1);
@@ -203,13 +205,25 @@ private slots:
             // An edit that changed nothing leaves Qt's redo steps.
             if (!pane->document()->isRedoAvailable())
                 redone.clear();
-            if (!agrees())
-                QFAIL(qPrintable(QStringLiteral("seed %1, step %2 (%3): %4 bytes before, %5")
-                                     .arg(seed)
-                                     .arg(step)
-                                     .arg(what)
-                                     .arg(before.size())
-                                     .arg(mismatch)));
+            if (qEnvironmentVariableIsSet("KKTVIEW_MODEL_TRACE") && step > 3785) {
+                QString blocksText;
+                for (QTextBlock b = pane->document()->begin(); b.isValid(); b = b.next())
+                    blocksText +=
+                        QStringLiteral("[%1%2 len %3 first %4 last %5] ")
+                            .arg(b.charFormat().boolProperty(BytePane::softBreakProperty) ? "soft"
+                                                                                          : "hard")
+                            .arg(b.position())
+                            .arg(b.length())
+                            .arg(b.text().isEmpty() ? 0 : b.text().front().unicode(), 0, 16)
+                            .arg(b.text().isEmpty() ? 0 : b.text().back().unicode(), 0, 16);
+                qDebug() << step << what << model.size() << pane->textCursor().position()
+                         << blocksText;
+            }
+            const QString wrong = disagreement();
+            QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("seed %1, step %2 (%3): %4")
+                                                     .arg(seed)
+                                                     .arg(step)
+                                                     .arg(what, wrong)));
         }
     }
 
@@ -375,19 +389,12 @@ private:
             (key == Qt::Key_Left || key == Qt::Key_Right) && !pane->textCursor().hasSelection();
         const qsizetype before = pane->selectionStartByte();
         QTest::keyClick(pane, Qt::Key(key));
-        if (!step)
-            return;
-        const bool right = key == Qt::Key_Right;
-        const qsizetype moved = pane->selectionStartByte() - before;
-        const qsizetype expected = right ? (before == model.size()           ? 0
-                                            : model.mid(before, 2) == "\r\n" ? 2
-                                                                             : 1)
-                                         : -(before == 0                          ? 0
-                                             : model.mid(before - 2, 2) == "\r\n" ? 2
-                                                                                  : 1);
-        // A CR LF can also be two stand-ins, one byte each.
-        if (moved != expected && !(std::abs(expected) == 2 && std::abs(moved) == 1))
-            mismatch = QStringLiteral("%1 moved %2 bytes").arg(right ? "Right" : "Left").arg(moved);
+        const qsizetype moved = std::abs(pane->selectionStartByte() - before);
+        const bool atEnd = key == Qt::Key_Right ? before == model.size() : before == 0;
+        // A CR LF is one line break, or two stand-ins of a byte each.
+        const bool crLf = model.mid(key == Qt::Key_Right ? before : before - 2, 2) == "\r\n";
+        if (step && moved != (atEnd ? 0 : 1) && !(crLf && moved == 2))
+            mismatch = QStringLiteral("a step of %1 bytes").arg(moved);
     }
 
     void jumpToSoftBreak(QRandomGenerator &random) {
@@ -408,18 +415,19 @@ private:
     // Qt merges typed characters into one undo step, so an undo goes back to
     // some earlier state; redo comes back to the state before the undo.
     void undo() {
+        const bool undoable = pane->document()->isUndoAvailable();
         QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
-        const QByteArray now = pane->bytes();
-        for (int k = int(history.size()) - 1; k >= 0; --k) {
-            if (history[k] != now)
-                continue;
-            if (k < int(history.size()) - 1)
-                redone.push_back(history.back());
-            history.resize(k + 1);
-            model = now;
+        if (!undoable)
             return;
+        redone.push_back(model);
+        model = pane->bytes();
+        for (int k = int(history.size()) - 1; k >= 0; --k) {
+            if (history[k] == model) {
+                history.resize(k + 1);
+                return;
+            }
         }
-        mismatch = QStringLiteral("undo gave no earlier state");
+        mismatch = "undo gave no earlier state";
     }
     void redo() {
         QTest::keyClick(pane, Qt::Key_Y, Qt::ControlModifier);
@@ -438,52 +446,37 @@ private:
     }
 
     // The pane, its panels and a scan of the document all agree with the
-    // model; the blocks are short and no soft break shows.
-    bool agrees() {
-        if (!mismatch.isEmpty())
-            return false;
+    // model; the blocks are short and no soft break shows. Names what not.
+    QString disagreement() const {
         const std::vector<qsizetype> offsets = scanOffsets(pane->document());
-        const auto fail = [this](const QString &what) {
-            mismatch = what;
-            return false;
-        };
-        if (pane->bytes() != model)
-            return fail(QStringLiteral("bytes differ: pane %1, model %2")
-                            .arg(pane->bytes().size())
-                            .arg(model.size()));
-        if (pane->byteCount() != model.size() || offsets.back() != model.size())
-            return fail(QStringLiteral("byte count %1, scan %2, model %3")
-                            .arg(pane->byteCount())
-                            .arg(offsets.back())
-                            .arg(model.size()));
-        if (form->panelText(1) != QString::number(model.size()))
-            return fail("panel 1 " + form->panelText(1));
         const qsizetype start = pane->selectionStartByte();
         const qsizetype count = pane->selectedByteCount();
-        if (form->panelText(3) != QString::number(count))
-            return fail("panel 3 " + form->panelText(3) + " for " + QString::number(count));
-        if (pane->selectedBytes() != model.mid(start, count))
-            return fail(QStringLiteral("selected bytes at %1").arg(start));
+        if (pane->bytes() != model)
+            return "bytes";
+        if (pane->byteCount() != model.size() || offsets.back() != model.size() ||
+            form->panelText(1) != QString::number(model.size()))
+            return "byte count or panel 1";
+        if (form->panelText(3) != QString::number(count) ||
+            pane->selectedBytes() != model.mid(start, count))
+            return "selection or panel 3";
         for (int position = 0; position < int(offsets.size()); position += 1 + position % 97) {
-            if (pane->byteOffset(position) != offsets[position])
-                return fail(QStringLiteral("offset of position %1").arg(position));
-            if (offsets[pane->positionOfByte(offsets[position])] != offsets[position])
-                return fail(QStringLiteral("position of byte %1").arg(offsets[position]));
+            if (pane->byteOffset(position) != offsets[position] ||
+                offsets[pane->positionOfByte(offsets[position])] != offsets[position])
+                return QStringLiteral("offset of position %1").arg(position);
         }
         for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next()) {
             if (block.length() - 1 > 2 * BytePane::chunkLength)
-                return fail(QStringLiteral("block of %1").arg(block.length()));
-            if (block.blockNumber() == 0 ||
-                !block.charFormat().boolProperty(BytePane::softBreakProperty))
-                continue;
+                return "a long block";
             const QTextBlock previous = block.previous();
-            if (block.length() == 1 || previous.length() == 1 ||
-                block.text().front() == cp1251::lineBreak ||
-                previous.text().back() == cp1251::lineBreak)
-                return fail(
-                    QStringLiteral("soft break before block %1 shows").arg(block.blockNumber()));
+            if (block.blockNumber() > 0 &&
+                block.charFormat().boolProperty(BytePane::softBreakProperty) &&
+                (block.length() == 1 || previous.length() == 1 ||
+                 block.text().front() == cp1251::lineBreak ||
+                 previous.text().back() == cp1251::lineBreak))
+                return QStringLiteral("a soft break shows before block %1")
+                    .arg(block.blockNumber());
         }
-        return true;
+        return mismatch;
     }
 
     Form1 *form = nullptr;

@@ -52,16 +52,14 @@ BytePane::BytePane(QWidget *parent) : QPlainTextEdit(parent) {
     // Qt does not report every change of the selection (an undo that ends
     // one, for instance); the selection counter must see them all.
     connect(this, &QPlainTextEdit::selectionChanged, this, [this] {
-        const QTextCursor cursor = textCursor();
-        reportedSelection = {cursor.selectionStart(), cursor.selectionEnd()};
+        reportedSelection = {selectionStartByte(), selectedByteCount()};
     });
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &BytePane::reportSelection);
     connect(document(), &QTextDocument::contentsChanged, this, &BytePane::reportSelection);
 }
 
 void BytePane::reportSelection() {
-    const QTextCursor cursor = textCursor();
-    if (std::pair(cursor.selectionStart(), cursor.selectionEnd()) != reportedSelection)
+    if (std::pair(selectionStartByte(), selectedByteCount()) != reportedSelection)
         emit selectionChanged();
 }
 
@@ -176,6 +174,7 @@ void BytePane::selectBytes(qsizetype offset, qsizetype length) {
     cursor.setPosition(from);
     cursor.setPosition(to, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
+    reportSelection();
     ensureCursorVisible();
 }
 
@@ -223,6 +222,7 @@ void BytePane::replaceBytes(qsizetype offset, qsizetype length, const ByteText &
     cursor.setPosition(rangeEnd(start, positionAfterByte(offset + bytes.size())));
     cursor.setPosition(start, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
+    reportSelection();
 }
 
 // A range that ends where a soft break is ends before it, so that replacing
@@ -253,26 +253,61 @@ void BytePane::insertInput(QStringView text) {
     reportRefused(input.firstRefused, input.refused);
 }
 
-bool BytePane::deleteAcrossSoftBreak(bool backward) {
-    QTextCursor cursor = textCursor();
-    if (cursor.hasSelection())
-        return false;
+// Qt's own typing and deleting may leave a block to repair (too long, empty,
+// or a line break beside a soft break) only near a block's ends, with a
+// selection or in a long block. Qt joins a repair to an edit only when the
+// edit was an edit block, and Qt's key handling cannot run inside one; so
+// there the pane makes the edit itself. Elsewhere Qt keeps typed characters
+// in one undo step.
+bool BytePane::mayNeedRepair() const {
+    const QTextCursor cursor = textCursor();
     const QTextBlock block = cursor.block();
-    if (backward) {
-        if (cursor.position() != block.position() || !isSoft(block))
-            return false;
-        cursor.setPosition(cursor.position() - 1);
+    const int inBlock = cursor.position() - block.position();
+    return cursor.hasSelection() || inBlock <= 1 || inBlock >= block.length() - 2 ||
+           block.length() > 2 * chunkLength - 2;
+}
+
+// The edit of a key as Qt's text edit makes it, except that Backspace and
+// Delete step over a soft break to the byte beyond it and a line ends at a
+// line break, not at a block's end.
+void BytePane::editByKey(QTextCursor &cursor, const QKeyEvent *event) {
+    const QTextBlock block = cursor.block();
+    const bool selection = cursor.hasSelection();
+    if (insertsText(event)) {
+        cursor.insertText(event->text());
+    } else if (event->matches(QKeySequence::DeleteStartOfWord) ||
+               event->matches(QKeySequence::DeleteEndOfWord)) {
+        if (!selection)
+            cursor.movePosition(event->matches(QKeySequence::DeleteEndOfWord)
+                                    ? QTextCursor::NextWord
+                                    : QTextCursor::PreviousWord,
+                                QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    } else if (event->matches(QKeySequence::DeleteEndOfLine)) {
+        // To the line break, or the break itself at the end of a line.
+        const int end = lineAround(cursor.position()).second;
+        const int breakAt = end > 0 && end < document()->characterCount() - 1 ? end - 1 : end;
+        cursor.setPosition(cursor.position() == breakAt ? end : breakAt, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    } else if (event->matches(QKeySequence::DeleteCompleteLine)) {
+        cursor.movePosition(QTextCursor::StartOfLine);
+        cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    } else if (event->matches(QKeySequence::Cut)) {
+        copy();
+        cursor.removeSelectedText();
+    } else if (event->key() == Qt::Key_Backspace && !selection) {
+        if (cursor.position() == block.position() && isSoft(block))
+            cursor.setPosition(cursor.position() - 1);
         cursor.deletePreviousChar();
-    } else {
-        const QTextBlock next = block.next();
-        if (cursor.position() != block.position() + block.length() - 1 || !next.isValid() ||
-            !isSoft(next))
-            return false;
-        cursor.setPosition(cursor.position() + 1);
+    } else if (event->matches(QKeySequence::Delete) && !selection) {
+        if (cursor.position() == block.position() + block.length() - 1 && block.next().isValid() &&
+            isSoft(block.next()))
+            cursor.setPosition(cursor.position() + 1);
         cursor.deleteChar();
+    } else {
+        cursor.removeSelectedText();
     }
-    setTextCursor(cursor);
-    return true;
 }
 
 void BytePane::reportRefused(const QString &first, qsizetype count) {
@@ -311,11 +346,6 @@ void BytePane::keyPressEvent(QKeyEvent *event) {
         event->accept();
         return;
     }
-    if ((event->key() == Qt::Key_Backspace && plainOrShift && deleteAcrossSoftBreak(true)) ||
-        (event->matches(QKeySequence::Delete) && deleteAcrossSoftBreak(false))) {
-        event->accept();
-        return;
-    }
     if (insertsText(event)) {
         // Every character of the key's text must have a byte, not only the
         // first; text that is already pane text is typed as Qt types it.
@@ -331,6 +361,26 @@ void BytePane::keyPressEvent(QKeyEvent *event) {
                          event->matches(QKeySequence::SelectNextChar);
     const bool backward = event->matches(QKeySequence::MoveToPreviousChar) ||
                           event->matches(QKeySequence::SelectPreviousChar);
+    // A line ends at a line break and a word may run over a soft break: the
+    // pane deletes words and lines itself, and other edits where a repair
+    // may follow.
+    const bool wordOrLine = event->matches(QKeySequence::DeleteStartOfWord) ||
+                            event->matches(QKeySequence::DeleteEndOfWord) ||
+                            event->matches(QKeySequence::DeleteEndOfLine) ||
+                            event->matches(QKeySequence::DeleteCompleteLine);
+    const bool edits = wordOrLine || insertsText(event) || event->key() == Qt::Key_Backspace ||
+                       event->matches(QKeySequence::Delete) || event->matches(QKeySequence::Cut);
+    if (edits && (wordOrLine || mayNeedRepair())) {
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        editByKey(cursor, event);
+        cursor.endEditBlock();
+        normalize();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
     const int before = textCursor().position();
     QPlainTextEdit::keyPressEvent(event);
     QTextCursor cursor = textCursor();
@@ -353,13 +403,12 @@ void BytePane::inputMethodEvent(QInputMethodEvent *event) {
     const cp1251::PaneInput input = cp1251::toPaneInput(commit);
     if (input.refused == 0 && input.text == commit) {
         QPlainTextEdit::inputMethodEvent(event);
-        normalize();
-        return;
+    } else {
+        QInputMethodEvent filtered(event->preeditString(), event->attributes());
+        filtered.setCommitString(input.text, event->replacementStart(), event->replacementLength());
+        QPlainTextEdit::inputMethodEvent(&filtered);
+        event->setAccepted(filtered.isAccepted());
     }
-    QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    filtered.setCommitString(input.text, event->replacementStart(), event->replacementLength());
-    QPlainTextEdit::inputMethodEvent(&filtered);
-    event->setAccepted(filtered.isAccepted());
     normalize();
     reportRefused(input.firstRefused, input.refused);
 }

@@ -40,7 +40,8 @@ public:
     ByteText bytes() const;
     ByteText selectedBytes() const;
 
-    // Kept up to date with every change: no text is copied or scanned.
+    // byteCount() is kept with every change; the others look at no more
+    // than a block's text.
     qsizetype byteCount() const;
     qsizetype selectedByteCount() const;
     // The byte offset of a cursor position.
@@ -107,10 +108,10 @@ private:
     int rangeEnd(int from, int to) const;
     // Emits selectionChanged() if Qt changed the selection without saying so.
     void reportSelection();
-    // Tells the user, near the cursor, what was left out.
+    // Tells the user, at the foot of the pane, what was left out.
     void reportRefused(const QString &first, qsizetype count);
-    // Backspace or Delete next to a soft break removes the byte beyond it.
-    bool deleteAcrossSoftBreak(bool backward);
+    bool mayNeedRepair() const;
+    void editByKey(QTextCursor &cursor, const QKeyEvent *event);
 
     // Bookkeeping of the blocks, from the document's changes.
     void contentsChanged(int position, int removed, int added);
@@ -128,7 +129,7 @@ private:
     // as part of that edit's undo step.
     void normalize();
     void scheduleNormalize();
-    bool normalizeBlock(QTextCursor &cursor, int blockNumber, bool &editing);
+    void normalizeBlock(QTextCursor &cursor, int blockNumber, bool &editing);
     void splitBlock(QTextCursor &cursor, const QTextBlock &block);
 
     std::vector<Block> blocks{Block{}};
@@ -153,8 +154,8 @@ private:
     // Where and when the last double click was, to know a triple click.
     QPoint doubleClickPoint;
     QElapsedTimer doubleClickTime;
-    // The selection as the last selectionChanged() reported it.
-    std::pair<int, int> reportedSelection{0, 0};
+    // The selection, in bytes, as the last selectionChanged() reported it.
+    std::pair<qsizetype, qsizetype> reportedSelection{0, 0};
     mutable std::unique_ptr<RowPredictor> rowPredictor;
     mutable ByteText byteCache;
     mutable bool byteCacheValid = true;

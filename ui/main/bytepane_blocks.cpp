@@ -323,7 +323,7 @@ void BytePane::normalize() {
 // Repairs block b and the soft break before it, joining the repair to the
 // last edit; the document is read directly, the bookkeeping catches up when
 // the edit block ends.
-bool BytePane::normalizeBlock(QTextCursor &cursor, int blockNumber, bool &editing) {
+void BytePane::normalizeBlock(QTextCursor &cursor, int blockNumber, bool &editing) {
     QTextDocument *doc = document();
     const QTextBlock block = doc->findBlockByNumber(blockNumber);
     const auto edit = [&] {
@@ -361,15 +361,13 @@ bool BytePane::normalizeBlock(QTextCursor &cursor, int blockNumber, bool &editin
             cursor.removeSelectedText();
             if (hard)
                 cursor.insertBlock(QTextBlockFormat(), format);
-            return true;
+            return;
         }
     }
     if (block.length() - 1 > 2 * chunkLength) {
         edit();
         splitBlock(cursor, block);
-        return true;
     }
-    return false;
 }
 
 void BytePane::splitBlock(QTextCursor &cursor, const QTextBlock &block) {
