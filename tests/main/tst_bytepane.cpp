@@ -208,6 +208,19 @@ private slots:
         QCOMPARE(pane->selectedBytes(), line);
     }
 
+    // Typing and deleting keep Qt's undo steps: a typed word goes at once,
+    // at the end of a block too.
+    void typedWordUndoesAsOneStep() {
+        pane->setBytes("xy");
+        pane->moveCursor(QTextCursor::End);
+        QTest::keyClicks(pane, "abc");
+        QTest::keyClick(pane, Qt::Key_Backspace);
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pane->bytes(), QByteArray("xyabc"));
+        QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pane->bytes(), QByteArray("xy"));
+    }
+
     // Qt's clear() reports its change oddly; setPlainText() brings in
     // paragraph separators of its own: the byte count follows both.
     void countFollowsQtsOwnTextCalls() {

@@ -254,17 +254,23 @@ void BytePane::insertInput(QStringView text) {
 }
 
 // Qt's own typing and deleting may leave a block to repair (too long, empty,
-// or a line break beside a soft break) only near a block's ends, with a
-// selection or in a long block. Qt joins a repair to an edit only when the
-// edit was an edit block, and Qt's key handling cannot run inside one; so
-// there the pane makes the edit itself. Elsewhere Qt keeps typed characters
-// in one undo step.
-bool BytePane::mayNeedRepair() const {
+// or a line break beside a soft break) only with a selection, in a long
+// block, or when deleting at a block's end or next to a soft break. Qt joins
+// a repair to an edit only when the edit was an edit block, and Qt's key
+// handling cannot run inside one; so there the pane makes the edit itself.
+// Elsewhere Qt keeps typed or deleted characters in one undo step.
+bool BytePane::mayNeedRepair(bool deleting) const {
     const QTextCursor cursor = textCursor();
     const QTextBlock block = cursor.block();
+    if (cursor.hasSelection() || block.length() > 2 * chunkLength - 2)
+        return true;
     const int inBlock = cursor.position() - block.position();
-    return cursor.hasSelection() || inBlock <= 1 || inBlock >= block.length() - 2 ||
-           block.length() > 2 * chunkLength - 2;
+    const int length = block.length() - 1;
+    const QTextBlock next = block.next();
+    const bool softAfter = next.isValid() && isSoft(next);
+    return deleting &&
+           ((inBlock == 0 && block.blockNumber() > 0) || (inBlock == length && next.isValid()) ||
+            (inBlock <= 1 && isSoft(block)) || (inBlock >= length - 1 && softAfter));
 }
 
 // The edit of a key as Qt's text edit makes it, except that Backspace and
@@ -286,7 +292,9 @@ void BytePane::editByKey(QTextCursor &cursor, const QKeyEvent *event) {
     } else if (event->matches(QKeySequence::DeleteEndOfLine)) {
         // To the line break, or the break itself at the end of a line.
         const int end = lineAround(cursor.position()).second;
-        const int breakAt = end > 0 && end < document()->characterCount() - 1 ? end - 1 : end;
+        const QChar last = document()->characterAt(end - 1);
+        const int breakAt =
+            last == cp1251::lineBreak || last == QChar::ParagraphSeparator ? end - 1 : end;
         cursor.setPosition(cursor.position() == breakAt ? end : breakAt, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     } else if (event->matches(QKeySequence::DeleteCompleteLine)) {
@@ -368,9 +376,9 @@ void BytePane::keyPressEvent(QKeyEvent *event) {
                             event->matches(QKeySequence::DeleteEndOfWord) ||
                             event->matches(QKeySequence::DeleteEndOfLine) ||
                             event->matches(QKeySequence::DeleteCompleteLine);
-    const bool edits = wordOrLine || insertsText(event) || event->key() == Qt::Key_Backspace ||
-                       event->matches(QKeySequence::Delete) || event->matches(QKeySequence::Cut);
-    if (edits && (wordOrLine || mayNeedRepair())) {
+    const bool deleting = event->key() == Qt::Key_Backspace ||
+                          event->matches(QKeySequence::Delete) || event->matches(QKeySequence::Cut);
+    if (wordOrLine || ((deleting || insertsText(event)) && mayNeedRepair(deleting))) {
         QTextCursor cursor = textCursor();
         cursor.beginEditBlock();
         editByKey(cursor, event);

@@ -110,7 +110,7 @@ private:
     void reportSelection();
     // Tells the user, at the foot of the pane, what was left out.
     void reportRefused(const QString &first, qsizetype count);
-    bool mayNeedRepair() const;
+    bool mayNeedRepair(bool deleting) const;
     void editByKey(QTextCursor &cursor, const QKeyEvent *event);
 
     // Bookkeeping of the blocks, from the document's changes.
