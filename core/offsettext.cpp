@@ -1,19 +1,14 @@
 #include "offsettext.h"
 
+#include "hexdigit.h"
+
 #include <QString>
 #include <limits>
 
 namespace {
 
 int digitValue(QChar ch, int base) {
-    const char16_t c = ch.unicode();
-    int value = 99;
-    if (c >= u'0' && c <= u'9')
-        value = c - u'0';
-    else if (c >= u'A' && c <= u'F')
-        value = c - u'A' + 10;
-    else if (c >= u'a' && c <= u'f')
-        value = c - u'a' + 10;
+    const int value = hexDigitValue(ch);
     return value < base ? value : -1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "codepages.h"
 #include "cp1251codec.h"
+#include "hexdigit.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,17 +52,6 @@ ParsedPattern parseText(QStringView text, PatternKind kind, bool ignoreCase) {
     return {pattern, {}};
 }
 
-int hexDigit(QChar ch) {
-    const char16_t c = ch.unicode();
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
-}
-
 bool isHexSeparator(QChar ch) {
     return ch.isSpace() || ch == QLatin1Char('-');
 }
@@ -77,7 +67,7 @@ ParsedPattern parseHex(QStringView text) {
         }
         const qsizetype groupStart = i;
         while (i < text.size() && !isHexSeparator(text[i])) {
-            if (hexDigit(text[i]) < 0) {
+            if (hexDigitValue(text[i]) < 0) {
                 return {std::nullopt,
                         QStringLiteral("%1 — не шестнадцатеричная цифра. Байты пишутся "
                                        "парами цифр 0–9, A–F: %2.")
@@ -92,7 +82,7 @@ ParsedPattern parseHex(QStringView text) {
                                       .arg(group.toString(), hexSpellings)};
         }
         for (qsizetype d = 0; d < group.size(); d += 2)
-            pattern.bytes.append(char(hexDigit(group[d]) * 16 + hexDigit(group[d + 1])));
+            pattern.bytes.append(char(hexDigitValue(group[d]) * 16 + hexDigitValue(group[d + 1])));
     }
     return {pattern, {}};
 }

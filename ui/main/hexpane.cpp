@@ -1,5 +1,7 @@
 #include "hexpane.h"
 
+#include "hexdigit.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -8,19 +10,6 @@
 namespace {
 
 constexpr qreal margin = 4;
-
-int hexValue(const QString &text) {
-    if (text.size() != 1)
-        return -1;
-    const char16_t ch = text[0].unicode();
-    if (ch >= u'0' && ch <= u'9')
-        return ch - u'0';
-    if (ch >= u'A' && ch <= u'F')
-        return ch - u'A' + 10;
-    if (ch >= u'a' && ch <= u'f')
-        return ch - u'a' + 10;
-    return -1;
-}
 
 bool insertsOrDeletes(const QKeyEvent *event) {
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
@@ -171,7 +160,8 @@ void HexPane::keyPressEvent(QKeyEvent *event) {
         return;
     }
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-    const int value = command ? -1 : hexValue(event->text());
+    const QString typed = event->text();
+    const int value = !command && typed.size() == 1 ? hexDigitValue(typed[0]) : -1;
     if (value >= 0) {
         if (editable && inColumns())
             typeNibble(value);
