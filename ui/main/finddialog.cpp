@@ -6,17 +6,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-FindDialog::FindDialog(QWidget *parent) : QDialog(parent) {
+FindDialog::FindDialog(QWidget *parent) : EntryDialog(parent, "txtFind", tr("Найти"), "cmdFind") {
     setObjectName(QStringLiteral("dlgFind"));
     setWindowTitle(tr("Найти"));
-
-    txtFind = new QLineEdit(this);
-    txtFind->setObjectName(QStringLiteral("txtFind"));
-    txtFind->setMinimumWidth(320);
+    entry->setMinimumWidth(320);
 
     optText1251 = new QRadioButton(tr("Текст &1251"), this);
     optText1251->setObjectName(QStringLiteral("optText1251"));
@@ -34,22 +30,8 @@ FindDialog::FindDialog(QWidget *parent) : QDialog(parent) {
     chkIgnoreCase = new QCheckBox(tr("Без учёта &регистра"), this);
     chkIgnoreCase->setObjectName(QStringLiteral("chkIgnoreCase"));
 
-    lblMessage = new QLabel(this);
-    lblMessage->setObjectName(QStringLiteral("lblMessage"));
-    lblMessage->setWordWrap(true);
-    lblMessage->setTextFormat(Qt::PlainText);
-    lblMessage->setStyleSheet(QStringLiteral("color: #b00000"));
-    lblMessage->hide();
-
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *cmdFind = buttons->addButton(tr("Найти"), QDialogButtonBox::AcceptRole);
-    cmdFind->setObjectName(QStringLiteral("cmdFind"));
-    cmdFind->setDefault(true);
-    QPushButton *cmdCancel = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-
     auto *form = new QFormLayout;
-    form->addRow(tr("Что искать:"), txtFind);
+    form->addRow(tr("Что искать:"), entry);
     form->addRow(tr("Образец:"), kinds);
     form->addRow(QString(), chkIgnoreCase);
     auto *layout = new QVBoxLayout(this);
@@ -58,18 +40,14 @@ FindDialog::FindDialog(QWidget *parent) : QDialog(parent) {
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &FindDialog::confirm);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(txtFind, &QLineEdit::textEdited, lblMessage, &QLabel::hide);
+    // The keyboard reaches the options before the buttons below them.
+    setTabOrder(entry, optText1251);
+    setTabOrder(optText1251, optText866);
+    setTabOrder(optText866, optHex);
+    setTabOrder(optHex, chkIgnoreCase);
+
     for (QRadioButton *option : {optText1251, optText866, optHex})
         connect(option, &QRadioButton::toggled, this, &FindDialog::updateCaseOption);
-}
-
-int FindDialog::exec() {
-    lblMessage->hide();
-    txtFind->selectAll();
-    txtFind->setFocus();
-    return QDialog::exec();
 }
 
 search::PatternKind FindDialog::kind() const {
@@ -88,11 +66,9 @@ void FindDialog::updateCaseOption() {
 
 void FindDialog::confirm() {
     search::ParsedPattern parsed =
-        search::parsePattern(txtFind->text(), kind(), chkIgnoreCase->isChecked());
+        search::parsePattern(entry->text(), kind(), chkIgnoreCase->isChecked());
     if (!parsed.pattern) {
-        lblMessage->setText(parsed.error);
-        lblMessage->show();
-        txtFind->setFocus();
+        refuse(parsed.error);
         return;
     }
     confirmed = std::move(parsed.pattern);

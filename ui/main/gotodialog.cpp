@@ -5,7 +5,6 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -16,41 +15,22 @@ QString bothBases(qint64 number) {
 
 } // namespace
 
-GotoDialog::GotoDialog(QWidget *parent) : QDialog(parent) {
+GotoDialog::GotoDialog(QWidget *parent)
+    : EntryDialog(parent, "txtOffset", tr("Перейти"), "cmdGoto") {
     setObjectName(QStringLiteral("dlgGoto"));
     setWindowTitle(tr("Перейти к смещению"));
 
     lblPrompt = new QLabel(this);
     lblPrompt->setObjectName(QStringLiteral("lblPrompt"));
-    txtOffset = new QLineEdit(this);
-    txtOffset->setObjectName(QStringLiteral("txtOffset"));
-    lblPrompt->setBuddy(txtOffset);
+    lblPrompt->setBuddy(entry);
     lblPrompt->setWordWrap(true);
-
-    lblMessage = new QLabel(this);
-    lblMessage->setObjectName(QStringLiteral("lblMessage"));
-    lblMessage->setWordWrap(true);
-    lblMessage->setTextFormat(Qt::PlainText);
-    lblMessage->setStyleSheet(QStringLiteral("color: #b00000"));
-    lblMessage->hide();
-
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *cmdGoto = buttons->addButton(tr("Перейти"), QDialogButtonBox::AcceptRole);
-    cmdGoto->setObjectName(QStringLiteral("cmdGoto"));
-    cmdGoto->setDefault(true);
-    QPushButton *cmdCancel = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblPrompt);
-    layout->addWidget(txtOffset);
+    layout->addWidget(entry);
     layout->addWidget(lblMessage);
     layout->addWidget(buttons);
     setFixedWidth(420);
-
-    connect(buttons, &QDialogButtonBox::accepted, this, &GotoDialog::confirm);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(txtOffset, &QLineEdit::textEdited, lblMessage, &QLabel::hide);
 }
 
 void GotoDialog::setDocumentSize(qsizetype size) {
@@ -60,15 +40,8 @@ void GotoDialog::setDocumentSize(qsizetype size) {
                            .arg(bothBases(size)));
 }
 
-int GotoDialog::exec() {
-    lblMessage->hide();
-    txtOffset->selectAll();
-    txtOffset->setFocus();
-    return QDialog::exec();
-}
-
 void GotoDialog::confirm() {
-    const QString text = txtOffset->text().trimmed();
+    const QString text = entry->text().trimmed();
     const std::optional<qint64> offset = parseOffset(text);
     QString refusal;
     if (text.isEmpty())
@@ -81,10 +54,8 @@ void GotoDialog::confirm() {
         refusal = tr("Смещение %1 за концом документа. Размер документа: %2 байт.")
                       .arg(text, bothBases(documentSize));
     if (!refusal.isEmpty()) {
-        lblMessage->setText(refusal);
-        lblMessage->show();
-        txtOffset->setFocus();
-        txtOffset->selectAll();
+        refuse(refusal);
+        entry->selectAll();
         return;
     }
     confirmed = *offset;

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <QDialog>
-
-class QLabel;
-class QLineEdit;
+#include "entrydialog.h"
 
 // Asks for an offset in the document, decimal or hex. An offset past the
 // end is refused in the dialog with the document's size; the size itself,
 // the end of the document, is taken.
-class GotoDialog : public QDialog {
+class GotoDialog : public EntryDialog {
     Q_OBJECT
 
 public:
@@ -19,14 +16,10 @@ public:
     // The offset last confirmed with "Перейти".
     qsizetype offset() const { return confirmed; }
 
-    int exec() override;
-
 private:
-    void confirm();
+    void confirm() override;
 
     QLabel *lblPrompt = nullptr;
-    QLineEdit *txtOffset = nullptr;
-    QLabel *lblMessage = nullptr;
     qsizetype documentSize = 0;
     qsizetype confirmed = 0;
 };
