@@ -1,9 +1,7 @@
-#include "bytepane.h"
-#include "form1.h"
+#include "form1fixture.h"
 #include "frmcheck.h"
 #include "oracle.h"
 #include "receiptpreview.h"
-#include "windowdriver.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,11 +12,8 @@
 
 // The cliche check window driven like a user would, against the document
 // of the main window; and the conversion commands of the edit menu.
-class ClicheWindowTest : public QObject {
+class ClicheWindowTest : public Form1Fixture {
     Q_OBJECT
-
-    Form1 *form = nullptr;
-    BytePane *rtb1 = nullptr;
 
     FrmCheck *checkWindow() {
         FrmCheck *found = nullptr;
@@ -40,14 +35,9 @@ class ClicheWindowTest : public QObject {
     }
 
 private slots:
-    void init() {
-        form = new Form1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        rtb1 = child<BytePane>(form, "RTB1");
-    }
+    void init() { QVERIFY(openForm()); }
     void cleanup() {
-        delete form; // the check window closes with its pane
+        closeForm(); // the check window closes with its pane
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!checkWindow());
     }

@@ -1,9 +1,6 @@
-#include "bytepane.h"
 #include "finddialog.h"
-#include "form1.h"
+#include "form1fixture.h"
 #include "gotodialog.h"
-#include "hexpane.h"
-#include "windowdriver.h"
 
 #include <QAction>
 #include <QLabel>
@@ -39,20 +36,17 @@ QByteArray registerDump() {
 } // namespace
 
 // Find, Find next and Go to offset, driven by their keys and dialogs.
-class TestFindCommands : public QObject {
+class TestFindCommands : public Form1Fixture {
     Q_OBJECT
 
 private slots:
     void init() {
-        form = new Form1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        rtb1 = child<BytePane>(form, "RTB1");
+        QVERIFY(openForm());
         form->setDocument(registerDump());
         rtb1->selectBytes(5, 2);
         QToolTip::hideText();
     }
-    void cleanup() { delete form; }
+    void cleanup() { closeForm(); }
 
     void findSelectsTheBytesOrTellsWhy_data() {
         QTest::addColumn<QString>("option");
@@ -191,10 +185,6 @@ private slots:
         QTest::keyClicks(hex, "41");
         QCOMPARE(form->document().at(0x1700), 'A');
     }
-
-private:
-    Form1 *form = nullptr;
-    BytePane *rtb1 = nullptr;
 };
 
 QTEST_MAIN(TestFindCommands)

@@ -1,8 +1,5 @@
-#include "bytepane.h"
-#include "form1.h"
-#include "hexpane.h"
+#include "form1fixture.h"
 #include "openlimits.h"
-#include "windowdriver.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -21,19 +18,12 @@ const QString messageB = QStringLiteral(
 
 // The View commands with their size limit, the counters of the status bar,
 // the editing commands and the cliche listings, driven by keys and mouse.
-class TestForm1Commands : public QObject {
+class TestForm1Commands : public Form1Fixture {
     Q_OBJECT
 
 private slots:
-    void init() {
-        form = new Form1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        rtb1 = child<BytePane>(form, "RTB1");
-        rtb2 = child<HexPane>(form, "RTB2");
-        rtb3 = child<TokenView>(form, "RTB3");
-    }
-    void cleanup() { delete form; }
+    void init() { QVERIFY(openForm()); }
+    void cleanup() { closeForm(); }
 
     // The document is "a" bytes, the selection "b" bytes, so the output
     // tells which of the two a view worked on.
@@ -361,10 +351,6 @@ private slots:
 
 private:
     QString panel(int i) const { return form->panelText(i); }
-    static bool inFront(QWidget *pane) {
-        QWidget *hit = pane->parentWidget()->childAt(pane->geometry().topLeft() + QPoint(20, 20));
-        return hit && (hit == pane || pane->isAncestorOf(hit));
-    }
 
     // A document of "a" bytes whose last selectionSize bytes are "b" and
     // selected, the selection made as with the keyboard.
@@ -375,11 +361,6 @@ private:
         QCOMPARE(panel(1), QString::number(documentSize));
         QCOMPARE(panel(3), QString::number(selectionSize));
     }
-
-    Form1 *form = nullptr;
-    BytePane *rtb1 = nullptr;
-    HexPane *rtb2 = nullptr;
-    TokenView *rtb3 = nullptr;
 };
 
 QTEST_MAIN(TestForm1Commands)

@@ -1,9 +1,7 @@
-#include "form1.h"
+#include "form1fixture.h"
 #include "form1layout.h"
-#include "hexpane.h"
 #include "ruler.h"
 #include "twips.h"
-#include "windowdriver.h"
 
 #include <QAction>
 #include <QFontDialog>
@@ -24,16 +22,12 @@ namespace layout = form1layout;
 // The window's parts, their names and places, both layouts and the resize
 // rule. Places are given in twips and checked in pixels, one pixel of
 // rounding allowed; the resulting sizes are the design's own figures.
-class TestForm1Layout : public QObject {
+class TestForm1Layout : public Form1Fixture {
     Q_OBJECT
 
 private slots:
-    void init() {
-        form = new Form1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-    }
-    void cleanup() { delete form; }
+    void init() { QVERIFY(openForm()); }
+    void cleanup() { closeForm(); }
 
     void menusHoldEveryCommandWithItsCaptionAndKey_data() {
         QTest::addColumn<int>("menu");
@@ -384,15 +378,9 @@ private:
         child<QAction>(form, "mnuFont")->trigger();
     }
 
-    // The pane the user sees at the pane's place.
     bool inFront(const char *name) const {
-        QWidget *pane = child<QWidget>(form, name);
-        QWidget *area = pane->parentWidget();
-        QWidget *hit = area->childAt(pane->geometry().topLeft() + QPoint(20, 20));
-        return hit && (hit == pane || pane->isAncestorOf(hit));
+        return Form1Fixture::inFront(child<QWidget>(form, name));
     }
-
-    Form1 *form = nullptr;
 };
 
 QTEST_MAIN(TestForm1Layout)

@@ -1,9 +1,6 @@
-#include "bytepane.h"
-#include "form1.h"
-#include "hexpane.h"
+#include "form1fixture.h"
 #include "ruler.h"
 #include "views.h"
-#include "windowdriver.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -54,19 +51,12 @@ QByteArray cliche() {
 
 // The output pane's rows and text, and the hex-edit layout as a byte editor:
 // offsets, linked selection, editing in hex, undo.
-class TestPanes : public QObject {
+class TestPanes : public Form1Fixture {
     Q_OBJECT
 
 private slots:
-    void init() {
-        form = new Form1;
-        form->show();
-        QVERIFY(QTest::qWaitForWindowActive(form));
-        rtb1 = child<BytePane>(form, "RTB1");
-        rtb2 = child<HexPane>(form, "RTB2");
-        rtb3 = child<TokenView>(form, "RTB3");
-    }
-    void cleanup() { delete form; }
+    void init() { QVERIFY(openForm()); }
+    void cleanup() { closeForm(); }
 
     void listingsBreakRowsBetweenCodesAndKeepTheirText_data() {
         QTest::addColumn<QByteArray>("document");
@@ -293,11 +283,6 @@ private:
         const QRectF right = rtb2->positionRect(4 * group + digit + 1);
         return QPoint(qRound((left.x() + right.x()) / 2), qRound(left.center().y()));
     }
-
-    Form1 *form = nullptr;
-    BytePane *rtb1 = nullptr;
-    HexPane *rtb2 = nullptr;
-    TokenView *rtb3 = nullptr;
 };
 
 QTEST_MAIN(TestPanes)
