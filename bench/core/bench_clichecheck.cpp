@@ -4,67 +4,30 @@
 
 #include "clichecheck.h"
 #include "clichefixes.h"
+#include "cp1251text.h"
+#include "fastestrun.h"
 #include "recode.h"
 #include "registermodels.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <iconv.h>
 
 namespace {
 
-volatile qsizetype sink;
-
-// Fastest of ten rounds of at least 30 ms each, in milliseconds per run:
-// other work on the machine only ever slows a round down.
 double millisecondsPerRun(const std::function<qsizetype()> &run) {
-    QElapsedTimer timer;
-    qint64 repetitions = 1;
-    qint64 best = 0;
-    for (;;) {
-        timer.start();
-        for (qint64 i = 0; i < repetitions; ++i)
-            sink = run();
-        best = timer.nsecsElapsed();
-        if (best >= 30'000'000)
-            break;
-        repetitions *= 2;
-    }
-    for (int round = 0; round < 10; ++round) {
-        timer.start();
-        for (qint64 i = 0; i < repetitions; ++i)
-            sink = run();
-        best = std::min(best, timer.nsecsElapsed());
-    }
-    return double(best) / double(repetitions) / 1e6;
-}
-
-QByteArray toCp1251(const char *utf8) {
-    iconv_t cd = iconv_open("CP1251", "UTF-8");
-    QByteArray in(utf8);
-    QByteArray out(in.size(), Qt::Uninitialized);
-    char *inPtr = in.data();
-    char *outPtr = out.data();
-    size_t inLeft = in.size();
-    size_t outLeft = out.size();
-    iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    out.truncate(outPtr - out.data());
-    return out;
+    return bench::fastestSecondsPerRun(run) * 1e3;
 }
 
 // A cliche of the usual kind, with a too-wide line, small letters and
 // characters the 866 group has no code for, repeated to the size.
 QByteArray clicheText(qsizetype size) {
-    const QByteArray block = toCp1251("ООО \"РОМАШКА\"\r\n"
-                                      "г. Москва, ул. Ленина, д. 15\r\n"
-                                      "ИНН 7701234567  ККМ 00012345\r\n"
-                                      "СПАСИБО ЗА ПОКУПКУ!\r\n"
-                                      "Магазин «Ёлочка» №1\r\n");
+    const QByteArray block = cp1251text::text("ООО \"РОМАШКА\"\r\n"
+                                              "г. Москва, ул. Ленина, д. 15\r\n"
+                                              "ИНН 7701234567  ККМ 00012345\r\n"
+                                              "СПАСИБО ЗА ПОКУПКУ!\r\n"
+                                              "Магазин «Ёлочка» №1\r\n");
     QByteArray text;
     while (text.size() < size)
         text += block;
@@ -75,8 +38,9 @@ QByteArray clicheText(qsizetype size) {
 } // namespace
 
 int main() {
-    const cliche::RegisterModel mercuryF = *cliche::findRegisterModel(toCp1251("МЕРКУРИЙ Ф"));
-    const cliche::RegisterModel wab = *cliche::findRegisterModel(toCp1251("WAB 04RK"));
+    const cliche::RegisterModel mercuryF =
+        *cliche::findRegisterModel(cp1251text::text("МЕРКУРИЙ Ф"));
+    const cliche::RegisterModel wab = *cliche::findRegisterModel(cp1251text::text("WAB 04RK"));
     QByteArray random(1 << 20, Qt::Uninitialized);
     QRandomGenerator(20240607).fillRange(reinterpret_cast<quint32 *>(random.data()),
                                          random.size() / 4);

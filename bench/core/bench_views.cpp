@@ -2,13 +2,12 @@
 // converting the same bytes from code page 866 to UTF-8.
 
 #include "cp1251codec.h"
+#include "fastestrun.h"
 #include "views.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QString>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <iconv.h>
@@ -16,31 +15,8 @@
 
 namespace {
 
-volatile qsizetype sink;
-
-// Grows a round until it lasts 30 ms, then keeps the fastest of ten rounds:
-// other work on the machine only ever slows a round down, so the fastest one
-// is the closest to the code's own speed.
 double megabytesPerSecond(qsizetype inputBytes, const std::function<qsizetype()> &run) {
-    QElapsedTimer timer;
-    qint64 repetitions = 1;
-    qint64 best = 0;
-    for (;;) {
-        timer.start();
-        for (qint64 i = 0; i < repetitions; ++i)
-            sink = run();
-        best = timer.nsecsElapsed();
-        if (best >= 30'000'000)
-            break;
-        repetitions *= 2;
-    }
-    for (int round = 0; round < 10; ++round) {
-        timer.start();
-        for (qint64 i = 0; i < repetitions; ++i)
-            sink = run();
-        best = std::min(best, timer.nsecsElapsed());
-    }
-    return double(inputBytes) * double(repetitions) / (double(best) / 1e9) / 1e6;
+    return double(inputBytes) / bench::fastestSecondsPerRun(run) / 1e6;
 }
 
 qsizetype iconv866ToUtf8(iconv_t cd, const QByteArray &input, QByteArray &output) {
