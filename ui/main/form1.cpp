@@ -432,13 +432,18 @@ void Form1::mnuDell() {
 }
 
 void Form1::mnuExit() {
-    if (frmTabl)
-        frmTabl->close();
-    if (frmCheck)
-        frmCheck->close();
     close();
 }
 
+// The code table and the check window: one of each at a time, brought to the
+// front while open, made anew after it was closed.
+void Form1::bringToFront(QWidget *window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// The code table and the check window close with the main window.
 void Form1::closeEvent(QCloseEvent *event) {
     if (frmTabl)
         frmTabl->close();

@@ -161,6 +161,7 @@ private:
     void findFromCursor();
     void showBytes(qsizetype offset, qsizetype length);
     QWidget *paneInFront() const;
+    static void bringToFront(QWidget *window);
 
     // Panes and controls, named as the window's design names them.
     BytePane *RTB1 = nullptr;

@@ -8,12 +8,9 @@
 #include "recode.h"
 
 void Form1::mnuCheck() {
-    // One window at a time, like the code table window.
     if (!frmCheck)
         frmCheck = new FrmCheck(RTB1);
-    frmCheck->show();
-    frmCheck->raise();
-    frmCheck->activateWindow();
+    bringToFront(frmCheck);
 }
 
 void Form1::mnuTo1251() {

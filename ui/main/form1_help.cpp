@@ -47,11 +47,7 @@ void Form1::mnuHelpt() {
 }
 
 void Form1::mnuTable() {
-    // One window at a time: brought to the front while open, made anew
-    // after it was closed.
     if (!frmTabl)
         frmTabl = new FrmTabl;
-    frmTabl->show();
-    frmTabl->raise();
-    frmTabl->activateWindow();
+    bringToFront(frmTabl);
 }
