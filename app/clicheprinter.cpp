@@ -13,8 +13,8 @@ QString shown(const ByteText &text) {
 }
 
 // "866:32" or "1251:24:6", within the ranges the check window offers.
-std::optional<cliche::RegisterModel> otherModelNamed(QStringView spec) {
-    const QList<QStringView> parts = spec.split(u':');
+std::optional<cliche::RegisterModel> otherModelNamed(QStringView name) {
+    const QList<QStringView> parts = name.split(u':');
     if (parts.size() < 2 || parts.size() > 3)
         return std::nullopt;
     cliche::Group group;

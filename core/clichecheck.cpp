@@ -24,10 +24,6 @@ const char *groupName(Group group) {
     return group == Group::Cp866 ? "866" : "1251";
 }
 
-bool isSmallLetter(unsigned char b) {
-    return (b >= 'a' && b <= 'z') || b >= 224 || b == 184; // а..я, ё
-}
-
 // Characters that would not show between quotation marks go by their value.
 bool isInvisible(unsigned char b) {
     return b < 32 || b == 127 || b == 152 || b == 160 || b == 173;

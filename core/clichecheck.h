@@ -48,6 +48,11 @@ struct Line {
 };
 QList<Line> printedLines(QByteArrayView document, Group group);
 
+// A small letter in code page 1251: a..z, а..я, ё.
+inline bool isSmallLetter(unsigned char byte) {
+    return (byte >= 'a' && byte <= 'z') || byte >= 224 || byte == 184;
+}
+
 // How a character inside a line prints on the model.
 enum class CharClass { Printable, Unprintable, SmallLetter, StrayBreak };
 CharClass classify(unsigned char byte, const RegisterModel &model);

@@ -1,5 +1,6 @@
 #include "clichefixes.h"
 
+#include "clichecheck.h"
 #include "cp1251text.h"
 
 #include <array>
@@ -11,10 +12,11 @@ ByteText toCapitals(QByteArrayView text) {
     ByteText out = text.toByteArray();
     for (char &c : out) {
         const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'a' && b <= 'z') || b >= 224) // a..z, а..я
-            c = char(b - 32);
-        else if (b == 184) // ё
+        // A capital is 32 below its small letter, but for Ё (168) and ё (184).
+        if (b == 184)
             c = char(168);
+        else if (isSmallLetter(b))
+            c = char(b - 32);
     }
     return out;
 }
