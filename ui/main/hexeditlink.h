@@ -26,8 +26,6 @@ public:
     void start();
     void stop();
     bool isActive() const { return active; }
-    // The text pane takes part while it shows a view of the same bytes.
-    bool isOutputLinked() const { return outputLinked; }
 
 private:
     void linkOutput();
@@ -50,6 +48,7 @@ private:
     QList<QMetaObject::Connection> connections;
 
     bool active = false;
+    // The text pane takes part while it shows a view of the same bytes.
     bool outputLinked = false;
     qint64 base = 0;
     qint64 dumpLength = 0;

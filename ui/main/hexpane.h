@@ -16,7 +16,6 @@ public:
     explicit HexPane(QWidget *parent = nullptr);
 
     void setEditable(bool on);
-    bool isEditable() const { return editable; }
 
     // The text of the offset margin at a row ("" when the pane shows none).
     QString offsetText(qsizetype row) const;
