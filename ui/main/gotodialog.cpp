@@ -30,7 +30,9 @@ GotoDialog::GotoDialog(QWidget *parent)
     layout->addWidget(entry);
     layout->addWidget(lblMessage);
     layout->addWidget(buttons);
-    setFixedWidth(420);
+    // Sized by its layout, so a refusal of two lines shows whole.
+    entry->setMinimumWidth(380);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void GotoDialog::setDocumentSize(qsizetype size) {
