@@ -1,0 +1,97 @@
+// The checksums of 64 MiB of random bytes: the five CRCs together and each
+// alone, the 8-bit sum and XOR, each hash, and all ten as the accumulator
+// gives them; md5sum, sha1sum, sha256sum and crc32 on the same bytes in a
+// file as peers (their time includes starting the process and reading the
+// file from the page cache).
+
+#include "checksums.h"
+#include "crc.h"
+#include "fastestrun.h"
+#include "peerprocess.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr qsizetype size = 64 * 1024 * 1024;
+constexpr qsizetype block = 32 * 1024;
+
+void report(const char *what, double seconds) {
+    if (seconds < 0)
+        std::printf("  %-34s (not installed)\n", what);
+    else
+        std::printf("  %-34s %8.3f s  %7.0f MB/s\n", what, seconds, double(size) / seconds / 1e6);
+}
+
+// Over the bytes in blocks, as the accumulator goes over them.
+qsizetype inBlocks(const QByteArray &bytes, const std::function<void(QByteArrayView)> &f) {
+    for (qsizetype at = 0; at < bytes.size(); at += block)
+        f(QByteArrayView(bytes).sliced(at, std::min(block, bytes.size() - at)));
+    return bytes.size();
+}
+
+} // namespace
+
+int main() {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(866).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+
+    const crc::Engine engines[] = {crc::Engine(crc::ccittFalse), crc::Engine(crc::modbus),
+                                   crc::Engine(crc::xmodem), crc::Engine(crc::crc32),
+                                   crc::Engine(crc::crc32c)};
+    const char *names[] = {"CRC-16/CCITT-FALSE", "CRC-16/MODBUS", "CRC-16/XMODEM", "CRC-32",
+                           "CRC-32C, tables"};
+    quint32 regs[5] = {};
+
+    std::printf("64 MiB of random bytes, fastest run:\n");
+    report("the five CRCs together", bench::fastestSecondsPerRun([&] {
+               return inBlocks(bytes, [&](QByteArrayView b) {
+                   for (int i = 0; i < 4; ++i)
+                       regs[i] = engines[i].update(regs[i], b);
+                   regs[4] = crc::updateCrc32c(regs[4], b);
+               });
+           }));
+    for (int i = 0; i < 5; ++i) {
+        report(names[i], bench::fastestSecondsPerRun([&] {
+                   regs[i] = engines[i].update(regs[i], bytes);
+                   return qsizetype(regs[i]);
+               }));
+    }
+    if (crc::hasCrc32cInstruction()) {
+        report("CRC-32C, SSE 4.2 instruction", bench::fastestSecondsPerRun([&] {
+                   regs[4] = crc::updateCrc32c(regs[4], bytes);
+                   return qsizetype(regs[4]);
+               }));
+    }
+    for (const auto &[name, algorithm] :
+         {std::pair{"MD5 (QCryptographicHash)", QCryptographicHash::Md5},
+          std::pair{"SHA-1 (QCryptographicHash)", QCryptographicHash::Sha1},
+          std::pair{"SHA-256 (QCryptographicHash)", QCryptographicHash::Sha256}}) {
+        report(name, bench::fastestSecondsPerRun(
+                         [&] { return QCryptographicHash::hash(bytes, algorithm).size(); }));
+    }
+    report("all ten (checksums::Accumulator)", bench::fastestSecondsPerRun([&] {
+               checksums::Accumulator accumulator;
+               accumulator.add(bytes);
+               return qsizetype(accumulator.results().size());
+           }));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("random.bin"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size) {
+        std::printf("cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    file.close();
+    std::printf("Peers on the same bytes in a file:\n");
+    for (const char *peer : {"crc32", "md5sum", "sha1sum", "sha256sum"})
+        report(peer, bench::fastestProcessSeconds(QString::fromLatin1(peer), {path}));
+    return 0;
+}

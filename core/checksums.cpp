@@ -1,0 +1,122 @@
+#include "checksums.h"
+
+#include "crc.h"
+#include "piecetable.h"
+
+#include <QtEndian>
+
+namespace checksums {
+namespace {
+
+// The CRCs, in the order of Algorithm; CRC-32C last, as it may have an
+// instruction of its own.
+constexpr std::array<crc::Model, 5> crcModels = {crc::ccittFalse, crc::modbus, crc::xmodem,
+                                                 crc::crc32, crc::crc32c};
+
+const crc::Engine &engine(std::size_t index) {
+    static const std::array<crc::Engine, 4> engines = {
+        crc::Engine(crcModels[0]), crc::Engine(crcModels[1]), crc::Engine(crcModels[2]),
+        crc::Engine(crcModels[3])};
+    return engines[index];
+}
+
+// Each algorithm goes over a block while it is still in the cache.
+constexpr qsizetype blockSize = 32 * 1024;
+
+// The 8-bit sum and XOR eight bytes a step: the XOR of the words folds into
+// one byte at the end; the sum adds the even and the odd bytes into 16-bit
+// lanes, emptied before a lane could carry into the next.
+void addSumAndXor(const uchar *p, qsizetype n, quint8 &sum, quint8 &xorOfAll) {
+    constexpr quint64 evenBytes = 0x00FF00FF00FF00FF;
+    constexpr int stepsPerLane = 65535 / 510;
+    quint64 xorWord = 0;
+    while (n >= 8) {
+        quint64 lanes = 0;
+        for (int step = 0; step < stepsPerLane && n >= 8; ++step, p += 8, n -= 8) {
+            const quint64 word = qFromLittleEndian<quint64>(p);
+            xorWord ^= word;
+            lanes += (word & evenBytes) + ((word >> 8) & evenBytes);
+        }
+        for (int lane = 0; lane < 4; ++lane)
+            sum = quint8(sum + (lanes >> (16 * lane)));
+    }
+    for (int shift = 0; shift < 64; shift += 8)
+        xorOfAll ^= quint8(xorWord >> shift);
+    for (; n > 0; ++p, --n) {
+        sum = quint8(sum + *p);
+        xorOfAll ^= *p;
+    }
+}
+
+QString hex(quint32 value, int digits) {
+    return QString::number(value, 16).rightJustified(digits, u'0');
+}
+
+struct Named {
+    Algorithm algorithm;
+    const char *name;
+    const char *tag;
+};
+
+constexpr Named names[] = {
+    {Algorithm::Crc16CcittFalse, "CRC-16/CCITT-FALSE", "CRC-16/CCITT-FALSE"},
+    {Algorithm::Crc16Modbus, "CRC-16/MODBUS", "CRC-16/MODBUS"},
+    {Algorithm::Crc16Xmodem, "CRC-16/XMODEM", "CRC-16/XMODEM"},
+    {Algorithm::Crc32, "CRC-32", "CRC-32"},
+    {Algorithm::Crc32c, "CRC-32C", "CRC-32C"},
+    {Algorithm::Sum8, "SUM-8", "SUM-8"},
+    {Algorithm::Xor8, "XOR-8", "XOR-8"},
+    {Algorithm::Md5, "MD5", "MD5"},
+    {Algorithm::Sha1, "SHA-1", "SHA1"},
+    {Algorithm::Sha256, "SHA-256", "SHA256"},
+};
+
+} // namespace
+
+Accumulator::Accumulator()
+    : md5(QCryptographicHash::Md5), sha1(QCryptographicHash::Sha1),
+      sha256(QCryptographicHash::Sha256) {
+    for (std::size_t i = 0; i < crcs.size(); ++i)
+        crcs[i] = crcModels[i].init;
+}
+
+void Accumulator::add(QByteArrayView run) {
+    while (!run.isEmpty()) {
+        const QByteArrayView block = run.first(std::min(run.size(), blockSize));
+        run = run.sliced(block.size());
+        for (std::size_t i = 0; i + 1 < crcs.size(); ++i)
+            crcs[i] = engine(i).update(crcs[i], block);
+        crcs.back() = crc::updateCrc32c(crcs.back(), block);
+        addSumAndXor(reinterpret_cast<const uchar *>(block.data()), block.size(), sum, xorOfAll);
+        md5.addData(block);
+        sha1.addData(block);
+        sha256.addData(block);
+    }
+}
+
+std::vector<Result> Accumulator::results() {
+    std::vector<QString> values;
+    for (std::size_t i = 0; i < crcs.size(); ++i) {
+        const crc::Model &model = crcModels[i];
+        values.push_back(hex(crcs[i] ^ model.xorOut, model.width / 4));
+    }
+    values.push_back(hex(sum, 2));
+    values.push_back(hex(xorOfAll, 2));
+    for (const QCryptographicHash *hash : {&md5, &sha1, &sha256})
+        values.push_back(QString::fromLatin1(hash->result().toHex()));
+
+    std::vector<Result> results;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        results.push_back({names[i].algorithm, QString::fromLatin1(names[i].name),
+                           QString::fromLatin1(names[i].tag), values[i]});
+    }
+    return results;
+}
+
+std::vector<Result> of(const PieceTable &bytes, qint64 offset, qint64 length) {
+    Accumulator accumulator;
+    bytes.forEachChunk(offset, length, [&](QByteArrayView chunk) { accumulator.add(chunk); });
+    return accumulator.results();
+}
+
+} // namespace checksums
