@@ -1,5 +1,7 @@
 #include "document.h"
 
+#include "largebytes.h"
+
 #include <QFile>
 #include <optional>
 
@@ -91,7 +93,7 @@ LoadResult load(const QString &path, qint64 maxBytes) {
     if (size > maxBytes)
         return tooLarge(size);
 
-    ByteText bytes(size, Qt::Uninitialized);
+    ByteText bytes = uninitializedLargeBytes(size);
     const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
     if (got < 0)
         return failed(file.errorString());
