@@ -1,7 +1,9 @@
 #include "commandline.h"
 
 #include "clicheprinter.h"
+#include "diffprinter.h"
 #include "kktview_version.h"
+#include "sumprinter.h"
 #include "viewprinter.h"
 
 #include <QFile>
@@ -41,7 +43,22 @@ CommandLine::CommandLine(const QStringList &arguments)
                                  "866:32 или 1251:24:6."),
                   QStringLiteral("МОДЕЛЬ")),
       modelsOption(QStringLiteral("models"),
-                   QStringLiteral("Перечислить модели ККМ для --check, по одной в строке.")) {
+                   QStringLiteral("Перечислить модели ККМ для --check, по одной в строке.")),
+      sumOption(QStringLiteral("sum"),
+                QStringLiteral("Вывести контрольные суммы каждого файла, по одной в строке: "
+                               "«АЛГОРИТМ (файл) = значение» в шестнадцатеричном виде, как "
+                               "md5sum --tag; алгоритмы: CRC-16/CCITT-FALSE, CRC-16/MODBUS, "
+                               "CRC-16/XMODEM, CRC-32, CRC-32C, SUM-8, XOR-8, MD5, SHA1, "
+                               "SHA256. Строки MD5, SHA1 и SHA256 проверяют md5sum -c, sha1sum -c "
+                               "и sha256sum -c.")),
+      diffOption(QStringLiteral("diff"),
+                 QStringLiteral("Сравнить два файла побайтно, как cmp, и вывести каждый участок "
+                                "различий строкой «СМЕЩЕНИЕ БАЙТЫ1 БАЙТЫ2»: смещение и байты "
+                                "обоих файлов в шестнадцатеричном виде; участок длиннее 16 "
+                                "байт продолжается следующей строкой со своим смещением. Если "
+                                "длины разные, файлы сравниваются по длине более короткого, и "
+                                "последняя строка «ДЛИНА EOF файл» называет более короткий и "
+                                "его длину.")) {
     parser.setApplicationDescription(
         QStringLiteral("Просмотр бинарных файлов ККТ: шестнадцатеричный дамп, текст в кодировках "
                        "866 и 1251, названия управляющих символов, листинги кодов клише.\n"
@@ -51,11 +68,12 @@ CommandLine::CommandLine(const QStringList &arguments)
     parser.addOption(printOption);
     parser.addOption(checkOption);
     parser.addOption(modelsOption);
+    parser.addOption(sumOption);
+    parser.addOption(diffOption);
     parser.addPositionalArgument(
         QStringLiteral("файл"),
-        QStringLiteral(
-            "Файл для окна или файлы для --print и --check. Имя, которое начинается с «-», "
-            "пишется после «--»: kktview -- -файл."),
+        QStringLiteral("Файл для окна или файлы для --print, --check, --sum и --diff. Имя, которое "
+                       "начинается с «-», пишется после «--»: kktview -- -файл."),
         QStringLiteral("[файл…]"));
     parsed = parser.parse(arguments);
 }
@@ -76,7 +94,10 @@ QString CommandLine::helpText() const {
     return text +
            QStringLiteral("\nКод выхода: 0 — всё сделано; 1 — какой-то файл не прочитан, вывод\n"
                           "не записан или --check нашёл замечания; 2 — ошибка в командной "
-                          "строке.\n");
+                          "строке.\n"
+                          "У --diff, как у cmp: 0 — файлы равны; 1 — различаются (или их "
+                          "длины);\n2 — файл не прочитан, вывод не записан или ошибка в "
+                          "командной строке.\n");
 }
 
 int CommandLine::runWithoutWindow(QIODevice &out, QIODevice &err) const {
@@ -97,6 +118,11 @@ int CommandLine::runWithoutWindow(QIODevice &out, QIODevice &err) const {
         return printViews(out, err);
     if (parser.isSet(checkOption))
         return checkFiles(out, err);
+    const auto complainToErr = [&err](const QString &text) { complain(err, text); };
+    if (parser.isSet(sumOption))
+        return sumprinter::print(parser.positionalArguments(), out, complainToErr);
+    if (parser.isSet(diffOption))
+        return diffprinter::print(parser.positionalArguments(), out, complainToErr);
     if (parser.isSet(modelsOption)) {
         write(out, clicheprinter::modelNames().join(u'\n') + u'\n');
         return 0;

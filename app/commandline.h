@@ -24,7 +24,7 @@ public:
 
     // Does what the options ask, writing to `out` and `err`, and returns the
     // exit status: 0 done, 1 a file could not be read or written, 2 a wrong
-    // command line.
+    // command line; --diff answers as cmp does (diffprinter.h).
     int runWithoutWindow(QIODevice &out, QIODevice &err) const;
 
 private:
@@ -38,5 +38,7 @@ private:
     QCommandLineOption printOption;
     QCommandLineOption checkOption;
     QCommandLineOption modelsOption;
+    QCommandLineOption sumOption;
+    QCommandLineOption diffOption;
     bool parsed = false;
 };

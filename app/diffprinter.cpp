@@ -1,0 +1,150 @@
+#include "diffprinter.h"
+
+#include "printedname.h"
+#include "regularfile.h"
+#include "streamcompare.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace diffprinter {
+namespace {
+
+constexpr char hexDigits[] = "0123456789ABCDEF";
+
+// At least eight digits, more past 4 GiB. Returns the end of what it wrote.
+char *writeOffset(char *to, qint64 offset) {
+    int digits = 8;
+    while (digits < 16 && (quint64(offset) >> (4 * digits)) != 0)
+        ++digits;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        *to++ = hexDigits[(quint64(offset) >> shift) & 15];
+    return to;
+}
+
+char *writeBytes(char *to, const uchar *bytes, int length) {
+    for (int i = 0; i < length; ++i) {
+        *to++ = hexDigits[bytes[i] >> 4];
+        *to++ = hexDigits[bytes[i] & 15];
+    }
+    return to;
+}
+
+// Gathers the parts of each run into lines of up to bytesPerLine bytes and
+// writes them out in large writes.
+class LineWriter {
+public:
+    explicit LineWriter(QIODevice &out) : out(out) { buffer.reserve(flushSize + longestLine); }
+
+    // False once the output failed.
+    bool add(qint64 offset, QByteArrayView first, QByteArrayView second) {
+        for (qsizetype done = 0; done < first.size();) {
+            if (length == bytesPerLine || (length > 0 && offset + done != lineOffset + length))
+                endLine();
+            if (length == 0)
+                lineOffset = offset + done;
+            const int taken = int(std::min<qsizetype>(bytesPerLine - length, first.size() - done));
+            std::memcpy(firstBytes + length, first.data() + done, std::size_t(taken));
+            std::memcpy(secondBytes + length, second.data() + done, std::size_t(taken));
+            length += taken;
+            done += taken;
+        }
+        return !failed;
+    }
+
+    void addEnd(qint64 offset, const QString &shorterFile) {
+        endLine();
+        const PrintedName name = printedName(shorterFile);
+        char digits[16];
+        buffer += name.linePrefix.toUtf8();
+        buffer.append(digits, writeOffset(digits, offset) - digits);
+        buffer += " EOF " + name.name.toUtf8() + '\n';
+    }
+
+    bool finish() {
+        endLine();
+        flush();
+        return !failed;
+    }
+
+private:
+    static constexpr qsizetype flushSize = 64 * 1024;
+    static constexpr int longestLine = 16 + 1 + 2 * bytesPerLine + 1 + 2 * bytesPerLine + 1;
+
+    void endLine() {
+        if (length == 0)
+            return;
+        char line[longestLine];
+        char *end = writeOffset(line, lineOffset);
+        *end++ = ' ';
+        end = writeBytes(end, firstBytes, length);
+        *end++ = ' ';
+        end = writeBytes(end, secondBytes, length);
+        *end++ = '\n';
+        buffer.append(line, end - line);
+        length = 0;
+        if (buffer.size() >= flushSize)
+            flush();
+    }
+
+    void flush() {
+        if (!failed && out.write(buffer) != buffer.size())
+            failed = true;
+        buffer.resize(0); // keeps the capacity
+    }
+
+    QIODevice &out;
+    QByteArray buffer;
+    bool failed = false;
+    qint64 lineOffset = 0;
+    uchar firstBytes[bytesPerLine] = {};
+    uchar secondBytes[bytesPerLine] = {};
+    int length = 0;
+};
+
+} // namespace
+
+int print(const QStringList &files, QIODevice &out,
+          const std::function<void(const QString &)> &complain) {
+    if (files.size() != 2) {
+        complain(QStringLiteral("--diff сравнивает два файла, а указано %1.").arg(files.size()));
+        return 2;
+    }
+    QFile first;
+    QFile second;
+    QFile *const opened[] = {&first, &second};
+    for (int i = 0; i < 2; ++i) {
+        if (const auto refused = openRegularFile(files[i], *opened[i])) {
+            complain(files[i] + QStringLiteral(": ") + *refused);
+            return 2;
+        }
+    }
+
+    LineWriter writer(out);
+    bool differ = false;
+    const streamcompare::Outcome outcome = streamcompare::compare(
+        first, second, [&](qint64 offset, QByteArrayView a, QByteArrayView b) {
+            differ = true;
+            return writer.add(offset, a, b);
+        });
+    using Status = streamcompare::Outcome::Status;
+    using Ended = streamcompare::Outcome::Ended;
+    if (outcome.status == Status::FirstFailed || outcome.status == Status::SecondFailed) {
+        writer.finish();
+        const QString &path = outcome.status == Status::FirstFailed ? files[0] : files[1];
+        complain(path + QStringLiteral(": ") + outcome.error);
+        return 2;
+    }
+    if (outcome.status == Status::Compared && outcome.ended != Ended::Both) {
+        differ = true;
+        writer.addEnd(outcome.compared, outcome.ended == Ended::First ? files[0] : files[1]);
+    }
+    if (outcome.status == Status::Stopped || !writer.finish()) {
+        complain(QStringLiteral("не удалось записать вывод: %1").arg(out.errorString()));
+        return 2;
+    }
+    return differ ? 1 : 0;
+}
+
+} // namespace diffprinter

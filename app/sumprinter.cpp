@@ -1,0 +1,66 @@
+#include "sumprinter.h"
+
+#include "checksums.h"
+#include "printedname.h"
+#include "regularfile.h"
+
+#include <QFile>
+
+namespace sumprinter {
+namespace {
+
+constexpr qint64 pieceSize = 256 * 1024;
+
+// The checksums of everything file holds, or the reason they are not.
+std::optional<std::vector<checksums::Result>> checksumsOf(QFile &file, QString &error) {
+    checksums::Accumulator accumulator;
+    QByteArray piece(pieceSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 length = file.read(piece.data(), pieceSize);
+        if (length < 0) {
+            error = file.errorString();
+            return std::nullopt;
+        }
+        if (length == 0)
+            return accumulator.results();
+        accumulator.add(QByteArrayView(piece.constData(), length));
+    }
+}
+
+} // namespace
+
+int print(const QStringList &files, QIODevice &out,
+          const std::function<void(const QString &)> &complain) {
+    if (files.isEmpty()) {
+        complain(QStringLiteral("не указан файл для --sum."));
+        return 2;
+    }
+    int status = 0;
+    for (const QString &path : files) {
+        QFile file;
+        QString error;
+        std::optional<std::vector<checksums::Result>> results;
+        if (const auto refused = openRegularFile(path, file))
+            error = *refused;
+        else
+            results = checksumsOf(file, error);
+        if (!results) {
+            complain(path + QStringLiteral(": ") + error);
+            status = 1;
+            continue;
+        }
+        const PrintedName name = printedName(path);
+        QString lines;
+        for (const checksums::Result &result : *results)
+            lines += QStringLiteral("%1%2 (%3) = %4\n")
+                         .arg(name.linePrefix, result.tag, name.name, result.value);
+        const QByteArray utf8 = lines.toUtf8();
+        if (out.write(utf8) != utf8.size()) {
+            complain(QStringLiteral("не удалось записать вывод: %1").arg(out.errorString()));
+            return 1;
+        }
+    }
+    return status;
+}
+
+} // namespace sumprinter
