@@ -102,6 +102,10 @@ private slots:
     void updateHexSelection();
     void updateClock();
 
+    // Ctrl+Tab and Ctrl+Shift+Tab.
+    void focusNextControl();
+    void focusPreviousControl();
+
 private:
     void createPanes();
     void createActions();
@@ -118,6 +122,7 @@ private:
     void applyHexEditGeometry();
     void showInputPane();
     void showHexPane();
+    void coverPane(QWidget *covered);
     form1layout::Layout pixelLayout() const;
     int scaleWidth() const;
     int scaleHeight() const;
