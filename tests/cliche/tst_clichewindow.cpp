@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -169,6 +170,33 @@ private slots:
         form->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!window);
+    }
+
+    // Escape closes the window whichever of its controls has the focus.
+    void escapeClosesTheWindow_data() {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("model") << "cboModel";
+        QTest::newRow("findings") << "lstFindings";
+        QTest::newRow("width of another model") << "spnWidth";
+    }
+    void escapeClosesTheWindow() {
+        QFETCH(QString, control);
+        form->setDocument("abc");
+        rtb1->setFocus();
+        QTest::keyClick(rtb1, Qt::Key_K, Qt::ControlModifier);
+        QPointer<FrmCheck> window = checkWindow();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto *models = child<QComboBox>(window, "cboModel");
+        models->setCurrentIndex(models->count() - 1);
+        QWidget *focus = child<QWidget>(window, qPrintable(control));
+        focus->setFocus();
+        QVERIFY(focus->hasFocus());
+
+        QTest::keyClick(focus, Qt::Key_Escape);
+
+        QTRY_VERIFY(!window);
+        QCOMPARE(form->document(), QByteArray("abc"));
     }
 
     void recodingConvertsTheSelectionOrElseAllInOneStep_data() {
