@@ -221,6 +221,11 @@ private slots:
         QTest::newRow("866 -> 1251, all") << QByteArray("mnuTo1251") << text866 + "\xB0" << 0 << 0
                                           << inCp1251("Привет \r\n\t№5") + "\xB0"
                                           << QStringLiteral("1 символ без соответствия: код 176");
+        // Invisible as a character, it goes by its code.
+        QTest::newRow("1251 -> 866, soft hyphen")
+            << QByteArray("mnuTo866") << inCp1251("Я\u00AD") << 0 << 0
+            << *iconvConvert("CP866", "UTF-8", "Я") + "\xAD"
+            << QStringLiteral("1 символ без соответствия: код 173");
     }
     void recodingConvertsTheSelectionOrElseAllInOneStep() {
         QFETCH(QByteArray, action);
