@@ -340,8 +340,9 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
             trigger("mnuSave");
             QVERIFY(answer.seen);
         } else {
-            pane("RTB1")->setFocus();
-            typeText(pane("RTB1"), QStringLiteral("typed"));
+            auto *input = child<QWidget>(window, "RTB1");
+            input->setFocus();
+            typeText(input, QStringLiteral("typed"));
         }
     }
     const QByteArray document = window->document();

@@ -198,7 +198,6 @@ private slots:
         QCOMPARE(form->document(), QByteArray("Hyz"));
         QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), QByteArray("xyz"));
-        QTRY_COMPARE(rtb3->toPlainText(), QStringLiteral("xyz"));
     }
 
     // Undo reaches edits made before the dump: the panes then show what the
