@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 
@@ -171,6 +172,33 @@ private slots:
         QVERIFY(!window);
     }
 
+    // Escape closes the window whichever of its controls has the focus.
+    void escapeClosesTheWindow_data() {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("model") << "cboModel";
+        QTest::newRow("findings") << "lstFindings";
+        QTest::newRow("width of another model") << "spnWidth";
+    }
+    void escapeClosesTheWindow() {
+        QFETCH(QString, control);
+        form->setDocument("abc");
+        rtb1->setFocus();
+        QTest::keyClick(rtb1, Qt::Key_K, Qt::ControlModifier);
+        QPointer<FrmCheck> window = checkWindow();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto *models = child<QComboBox>(window, "cboModel");
+        models->setCurrentIndex(models->count() - 1);
+        QWidget *focus = child<QWidget>(window, qPrintable(control));
+        focus->setFocus();
+        QVERIFY(focus->hasFocus());
+
+        QTest::keyClick(focus, Qt::Key_Escape);
+
+        QTRY_VERIFY(!window);
+        QCOMPARE(form->document(), QByteArray("abc"));
+    }
+
     void recodingConvertsTheSelectionOrElseAllInOneStep_data() {
         QTest::addColumn<QByteArray>("action");
         QTest::addColumn<QByteArray>("document");
@@ -193,6 +221,11 @@ private slots:
         QTest::newRow("866 -> 1251, all") << QByteArray("mnuTo1251") << text866 + "\xB0" << 0 << 0
                                           << inCp1251("Привет \r\n\t№5") + "\xB0"
                                           << QStringLiteral("1 символ без соответствия: код 176");
+        // Invisible as a character, it goes by its code.
+        QTest::newRow("1251 -> 866, soft hyphen")
+            << QByteArray("mnuTo866") << inCp1251("Я\u00AD") << 0 << 0
+            << *iconvConvert("CP866", "UTF-8", "Я") + "\xAD"
+            << QStringLiteral("1 символ без соответствия: код 173");
     }
     void recodingConvertsTheSelectionOrElseAllInOneStep() {
         QFETCH(QByteArray, action);

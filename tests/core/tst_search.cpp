@@ -81,6 +81,48 @@ private slots:
         QCOMPARE(match.wrapped, wrapped);
     }
 
+    // Find searches from `from` to the end, then round from the start up to
+    // where a match would start at `from`: a match may end on the last byte
+    // of either range. Patterns of one or two bytes are searched another way
+    // than longer ones.
+    void aMatchMayEndOnTheLastByteOfTheRange_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qsizetype>("from");
+        QTest::addColumn<qsizetype>("offset");
+        QTest::addColumn<bool>("wrapped");
+        const auto row = [](const char *name, const char *bytes, const char *text, qsizetype from,
+                            qsizetype offset, bool wrapped) {
+            QTest::newRow(name) << QByteArray(bytes) << QString::fromLatin1(text) << from << offset
+                                << wrapped;
+        };
+        row("one byte, the last", "abcd", "d", 0, 3, false);
+        row("two bytes, the last", "abcd", "cd", 0, 2, false);
+        row("three bytes, the last", "abcde", "cde", 0, 2, false);
+        row("the whole document", "abc", "abc", 0, 0, false);
+        row("a one-byte document", "a", "a", 0, 0, false);
+        row("two bytes, from their start", "abcd", "cd", 2, 2, false);
+        row("three bytes, from their start", "abcde", "cde", 2, 2, false);
+        row("round: one byte ending at from", "abcd", "a", 1, 0, true);
+        row("round: two bytes ending after from", "abcd", "ab", 1, 0, true);
+        row("round: three bytes ending two after from", "abcdef", "bcd", 2, 1, true);
+        row("round: not from the match's second byte", "abcdef", "bcd", 3, 1, true);
+        row("nothing runs past the end", "abcd", "cde", 0, -1, false);
+    }
+    void aMatchMayEndOnTheLastByteOfTheRange() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(qsizetype, from);
+        QFETCH(qsizetype, offset);
+        QFETCH(bool, wrapped);
+        const search::ParsedPattern parsed =
+            search::parsePattern(text, PatternKind::Text1251, false);
+        QVERIFY(parsed.pattern);
+        const search::Match match = search::findNext(bytes, *parsed.pattern, from);
+        QCOMPARE(match.offset, offset);
+        QCOMPARE(match.wrapped, wrapped);
+    }
+
     void badPatternsAreRefusedWithTheReason_data() {
         QTest::addColumn<PatternKind>("kind");
         QTest::addColumn<QString>("text");

@@ -73,6 +73,8 @@ private slots:
     void commandLineAndDroppedFilesOpenLikeTheDialog();
 
     void saveProposesTheOpenedPathUnderItsOwnTitle();
+    void saveProposesTheFileOfTheDocumentOnScreen_data();
+    void saveProposesTheFileOfTheDocumentOnScreen();
     void fileDialogSpeaksRussianInColumnsWideEnough();
     void saveWritesExactlyTheDocument_data();
     void saveWritesExactlyTheDocument();
@@ -300,6 +302,70 @@ void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
 
 // Every caption, button and cell of the details view reads Russian (file
 // names aside) and fits its column.
+// A refused open leaves the document and its file as they were: Save As
+// proposes that file, never the refused one, so Enter and the overwrite
+// question cannot replace a file the user never saw. A typed document gets
+// the folder and no name.
+void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("proposed");
+    QTest::newRow("opened, then too large refused")
+        << QStringList{"open small.bin", "open huge.bin"} << "small.bin";
+    QTest::newRow("opened, then empty refused")
+        << QStringList{"open small.bin", "open empty.bin"} << "small.bin";
+    QTest::newRow("typed, then too large refused") << QStringList{"type", "open huge.bin"} << "";
+    QTest::newRow("typed, then empty refused") << QStringList{"type", "open empty.bin"} << "";
+    QTest::newRow("opened, then saved as another")
+        << QStringList{"open small.bin", "save other.bin", "open empty.bin"} << "other.bin";
+}
+
+void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, proposed);
+    writeFile(path("small.bin"), "small");
+    writeFile(path("empty.bin"), {});
+    {
+        QFile huge(path("huge.bin")); // sparse, one byte over the bound
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(maxDocumentBytes + 1));
+    }
+    MessageCatcher catcher; // the refusals, then the overwrite question
+    for (const QString &step : steps) {
+        const QString file = path(qPrintable(step.section(QLatin1Char(' '), 1)));
+        if (step.startsWith(QLatin1String("open"))) {
+            openThroughDialog(file);
+        } else if (step.startsWith(QLatin1String("save"))) {
+            DialogAnswer<QFileDialog> answer(
+                [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
+            trigger("mnuSave");
+            QVERIFY(answer.seen);
+        } else {
+            auto *input = child<QWidget>(window, "RTB1");
+            input->setFocus();
+            typeText(input, QStringLiteral("typed"));
+        }
+    }
+    const QByteArray document = window->document();
+
+    QString name;
+    QString folder;
+    DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
+        name = child<QLineEdit>(dialog, "fileNameEdit")->text();
+        folder = dialog->directory().absolutePath();
+        if (!name.isEmpty())
+            QTest::keyClick(child<QLineEdit>(dialog, "fileNameEdit"), Qt::Key_Return);
+    });
+    trigger("mnuSave");
+    QVERIFY(answer.seen);
+
+    QCOMPARE(name, proposed);
+    QCOMPARE(folder, QDir(dir.path()).absolutePath());
+    QCOMPARE(QFileInfo(path("huge.bin")).size(), maxDocumentBytes + 1);
+    QCOMPARE(QFileInfo(path("empty.bin")).size(), 0);
+    if (!proposed.isEmpty())
+        QCOMPARE(readFile(path(qPrintable(proposed))), document);
+}
+
 void FileCommandsTest::fileDialogSpeaksRussianInColumnsWideEnough() {
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dialog")));
     const QString file = dir.filePath(QStringLiteral("dialog/Клише_АМС100Ф_магазин_№2.bin"));

@@ -285,6 +285,45 @@ private slots:
         QCOMPARE(panel(1), QString::number(bytes.size()));
     }
 
+    // A copied line break is one "\n" on the clipboard, as other programs
+    // take a line break; the cuts that keep a long run in short pieces add
+    // nothing. Selected and copied with the keyboard.
+    void copiedLineBreaksAreNewlinesOnTheClipboard_data() {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<int>("skipped");  // Right presses before the selection
+        QTest::addColumn<int>("selected"); // Shift+Right presses; -1 selects all
+        QTest::addColumn<QString>("clipboard");
+        QTest::newRow("one line break") << QByteArray("A\r\nB") << 1 << 1 << "\n";
+        QTest::newRow("a word and its break") << QByteArray("AB\r\nCD") << 0 << 3 << "AB\n";
+        QTest::newRow("lines") << QByteArray("AB\r\n\r\nCD\r\n") << 0 << -1 << "AB\n\nCD\n";
+        const QByteArray line = "one line of a long text\r\n";
+        QTest::newRow("many lines") << line.repeated(1000) << 0 << -1
+                                    << QString::fromLatin1(line.chopped(2) + '\n').repeated(1000);
+        QTest::newRow("a long run, then a break") << QByteArray(10000, 'x') + "\r\ny" << 0 << -1
+                                                  << QString(10000, QLatin1Char('x')) + "\ny";
+    }
+    void copiedLineBreaksAreNewlinesOnTheClipboard() {
+        QFETCH(QByteArray, document);
+        QFETCH(int, skipped);
+        QFETCH(int, selected);
+        QFETCH(QString, clipboard);
+        form->setDocument(document);
+        rtb1->setFocus();
+        QTest::keyClick(rtb1, Qt::Key_Home, Qt::ControlModifier);
+        for (int i = 0; i < skipped; ++i)
+            QTest::keyClick(rtb1, Qt::Key_Right);
+        if (selected < 0)
+            QTest::keyClick(rtb1, Qt::Key_A, Qt::ControlModifier);
+        for (int i = 0; i < selected; ++i)
+            QTest::keyClick(rtb1, Qt::Key_Right, Qt::ShiftModifier);
+        QGuiApplication::clipboard()->clear();
+
+        QTest::keyClick(rtb1, Qt::Key_C, Qt::ControlModifier);
+
+        QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+        QCOMPARE(form->document(), document);
+    }
+
     void clicheListingsOfTypedText_data() {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("key");

@@ -29,6 +29,7 @@ private slots:
     void init() { QVERIFY(openForm()); }
     void cleanup() { closeForm(); }
 
+    // Captions are compared as shown, without the access key's marker.
     void menusHoldEveryCommandWithItsCaptionAndKey_data() {
         QTest::addColumn<int>("menu");
         QTest::addColumn<QString>("caption");
@@ -46,6 +47,8 @@ private slots:
             {1, "mnuFind", "Найти…", "Ctrl+F"},
             {1, "mnuFindNext", "Найти далее", "F9"},
             {1, "mnuGoto", "Перейти к смещению…", "Ctrl+G"},
+            {1, "mnuTo1251", "Перекодировать 866 → 1251", ""},
+            {1, "mnuTo866", "Перекодировать 1251 → 866", ""},
             {2, "mnuComand", "Просмотр команд", "F2"},
             {2, "mnuDOS", "кодировка 866 DOS", "F3"},
             {2, "mnuWindows", "кодировка 1251 Win", "F4"},
@@ -53,6 +56,7 @@ private slots:
             {2, "mnuNormal", "Нормальный вид", "F6"},
             {3, "mnuKKM1251", "Группа ККМ 1251", "F7"},
             {3, "mnuKKM866", "Группа ККМ 866", "F8"},
+            {3, "mnuCheck", "Проверка клише…", "Ctrl+K"},
             {4, "mnuHelpt", "Инструкция", "F1"},
             {4, "mnuTable", "Таблицы", "Ctrl+T"},
             {4, "mnuAbout", "О программе", ""},
@@ -71,13 +75,30 @@ private slots:
                                   {"mnuClishe", "Клише ККМ"},
                                   {"mnuHelp", "Помощь"}};
         auto *qmenu = child<QMenu>(form, menus[menu][0]);
-        QCOMPARE(qmenu->title(), QString::fromUtf8(menus[menu][1]));
+        QCOMPARE(shownCaption(qmenu->title()), QString::fromUtf8(menus[menu][1]));
         QCOMPARE(form->menuBar()->actions().indexOf(qmenu->menuAction()), menu);
         auto *action = child<QAction>(form, QTest::currentDataTag());
         QVERIFY(qmenu->actions().contains(action));
-        QCOMPARE(action->text(), caption);
+        QCOMPARE(shownCaption(action->text()), caption);
         QCOMPARE(action->shortcut(), shortcut);
         QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
+    }
+
+    // Every command and menu has an access key, none twice in one menu.
+    void accessKeysDifferWithinEachMenu() {
+        QList<const QWidget *> bars = {form->menuBar()};
+        for (const QMenu *menu : form->findChildren<QMenu *>())
+            bars << menu;
+        for (const QWidget *bar : bars) {
+            QList<QKeySequence> keys;
+            for (const QAction *action : bar->actions()) {
+                if (action->isSeparator())
+                    continue;
+                const QKeySequence key = QKeySequence::mnemonic(action->text());
+                QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(action->text()));
+                keys << key;
+            }
+        }
     }
 
     void startsEmptyWithTheCountersAtZero() {

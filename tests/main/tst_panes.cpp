@@ -180,6 +180,26 @@ private slots:
         QTRY_COMPARE(rtb3->toPlainText(), text);
     }
 
+    // Typed over again, a high nibble is a step of its own: the byte's first
+    // digit typed, the caret back on it, the byte typed whole, two undos.
+    void retypedHighNibbleIsAnUndoStepOfItsOwn() {
+        form->setDocument("xyz");
+        QTest::keyClick(form, Qt::Key_F5);
+        QTest::keyClick(rtb2, Qt::Key_Home, Qt::ControlModifier);
+        typeText(rtb2, "4");
+        QCOMPARE(form->document(), QByteArray("Hyz"));
+        QTest::keyClick(rtb2, Qt::Key_Left);
+        typeText(rtb2, "5");
+        QCOMPARE(form->document(), QByteArray("Xyz"));
+        typeText(rtb2, "1");
+        QCOMPARE(form->document(), QByteArray("Qyz"));
+
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->document(), QByteArray("Hyz"));
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->document(), QByteArray("xyz"));
+    }
+
     // Undo reaches edits made before the dump: the panes then show what the
     // document holds at the dumped offsets, nothing stale.
     void undoBehindTheDumpLeavesNoStaleBytes() {

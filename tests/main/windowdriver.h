@@ -150,6 +150,18 @@ inline void typeText(QWidget *widget, const QString &text) {
     }
 }
 
+// A caption as the user reads it: without the "&" that marks its access
+// key ("&&" stands for "&").
+inline QString shownCaption(const QString &caption) {
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
 template <class T> T *child(QWidget *window, const char *name) {
     T *widget = window->findChild<T *>(QLatin1String(name));
     if (!widget)

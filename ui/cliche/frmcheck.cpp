@@ -7,6 +7,7 @@
 #include "cp1251text.h"
 #include "receiptpreview.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -74,6 +75,12 @@ FrmCheck::FrmCheck(BytePane *documentPane, QWidget *parent)
     });
     connect(cmdUpper, &QPushButton::clicked, this, &FrmCheck::toCapitals);
     connect(cmdReplace, &QPushButton::clicked, this, &FrmCheck::replaceUnprintable);
+
+    // Escape closes the window, as it does a dialog.
+    auto *closeWindow = new QAction(this);
+    closeWindow->setShortcut(Qt::Key_Escape);
+    connect(closeWindow, &QAction::triggered, this, &QWidget::close);
+    addAction(closeWindow);
 
     modelChosen();
     const QFontMetrics metrics = fontMetrics();

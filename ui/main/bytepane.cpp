@@ -3,6 +3,7 @@
 #include "cp1251codec.h"
 #include "panenotice.h"
 #include "rowpredictor.h"
+#include "typedkey.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -336,6 +337,13 @@ void BytePane::reportRefused(const QString &first, qsizetype count) {
 }
 
 void BytePane::keyPressEvent(QKeyEvent *event) {
+    if (typedkey::isCommand(*event)) {
+        // Alt+letter and the like act as keys only; their text is no byte.
+        QKeyEvent command = typedkey::withoutText(*event);
+        keyPressEvent(&command);
+        event->setAccepted(command.isAccepted());
+        return;
+    }
     if (isReadOnly()) {
         QPlainTextEdit::keyPressEvent(event);
         return;

@@ -142,6 +142,7 @@ void Form1::createPanes() {
     setTabOrder(RTB1, RTB2);
     setTabOrder(RTB2, RTB3);
     RTB1->raise();
+    coverPane(RTB2);
 
     connect(RTB1, &QPlainTextEdit::textChanged, this, &Form1::updateDocumentSize);
     // Besides the mouse moves, every selection change updates the selection
@@ -163,53 +164,77 @@ QAction *Form1::createAction(const char *name, const QString &caption, const QKe
     return action;
 }
 
+// Each caption's access key (the letter after "&", underlined) differs from
+// the others of its menu; where two captions start alike, another letter or
+// the code page's number serves.
 void Form1::createActions() {
-    mnuOpenAct =
-        createAction("mnuOpen", tr("Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::mnuOpen);
-    mnuSaveAct = createAction("mnuSave", tr("Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S),
+    mnuOpenAct = createAction("mnuOpen", tr("&Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                              &Form1::mnuOpen);
+    mnuSaveAct = createAction("mnuSave", tr("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S),
                               &Form1::mnuSave);
-    mnuFontAct = createAction("mnuFont", tr("Фонт"), {}, &Form1::mnuFont);
-    mnuExitAct = createAction("mnuExit", tr("Выход"), {}, &Form1::mnuExit);
+    mnuFontAct = createAction("mnuFont", tr("&Фонт"), {}, &Form1::mnuFont);
+    mnuExitAct = createAction("mnuExit", tr("&Выход"), {}, &Form1::mnuExit);
 
-    mnuSelectAllAct = createAction("mnuSelectAll", tr("Выделить все"), {}, &Form1::mnuSelectAll);
-    mnuDellAct = createAction("mnuDell", tr("Очистить окно ввода"), {}, &Form1::mnuDell);
+    mnuSelectAllAct = createAction("mnuSelectAll", tr("&Выделить все"), {}, &Form1::mnuSelectAll);
+    mnuDellAct = createAction("mnuDell", tr("&Очистить окно ввода"), {}, &Form1::mnuDell);
     mnuFindAct =
-        createAction("mnuFind", tr("Найти…"), QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::mnuFind);
+        createAction("mnuFind", tr("&Найти…"), QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::mnuFind);
     // F3, the usual key, shows the 866 view; F9 is the next free key after
     // the row of view and help keys, and no desktop takes it for itself.
     mnuFindNextAct =
-        createAction("mnuFindNext", tr("Найти далее"), Qt::Key_F9, &Form1::mnuFindNext);
-    mnuGotoAct = createAction("mnuGoto", tr("Перейти к смещению…"),
+        createAction("mnuFindNext", tr("Найти &далее"), Qt::Key_F9, &Form1::mnuFindNext);
+    mnuGotoAct = createAction("mnuGoto", tr("&Перейти к смещению…"),
                               QKeySequence(Qt::CTRL | Qt::Key_G), &Form1::mnuGoto);
     mnuTo1251Act =
-        createAction("mnuTo1251", tr("Перекодировать 866 → 1251"), {}, &Form1::mnuTo1251);
-    mnuTo866Act = createAction("mnuTo866", tr("Перекодировать 1251 → 866"), {}, &Form1::mnuTo866);
+        createAction("mnuTo1251", tr("Перекодировать &866 → 1251"), {}, &Form1::mnuTo1251);
+    mnuTo866Act = createAction("mnuTo866", tr("Перекодировать &1251 → 866"), {}, &Form1::mnuTo866);
 
-    mnuComandAct = createAction("mnuComand", tr("Просмотр команд"), Qt::Key_F2, &Form1::mnuComand);
-    mnuDOSAct = createAction("mnuDOS", tr("кодировка 866 DOS"), Qt::Key_F3, &Form1::mnuDOS);
+    mnuComandAct = createAction("mnuComand", tr("&Просмотр команд"), Qt::Key_F2, &Form1::mnuComand);
+    mnuDOSAct = createAction("mnuDOS", tr("кодировка &866 DOS"), Qt::Key_F3, &Form1::mnuDOS);
     mnuWindowsAct =
-        createAction("mnuWindows", tr("кодировка 1251 Win"), Qt::Key_F4, &Form1::mnuWindows);
-    mnuHexEditAct = createAction("mnuHexEdit", tr("HexEdit mode"), Qt::Key_F5, &Form1::mnuHexEdit);
-    mnuNormalAct = createAction("mnuNormal", tr("Нормальный вид"), Qt::Key_F6, &Form1::mnuNormal);
+        createAction("mnuWindows", tr("кодировка &1251 Win"), Qt::Key_F4, &Form1::mnuWindows);
+    mnuHexEditAct = createAction("mnuHexEdit", tr("HexE&dit mode"), Qt::Key_F5, &Form1::mnuHexEdit);
+    mnuNormalAct = createAction("mnuNormal", tr("&Нормальный вид"), Qt::Key_F6, &Form1::mnuNormal);
 
     mnuKKM1251Act =
-        createAction("mnuKKM1251", tr("Группа ККМ 1251"), Qt::Key_F7, &Form1::mnuKKM1251);
-    mnuKKM866Act = createAction("mnuKKM866", tr("Группа ККМ 866"), Qt::Key_F8, &Form1::mnuKKM866);
-    mnuCheckAct = createAction("mnuCheck", tr("Проверка клише…"),
+        createAction("mnuKKM1251", tr("Группа ККМ &1251"), Qt::Key_F7, &Form1::mnuKKM1251);
+    mnuKKM866Act = createAction("mnuKKM866", tr("Группа ККМ &866"), Qt::Key_F8, &Form1::mnuKKM866);
+    mnuCheckAct = createAction("mnuCheck", tr("&Проверка клише…"),
                                QKeySequence(Qt::CTRL | Qt::Key_K), &Form1::mnuCheck);
 
-    mnuHelptAct = createAction("mnuHelpt", tr("Инструкция"), Qt::Key_F1, &Form1::mnuHelpt);
-    mnuTableAct = createAction("mnuTable", tr("Таблицы"), QKeySequence(Qt::CTRL | Qt::Key_T),
+    mnuHelptAct = createAction("mnuHelpt", tr("&Инструкция"), Qt::Key_F1, &Form1::mnuHelpt);
+    mnuTableAct = createAction("mnuTable", tr("&Таблицы"), QKeySequence(Qt::CTRL | Qt::Key_T),
                                &Form1::mnuTable);
-    mnuAboutAct = createAction("mnuAbout", tr("О программе"), {}, &Form1::mnuAbout);
+    mnuAboutAct = createAction("mnuAbout", tr("&О программе"), {}, &Form1::mnuAbout);
+
+    // Tab types byte 9 in the input pane, so Ctrl+Tab and Ctrl+Shift+Tab move
+    // the focus on from any pane (Qt matches the Backtab that X11 sends for
+    // Shift+Tab to the Tab of the shortcut).
+    auto *nextControl = new QAction(this);
+    nextControl->setObjectName(QStringLiteral("focusNextControl"));
+    nextControl->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    connect(nextControl, &QAction::triggered, this, &Form1::focusNextControl);
+    auto *previousControl = new QAction(this);
+    previousControl->setObjectName(QStringLiteral("focusPreviousControl"));
+    previousControl->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
+    connect(previousControl, &QAction::triggered, this, &Form1::focusPreviousControl);
+    addActions({nextControl, previousControl});
+}
+
+void Form1::focusNextControl() {
+    focusNextPrevChild(true);
+}
+
+void Form1::focusPreviousControl() {
+    focusNextPrevChild(false);
 }
 
 void Form1::createMenus() {
-    QMenu *fileMenu = menuBar()->addMenu(tr("Файл"));
+    QMenu *fileMenu = menuBar()->addMenu(tr("&Файл"));
     fileMenu->setObjectName(QStringLiteral("mnufile"));
     fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuFontAct, mnuExitAct});
 
-    QMenu *editMenu = menuBar()->addMenu(tr("Правка"));
+    QMenu *editMenu = menuBar()->addMenu(tr("&Правка"));
     editMenu->setObjectName(QStringLiteral("mnuEdit"));
     editMenu->addActions({mnuSelectAllAct, mnuDellAct});
     editMenu->addSeparator();
@@ -217,17 +242,17 @@ void Form1::createMenus() {
     editMenu->addSeparator();
     editMenu->addActions({mnuTo1251Act, mnuTo866Act});
 
-    QMenu *viewMenu = menuBar()->addMenu(tr("Вид"));
+    QMenu *viewMenu = menuBar()->addMenu(tr("&Вид"));
     viewMenu->setObjectName(QStringLiteral("mnuViev"));
     viewMenu->addActions({mnuComandAct, mnuDOSAct, mnuWindowsAct, mnuHexEditAct, mnuNormalAct});
 
-    QMenu *clicheMenu = menuBar()->addMenu(tr("Клише ККМ"));
+    QMenu *clicheMenu = menuBar()->addMenu(tr("&Клише ККМ"));
     clicheMenu->setObjectName(QStringLiteral("mnuClishe"));
     clicheMenu->addActions({mnuKKM1251Act, mnuKKM866Act});
     clicheMenu->addSeparator();
     clicheMenu->addAction(mnuCheckAct);
 
-    QMenu *helpMenu = menuBar()->addMenu(tr("Помощь"));
+    QMenu *helpMenu = menuBar()->addMenu(tr("По&мощь"));
     helpMenu->setObjectName(QStringLiteral("mnuHelp"));
     helpMenu->addActions({mnuHelptAct, mnuTableAct, mnuAboutAct});
 }
@@ -406,15 +431,26 @@ void Form1::mnuNormal() {
 void Form1::showInputPane() {
     hexEditLink->stop();
     RTB1->raise();
+    coverPane(RTB2);
     Lbl1->hide();
     if (RTB2->hasFocus())
         RTB1->setFocus();
+}
+
+// The input and the hex pane share their place: the one behind takes no
+// focus from the keyboard, so that Ctrl+Tab never moves into a pane out of
+// sight.
+void Form1::coverPane(QWidget *covered) {
+    QWidget *front = covered == RTB1 ? static_cast<QWidget *>(RTB2) : RTB1;
+    front->setFocusPolicy(Qt::StrongFocus);
+    covered->setFocusPolicy(Qt::NoFocus);
 }
 
 // The hex pane in front under the ruler, linked to the document; the focus
 // does not stay in the input pane behind it.
 void Form1::showHexPane() {
     RTB2->raise();
+    coverPane(RTB1);
     Lbl1->show();
     hexEditLink->start();
     if (RTB1->hasFocus())

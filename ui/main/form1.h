@@ -102,6 +102,10 @@ private slots:
     void updateHexSelection();
     void updateClock();
 
+    // Ctrl+Tab and Ctrl+Shift+Tab.
+    void focusNextControl();
+    void focusPreviousControl();
+
 private:
     void createPanes();
     void createActions();
@@ -118,6 +122,7 @@ private:
     void applyHexEditGeometry();
     void showInputPane();
     void showHexPane();
+    void coverPane(QWidget *covered);
     form1layout::Layout pixelLayout() const;
     int scaleWidth() const;
     int scaleHeight() const;
@@ -208,6 +213,9 @@ private:
     // What the shared dialog remembers between commands: the path last
     // chosen in the open or save dialog, the font and colour last chosen.
     QString gcdgFileName;
+    // The file of the document on screen: the one it was opened from or last
+    // saved to; empty for a typed document. The save dialog proposes it.
+    QString documentFile;
     QFont gcdgFont;
     QColor gcdgColor;
     // Made on first use; they keep what was typed for the next time.

@@ -6,10 +6,13 @@
 #include "frmcheck.h"
 #include "panenotice.h"
 #include "recode.h"
+#include "windowplacement.h"
 
 void Form1::mnuCheck() {
-    if (!frmCheck)
+    if (!frmCheck) {
         frmCheck = new FrmCheck(RTB1);
+        windowplacement::placeOver(frmCheck, this);
+    }
     bringToFront(frmCheck);
 }
 

@@ -115,6 +115,7 @@ bool Form1::loadDocument(const QString &path) {
     switch (loaded.status) {
     case document::LoadResult::Status::Loaded:
         setToolbarCaption(QStringLiteral("  ") + path);
+        documentFile = path;
         return true;
     case document::LoadResult::Status::Empty:
         showMessage(this, QStringLiteral("Empty file"));
@@ -141,10 +142,14 @@ void Form1::mnuSave() {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("All Files (*.*)"));
     listEveryFile(dialog);
-    // The save dialog proposes the path last chosen in either dialog.
-    if (!gcdgFileName.isEmpty()) {
+    // The dialog proposes the file of the document on screen, never one
+    // whose open was refused: Enter would overwrite it. A typed document
+    // gets the folder last chosen in either dialog and no name.
+    if (!documentFile.isEmpty()) {
+        dialog.setDirectory(QFileInfo(documentFile).absolutePath());
+        dialog.selectFile(documentFile);
+    } else if (!gcdgFileName.isEmpty()) {
         dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
-        dialog.selectFile(gcdgFileName);
     }
     const QString path = chosenPath(dialog);
     if (path.isEmpty())
@@ -155,7 +160,9 @@ void Form1::mnuSave() {
     if (!saved.ok) {
         showMessage(this, tr("Не удалось сохранить файл:\n%1\n%2")
                               .arg(QDir::toNativeSeparators(path), saved.error));
+        return;
     }
+    documentFile = path;
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event) {

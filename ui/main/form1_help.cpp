@@ -8,6 +8,7 @@
 #include "hexpane.h"
 #include "kktview_version.h"
 #include "messagebox.h"
+#include "windowplacement.h"
 
 QString Form1::helpText() {
     return cp1251::toDisplayText(helptext::message());
@@ -47,7 +48,9 @@ void Form1::mnuHelpt() {
 }
 
 void Form1::mnuTable() {
-    if (!frmTabl)
+    if (!frmTabl) {
         frmTabl = new FrmTabl;
+        windowplacement::placeOver(frmTabl, this);
+    }
     bringToFront(frmTabl);
 }

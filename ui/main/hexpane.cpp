@@ -1,6 +1,7 @@
 #include "hexpane.h"
 
 #include "hexdigit.h"
+#include "typedkey.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -28,8 +29,8 @@ bool insertsOrDeletes(const QKeyEvent *event) {
     default:
         break;
     }
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-    return !command && !event->text().isEmpty() && event->text().front().isPrint();
+    return !typedkey::isCommand(*event) && !event->text().isEmpty() &&
+           event->text().front().isPrint();
 }
 
 } // namespace
@@ -159,9 +160,9 @@ void HexPane::keyPressEvent(QKeyEvent *event) {
         emit redoRequested();
         return;
     }
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
     const QString typed = event->text();
-    const int value = !command && typed.size() == 1 ? hexDigitValue(typed[0]) : -1;
+    const int value =
+        !typedkey::isCommand(*event) && typed.size() == 1 ? hexDigitValue(typed[0]) : -1;
     if (value >= 0) {
         if (editable && inColumns())
             typeNibble(value);
