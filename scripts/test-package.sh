@@ -61,10 +61,18 @@ fi
 
 if command -v hardening-check >/dev/null; then
     step "hardening-check usr/bin/kktview"
+    # Fortification replaces only the calls whose buffer sizes the compiler
+    # knows, and this program's copies go to Qt's buffers: hardening-check
+    # finds no fortified call to go by, so the flag is checked in the build's
+    # commands instead. Control flow protection is not among Debian 12's
+    # hardening flags.
     unpacked="$(mktemp -d)"
     dpkg-deb -x "$deb" "$unpacked"
-    hardening-check "$unpacked/usr/bin/kktview" || { rm -rf "$unpacked"; fail "hardening"; }
+    hardening-check --nofortify --nocfprotection "$unpacked/usr/bin/kktview" ||
+        { rm -rf "$unpacked"; fail "hardening"; }
     rm -rf "$unpacked"
+    grep -q -- "-D_FORTIFY_SOURCE=" "$build/compile_commands.json" || fail "built without -D_FORTIFY_SOURCE"
+    echo "compiled with $(grep -o -- "-D_FORTIFY_SOURCE=[0-9]" "$build/compile_commands.json" | sort -u)"
 fi
 
 step "A fresh Debian 12 root"
