@@ -1,7 +1,8 @@
 #pragma once
 
+#include "optionparser.h"
+
 #include <QCommandLineOption>
-#include <QCommandLineParser>
 #include <QStringList>
 
 class QIODevice;
@@ -11,7 +12,9 @@ class QIODevice;
 // the program. A name that starts with "-" follows "--".
 //
 // A new option is declared in the constructor and handled in
-// runWithoutWindow(); whatever is set sends the program down that path.
+// runWithoutWindow(); whatever is set sends the program down that path. The
+// manual pages (data/man) give every option a section of its own; a test
+// holds them to declaredOptionNames().
 class CommandLine {
 public:
     // Parses the arguments, the program's name first. Qt's own messages
@@ -27,12 +30,16 @@ public:
     // command line; --diff answers as cmp does (diffprinter.h).
     int runWithoutWindow(QIODevice &out, QIODevice &err) const;
 
+    // Every name of every option the parser knows, short and long, without
+    // dashes ("h", "help", ...), in the order they were declared.
+    QStringList declaredOptionNames() const { return parser.declaredNames(); }
+
 private:
     QString helpText() const;
     int printViews(QIODevice &out, QIODevice &err) const;
     int checkFiles(QIODevice &out, QIODevice &err) const;
 
-    QCommandLineParser parser;
+    OptionParser parser;
     QCommandLineOption helpOption;
     QCommandLineOption versionOption;
     QCommandLineOption printOption;

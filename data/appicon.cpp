@@ -7,8 +7,8 @@ QIcon applicationIcon() {
     // Without the SVG icon engine the first file fails to load and is
     // ignored; the PNGs then carry the icon.
     icon.addFile(QStringLiteral(":/icons/kktview.svg"));
-    icon.addFile(QStringLiteral(":/icons/kktview-64.png"), QSize(64, 64));
-    icon.addFile(QStringLiteral(":/icons/kktview-128.png"), QSize(128, 128));
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/kktview-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev libqt6svg6 qt6-translations-l10n
     fonts-dejavu-core fonts-liberation2
     xvfb xauth
-    appstream desktop-file-utils dpkg-dev file
+    appstream desktop-file-utils man-db dpkg-dev file
 )
 
 # scripts/fuzz.sh: clang with libFuzzer.

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package, lists it, and tries it the way a new user on
-# another Debian 12 machine would: in a fresh Debian 12 root made with
-# debootstrap, `apt install ./kktview_*.deb`, the command line, the window on
-# Qt's offscreen platform, then `apt purge` and a check that nothing is left.
+# Builds the Debian package, lists it, has lintian and hardening-check look
+# at it where they are installed, and tries it the way a new user on another
+# Debian 12 machine would: in a fresh Debian 12 root made with debootstrap,
+# `apt install ./kktview_*.deb`, the command line, the manual pages in both
+# languages, the desktop's choice of program for text and for binary files,
+# the window on Qt's offscreen platform, then `apt purge` and a check that
+# nothing is left; once more without the recommended packages.
 #
 # Needs root and the network (the Debian mirror), so it is not part of
 # scripts/test.sh. MIRROR overrides the mirror; KEEP_ROOT=1 keeps the root.
@@ -39,9 +42,38 @@ files="$(dpkg-deb --contents "$deb" | awk '{print $NF}' | grep -v '/$')"
 grep -q '^\./usr/bin/kktview$' <<<"$files" || fail "no usr/bin/kktview"
 ! grep -Eq 'tst_|bench_|fuzz' <<<"$files" || fail "a test or benchmark program in the package"
 for f in ./usr/share/applications/kktview.desktop ./usr/share/metainfo/ru.kktview.kktview.metainfo.xml \
-    ./usr/share/icons/hicolor/scalable/apps/kktview.svg ./usr/share/icons/hicolor/64x64/apps/kktview.png; do
+    ./usr/share/icons/hicolor/scalable/apps/kktview.svg ./usr/share/man/man1/kktview.1.gz \
+    ./usr/share/man/ru/man1/kktview.1.gz ./usr/share/doc/kktview/copyright \
+    ./usr/share/doc/kktview/changelog.Debian.gz ./usr/share/lintian/overrides/kktview; do
     grep -qxF "$f" <<<"$files" || fail "missing $f"
 done
+for size in 16 32 48 64 128; do
+    grep -qxF "./usr/share/icons/hicolor/${size}x${size}/apps/kktview.png" <<<"$files" ||
+        fail "missing the ${size}x${size} icon"
+done
+dpkg-deb --field "$deb" Depends | grep -q qt6-translations-l10n && fail "Qt's translations are a dependency"
+
+if command -v lintian >/dev/null; then
+    step "lintian -I (no error or warning may show)"
+    lintian -I --fail-on error,warning "$deb" || fail "lintian"
+    echo "lintian: no error or warning"
+fi
+
+if command -v hardening-check >/dev/null; then
+    step "hardening-check usr/bin/kktview"
+    # Fortification replaces only the calls whose buffer sizes the compiler
+    # knows, and this program's copies go to Qt's buffers: hardening-check
+    # finds no fortified call to go by, so the flag is checked in the build's
+    # commands instead. Control flow protection is not among Debian 12's
+    # hardening flags.
+    unpacked="$(mktemp -d)"
+    dpkg-deb -x "$deb" "$unpacked"
+    hardening-check --nofortify --nocfprotection "$unpacked/usr/bin/kktview" ||
+        { rm -rf "$unpacked"; fail "hardening"; }
+    rm -rf "$unpacked"
+    grep -q -- "-D_FORTIFY_SOURCE=" "$build/compile_commands.json" || fail "built without -D_FORTIFY_SOURCE"
+    echo "compiled with $(grep -o -- "-D_FORTIFY_SOURCE=[0-9]" "$build/compile_commands.json" | sort -u)"
+fi
 
 step "A fresh Debian 12 root"
 chroot_dir="$(mktemp -d /tmp/kktview-root.XXXXXX)"
@@ -60,6 +92,13 @@ cp "$deb" "$chroot_dir/tmp/"
 # A two-line cliche in code page 1251: "КАССА", a line break, "ИТОГО".
 printf '\xca\xc0\xd1\xd1\xc0\r\n\xc8\xd2\xce\xc3\xce' >"$chroot_dir/tmp/klishe.txt"
 in_root apt-get update -qq
+# What a desktop brings that the package test looks through: man with a
+# Russian locale, and the tools by which the desktop picks a file's program.
+in_root sh -c "DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    man-db locales desktop-file-utils shared-mime-info libglib2.0-bin" >/dev/null 2>&1 ||
+    fail "installing man-db, locales and the desktop's MIME tools"
+echo "ru_RU.UTF-8 UTF-8" >>"$chroot_dir/etc/locale.gen"
+in_root locale-gen >/dev/null
 
 # Everything on the root file system but what changes by itself (apt's and
 # dpkg's own records, caches, logs, runtime state, the scratch folder).
@@ -72,7 +111,7 @@ snapshot >"$chroot_dir/tmp/pristine"
 packages() { in_root dpkg-query -W -f='${Package}\n' | wc -l; }
 before_install="$(packages)"
 install_deb() {
-    in_root sh -c "cd /tmp && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./$(basename "$deb")" \
+    in_root sh -c "cd /tmp && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $* ./$(basename "$deb")" \
         >"$chroot_dir/tmp/install.log" 2>&1 || { tail -30 "$chroot_dir/tmp/install.log"; fail "install"; }
 }
 purge() {
@@ -107,7 +146,28 @@ in_root sh -c 'cd /tmp && QT_QPA_PLATFORM=offscreen timeout 5 kktview klishe.txt
 echo "ran until stopped"
 
 step "The menu entry"
-grep -E '^(Name|Name\[ru\]|Exec)=' "$chroot_dir/usr/share/applications/kktview.desktop"
+grep -E '^(Name|Name\[ru\]|Exec|MimeType)=' "$chroot_dir/usr/share/applications/kktview.desktop"
+
+step "The desktop's program for a text file and for a binary file"
+# A desktop without defaults, as freshly installed: no program is the
+# default for text files, and kktview is the one for binary files.
+text="$(in_root gio mime text/plain || true)"
+binary="$(in_root gio mime application/octet-stream || true)"
+printf '%s\n' "$text" "$binary"
+! grep -q kktview <<<"$text" || fail "kktview is offered for text/plain"
+grep -q "^Default application.*: kktview.desktop" <<<"$binary" ||
+    fail "kktview is not the program for application/octet-stream"
+
+step "man kktview"
+page="$(in_root man kktview)"
+sed -n 1,12p <<<"$page"
+grep -q "^ *kktview - viewer of cash register binary files" <<<"$page" || fail "man kktview"
+grep -q -- "--models" <<<"$page" || fail "man kktview: --models"
+
+step "LANG=ru_RU.UTF-8 man kktview"
+page="$(in_root env LANG=ru_RU.UTF-8 man kktview)"
+sed -n 1,12p <<<"$page"
+grep -q "^ *kktview - просмотр бинарных файлов ККТ" <<<"$page" || fail "the Russian manual page"
 
 step "apt purge kktview"
 purge purge kktview
@@ -119,10 +179,24 @@ while read -r f; do
 done <<<"$files"
 echo "no file of the package and no name with kktview is left"
 
-# The dependencies stay installed; a second install and purge must leave
-# exactly the files that were there before it.
+step "Without the recommended packages"
+# Qt's translations are only recommended: without them the program works and
+# Qt's own words stay English. The other dependencies stay installed; this
+# install and purge must leave exactly the files that were there before it.
+purge purge qt6-translations-l10n
 snapshot >"$chroot_dir/tmp/before"
-install_deb
+install_deb --no-install-recommends
+in_root dpkg-query -W -f='${Status}' qt6-translations-l10n 2>/dev/null | grep -q "ok installed" &&
+    fail "qt6-translations-l10n came with --no-install-recommends"
+listing="$(in_root sh -c 'cd /tmp && kktview --print listing1251 klishe.txt')"
+[ "$listing" = "$expected" ] || fail "listing without the translations"
+help="$(in_root kktview --help)"
+sed -n 1p <<<"$help"
+grep -q -- "--check" <<<"$help" || fail "help without the translations"
+status=0
+in_root sh -c 'cd /tmp && QT_QPA_PLATFORM=offscreen timeout 5 kktview klishe.txt' || status=$?
+[ "$status" = 124 ] || fail "without the translations the window ended by itself with status $status"
+echo "the listing, the help and the window work without Qt's translations"
 purge purge kktview
 snapshot >"$chroot_dir/tmp/after"
 diff "$chroot_dir/tmp/before" "$chroot_dir/tmp/after" || fail "the root differs after purge (lines above)"

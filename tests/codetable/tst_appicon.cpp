@@ -13,8 +13,8 @@ private slots:
     void pngFallbacksAreCompiledIn_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("size");
-        QTest::newRow("64") << ":/icons/kktview-64.png" << 64;
-        QTest::newRow("128") << ":/icons/kktview-128.png" << 128;
+        for (int size : {16, 32, 48, 64, 128})
+            QTest::addRow("%d", size) << QStringLiteral(":/icons/kktview-%1.png").arg(size) << size;
     }
     void pngFallbacksAreCompiledIn() {
         QFETCH(QString, path);
