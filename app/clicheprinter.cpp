@@ -54,18 +54,55 @@ std::optional<cliche::RegisterModel> modelNamed(QStringView name) {
     return otherModelNamed(name);
 }
 
-qsizetype printFindings(const QString &file, QByteArrayView bytes,
-                        const cliche::RegisterModel &model, QIODevice &out) {
-    const QList<cliche::Finding> findings = cliche::check(bytes, model);
-    QString text;
-    for (const cliche::Finding &f : findings)
-        text +=
-            QStringLiteral("%1:%2:%3: %4\n")
-                .arg(file, QString::number(f.line), QString::number(f.column), shown(f.message));
-    const QByteArray utf8 = text.toUtf8();
-    if (out.write(utf8) != utf8.size())
-        return -1;
-    return findings.size();
+Result printFindings(const QString &file, QIODevice &in, const cliche::RegisterModel &model,
+                     QIODevice &out) {
+    constexpr qint64 pieceSize = 64 * 1024;
+    const QByteArray prefix = file.toUtf8() + ':';
+    Result result;
+    QByteArray lines;
+    // Most findings share their message with the one before.
+    ByteText lastMessage;
+    QByteArray lastMessageUtf8;
+    cliche::CheckStream stream(model, [&](const cliche::Finding &f) {
+        ++result.findings;
+        if (f.message != lastMessage) {
+            lastMessage = f.message;
+            lastMessageUtf8 = shown(f.message).toUtf8();
+        }
+        lines += prefix;
+        lines += QByteArray::number(f.line);
+        lines += ':';
+        lines += QByteArray::number(f.column);
+        lines += ": ";
+        lines += lastMessageUtf8;
+        lines += '\n';
+    });
+    const auto flush = [&] {
+        const bool written = out.write(lines) == lines.size();
+        lines.clear();
+        if (!written)
+            result = {Result::Status::WriteFailed, result.findings, out.errorString()};
+        return written;
+    };
+
+    QByteArray piece(pieceSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 length = in.read(piece.data(), pieceSize);
+        if (length < 0) {
+            // What was found so far is still told.
+            if (flush())
+                result = {Result::Status::ReadFailed, result.findings, in.errorString()};
+            return result;
+        }
+        if (length == 0)
+            break;
+        stream.feed(QByteArrayView(piece.constData(), length));
+        if (lines.size() >= pieceSize && !flush())
+            return result;
+    }
+    stream.finish();
+    flush();
+    return result;
 }
 
 } // namespace clicheprinter

@@ -10,12 +10,15 @@ class QIODevice;
 // the one file given, if any; every option runs without a window and ends
 // the program. A name that starts with "-" follows "--".
 //
-// A new option is declared in the constructor and handled in
-// runWithoutWindow(); whatever is set sends the program down that path.
+// A new option is declared in the constructor through declare() and handled
+// in runWithoutWindow(); whatever is set sends the program down that path.
+// An option given twice is a wrong command line, whatever the option.
 class CommandLine {
 public:
-    // Parses the arguments, the program's name first. Qt's own messages
-    // about them are Russian when its translation is installed beforehand.
+    // Parses the arguments, the program's name first, as
+    // nativename::decode gives them (so a file name that is not UTF-8
+    // keeps its bytes). Qt's own messages about them are Russian when its
+    // translation is installed beforehand.
     explicit CommandLine(const QStringList &arguments);
 
     bool opensWindow() const;
@@ -28,6 +31,9 @@ public:
     int runWithoutWindow(QIODevice &out, QIODevice &err) const;
 
 private:
+    void declare(const QCommandLineOption &option);
+    // The message for a wrong combination of options, or an empty string.
+    QString misuse() const;
     QString helpText() const;
     int printViews(QIODevice &out, QIODevice &err) const;
     int checkFiles(QIODevice &out, QIODevice &err) const;
@@ -38,5 +44,6 @@ private:
     QCommandLineOption printOption;
     QCommandLineOption checkOption;
     QCommandLineOption modelsOption;
+    QList<QCommandLineOption> declared;
     bool parsed = false;
 };

@@ -5,6 +5,7 @@
 #include "filedialog.h"
 #include "hexpane.h"
 #include "messagebox.h"
+#include "nativename.h"
 #include "openlimits.h"
 #include "ruler.h"
 
@@ -30,11 +31,22 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
+// The URL carries the name's bytes percent-encoded; toLocalFile() would
+// decode bytes that are not UTF-8 lossily.
 QString localFileOf(const QMimeData *data) {
     if (!data || !data->hasUrls() || data->urls().size() != 1)
         return {};
     const QUrl url = data->urls().constFirst();
-    return url.isLocalFile() ? url.toLocalFile() : QString();
+    if (!url.isLocalFile())
+        return {};
+    const QByteArray native =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return nativename::resolveLossy(nativename::decode(native)).path;
+}
+
+// A name for messages and the toolbar: a byte that is not UTF-8 as \xCF.
+QString shownPath(const QString &path) {
+    return QDir::toNativeSeparators(nativename::displayed(path));
 }
 
 // "*.*" means every file where the filter comes from; here it would hide
@@ -49,11 +61,17 @@ void listEveryFile(QFileDialog &dialog) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, model, everyName);
 }
 
-// The path the user chose, or nothing when the dialog was cancelled.
+// The path the user chose, or nothing when the dialog was cancelled. The
+// dialog decodes a name that is not UTF-8 lossily; the file it shows is
+// found again by its bytes, and a name that could be several is refused.
 QString chosenPath(QFileDialog &dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const nativename::Resolved resolved =
+        nativename::resolveLossy(dialog.selectedFiles().constFirst());
+    if (!resolved.error.isEmpty())
+        showMessage(dialog.parentWidget(), resolved.error);
+    return resolved.path;
 }
 
 // Exact, in groups of three digits: "16 777 217".
@@ -93,7 +111,7 @@ bool Form1::openFile(const QString &path) {
     prepareForOpen();
     if (path.isEmpty())
         return false;
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString absolute = nativename::absolute(path);
     gcdgFileName = absolute;
     return loadDocument(absolute);
 }
@@ -114,7 +132,7 @@ bool Form1::loadDocument(const QString &path) {
 
     switch (loaded.status) {
     case document::LoadResult::Status::Loaded:
-        setToolbarCaption(QStringLiteral("  ") + path);
+        setToolbarCaption(QStringLiteral("  ") + nativename::displayed(path));
         return true;
     case document::LoadResult::Status::Empty:
         showMessage(this, QStringLiteral("Empty file"));
@@ -122,12 +140,11 @@ bool Form1::loadDocument(const QString &path) {
     case document::LoadResult::Status::TooLarge:
         showMessage(this,
                     tr("Файл слишком большой:\n%1\nРазмер в байтах: %2, можно открыть не более %3.")
-                        .arg(QDir::toNativeSeparators(path), byteCount(loaded.size),
-                             byteCount(maxDocumentBytes)));
+                        .arg(shownPath(path), byteCount(loaded.size), byteCount(maxDocumentBytes)));
         return false;
     case document::LoadResult::Status::Failed:
-        showMessage(this, tr("Не удалось открыть файл:\n%1\n%2")
-                              .arg(QDir::toNativeSeparators(path), loaded.error));
+        showMessage(this,
+                    tr("Не удалось открыть файл:\n%1\n%2").arg(shownPath(path), loaded.error));
         return false;
     }
     return false;
@@ -153,8 +170,8 @@ void Form1::mnuSave() {
 
     const document::SaveResult saved = document::save(path, RTB1->bytes());
     if (!saved.ok) {
-        showMessage(this, tr("Не удалось сохранить файл:\n%1\n%2")
-                              .arg(QDir::toNativeSeparators(path), saved.error));
+        showMessage(this,
+                    tr("Не удалось сохранить файл:\n%1\n%2").arg(shownPath(path), saved.error));
     }
 }
 
