@@ -18,6 +18,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QMimeData>
 
 namespace {
@@ -44,6 +45,22 @@ QString localFileOf(const QMimeData *data) {
     return nativename::resolveLossy(nativename::decode(native)).path;
 }
 
+// Qt's file dialog looks a chosen name up by its lossy decoding and finds no
+// file for a name that is not UTF-8; such a name is taken here when it leads
+// back to a file (or to several, which chosenPath() refuses with a reason).
+class ByteNameDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.size() == 1 && nativename::resolveLossy(files[0]).path != files[0])
+            QDialog::accept();
+        else
+            QFileDialog::accept();
+    }
+};
+
 // A name for messages and the toolbar: a byte that is not UTF-8 as \xCF.
 QString shownPath(const QString &path) {
     return QDir::toNativeSeparators(nativename::displayed(path));
@@ -64,13 +81,25 @@ void listEveryFile(QFileDialog &dialog) {
 // The path the user chose, or nothing when the dialog was cancelled. The
 // dialog decodes a name that is not UTF-8 lossily; the file it shows is
 // found again by its bytes, and a name that could be several is refused.
+// The dialog cannot see that such a file exists, so the question before
+// overwriting it is asked here.
 QString chosenPath(QFileDialog &dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    const nativename::Resolved resolved =
-        nativename::resolveLossy(dialog.selectedFiles().constFirst());
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const nativename::Resolved resolved = nativename::resolveLossy(chosen);
     if (!resolved.error.isEmpty())
         showMessage(dialog.parentWidget(), resolved.error);
+    if (dialog.acceptMode() == QFileDialog::AcceptSave && resolved.path != chosen &&
+        !resolved.path.isEmpty()) {
+        const auto answer =
+            QMessageBox::warning(dialog.parentWidget(), dialog.windowTitle(),
+                                 QStringLiteral("%1 уже существует.\nЗаменить его?")
+                                     .arg(nativename::displayed(resolved.path.section(u'/', -1))),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return {};
+    }
     return resolved.path;
 }
 
@@ -91,7 +120,7 @@ void Form1::prepareForOpen() {
 void Form1::mnuOpen() {
     prepareForOpen();
 
-    QFileDialog dialog(this);
+    ByteNameDialog dialog(this);
     dialog.setObjectName(QStringLiteral("gcdgOpen"));
     prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -151,7 +180,7 @@ bool Form1::loadDocument(const QString &path) {
 }
 
 void Form1::mnuSave() {
-    QFileDialog dialog(this, QStringLiteral("Save As"));
+    ByteNameDialog dialog(this, QStringLiteral("Save As"));
     dialog.setObjectName(QStringLiteral("gcdgSave"));
     prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
