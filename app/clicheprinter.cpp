@@ -5,12 +5,68 @@
 
 #include <QIODevice>
 
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <vector>
+
 namespace clicheprinter {
 namespace {
 
 QString shown(const ByteText &text) {
     return cp1251::toDisplayText(text);
 }
+
+// A file's findings go out by the million, so their lines are put together
+// in plain memory: each byte of a message turns into its UTF-8 by table. A
+// message holds no CR LF pair, so this is what shown() gives.
+class LineWriter {
+public:
+    explicit LineWriter(const QString &file) : prefix(file.toUtf8() + ':') {
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray utf8 = QString(cp1251::toChar(static_cast<unsigned char>(b))).toUtf8();
+            std::copy(utf8.begin(), utf8.end(), table[b].text);
+            table[b].size = static_cast<unsigned char>(utf8.size());
+        }
+    }
+
+    void append(const cliche::Finding &f) {
+        // Digits of two numbers, the separators and the line's end.
+        const qsizetype most = prefix.size() + 2 * 20 + 4 + f.message.size() * 3;
+        if (used + most > qsizetype(buffer.size()))
+            buffer.resize(std::max(buffer.size() * 2, size_t(used + most)));
+        char *at = buffer.data() + used;
+        at = std::copy(prefix.cbegin(), prefix.cend(), at);
+        at = std::to_chars(at, at + 20, f.line).ptr;
+        *at++ = ':';
+        at = std::to_chars(at, at + 20, f.column).ptr;
+        *at++ = ':';
+        *at++ = ' ';
+        for (const char c : f.message) {
+            const Utf8 &u = table[static_cast<unsigned char>(c)];
+            std::memcpy(at, u.text, sizeof u.text); // the whole slot; only size counts
+            at += u.size;
+        }
+        *at++ = '\n';
+        used = at - buffer.data();
+    }
+    qsizetype size() const { return used; }
+    bool writeTo(QIODevice &out) {
+        const bool written = out.write(buffer.data(), used) == used;
+        used = 0;
+        return written;
+    }
+
+private:
+    struct Utf8 {
+        char text[4] = {};
+        unsigned char size = 0;
+    };
+    QByteArray prefix;
+    std::array<Utf8, 256> table;
+    std::vector<char> buffer;
+    qsizetype used = 0;
+};
 
 // "866:32" or "1251:24:6", within the ranges the check window offers.
 std::optional<cliche::RegisterModel> otherModelNamed(QStringView name) {
@@ -57,29 +113,14 @@ std::optional<cliche::RegisterModel> modelNamed(QStringView name) {
 Result printFindings(const QString &file, QIODevice &in, const cliche::RegisterModel &model,
                      QIODevice &out) {
     constexpr qint64 pieceSize = 64 * 1024;
-    const QByteArray prefix = file.toUtf8() + ':';
+    LineWriter lines(file);
     Result result;
-    QByteArray lines;
-    // Most findings share their message with the one before.
-    ByteText lastMessage;
-    QByteArray lastMessageUtf8;
     cliche::CheckStream stream(model, [&](const cliche::Finding &f) {
         ++result.findings;
-        if (f.message != lastMessage) {
-            lastMessage = f.message;
-            lastMessageUtf8 = shown(f.message).toUtf8();
-        }
-        lines += prefix;
-        lines += QByteArray::number(f.line);
-        lines += ':';
-        lines += QByteArray::number(f.column);
-        lines += ": ";
-        lines += lastMessageUtf8;
-        lines += '\n';
+        lines.append(f);
     });
     const auto flush = [&] {
-        const bool written = out.write(lines) == lines.size();
-        lines.clear();
+        const bool written = lines.writeTo(out);
         if (!written)
             result = {Result::Status::WriteFailed, result.findings, out.errorString()};
         return written;

@@ -253,8 +253,13 @@ void CheckStream::endLine(qsizetype offset, int breakLength, unsigned char break
     const qsizetype length = offset - lineStart;
     endSmallRun(offset);
     if (tooWide.active) {
+        // Lines of one length, as the lines of a file often are, share one message.
+        if (length != tooWideLength) {
+            tooWideLength = length;
+            tooWideText = tooWideMessage(length, model.width);
+        }
         sink({tooWide.line, tooWide.column, tooWide.offset, length - (tooWide.column - 1),
-              FindingKind::LineTooWide, tooWideMessage(length, model.width)});
+              FindingKind::LineTooWide, tooWideText});
         tooWide.active = false;
     }
     if (breakLength == 1)

@@ -112,6 +112,8 @@ private:
     ByteText smallRunLetters; // the first of them, as many as a message quotes
 
     Pending tooWide;
+    qsizetype tooWideLength = -1; // of the line tooWideText was made for
+    ByteText tooWideText;
     Pending tooManyLines;
     Pending tooLong;
 };
