@@ -115,16 +115,22 @@ Result printFindings(const QString &file, QIODevice &in, const cliche::RegisterM
     constexpr qint64 pieceSize = 64 * 1024;
     LineWriter lines(file);
     Result result;
-    cliche::CheckStream stream(model, [&](const cliche::Finding &f) {
-        ++result.findings;
-        lines.append(f);
-    });
     const auto flush = [&] {
         const bool written = lines.writeTo(out);
         if (!written)
             result = {Result::Status::WriteFailed, result.findings, out.errorString()};
         return written;
     };
+    // A piece of zeros is a finding per byte: the lines go out as they fill
+    // a piece, not a piece's findings at once.
+    cliche::CheckStream stream(model, [&](const cliche::Finding &f) {
+        ++result.findings;
+        if (result.status == Result::Status::WriteFailed)
+            return;
+        lines.append(f);
+        if (lines.size() >= pieceSize)
+            flush();
+    });
 
     QByteArray piece(pieceSize, Qt::Uninitialized);
     for (;;) {
@@ -138,11 +144,12 @@ Result printFindings(const QString &file, QIODevice &in, const cliche::RegisterM
         if (length == 0)
             break;
         stream.feed(QByteArrayView(piece.constData(), length));
-        if (lines.size() >= pieceSize && !flush())
+        if (result.status == Result::Status::WriteFailed)
             return result;
     }
     stream.finish();
-    flush();
+    if (result.status != Result::Status::WriteFailed)
+        flush();
     return result;
 }
 
