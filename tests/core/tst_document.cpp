@@ -1,5 +1,4 @@
 #include "document.h"
-#include "nativename.h"
 #include "piecetable.h"
 
 #include <QDir>
@@ -226,25 +225,6 @@ private slots:
         QCOMPARE(readRaw(target), bytes);
         QVERIFY(document::save(dir->filePath("new.bin"), loaded.bytes).ok);
         QCOMPARE(readRaw(dir->filePath("new.bin")), bytes);
-    }
-
-    // A name in code page 1251 from an old flash drive, as the command line
-    // and the window pass it on.
-    void nameThatIsNotUtf8LoadsAndSaves() {
-        const QByteArray native = QFile::encodeName(dir->path()) + "/\xCF\xF0.bin";
-        const QString name = nativename::decode(native);
-        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::write(fd, "old", 3), ssize_t(3));
-        ::close(fd);
-
-        const auto loaded = document::load(name, noLimit);
-        QCOMPARE(loaded.status, Status::Loaded);
-        QCOMPARE(loaded.bytes, QByteArray("old"));
-        QVERIFY(document::save(name, "new").ok);
-        QCOMPARE(document::load(name, noLimit).bytes, QByteArray("new"));
-        // QTemporaryDir could not remove it.
-        QCOMPARE(::unlink(native.constData()), 0);
     }
 
     // The document held as pieces is written run by run, never joined.
