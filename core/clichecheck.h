@@ -41,6 +41,13 @@ struct Finding {
     ByteText message; // Russian, code page 1251
 };
 
+} // namespace cliche
+
+// A finding moves as its bytes: a list of a million grows without copying each.
+Q_DECLARE_TYPEINFO(cliche::Finding, Q_RELOCATABLE_TYPE);
+
+namespace cliche {
+
 // "Текст клише не должен превышать 10К": 10 × 1024 bytes, line breaks
 // counted; a text of that size or more is reported.
 inline constexpr qsizetype textLimit = 10 * 1024;
