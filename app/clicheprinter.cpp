@@ -5,12 +5,68 @@
 
 #include <QIODevice>
 
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <vector>
+
 namespace clicheprinter {
 namespace {
 
 QString shown(const ByteText &text) {
     return cp1251::toDisplayText(text);
 }
+
+// A file's findings go out by the million, so their lines are put together
+// in plain memory: each byte of a message turns into its UTF-8 by table. A
+// message holds no CR LF pair, so this is what shown() gives.
+class LineWriter {
+public:
+    explicit LineWriter(const QString &file) : prefix(file.toUtf8() + ':') {
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray utf8 = QString(cp1251::toChar(static_cast<unsigned char>(b))).toUtf8();
+            std::copy(utf8.begin(), utf8.end(), table[b].text);
+            table[b].size = static_cast<unsigned char>(utf8.size());
+        }
+    }
+
+    void append(const cliche::Finding &f) {
+        // Digits of two numbers, the separators and the line's end.
+        const qsizetype most = prefix.size() + 2 * 20 + 4 + f.message.size() * 3;
+        if (used + most > qsizetype(buffer.size()))
+            buffer.resize(std::max(buffer.size() * 2, size_t(used + most)));
+        char *at = buffer.data() + used;
+        at = std::copy(prefix.cbegin(), prefix.cend(), at);
+        at = std::to_chars(at, at + 20, f.line).ptr;
+        *at++ = ':';
+        at = std::to_chars(at, at + 20, f.column).ptr;
+        *at++ = ':';
+        *at++ = ' ';
+        for (const char c : f.message) {
+            const Utf8 &u = table[static_cast<unsigned char>(c)];
+            std::memcpy(at, u.text, sizeof u.text); // the whole slot; only size counts
+            at += u.size;
+        }
+        *at++ = '\n';
+        used = at - buffer.data();
+    }
+    qsizetype size() const { return used; }
+    bool writeTo(QIODevice &out) {
+        const bool written = out.write(buffer.data(), used) == used;
+        used = 0;
+        return written;
+    }
+
+private:
+    struct Utf8 {
+        char text[4] = {};
+        unsigned char size = 0;
+    };
+    QByteArray prefix;
+    std::array<Utf8, 256> table;
+    std::vector<char> buffer;
+    qsizetype used = 0;
+};
 
 // "866:32" or "1251:24:6", within the ranges the check window offers.
 std::optional<cliche::RegisterModel> otherModelNamed(QStringView name) {
@@ -54,18 +110,47 @@ std::optional<cliche::RegisterModel> modelNamed(QStringView name) {
     return otherModelNamed(name);
 }
 
-qsizetype printFindings(const QString &file, QByteArrayView bytes,
-                        const cliche::RegisterModel &model, QIODevice &out) {
-    const QList<cliche::Finding> findings = cliche::check(bytes, model);
-    QString text;
-    for (const cliche::Finding &f : findings)
-        text +=
-            QStringLiteral("%1:%2:%3: %4\n")
-                .arg(file, QString::number(f.line), QString::number(f.column), shown(f.message));
-    const QByteArray utf8 = text.toUtf8();
-    if (out.write(utf8) != utf8.size())
-        return -1;
-    return findings.size();
+Result printFindings(const QString &file, QIODevice &in, const cliche::RegisterModel &model,
+                     QIODevice &out) {
+    constexpr qint64 pieceSize = 64 * 1024;
+    LineWriter lines(file);
+    Result result;
+    const auto flush = [&] {
+        const bool written = lines.writeTo(out);
+        if (!written)
+            result = {Result::Status::WriteFailed, result.findings, out.errorString()};
+        return written;
+    };
+    // A piece of zeros is a finding per byte: the lines go out as they fill
+    // a piece, not a piece's findings at once.
+    cliche::CheckStream stream(model, [&](const cliche::Finding &f) {
+        ++result.findings;
+        if (result.status == Result::Status::WriteFailed)
+            return;
+        lines.append(f);
+        if (lines.size() >= pieceSize)
+            flush();
+    });
+
+    QByteArray piece(pieceSize, Qt::Uninitialized);
+    for (;;) {
+        const qint64 length = in.read(piece.data(), pieceSize);
+        if (length < 0) {
+            // What was found so far is still told.
+            if (flush())
+                result = {Result::Status::ReadFailed, result.findings, in.errorString()};
+            return result;
+        }
+        if (length == 0)
+            break;
+        stream.feed(QByteArrayView(piece.constData(), length));
+        if (result.status == Result::Status::WriteFailed)
+            return result;
+    }
+    stream.finish();
+    if (result.status != Result::Status::WriteFailed)
+        flush();
+    return result;
 }
 
 } // namespace clicheprinter

@@ -21,9 +21,18 @@ QStringList modelNames();
 // GROUP:WIDTH or GROUP:WIDTH:LINES ("866:32", "1251:24:6").
 std::optional<cliche::RegisterModel> modelNamed(QStringView name);
 
-// One line "file:line:column: message" per finding, in UTF-8. Returns the
-// number of findings, or -1 when the output could not be written.
-qsizetype printFindings(const QString &file, QByteArrayView bytes,
-                        const cliche::RegisterModel &model, QIODevice &out);
+struct Result {
+    enum class Status { Checked, ReadFailed, WriteFailed };
+    Status status = Status::Checked;
+    qint64 findings = 0;
+    QString error; // the system's reason unless Checked
+};
+
+// Checks everything `in` holds, read a piece at a time in constant memory,
+// and writes one line "file:line:column: message" per finding in UTF-8, as
+// soon as the finding is whole (cliche::CheckStream gives the order). `file`
+// is the name as the lines show it.
+Result printFindings(const QString &file, QIODevice &in, const cliche::RegisterModel &model,
+                     QIODevice &out);
 
 } // namespace clicheprinter

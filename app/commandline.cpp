@@ -2,7 +2,9 @@
 
 #include "clicheprinter.h"
 #include "diffprinter.h"
+#include "document.h"
 #include "kktview_version.h"
+#include "nativename.h"
 #include "sumprinter.h"
 #include "viewprinter.h"
 
@@ -23,12 +25,40 @@ void complain(QIODevice &err, const QString &text) {
     write(err, programName + QStringLiteral(": ") + text + u'\n');
 }
 
+int usageError(QIODevice &err, const QString &text) {
+    complain(err, text);
+    write(err, QStringLiteral("Справка: %1 --help\n").arg(programName));
+    return 2;
+}
+
+// An answer on standard output; a full disk or a closed pipe is an error.
+int answer(QIODevice &out, QIODevice &err, const QString &text) {
+    if (write(out, text))
+        return 0;
+    complain(err, QStringLiteral("не удалось записать вывод: %1").arg(out.errorString()));
+    return 1;
+}
+
+QString longestName(const QCommandLineOption &option) {
+    QString name;
+    for (const QString &candidate : option.names()) {
+        if (candidate.size() > name.size())
+            name = candidate;
+    }
+    return (name.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + name;
+}
+
+// A file's name in messages and headers, readable whatever its bytes.
+QString shownName(const QString &path) {
+    return nativename::displayed(path);
+}
+
 } // namespace
 
 CommandLine::CommandLine(const QStringList &arguments)
     : helpOption({QStringLiteral("h"), QStringLiteral("help")},
                  QStringLiteral("Показать эту справку и выйти.")),
-      versionOption({QStringLiteral("v"), QStringLiteral("version")},
+      versionOption({QStringLiteral("V"), QStringLiteral("v"), QStringLiteral("version")},
                     QStringLiteral("Показать версию программы и выйти.")),
       printOption({QStringLiteral("p"), QStringLiteral("print")},
                   QStringLiteral("Вывести ВИД каждого файла в стандартный вывод в UTF-8, не "
@@ -63,19 +93,52 @@ CommandLine::CommandLine(const QStringList &arguments)
         QStringLiteral("Просмотр бинарных файлов ККТ: шестнадцатеричный дамп, текст в кодировках "
                        "866 и 1251, названия управляющих символов, листинги кодов клише.\n"
                        "Без параметров открывает окно программы, а в нём файл, если он указан."));
-    parser.addOption(helpOption);
-    parser.addOption(versionOption);
-    parser.addOption(printOption);
-    parser.addOption(checkOption);
-    parser.addOption(modelsOption);
-    parser.addOption(sumOption);
-    parser.addOption(diffOption);
+    declare(helpOption);
+    declare(versionOption);
+    declare(printOption);
+    declare(checkOption);
+    declare(modelsOption);
+    declare(sumOption);
+    declare(diffOption);
     parser.addPositionalArgument(
         QStringLiteral("файл"),
         QStringLiteral("Файл для окна или файлы для --print, --check, --sum и --diff. Имя, которое "
                        "начинается с «-», пишется после «--»: kktview -- -файл."),
         QStringLiteral("[файл…]"));
     parsed = parser.parse(arguments);
+}
+
+void CommandLine::declare(const QCommandLineOption &option) {
+    parser.addOption(option);
+    declared << option;
+}
+
+QStringList CommandLine::declaredOptionNames() const {
+    QStringList names;
+    for (const QCommandLineOption &option : declared)
+        names += option.names();
+    return names;
+}
+
+QString CommandLine::misuse() const {
+    const QStringList given = parser.optionNames();
+    for (const QCommandLineOption &option : declared) {
+        qsizetype times = 0;
+        for (const QString &name : option.names())
+            times += given.count(name);
+        if (times > 1)
+            return QStringLiteral("параметр %1 указан дважды.").arg(longestName(option));
+    }
+    // Each of these is a run of its own.
+    QStringList tasks;
+    for (const QCommandLineOption *task : {&printOption, &checkOption, &sumOption, &diffOption}) {
+        if (parser.isSet(*task))
+            tasks << longestName(*task);
+    }
+    if (tasks.size() > 1)
+        return QStringLiteral("%1 и %2 не указываются вместе: это отдельные запуски.")
+            .arg(tasks.at(0), tasks.at(1));
+    return {};
 }
 
 bool CommandLine::opensWindow() const {
@@ -101,19 +164,14 @@ QString CommandLine::helpText() const {
 }
 
 int CommandLine::runWithoutWindow(QIODevice &out, QIODevice &err) const {
-    if (!parsed) {
-        complain(err, parser.errorText());
-        write(err, QStringLiteral("Справка: %1 --help\n").arg(programName));
-        return 2;
-    }
-    if (parser.isSet(helpOption)) {
-        write(out, helpText());
-        return 0;
-    }
-    if (parser.isSet(versionOption)) {
-        write(out, programName + u' ' + QStringLiteral(KKTVIEW_VERSION) + u'\n');
-        return 0;
-    }
+    if (!parsed)
+        return usageError(err, parser.errorText());
+    if (const QString wrong = misuse(); !wrong.isEmpty())
+        return usageError(err, wrong);
+    if (parser.isSet(helpOption))
+        return answer(out, err, helpText());
+    if (parser.isSet(versionOption))
+        return answer(out, err, programName + u' ' + QStringLiteral(KKTVIEW_VERSION) + u'\n');
     if (parser.isSet(printOption))
         return printViews(out, err);
     if (parser.isSet(checkOption))
@@ -123,10 +181,8 @@ int CommandLine::runWithoutWindow(QIODevice &out, QIODevice &err) const {
         return sumprinter::print(parser.positionalArguments(), out, complainToErr);
     if (parser.isSet(diffOption))
         return diffprinter::print(parser.positionalArguments(), out, complainToErr);
-    if (parser.isSet(modelsOption)) {
-        write(out, clicheprinter::modelNames().join(u'\n') + u'\n');
-        return 0;
-    }
+    if (parser.isSet(modelsOption))
+        return answer(out, err, clicheprinter::modelNames().join(u'\n') + u'\n');
     complain(err, QStringLiteral("окно открывает один файл, а указано %1; вид нескольких файлов "
                                  "выводит --print.")
                       .arg(parser.positionalArguments().size()));
@@ -149,14 +205,14 @@ int CommandLine::printViews(QIODevice &out, QIODevice &err) const {
 
     int status = 0;
     for (const QString &path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            complain(err, path + QStringLiteral(": ") + file.errorString());
+        QFile file;
+        if (const auto refused = document::openForReading(path, file)) {
+            complain(err, shownName(path) + QStringLiteral(": ") + *refused);
             status = 1;
             continue;
         }
         viewprinter::Result result;
-        if (files.size() > 1 && !write(out, QStringLiteral("==> %1 <==\n").arg(path)))
+        if (files.size() > 1 && !write(out, QStringLiteral("==> %1 <==\n").arg(shownName(path))))
             result = {viewprinter::Result::Status::WriteFailed, out.errorString()};
         else
             result = viewprinter::print(view, file, out);
@@ -164,7 +220,7 @@ int CommandLine::printViews(QIODevice &out, QIODevice &err) const {
         case viewprinter::Result::Status::Printed:
             break;
         case viewprinter::Result::Status::ReadFailed:
-            complain(err, path + QStringLiteral(": ") + result.error);
+            complain(err, shownName(path) + QStringLiteral(": ") + result.error);
             // The next header starts a line of its own.
             write(out, QStringLiteral("\n"));
             status = 1;
@@ -195,21 +251,26 @@ int CommandLine::checkFiles(QIODevice &out, QIODevice &err) const {
 
     int status = 0;
     for (const QString &path : files) {
-        QFile file(path);
-        QByteArray bytes;
-        if (file.open(QIODevice::ReadOnly))
-            bytes = file.readAll();
-        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-            complain(err, path + QStringLiteral(": ") + file.errorString());
+        QFile file;
+        if (const auto refused = document::openForReading(path, file)) {
+            complain(err, shownName(path) + QStringLiteral(": ") + *refused);
             status = 1;
             continue;
         }
-        const qsizetype findings = clicheprinter::printFindings(path, bytes, *model, out);
-        if (findings < 0) {
-            complain(err, QStringLiteral("не удалось записать вывод: %1").arg(out.errorString()));
+        const clicheprinter::Result result =
+            clicheprinter::printFindings(shownName(path), file, *model, out);
+        switch (result.status) {
+        case clicheprinter::Result::Status::Checked:
+            break;
+        case clicheprinter::Result::Status::ReadFailed:
+            complain(err, shownName(path) + QStringLiteral(": ") + result.error);
+            status = 1;
+            break;
+        case clicheprinter::Result::Status::WriteFailed:
+            complain(err, QStringLiteral("не удалось записать вывод: %1").arg(result.error));
             return 1;
         }
-        if (findings > 0)
+        if (result.findings > 0)
             status = 1;
     }
     return status;

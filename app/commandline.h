@@ -1,8 +1,7 @@
 #pragma once
 
-#include "optionparser.h"
-
 #include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QStringList>
 
 class QIODevice;
@@ -11,14 +10,17 @@ class QIODevice;
 // the one file given, if any; every option runs without a window and ends
 // the program. A name that starts with "-" follows "--".
 //
-// A new option is declared in the constructor and handled in
-// runWithoutWindow(); whatever is set sends the program down that path. The
+// A new option is declared in the constructor through declare() and handled
+// in runWithoutWindow(); whatever is set sends the program down that path.
+// An option given twice is a wrong command line, whatever the option. The
 // manual pages (data/man) give every option a section of its own; a test
 // holds them to declaredOptionNames().
 class CommandLine {
 public:
-    // Parses the arguments, the program's name first. Qt's own messages
-    // about them are Russian when its translation is installed beforehand.
+    // Parses the arguments, the program's name first, as
+    // nativename::decode gives them (so a file name that is not UTF-8
+    // keeps its bytes). Qt's own messages about them are Russian when its
+    // translation is installed beforehand.
     explicit CommandLine(const QStringList &arguments);
 
     bool opensWindow() const;
@@ -32,14 +34,17 @@ public:
 
     // Every name of every option the parser knows, short and long, without
     // dashes ("h", "help", ...), in the order they were declared.
-    QStringList declaredOptionNames() const { return parser.declaredNames(); }
+    QStringList declaredOptionNames() const;
 
 private:
+    void declare(const QCommandLineOption &option);
+    // The message for a wrong combination of options, or an empty string.
+    QString misuse() const;
     QString helpText() const;
     int printViews(QIODevice &out, QIODevice &err) const;
     int checkFiles(QIODevice &out, QIODevice &err) const;
 
-    OptionParser parser;
+    QCommandLineParser parser;
     QCommandLineOption helpOption;
     QCommandLineOption versionOption;
     QCommandLineOption printOption;
@@ -47,5 +52,6 @@ private:
     QCommandLineOption modelsOption;
     QCommandLineOption sumOption;
     QCommandLineOption diffOption;
+    QList<QCommandLineOption> declared;
     bool parsed = false;
 };

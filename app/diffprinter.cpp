@@ -1,7 +1,8 @@
 #include "diffprinter.h"
 
+#include "document.h"
+#include "nativename.h"
 #include "printedname.h"
-#include "regularfile.h"
 #include "streamcompare.h"
 
 #include <QFile>
@@ -57,9 +58,9 @@ public:
         endLine();
         const PrintedName name = printedName(shorterFile);
         char digits[16];
-        buffer += name.linePrefix.toUtf8();
+        buffer += name.linePrefix;
         buffer.append(digits, writeOffset(digits, offset) - digits);
-        buffer += " EOF " + name.name.toUtf8() + '\n';
+        buffer += " EOF " + name.name + '\n';
     }
 
     bool finish() {
@@ -115,8 +116,8 @@ int print(const QStringList &files, QIODevice &out,
     QFile second;
     QFile *const opened[] = {&first, &second};
     for (int i = 0; i < 2; ++i) {
-        if (const auto refused = openRegularFile(files[i], *opened[i])) {
-            complain(files[i] + QStringLiteral(": ") + *refused);
+        if (const auto refused = document::openForReading(files[i], *opened[i])) {
+            complain(nativename::displayed(files[i]) + QStringLiteral(": ") + *refused);
             return 2;
         }
     }
@@ -133,7 +134,7 @@ int print(const QStringList &files, QIODevice &out,
     if (outcome.status == Status::FirstFailed || outcome.status == Status::SecondFailed) {
         writer.finish();
         const QString &path = outcome.status == Status::FirstFailed ? files[0] : files[1];
-        complain(path + QStringLiteral(": ") + outcome.error);
+        complain(nativename::displayed(path) + QStringLiteral(": ") + outcome.error);
         return 2;
     }
     if (outcome.status == Status::Compared && outcome.ended != Ended::Both) {

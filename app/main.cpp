@@ -1,16 +1,19 @@
 #include "appicon.h"
 #include "appsetup.h"
 #include "commandline.h"
+#include "displaycheck.h"
 #include "form1.h"
+#include "nativename.h"
 
 #include <QApplication>
 #include <QFile>
 #include <unistd.h>
 
 int main(int argc, char *argv[]) {
+    // Names as their bytes, so a file named in code page 1251 still opens.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << nativename::decode(argv[i]);
     // Qt would take options of its own out of argv (a file named "-reverse"
     // after "--" among them); this program's parser reads them all.
     int qtArgc = 1;
@@ -28,7 +31,14 @@ int main(int argc, char *argv[]) {
         return CommandLine(arguments).runWithoutWindow(out, err);
     }
 
+    // Without a display Qt would abort with a message in English.
+    if (const QString missing = displaycheck::missingDisplay(); !missing.isEmpty()) {
+        displaycheck::tell(missing);
+        return 1;
+    }
+    displaycheck::ReportFailedStart reportFailedStart;
     QApplication app(qtArgc, argv);
+    reportFailedStart.started();
     appsetup::configureApplication();
     QApplication::setDesktopFileName(QStringLiteral("kktview"));
     QApplication::setWindowIcon(kktview::applicationIcon());

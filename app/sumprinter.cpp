@@ -1,8 +1,9 @@
 #include "sumprinter.h"
 
 #include "checksums.h"
+#include "document.h"
+#include "nativename.h"
 #include "printedname.h"
-#include "regularfile.h"
 
 #include <QFile>
 
@@ -40,22 +41,21 @@ int print(const QStringList &files, QIODevice &out,
         QFile file;
         QString error;
         std::optional<std::vector<checksums::Result>> results;
-        if (const auto refused = openRegularFile(path, file))
+        if (const auto refused = document::openForReading(path, file))
             error = *refused;
         else
             results = checksumsOf(file, error);
         if (!results) {
-            complain(path + QStringLiteral(": ") + error);
+            complain(nativename::displayed(path) + QStringLiteral(": ") + error);
             status = 1;
             continue;
         }
         const PrintedName name = printedName(path);
-        QString lines;
+        QByteArray lines;
         for (const checksums::Result &result : *results)
-            lines += QStringLiteral("%1%2 (%3) = %4\n")
-                         .arg(name.linePrefix, result.tag, name.name, result.value);
-        const QByteArray utf8 = lines.toUtf8();
-        if (out.write(utf8) != utf8.size()) {
+            lines += name.linePrefix + result.tag.toUtf8() + " (" + name.name +
+                     ") = " + result.value.toUtf8() + '\n';
+        if (out.write(lines) != lines.size()) {
             complain(QStringLiteral("не удалось записать вывод: %1").arg(out.errorString()));
             return 1;
         }

@@ -1,9 +1,10 @@
 #include "document.h"
 
 #include "largebytes.h"
+#include "nativename.h"
+#include "piecetable.h"
 
 #include <QFile>
-#include <optional>
 
 #ifdef Q_OS_UNIX
 #include "filesave.h"
@@ -52,7 +53,7 @@ QString notAFile(mode_t mode) {
 // waits for input that may never come, and merely opening a serial port may
 // signal the device, so anything else is refused before it is opened.
 std::optional<QString> openRegularFile(const QString &path, QFile &file) {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = nativename::encode(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0)
         return qt_error_string(errno);
@@ -84,9 +85,14 @@ std::optional<QString> openRegularFile(const QString &path, QFile &file) {
 
 } // namespace
 
+std::optional<QString> openForReading(const QString &path, QFile &file) {
+    file.close();
+    return openRegularFile(path, file);
+}
+
 LoadResult load(const QString &path, qint64 maxBytes) {
     QFile file;
-    if (const auto refused = openRegularFile(path, file))
+    if (const auto refused = openForReading(path, file))
         return failed(*refused);
 
     const qint64 size = file.size();
@@ -121,9 +127,9 @@ LoadResult load(const QString &path, qint64 maxBytes) {
     return result;
 }
 
-SaveResult save(const QString &path, QByteArrayView bytes) {
+SaveResult save(const QString &path, const std::vector<QByteArrayView> &parts) {
 #ifdef Q_OS_UNIX
-    const QString error = filesave::save(path, bytes);
+    const QString error = filesave::save(path, parts);
     return SaveResult{error.isEmpty(), error};
 #else
     // Unbuffered, so a short write shows at the write and not after commit().
@@ -131,15 +137,25 @@ SaveResult save(const QString &path, QByteArrayView bytes) {
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return SaveResult{false, file.errorString()};
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return SaveResult{false, reason};
+    for (const QByteArrayView bytes : parts) {
+        if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return SaveResult{false, reason};
+        }
     }
     if (!file.commit())
         return SaveResult{false, file.errorString()};
     return SaveResult{true, {}};
 #endif
+}
+
+SaveResult save(const QString &path, QByteArrayView bytes) {
+    return save(path, std::vector<QByteArrayView>{bytes});
+}
+
+SaveResult save(const QString &path, const PieceTable &bytes) {
+    return save(path, bytes.chunks());
 }
 
 } // namespace document

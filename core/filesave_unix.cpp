@@ -1,14 +1,17 @@
 #include "filesave.h"
 
-#include <QFile>
+#include "nativename.h"
+
 #include <QList>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <dirent.h>
 #include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -26,16 +29,27 @@
 // written, the name is a mount point), the file is rewritten in place
 // instead. Its new size is reserved first, so a full disk fails before the
 // first old byte is overwritten; then the bytes are written, the file is cut
-// to their length and synced.
+// to their length and synced. A failure from there on may have changed the
+// file, and its reason says so. A rename that fails for another reason (an
+// I/O error, a full disk or quota) ends the save: the old file is kept.
 //
 // A write, sync or close that fails ends the save with its own reason; a
 // short write is continued, never taken for the whole.
+//
+// The new file beside the target holds a lock while the save runs. One that
+// a killed save left behind holds none, and the next save of the same file
+// removes it.
+//
+// A symbolic link is followed as the kernel follows one when it protects
+// links (fs.protected_symlinks): in a sticky directory that everyone may
+// write (as /tmp), only a link of the user or of the directory's owner.
 
 namespace filesave {
 namespace {
 
-// Our own failure code next to the system's errno values.
+// Our own failure codes next to the system's errno values.
 constexpr int notRegularFile = -1;
+constexpr int foreignLinkInSharedDirectory = -2;
 
 // Whether the file is replaced, failed, or had to be left for the rewrite in
 // place (then nothing of it was touched).
@@ -44,12 +58,27 @@ struct Replacement {
     int error = 0;
 };
 
-QString reason(int error) {
-    if (error == 0)
-        return {};
-    if (error == notRegularFile)
-        return QStringLiteral("Not a regular file");
-    return qt_error_string(error);
+// A failure, and whether the target may have been changed by then.
+struct Failure {
+    int error = 0;
+    bool targetTouched = false;
+};
+
+QString reason(Failure failure) {
+    QString text;
+    if (failure.error == 0)
+        return text;
+    if (failure.error == notRegularFile)
+        text = QStringLiteral("Not a regular file");
+    else if (failure.error == foreignLinkInSharedDirectory)
+        text = QStringLiteral("Это символическая ссылка другого пользователя в общей папке "
+                              "(как /tmp): по такой ссылке программа не сохраняет, ведь её "
+                              "мог подложить кто угодно. Сохраните под другим именем.");
+    else
+        text = qt_error_string(failure.error);
+    if (failure.targetTouched)
+        text += QStringLiteral("\nФайл мог измениться частично.");
+    return text;
 }
 
 // A descriptor that is closed on every way out.
@@ -83,6 +112,18 @@ QByteArray directoryOf(const QByteArray &path) {
     return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
+bool isSharedDirectory(const struct stat &dir) {
+    return (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
+}
+
+// Whether the kernel would follow the link, had it followed it itself.
+bool mayFollow(const QByteArray &path, const struct stat &link) {
+    struct stat dir {};
+    if (::stat(directoryOf(path).constData(), &dir) != 0 || !isSharedDirectory(dir))
+        return true;
+    return link.st_uid == ::geteuid() || link.st_uid == dir.st_uid;
+}
+
 // Follows symbolic links to the file they name, which need not exist yet. A
 // loop fails (ELOOP) instead of having the link replaced by a file.
 int followLinks(QByteArray &path) {
@@ -92,6 +133,8 @@ int followLinks(QByteArray &path) {
             return errno == ENOENT ? 0 : errno;
         if (!S_ISLNK(st.st_mode))
             return 0;
+        if (!mayFollow(path, st))
+            return foreignLinkInSharedDirectory;
         QByteArray target(PATH_MAX, Qt::Uninitialized);
         const ssize_t length = ::readlink(path.constData(), target.data(), target.size());
         if (length < 0)
@@ -104,18 +147,30 @@ int followLinks(QByteArray &path) {
     return ELOOP;
 }
 
-int writeAll(int fd, QByteArrayView bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const auto chunk = size_t(std::min<qsizetype>(bytes.size() - done, 1 << 30));
-        const ssize_t written = ::pwrite(fd, bytes.data() + done, chunk, off_t(done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return errno;
-        if (written == 0)
-            return EIO;
-        done += written;
+qint64 sizeOf(const Parts &parts) {
+    qint64 size = 0;
+    for (const QByteArrayView part : parts)
+        size += part.size();
+    return size;
+}
+
+// Writes the parts one after the other from the file's start.
+int writeAll(int fd, const Parts &parts) {
+    off_t at = 0;
+    for (const QByteArrayView part : parts) {
+        qsizetype done = 0;
+        while (done < part.size()) {
+            const auto chunk = size_t(std::min<qsizetype>(part.size() - done, 1 << 30));
+            const ssize_t written = ::pwrite(fd, part.data() + done, chunk, at);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written < 0)
+                return errno;
+            if (written == 0)
+                return EIO;
+            done += written;
+            at += written;
+        }
     }
     return 0;
 }
@@ -182,14 +237,62 @@ bool copyAttributes(const QByteArray &from, int to) {
     return true;
 }
 
-// A new file beside the target under a name nobody uses; removed again unless
-// it took the target's place.
+// The new file beside a target is named ".NAME.kktview-RANDOM"; the
+// target's own name may already be as long as a name can be.
+QByteArray besidePrefix(const QByteArray &target) {
+    return '.' + target.mid(target.lastIndexOf('/') + 1).left(200) + ".kktview-";
+}
+
+bool isBesideName(const QByteArray &name, const QByteArray &prefix) {
+    if (!name.startsWith(prefix) || name.size() == prefix.size())
+        return false;
+    for (const char c : QByteArrayView(name).sliced(prefix.size())) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return true;
+}
+
+// Removes the user's files beside the target that no save holds locked: a
+// save killed before its rename left them.
+void removeLeftovers(const QByteArray &target) {
+    const QByteArray prefix = besidePrefix(target);
+    DIR *dir = ::opendir(directoryOf(target).constData());
+    if (!dir)
+        return;
+    QList<QByteArray> names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (isBesideName(name, prefix))
+            names << name;
+    }
+    for (const QByteArray &name : names) {
+        Descriptor file(::openat(::dirfd(dir), name.constData(),
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat st {};
+        if (!file.isOpen() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        ::unlinkat(::dirfd(dir), name.constData(), 0);
+    }
+    ::closedir(dir);
+}
+
+// Where renaming cannot work and rewriting in place can: another file system
+// or a mount point, or a sticky directory that keeps the target.
+bool renameCannotWork(int error, const QByteArray &directory) {
+    if (error == EXDEV || error == EBUSY)
+        return true;
+    struct stat dir {};
+    return error == EPERM && ::stat(directory.constData(), &dir) == 0 && (dir.st_mode & S_ISVTX);
+}
+
+// A new file beside the target under a name nobody uses, locked while it
+// lives; removed again unless it took the target's place.
 class FileBeside {
 public:
     explicit FileBeside(const QByteArray &target) {
-        // The target's own name may already be as long as a name can be.
-        const QByteArray prefix =
-            directoryOf(target) + "/." + target.mid(target.lastIndexOf('/') + 1).left(200) + '.';
+        const QByteArray prefix = directoryOf(target) + '/' + besidePrefix(target);
         for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
             path = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
             fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -197,12 +300,18 @@ public:
                 break;
         }
         made = fd >= 0;
+        // The lock belongs to the open file, which a second descriptor keeps
+        // open after the first is closed.
+        if (made && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            lock = ::dup(fd);
     }
     ~FileBeside() {
         if (fd >= 0)
             ::close(fd);
         if (made && !renamed)
             ::unlink(path.constData());
+        if (lock >= 0)
+            ::close(lock);
     }
     FileBeside(const FileBeside &) = delete;
     FileBeside &operator=(const FileBeside &) = delete;
@@ -214,14 +323,15 @@ public:
         fd = -1;
         return result == 0 ? 0 : errno;
     }
-    bool renameTo(const QByteArray &target) {
+    int renameTo(const QByteArray &target) {
         renamed = ::rename(path.constData(), target.constData()) == 0;
-        return renamed;
+        return renamed ? 0 : errno;
     }
 
 private:
     QByteArray path;
     int fd = -1;
+    int lock = -1;
     bool made = false;
     bool renamed = false;
 };
@@ -232,12 +342,12 @@ bool hasIdentityOf(int fd, const struct stat &old) {
            (now.st_mode & 07777) == (old.st_mode & 07777);
 }
 
-Replacement replace(const QByteArray &target, const struct stat &old, QByteArrayView bytes) {
+Replacement replace(const QByteArray &target, const struct stat &old, const Parts &parts) {
     const Replacement notHere;
     FileBeside file(target);
     if (!file.isOpen())
         return notHere;
-    if (const int error = writeAll(file.descriptor(), bytes))
+    if (const int error = writeAll(file.descriptor(), parts))
         return {true, error};
     // Giving a file away needs privilege. Writing clears the set-ID bits and
     // file capabilities of an unprivileged writer, a change of owner clears
@@ -253,12 +363,12 @@ Replacement replace(const QByteArray &target, const struct stat &old, QByteArray
         return {true, errno};
     if (const int error = file.close())
         return {true, error};
-    if (!file.renameTo(target)) // a mount point, a sticky directory: rewrite in place
-        return notHere;
+    if (const int error = file.renameTo(target))
+        return renameCannotWork(error, directoryOf(target)) ? notHere : Replacement{true, error};
     return {true, syncDirectory(directoryOf(target))};
 }
 
-int rewriteInPlace(const QByteArray &target, QByteArrayView bytes) {
+Failure rewriteInPlace(const QByteArray &target, const Parts &parts) {
     // Where the file system cannot reserve space, the C library reserves it by
     // reading and writing single bytes, so the file is opened for reading too
     // where the user may read it. O_NONBLOCK: a pipe put in the file's place
@@ -269,45 +379,46 @@ int rewriteInPlace(const QByteArray &target, QByteArrayView bytes) {
         fd = ::open(target.constData(), O_WRONLY | flags);
     Descriptor file(fd);
     if (!file.isOpen())
-        return errno;
+        return {errno};
     struct stat old {};
     if (::fstat(fd, &old) != 0)
-        return errno;
+        return {errno};
     if (!S_ISREG(old.st_mode))
-        return notRegularFile;
+        return {notRegularFile};
 
-    const auto size = off_t(bytes.size());
+    const auto size = off_t(sizeOf(parts));
     if (size > 0) {
         if (const int error = ::posix_fallocate(fd, 0, size)) {
             // A reservation that failed halfway may have lengthened the file;
             // the old bytes themselves are untouched. The reservation's reason
             // is the one to tell.
-            [[maybe_unused]] const int restored = ::ftruncate(fd, old.st_size);
-            return error;
+            const bool restored = ::ftruncate(fd, old.st_size) == 0;
+            return {error, !restored};
         }
     }
-    if (const int error = writeAll(fd, bytes))
-        return error;
+    // From here on the old content is being overwritten.
+    if (const int error = writeAll(fd, parts))
+        return {error, true};
     if (::ftruncate(fd, size) != 0)
-        return errno;
+        return {errno, true};
     // Writing clears the set-ID bits unless the writer is privileged; the
     // owner may set them again, anyone else leaves them cleared.
     if (!hasIdentityOf(fd, old) && old.st_uid == ::geteuid())
         ::fchmod(fd, old.st_mode & 07777);
     if (::fsync(fd) != 0)
-        return errno;
-    return file.close();
+        return {errno, true};
+    return {file.close(), true};
 }
 
 // The mode comes from the user's umask and the directory's default ACL, as
 // for every new file. A file that cannot be written whole is removed again:
 // there was nothing before it to keep.
-int createNew(const QByteArray &target, QByteArrayView bytes) {
+int createNew(const QByteArray &target, const Parts &parts) {
     Descriptor file(
         ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
     if (!file.isOpen())
         return errno;
-    int error = writeAll(file.get(), bytes);
+    int error = writeAll(file.get(), parts);
     if (!error && ::fsync(file.get()) != 0)
         error = errno;
     if (!error)
@@ -319,34 +430,39 @@ int createNew(const QByteArray &target, QByteArrayView bytes) {
     return syncDirectory(directoryOf(target));
 }
 
-int saveFile(QByteArray target, QByteArrayView bytes) {
+Failure saveFile(QByteArray target, const Parts &parts) {
     if (const int error = followLinks(target))
-        return error;
+        return {error};
+    removeLeftovers(target);
     struct stat old {};
     if (::stat(target.constData(), &old) != 0)
-        return errno == ENOENT ? createNew(target, bytes) : errno;
+        return {errno == ENOENT ? createNew(target, parts) : errno};
     if (S_ISDIR(old.st_mode))
-        return EISDIR;
+        return {EISDIR};
     // Replacing a device or a pipe by a plain file would report success and
     // leave the device alone.
     if (!S_ISREG(old.st_mode))
-        return notRegularFile;
+        return {notRegularFile};
     // A new file in a writable directory could take the place even of a file
     // the user may not write; such a file stays as it is.
     if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
-        return errno;
+        return {errno};
     if (old.st_nlink == 1) {
-        const Replacement replaced = replace(target, old, bytes);
+        const Replacement replaced = replace(target, old, parts);
         if (replaced.possible)
-            return replaced.error;
+            return {replaced.error};
     }
-    return rewriteInPlace(target, bytes);
+    return rewriteInPlace(target, parts);
 }
 
 } // namespace
 
+QString save(const QString &path, const Parts &parts) {
+    return reason(saveFile(nativename::encode(path), parts));
+}
+
 QString save(const QString &path, QByteArrayView bytes) {
-    return reason(saveFile(QFile::encodeName(path), bytes));
+    return save(path, Parts{bytes});
 }
 
 } // namespace filesave

@@ -92,12 +92,4 @@ ByteText cp1251Glyphs(QByteArrayView bytes, TokenEnds *ends) {
     return writeTokens(cp1251Table, bytes, {}, ends);
 }
 
-bool cp1251GlyphListed(unsigned char byte) {
-    for (const Deviation &d : cp1251Deviations) {
-        if (byte >= d.from && byte <= d.to)
-            return d.listed;
-    }
-    return true;
-}
-
 } // namespace views

@@ -35,11 +35,8 @@ ByteText clicheListing1251(QByteArrayView bytes, TokenEnds *ends = nullptr);
 // Any of the above.
 using View = ByteText (*)(QByteArrayView, TokenEnds *);
 
-// What the tables above know about one byte, for the cliche check.
-// The code page 1251 glyph view has an entry of its own for the byte (46 and
-// 183 have one, though it looks like the no-entry mark).
-bool cp1251GlyphListed(unsigned char byte);
-// The 866 cliche listing gives the byte a code or a line break, not ".".
+// What the tables above know about one byte, for the cliche check:
+// the 866 cliche listing gives the byte a code or a line break, not ".".
 bool listing866HasCode(unsigned char byte);
 
 } // namespace views

@@ -24,11 +24,22 @@ for p in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
     sudo_cmd=()
     if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            cat >&2 <<MSG
+Missing Debian packages: ${missing[*]}
+Installing them needs root, and sudo is not installed. Run this as root,
+then run the script again:
+
+    apt-get install -y --no-install-recommends ${missing[*]}
+
+MSG
+            exit 1
+        fi
         sudo_cmd=(sudo)
     fi
+    echo "Installing: ${missing[*]}"
     "${sudo_cmd[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

@@ -6,6 +6,7 @@
 #include "appsetup.h"
 #include "commandline.h"
 #include "cp1251codec.h"
+#include "displaycheck.h"
 #include "form1.h"
 #include "kktview_version.h"
 #include "views.h"
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -34,7 +37,9 @@ class AppTest : public QObject {
 
     QTemporaryDir dir;
 
-    Run run(const QStringList &arguments) {
+    // Standard output goes to outputFile when one is given. A run that does
+    // not end within the time counts as failed.
+    Run run(const QStringList &arguments, const QString &outputFile = {}, int seconds = 5 * 60) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // Were a window opened, Qt would find no display and abort.
@@ -42,8 +47,11 @@ class AppTest : public QObject {
             environment.remove(QLatin1String(name));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(dir.path());
+        if (!outputFile.isEmpty())
+            process.setStandardOutputFile(outputFile);
         process.start(QStringLiteral(KKTVIEW_BINARY), arguments);
-        if (!process.waitForFinished(5 * 60 * 1000) || process.exitStatus() != QProcess::NormalExit)
+        if (!process.waitForFinished(seconds * 1000) ||
+            process.exitStatus() != QProcess::NormalExit)
             return {};
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
@@ -71,6 +79,15 @@ private slots:
 
         QTest::newRow("version") << QStringList{"--version"} << 0
                                  << QStringList{"kktview " KKTVIEW_VERSION "\n"};
+        QTest::newRow("version as GNU tools ask")
+            << QStringList{"-V"} << 0 << QStringList{"kktview " KKTVIEW_VERSION "\n"};
+        QTest::newRow("an option twice") << QStringList{"-v", "--version"} << 2
+                                         << QStringList{"--version указан дважды", "--help"};
+        QTest::newRow("a view twice") << QStringList{"--print", "hex", "-p", "866", "klishe.txt"}
+                                      << 2 << QStringList{"--print указан дважды"};
+        QTest::newRow("print and check")
+            << QStringList{"--print", "hex", "--check", "866:32", "klishe.txt"} << 2
+            << QStringList{"--print и --check"};
         QTest::newRow("help") << QStringList{"-h"} << 0
                               << QStringList{"Использование", "--help", "--version",
                                              "--print",       "hex",    "866",
@@ -185,6 +202,117 @@ private slots:
         QCOMPARE(result.err, QString());
         QCOMPARE(result.out, out);
         QCOMPARE(result.status, status);
+    }
+
+    // What the window refuses, the command line refuses by the same guard,
+    // instead of waiting for ever on a pipe without a writer or reading an
+    // endless device; the next file is still read.
+    void specialFilesAreRefusedAndTheNextOneRead_data() {
+        QTest::addColumn<QStringList>("option");
+        QTest::addColumn<QString>("nextFileSays");
+        QTest::newRow("--print") << QStringList{"--print", "hex"}
+                                 << "==> klishe.txt <==\nC0  E0  0D  0A  FF  \n";
+        QTest::newRow("--check") << QStringList{"--check", "1251:8:1"}
+                                 << "klishe.txt:2:1: в клише 2 строки, модель печатает 1 строку\n";
+    }
+    void specialFilesAreRefusedAndTheNextOneRead() {
+        QFETCH(QStringList, option);
+        QFETCH(QString, nextFileSays);
+        write("klishe.txt", twoLineCliche);
+        const QString fifo = dir.filePath("fifo");
+        QFile::remove(fifo);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+        const Run result = run(option + QStringList{"fifo", "/dev/zero", "klishe.txt"}, {}, 30);
+
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.out.endsWith(nextFileSays), qPrintable(result.out));
+        QCOMPARE(result.err,
+                 QStringLiteral("kktview: fifo: Это именованный канал, а не обычный файл.\n"
+                                "kktview: /dev/zero: Это устройство (терминал, порт), а не "
+                                "обычный файл.\n"));
+    }
+
+    // A name in code page 1251 opens under its own bytes and shows readably.
+    void fileNameThatIsNotUtf8IsPrinted() {
+        write("klishe.txt", "A");
+        QProcess shell;
+        shell.setWorkingDirectory(dir.path());
+        shell.start("/bin/sh", {"-c", R"(name=$(printf '\317\360.bin'); printf B >"$name" &&
+                                        "$0" --print hex "$name" klishe.txt; s=$?; rm "$name";
+                                        exit $s)",
+                                QStringLiteral(KKTVIEW_BINARY)});
+        QVERIFY(shell.waitForFinished(60 * 1000));
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardError()), QString());
+        QCOMPARE(shell.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardOutput()),
+                 QStringLiteral("==> \\xCF\\xF0.bin <==\n42  \n==> klishe.txt <==\n41  \n"));
+    }
+
+    // Output that cannot be written (a full disk, here /dev/full) is an
+    // error for every answer, as it is for --print.
+    void unwritableOutputFails_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("--help") << QStringList{"--help"};
+        QTest::newRow("--version") << QStringList{"--version"};
+        QTest::newRow("--models") << QStringList{"--models"};
+        QTest::newRow("--print") << QStringList{"--print", "hex", "klishe.txt"};
+        QTest::newRow("--check") << QStringList{"--check", "1251:8:1", "klishe.txt"};
+    }
+    void unwritableOutputFails() {
+        QFETCH(QStringList, arguments);
+        write("klishe.txt", twoLineCliche);
+        const Run result = run(arguments, QStringLiteral("/dev/full"));
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.startsWith("kktview: не удалось записать вывод: "),
+                 qPrintable(result.err));
+    }
+
+    // Without a display the window cannot open: a Russian message with the
+    // options that need none, and status 1 instead of Qt's abort.
+    void windowWithoutADisplaySaysSo() {
+        const Run result = run({});
+        QCOMPARE(result.status, 1);
+        QVERIFY2(result.err.startsWith("kktview: для окна программы нужен графический дисплей: "
+                                       "не задан ни DISPLAY, ни WAYLAND_DISPLAY.\n"),
+                 qPrintable(result.err));
+        QVERIFY(result.err.contains("kktview --print hex ФАЙЛ"));
+        QCOMPARE(result.out, QString());
+    }
+
+    void displayIsWhatThePlatformNeeds_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("wayland");
+        QTest::addColumn<bool>("missing");
+        QTest::newRow("X11") << ""
+                             << ":0"
+                             << "" << false;
+        QTest::newRow("Wayland") << ""
+                                 << ""
+                                 << "wayland-0" << false;
+        QTest::newRow("none") << ""
+                              << ""
+                              << "" << true;
+        QTest::newRow("offscreen, as the tests run") << "offscreen"
+                                                     << ""
+                                                     << "" << false;
+        QTest::newRow("xcb asked for, no DISPLAY") << "xcb"
+                                                   << ""
+                                                   << "wayland-0" << true;
+        QTest::newRow("wayland asked for, no socket") << "wayland"
+                                                      << ":0"
+                                                      << "" << true;
+        QTest::newRow("a list Qt tries in turn") << "wayland;xcb"
+                                                 << ":0"
+                                                 << "" << false;
+    }
+    void displayIsWhatThePlatformNeeds() {
+        QFETCH(QString, platform);
+        QFETCH(QString, display);
+        QFETCH(QString, wayland);
+        QFETCH(bool, missing);
+        QCOMPARE(!displaycheck::missingDisplay(platform, display, wayland).isEmpty(), missing);
     }
 
     void checkGoesOnPastAnUnreadableFile() {

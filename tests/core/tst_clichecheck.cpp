@@ -5,6 +5,7 @@
 #include "registermodels.h"
 #include "views.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace cliche;
@@ -140,9 +141,15 @@ private slots:
             << QStringList{"U 1:1 @0+1", "U 1:2 @1+1", "U 1:3 @2+1"};
         QTest::newRow("1251 prints guillemets and Ё")
             << mercuryK << inCp1251("«Ёлочка» №1 - a") << none;
-        QTest::newRow("1251: tab, 127, 152, © do not print")
-            << mercuryK << QByteArray("\t\x7f\x98\xa9")
-            << QStringList{"U 1:1 @0+1", "U 1:2 @1+1", "U 1:3 @2+1", "U 1:4 @3+1"};
+        // The 1251 listing gives every byte a code: ™, ©, € and the other
+        // signs its glyph view shows as "." print.
+        QByteArray coded1251;
+        for (int b = 128; b < 256; ++b)
+            coded1251 += char(b == 152 ? 'A' : b);
+        QTest::newRow("1251 prints every byte its listing codes") << ams200 << coded1251 << none;
+        QTest::newRow("1251: tab, 127 and 152 do not print")
+            << ams200 << QByteArray("\t\x7f\x98\xa9")
+            << QStringList{"U 1:1 @0+1", "U 1:2 @1+1", "U 1:3 @2+1"};
         QTest::newRow("lone LF on 1251 stays in its line")
             << mercuryK << QByteArray("A\nB\r\nC") << QStringList{"B 1:2 @1+1"};
         QTest::newRow("lone LF on 866 starts a line")
@@ -186,7 +193,15 @@ private slots:
                                      "начинает с него новую строку"),
                             inCp1251("строчная буква \"я\": модель печатает только большие "
                                      "буквы"),
-                            inCp1251("байт 9 не печатается в группе 866: для него нет кода")}));
+                            inCp1251("управляющий символ HT (байт 9) не печатается в группе "
+                                     "866: это команда, а не знак")}));
+        QCOMPARE(messages("МЕРКУРИЙ К", "\x1b\x98\x7f"),
+                 QByteArrayList({inCp1251("управляющий символ ESC (байт 27) не печатается в "
+                                          "группе 1251: это команда, а не знак"),
+                                 inCp1251("байт 152 не печатается в группе 1251: в кодировке "
+                                          "1251 у него нет знака"),
+                                 inCp1251("управляющий символ DEL (байт 127) не печатается в "
+                                          "группе 1251: это команда, а не знак")}));
         QCOMPARE(messages("МЕРКУРИЙ Ф", inCp1251("ДОБРО пожаловать в магазин")),
                  QByteArrayList({inCp1251("строчные буквы \"пожаловать\": модель печатает "
                                           "только большие буквы"),
@@ -201,6 +216,44 @@ private slots:
                  inCp1251("в клише 7 строк, модель печатает 6 строк"));
         QCOMPARE(messages("АМС 200Ф", QByteArray(10242, '1')).value(0),
                  inCp1251("текст клише 10242 байта: должен быть меньше 10К (10240 байт)"));
+    }
+
+    // The check of a file streams it a piece at a time: wherever the pieces
+    // are cut (between CR and LF, inside a run of small letters, at the 10K
+    // limit), the findings are those of the whole text at once.
+    void streamFindsWhatTheWholeTextHas() {
+        const QList<RegisterModel> models = {model("МЕРКУРИЙ Ф"), model("WAB 04RK"),
+                                             model("АМС 200Ф"), model("ЛАДОГА Ф/К"),
+                                             otherModel(Group::Cp866, 8, 3)};
+        const QByteArray alphabet = inCp1251("\r\n\r\nAaя!\t Ё") + "\x98\xa9\x7f";
+        QRandomGenerator random(2024);
+        for (int round = 0; round < 300; ++round) {
+            const RegisterModel &m = models[random.bounded(models.size())];
+            const int size = round % 10 == 0 ? 10200 + random.bounded(100) : random.bounded(200);
+            QByteArray document(size, Qt::Uninitialized);
+            for (char &c : document)
+                c = alphabet[random.bounded(alphabet.size())];
+
+            QList<Finding> streamed;
+            CheckStream stream(m, [&streamed](const Finding &f) { streamed << f; });
+            for (qsizetype at = 0; at < document.size();) {
+                const qsizetype piece = std::min<qsizetype>(
+                    random.bounded(random.bounded(2) ? 3 : 80), document.size() - at);
+                stream.feed(QByteArrayView(document).sliced(at, piece));
+                at += piece;
+            }
+            stream.finish();
+
+            QList<Finding> whole = check(document, m);
+            const auto byPlace = [](const Finding &a, const Finding &b) {
+                return std::pair(a.offset, a.kind) < std::pair(b.offset, b.kind);
+            };
+            std::sort(streamed.begin(), streamed.end(), byPlace);
+            std::sort(whole.begin(), whole.end(), byPlace);
+            QCOMPARE(described(streamed), described(whole));
+            for (qsizetype i = 0; i < whole.size(); ++i)
+                QCOMPARE(streamed[i].message, whole[i].message);
+        }
     }
 
     void capitalsChangeOnlySmallLetters() {

@@ -1,4 +1,5 @@
 #include "document.h"
+#include "piecetable.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,13 +9,20 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <fcntl.h>
+#include <functional>
 #include <grp.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <optional>
+#include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -111,17 +119,17 @@ int hardLink(const QString &from, const QString &to) {
 
 constexpr uid_t nobody = 65534;
 
-// Saves as root, or in a child process that runs as the user nobody.
-document::SaveResult saveAs(uid_t user, const QString &path, const QByteArray &bytes) {
-    if (user == 0)
-        return document::save(path, bytes);
+// Saves in a child process that `prepare` sets up first. Nothing when the
+// child was killed or could not be set up.
+std::optional<document::SaveResult> saveInChild(const std::function<bool()> &prepare,
+                                                const QString &path, const QByteArray &bytes) {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0)
         qFatal("no pipe");
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeEnds[0]);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0)
+        if (!prepare())
             ::_exit(2);
         const QByteArray reason = document::save(path, bytes).error.toUtf8();
         const bool sent = ::write(pipeEnds[1], reason.constData(), reason.size()) == reason.size();
@@ -136,9 +144,40 @@ document::SaveResult saveAs(uid_t user, const QString &path, const QByteArray &b
     int status = 0;
     ::waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return {false, QStringLiteral("the child process failed")};
-    return {reason.isEmpty(), QString::fromUtf8(reason)};
+        return std::nullopt;
+    return document::SaveResult{reason.isEmpty(), QString::fromUtf8(reason)};
 }
+
+// Saves as root, or in a child process that runs as the user nobody.
+document::SaveResult saveAs(uid_t user, const QString &path, const QByteArray &bytes) {
+    if (user == 0)
+        return document::save(path, bytes);
+    const auto result = saveInChild(
+        [user] {
+            return ::setgroups(0, nullptr) == 0 && ::setgid(user) == 0 && ::setuid(user) == 0;
+        },
+        path, bytes);
+    return result.value_or(document::SaveResult{false, QStringLiteral("the child process failed")});
+}
+
+// From now on these system calls of this process fail with `error`, or kill
+// it when error is 0, as a failing disk or a kill at that moment would.
+bool failSystemCalls(std::initializer_list<long> calls, int error) {
+    std::vector<sock_filter> filter;
+    filter.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)));
+    for (const long call : calls) {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, quint32(call), 0, 1));
+        filter.push_back(
+            BPF_STMT(BPF_RET | BPF_K, error ? SECCOMP_RET_ERRNO | quint32(error & SECCOMP_RET_DATA)
+                                            : SECCOMP_RET_KILL_PROCESS));
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+const std::initializer_list<long> renameCalls = {SYS_rename, SYS_renameat, SYS_renameat2};
 
 } // namespace
 
@@ -186,6 +225,22 @@ private slots:
         QCOMPARE(readRaw(target), bytes);
         QVERIFY(document::save(dir->filePath("new.bin"), loaded.bytes).ok);
         QCOMPARE(readRaw(dir->filePath("new.bin")), bytes);
+    }
+
+    // The document held as pieces is written run by run, never joined.
+    void partsAreWrittenInOrder() {
+        PieceTable table(QByteArray("0123456789"));
+        table.replace(2, 3, QByteArrayView("ab"));
+        table.replace(0, 0, QByteArrayView("<"));
+        table.replace(table.size(), 0, QByteArrayView(QByteArray(70000, 'z')));
+        QVERIFY(table.pieceCount() > 3);
+        const QString target = dir->filePath("target.bin");
+        writeRaw(target, QByteArray(100000, 'x'));
+
+        QVERIFY(document::save(target, table).ok);
+        QCOMPARE(readRaw(target), "<01ab56789" + QByteArray(70000, 'z'));
+        QVERIFY(document::save(target, std::vector<QByteArrayView>{"a", {}, "bc", "d"}).ok);
+        QCOMPARE(readRaw(target), QByteArray("abcd"));
     }
 
     void emptyFileIsRefused() {
@@ -483,6 +538,116 @@ private slots:
         else
             QCOMPARE(readRaw(dir->filePath(savedFile)), QByteArray("new"));
         QCOMPARE(readRaw(dir->filePath("file")), savedFile == "file" ? "new" : "old");
+    }
+
+    // As the kernel follows links (fs.protected_symlinks): in a sticky
+    // directory everyone may write, only a link of the saver or of the
+    // directory's owner. Root saving to /tmp/x.bin must not write the file a
+    // link planted there by another user names.
+    void linkPlantedInASharedDirectoryIsNotFollowed_data() {
+        QTest::addColumn<int>("directoryMode");
+        QTest::addColumn<uid_t>("directoryOwner");
+        QTest::addColumn<uid_t>("linkOwner");
+        QTest::addColumn<bool>("followed");
+        QTest::newRow("another user's link in a shared directory")
+            << 01777 << uid_t(0) << uid_t(1234) << false;
+        QTest::newRow("the saver's own link") << 01777 << uid_t(0) << uid_t(0) << true;
+        QTest::newRow("the directory owner's link") << 01777 << uid_t(1234) << uid_t(1234) << true;
+        QTest::newRow("not sticky") << 0777 << uid_t(0) << uid_t(1234) << true;
+        QTest::newRow("sticky, not world-writable") << 01775 << uid_t(0) << uid_t(1234) << true;
+    }
+    void linkPlantedInASharedDirectoryIsNotFollowed() {
+        QFETCH(int, directoryMode);
+        QFETCH(uid_t, directoryOwner);
+        QFETCH(uid_t, linkOwner);
+        QFETCH(bool, followed);
+        if (::geteuid() != 0)
+            QSKIP("links of other users need root");
+        const QString shared = dir->filePath("tmp");
+        const QString victim = dir->filePath("passwd");
+        QVERIFY(QDir().mkpath(shared));
+        writeRaw(victim, "root:x:0:0");
+        const QString link = shared + "/x.bin";
+        QVERIFY(QFile::link(victim, link));
+        QCOMPARE(::lchown(QFile::encodeName(link).constData(), linkOwner, linkOwner), 0);
+        QCOMPARE(::chown(QFile::encodeName(shared).constData(), directoryOwner, 0), 0);
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), mode_t(directoryMode)), 0);
+
+        const auto result = document::save(link, "new");
+
+        QCOMPARE(result.ok, followed);
+        QCOMPARE(readRaw(victim), followed ? QByteArray("new") : QByteArray("root:x:0:0"));
+        QCOMPARE(fileType(link), mode_t(S_IFLNK));
+        if (!followed)
+            QVERIFY2(result.error.contains("символическая ссылка другого пользователя"),
+                     qPrintable(result.error));
+    }
+
+    // Rewriting in place is for where renaming cannot work; after a rename
+    // that failed for any other reason the old content stays.
+    void failedRenameFallsBackOnlyWhereRenamingCannotWork_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("I/O error") << EIO << false;
+        QTest::newRow("disk full") << ENOSPC << false;
+        QTest::newRow("quota") << EDQUOT << false;
+        QTest::newRow("another file system") << EXDEV << true;
+        QTest::newRow("mount point") << EBUSY << true;
+    }
+    void failedRenameFallsBackOnlyWhereRenamingCannotWork() {
+        QFETCH(int, error);
+        QFETCH(bool, saved);
+        const QString target = dir->filePath("target.bin");
+        writeRaw(target, "old");
+
+        const auto result =
+            saveInChild([error] { return failSystemCalls(renameCalls, error); }, target, "new");
+
+        QVERIFY(result);
+        QCOMPARE(result->ok, saved);
+        QCOMPARE(readRaw(target), saved ? QByteArray("new") : QByteArray("old"));
+        if (!saved)
+            QCOMPARE(result->error, qt_error_string(error));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"target.bin"});
+    }
+
+    // A hard-linked file is rewritten in place; a write that fails there may
+    // have changed it, and the reason must not promise otherwise.
+    void failureInPlaceSaysTheFileMayHaveChanged() {
+        const QString target = dir->filePath("target.bin");
+        writeRaw(target, "old content");
+        QCOMPARE(hardLink(target, dir->filePath("link.bin")), 0);
+
+        const auto result =
+            saveInChild([] { return failSystemCalls({SYS_pwrite64}, EIO); }, target, "new");
+
+        QVERIFY(result);
+        QVERIFY(!result->ok);
+        QCOMPARE(result->error, qt_error_string(EIO) + "\nФайл мог измениться частично.");
+    }
+
+    // A save killed between making its new file and the rename leaves that
+    // file; the next save of the same file removes it, but not a file another
+    // save holds or one that only looks alike.
+    void nextSaveRemovesWhatAKilledSaveLeft() {
+        const QString target = dir->filePath("target.bin");
+        writeRaw(target, "old");
+        QVERIFY(!saveInChild([] { return failSystemCalls(renameCalls, 0); }, target, "lost"));
+        QCOMPARE(readRaw(target), QByteArray("old"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        writeRaw(dir->filePath(".target.bin.bak"), "backup");
+        const QString held = dir->filePath(".target.bin.kktview-held");
+        writeRaw(held, "another save");
+        QFile holder(held);
+        QVERIFY(holder.open(QIODevice::ReadOnly));
+        QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
+
+        QVERIFY(document::save(target, "new").ok);
+
+        QCOMPARE(readRaw(target), QByteArray("new"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".target.bin.bak", ".target.bin.kktview-held", "target.bin"}));
     }
 
     void specialFilesAreNeverReplaced_data() {

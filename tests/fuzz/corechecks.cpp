@@ -140,11 +140,12 @@ QString checkDocument(QByteArrayView bytes, const QString &scratchPath) {
 }
 
 QString checkPaneText(QStringView text) {
+    // The pane's line break and a paragraph separator both stand for CR LF.
     bool everyCharacterHasAByte = true;
-    qsizetype paragraphs = 0;
+    qsizetype lineBreaks = 0;
     for (const QChar ch : text) {
-        if (ch == QChar::ParagraphSeparator)
-            ++paragraphs;
+        if (ch == cp1251::lineBreak || ch == QChar::ParagraphSeparator)
+            ++lineBreaks;
         else if (!cp1251::toByte(ch))
             everyCharacterHasAByte = false;
     }
@@ -152,7 +153,7 @@ QString checkPaneText(QStringView text) {
     if (bytes.has_value() != everyCharacterHasAByte)
         return QStringLiteral("pane text taken or refused wrongly: ") +
                text.first(std::min<qsizetype>(text.size(), 64)).toString();
-    if (bytes && bytes->size() != text.size() + paragraphs)
+    if (bytes && bytes->size() != text.size() + lineBreaks)
         return QStringLiteral("pane text gives a wrong number of bytes: ") +
                text.first(std::min<qsizetype>(text.size(), 64)).toString();
     if (bytes && cp1251::fromPaneText(cp1251::toPaneText(*bytes)) != bytes)

@@ -23,14 +23,15 @@ QByteArray randomDocument(QRandomGenerator &random) {
     return bytes;
 }
 
-// Mostly characters the pane shows, now and then a paragraph separator or any
-// UTF-16 unit at all (lone surrogates included).
+// Mostly characters the pane shows, now and then its line break, a paragraph
+// separator or any UTF-16 unit at all (lone surrogates included).
 QString randomPaneText(QRandomGenerator &random) {
     QString text(random.bounded(200), Qt::Uninitialized);
     for (QChar &ch : text) {
-        const int kind = random.bounded(10);
+        const int kind = random.bounded(12);
         ch = kind == 0   ? QChar(QChar::ParagraphSeparator)
-             : kind == 1 ? QChar(char16_t(random.bounded(0x10000)))
+             : kind == 1 ? cp1251::lineBreak
+             : kind == 2 ? QChar(char16_t(random.bounded(0x10000)))
                          : cp1251::toChar(uchar(random.bounded(256)));
     }
     return text;

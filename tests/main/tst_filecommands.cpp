@@ -81,6 +81,7 @@ private slots:
     void saveOverAnExistingFileAsksFirst();
     void failedSaveShowsReasonAndLeavesTargetIntact();
     void saveOntoFullDeviceLeavesTargetIntact();
+    void nameThatIsNotUtf8OpensAndSaves();
 
     void aboutAndHelpReadWordForWord();
     void fontAppliesToTheSelectionOfEveryPane();
@@ -481,6 +482,41 @@ void FileCommandsTest::saveOntoFullDeviceLeavesTargetIntact() {
     QCOMPARE(texts.size(), 2);
     QVERIFY2(texts[1].contains(file), qPrintable(texts[1]));
     QCOMPARE(readFile(file), QByteArray("old content"));
+}
+
+// A name in code page 1251 from an old flash drive: the dialog lists it as
+// "��.bin", the command line passes its bytes; either way the file itself
+// opens and is saved, and its name shows each foreign byte as \xCF.
+void FileCommandsTest::nameThatIsNotUtf8OpensAndSaves() {
+    const QByteArray native = QFile::encodeName(dir.path()) + "/\xCF\xF0.bin";
+    const auto removeIt = qScopeGuard([&] { ::unlink(native.constData()); });
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "old", 3), ssize_t(3));
+    ::close(fd);
+    const QString shown = QStringLiteral("  ") + dir.path() + QStringLiteral("/\\xCF\\xF0.bin");
+
+    openThroughDialog(QFile::decodeName(native));
+    QCOMPARE(window->document(), QByteArray("old"));
+    QCOMPARE(window->toolbarCaption(), shown);
+
+    window->setDocument("new");
+    MessageCatcher catcher;
+    DialogAnswer<QFileDialog> answer(
+        [&](QFileDialog *dialog) { chooseInFileDialog(dialog, QFile::decodeName(native)); });
+    trigger("mnuSave");
+    QVERIFY(answer.seen);
+    QCOMPARE(catcher.messages.size(), 1); // the question before overwriting, no failure
+    QFile saved;
+    QVERIFY(saved.open(::open(native.constData(), O_RDONLY), QIODevice::ReadOnly,
+                       QFileDevice::AutoCloseHandle));
+    QCOMPARE(saved.readAll(), QByteArray("new"));
+
+    window->setDocument("");
+    QVERIFY(window->openFile(dir.path() + QStringLiteral("/") + QChar(0xDCCF) + QChar(0xDCF0) +
+                             QStringLiteral(".bin")));
+    QCOMPARE(window->document(), QByteArray("new"));
+    QCOMPARE(window->toolbarCaption(), shown);
 }
 
 void FileCommandsTest::aboutAndHelpReadWordForWord() {

@@ -5,6 +5,7 @@
 #include "filedialog.h"
 #include "hexpane.h"
 #include "messagebox.h"
+#include "nativename.h"
 #include "openlimits.h"
 #include "ruler.h"
 
@@ -17,6 +18,7 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QMimeData>
 
 namespace {
@@ -30,11 +32,38 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
+// The URL carries the name's bytes percent-encoded; toLocalFile() would
+// decode bytes that are not UTF-8 lossily.
 QString localFileOf(const QMimeData *data) {
     if (!data || !data->hasUrls() || data->urls().size() != 1)
         return {};
     const QUrl url = data->urls().constFirst();
-    return url.isLocalFile() ? url.toLocalFile() : QString();
+    if (!url.isLocalFile())
+        return {};
+    const QByteArray native =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return nativename::resolveLossy(nativename::decode(native)).path;
+}
+
+// Qt's file dialog looks a chosen name up by its lossy decoding and finds no
+// file for a name that is not UTF-8; such a name is taken here when it leads
+// back to a file (or to several, which chosenPath() refuses with a reason).
+class ByteNameDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.size() == 1 && nativename::resolveLossy(files[0]).path != files[0])
+            QDialog::accept();
+        else
+            QFileDialog::accept();
+    }
+};
+
+// A name for messages and the toolbar: a byte that is not UTF-8 as \xCF.
+QString shownPath(const QString &path) {
+    return QDir::toNativeSeparators(nativename::displayed(path));
 }
 
 // "*.*" means every file where the filter comes from; here it would hide
@@ -49,11 +78,29 @@ void listEveryFile(QFileDialog &dialog) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, model, everyName);
 }
 
-// The path the user chose, or nothing when the dialog was cancelled.
+// The path the user chose, or nothing when the dialog was cancelled. The
+// dialog decodes a name that is not UTF-8 lossily; the file it shows is
+// found again by its bytes, and a name that could be several is refused.
+// The dialog cannot see that such a file exists, so the question before
+// overwriting it is asked here.
 QString chosenPath(QFileDialog &dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const nativename::Resolved resolved = nativename::resolveLossy(chosen);
+    if (!resolved.error.isEmpty())
+        showMessage(dialog.parentWidget(), resolved.error);
+    if (dialog.acceptMode() == QFileDialog::AcceptSave && resolved.path != chosen &&
+        !resolved.path.isEmpty()) {
+        const auto answer =
+            QMessageBox::warning(dialog.parentWidget(), dialog.windowTitle(),
+                                 QStringLiteral("%1 уже существует.\nЗаменить его?")
+                                     .arg(nativename::displayed(resolved.path.section(u'/', -1))),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return {};
+    }
+    return resolved.path;
 }
 
 // Exact, in groups of three digits: "16 777 217".
@@ -73,7 +120,7 @@ void Form1::prepareForOpen() {
 void Form1::mnuOpen() {
     prepareForOpen();
 
-    QFileDialog dialog(this);
+    ByteNameDialog dialog(this);
     dialog.setObjectName(QStringLiteral("gcdgOpen"));
     prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -93,7 +140,7 @@ bool Form1::openFile(const QString &path) {
     prepareForOpen();
     if (path.isEmpty())
         return false;
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString absolute = nativename::absolute(path);
     gcdgFileName = absolute;
     return loadDocument(absolute);
 }
@@ -114,7 +161,7 @@ bool Form1::loadDocument(const QString &path) {
 
     switch (loaded.status) {
     case document::LoadResult::Status::Loaded:
-        setToolbarCaption(QStringLiteral("  ") + path);
+        setToolbarCaption(QStringLiteral("  ") + nativename::displayed(path));
         documentFile = path;
         return true;
     case document::LoadResult::Status::Empty:
@@ -123,19 +170,18 @@ bool Form1::loadDocument(const QString &path) {
     case document::LoadResult::Status::TooLarge:
         showMessage(this,
                     tr("Файл слишком большой:\n%1\nРазмер в байтах: %2, можно открыть не более %3.")
-                        .arg(QDir::toNativeSeparators(path), byteCount(loaded.size),
-                             byteCount(maxDocumentBytes)));
+                        .arg(shownPath(path), byteCount(loaded.size), byteCount(maxDocumentBytes)));
         return false;
     case document::LoadResult::Status::Failed:
-        showMessage(this, tr("Не удалось открыть файл:\n%1\n%2")
-                              .arg(QDir::toNativeSeparators(path), loaded.error));
+        showMessage(this,
+                    tr("Не удалось открыть файл:\n%1\n%2").arg(shownPath(path), loaded.error));
         return false;
     }
     return false;
 }
 
 void Form1::mnuSave() {
-    QFileDialog dialog(this, QStringLiteral("Save As"));
+    ByteNameDialog dialog(this, QStringLiteral("Save As"));
     dialog.setObjectName(QStringLiteral("gcdgSave"));
     prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -158,8 +204,8 @@ void Form1::mnuSave() {
 
     const document::SaveResult saved = document::save(path, RTB1->bytes());
     if (!saved.ok) {
-        showMessage(this, tr("Не удалось сохранить файл:\n%1\n%2")
-                              .arg(QDir::toNativeSeparators(path), saved.error));
+        showMessage(this,
+                    tr("Не удалось сохранить файл:\n%1\n%2").arg(shownPath(path), saved.error));
         return;
     }
     documentFile = path;
