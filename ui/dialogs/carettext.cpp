@@ -1,5 +1,7 @@
 #include "carettext.h"
 
+#include <QLocale>
+
 #include <algorithm>
 
 namespace carettext {
@@ -40,7 +42,8 @@ QString bytes(qint64 count) {
     // One and many take the same word, "байт"; 2 to 4 (not 12 to 14) "байта".
     const qint64 last = count % 10;
     const bool few = last >= 2 && last <= 4 && (count % 100 < 12 || count % 100 > 14);
-    return QStringLiteral("%1 ").arg(count) +
+    static const QLocale russian(QLocale::Russian, QLocale::Russia);
+    return russian.toString(count) + u' ' +
            (few ? QStringLiteral("байта") : QStringLiteral("байт"));
 }
 

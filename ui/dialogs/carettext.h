@@ -22,7 +22,9 @@ QString range(qint64 start, qint64 length, qint64 documentSize);
 // clamped to the document.
 QString caret(qint64 caret, qint64 selectionStart, qint64 selectionLength, qint64 documentSize);
 
-// A count of bytes in Russian: "1 байт", "3 байта", "12 байт", "21 байт".
+// A count of bytes in Russian: "1 байт", "3 байта", "12 байт", "21 байт",
+// thousands set apart by a no-break space, "67 108 864 байта". (Offsets
+// are not: "(240)" may be typed into Go to as it is shown.)
 QString bytes(qint64 count);
 
 } // namespace carettext

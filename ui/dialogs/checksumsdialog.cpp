@@ -114,6 +114,8 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
     QPushButton *cmdClose = buttons->addButton(tr("Закрыть"), QDialogButtonBox::RejectRole);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
+    // Not the first value: its frame would stand out as if it were chosen.
+    cmdClose->setFocus();
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
@@ -133,9 +135,11 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
         prgSums->setValue(int(done * prgSums->maximum() / std::max<qint64>(total, 1)));
     });
     connect(job, &ChecksumJob::finished, this, [this] {
-        std::vector<checksums::Result> results = job->results();
-        delete job;
-        showResults(std::move(results));
+        // Deleted later: this runs inside the job's own signal.
+        ChecksumJob *finished = job;
+        job = nullptr;
+        finished->deleteLater();
+        showResults(finished->results());
     });
 }
 

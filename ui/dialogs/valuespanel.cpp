@@ -120,8 +120,11 @@ void ValuesPanel::showRows(std::vector<caretvalues::Row> rows) {
         QTreeWidgetItem *item = lstValues->topLevelItem(i);
         if (item->text(0) != rows[std::size_t(i)].label)
             item->setText(0, rows[std::size_t(i)].label);
-        if (item->text(1) != rows[std::size_t(i)].value)
+        if (item->text(1) != rows[std::size_t(i)].value) {
             item->setText(1, rows[std::size_t(i)].value);
+            // A long control name may not fit the column.
+            item->setToolTip(1, rows[std::size_t(i)].value);
+        }
     }
     shownRows = std::move(rows);
 }
