@@ -1,187 +1,170 @@
 #include "bytedocument.h"
+#include "carettext.h"
 #include "filecomparison.h"
 #include "form1.h"
 
 #include <QAction>
 #include <QFile>
-#include <QKeySequence>
 #include <QMetaEnum>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
-using Run = std::tuple<qint64, qint64, bool>;
-
-namespace {
-
-Run runOf(const std::optional<FileComparison::Run> &run) {
-    return run ? Run{run->offset, run->length, run->wrapped} : Run{-1, -1, false};
-}
-
-// Bytes of a file: the document's with the bytes at the given offsets changed.
-QByteArray changedAt(QByteArray bytes, std::initializer_list<qsizetype> offsets) {
-    for (const qsizetype at : offsets)
-        bytes[at] = char(bytes[at] ^ 0x5A);
-    return bytes;
-}
-
-} // namespace
-
-class FileComparisonTest : public QObject {
+// The caret's place as the status bar shows it, and the comparison with a
+// file as the window uses it.
+class DumpToolsTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
 
     QString write(const QByteArray &bytes, const QString &name = QStringLiteral("other.bin")) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
+        QFile file(dir.filePath(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
+
+    static QByteArray changedAt(QByteArray bytes, std::initializer_list<qsizetype> offsets) {
+        for (const qsizetype at : offsets)
+            bytes[at] = char(bytes[at] ^ 0x5A);
+        return bytes;
     }
 
 private slots:
-    void summarySaysHowManyWhereAndTheRest_data() {
+    void caretText_data() {
+        QTest::addColumn<QList<qint64>>("caretStartLengthSize");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty document") << QList<qint64>{0, 0, 0, 0} << "0x0000 (0)";
+        QTest::newRow("caret at the end") << QList<qint64>{240, 240, 0, 240} << "0x00F0 (240)";
+        QTest::newRow("selection") << QList<qint64>{318, 240, 78, 1000} << "0x00F0–0x013D, 78";
+        QTest::newRow("one byte") << QList<qint64>{6, 5, 1, 10} << "0x0005–0x0005, 1";
+        // The end of the document sets the width, so all its carets have one.
+        QTest::newRow("4 digits") << QList<qint64>{65535, 65535, 0, 65535} << "0xFFFF (65535)";
+        QTest::newRow("6 from 64 KiB") << QList<qint64>{0, 0, 0, 65536} << "0x000000 (0)";
+        QTest::newRow("8 from 16 MiB")
+            << QList<qint64>{0, 16, 0xFFFFF0, 0x1000000} << "0x00000010–0x00FFFFFF, 16777200";
+        QTest::newRow("clamped") << QList<qint64>{20, 10, 10, 16} << "0x000A–0x000F, 6";
+        QTest::newRow("nothing left to select") << QList<qint64>{16, 16, 4, 16} << "0x0010 (16)";
+    }
+    void caretText() {
+        QFETCH(QList<qint64>, caretStartLengthSize);
+        QFETCH(QString, expected);
+        const auto [caret, start, length, size] =
+            std::tuple(caretStartLengthSize[0], caretStartLengthSize[1], caretStartLengthSize[2],
+                       caretStartLengthSize[3]);
+        QCOMPARE(carettext::caret(caret, start, length, size), expected);
+    }
+
+    void byteCountsInRussian() {
+        const std::pair<qint64, const char *> cases[] = {
+            {0, "0 байт"},      {1, "1 байт"},     {2, "2 байта"},
+            {5, "5 байт"},      {12, "12 байт"},   {21, "21 байт"},
+            {104, "104 байта"}, {114, "114 байт"}, {67108864, "67\u00A0108\u00A0864 байта"}};
+        for (const auto &[count, text] : cases)
+            QCOMPARE(carettext::bytes(count), QString::fromUtf8(text));
+    }
+
+    void summary_data() {
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("summary");
-
         const QByteArray base(100, 'a');
         QTest::newRow("equal") << base << base << "Файл совпадает с документом";
-        QTest::newRow("both empty")
-            << QByteArray() << QByteArray() << "Файл совпадает с документом";
-        QTest::newRow("one byte") << base << changedAt(base, {64})
-                                  << "Различается 1 байт — 0x0040 (64)";
-        QTest::newRow("twelve, file longer")
+        QTest::newRow("one") << base << changedAt(base, {64}) << "Различается 1 байт — 0x0040 (64)";
+        QTest::newRow("12, file longer")
             << base << changedAt(base, {64, 65, 66, 67, 70, 71, 72, 73, 80, 90, 98, 99}) + "xyz"
             << "Различаются 12 байт, первый — 0x0040 (64); файл длиннее документа на 3 байта";
-        QTest::newRow("twenty-one, singular verb")
+        QTest::newRow("21 takes the singular")
             << base << changedAt(base, {3,  5,  7,  9,  11, 13, 15, 17, 19, 21, 23,
                                         25, 27, 29, 31, 33, 35, 37, 39, 41, 43})
             << "Различается 21 байт, первый — 0x0003 (3)";
-        QTest::newRow("the same bytes, file shorter")
+        QTest::newRow("file shorter")
             << base << base.left(95) << "Первые 95 байт совпадают; файл короче документа на 5 байт";
         QTest::newRow("empty file")
             << base.left(2) << QByteArray() << "Файл пуст; файл короче документа на 2 байта";
         QTest::newRow("empty document")
             << QByteArray() << base.left(1) << "Документ пуст; файл длиннее документа на 1 байт";
-        // The document's size decides the width of the offset, as in the status bar.
-        QByteArray large(70000, 'b');
-        QTest::newRow("six digits")
-            << large << changedAt(large, {66000}) << "Различается 1 байт — 0x0101D0 (66000)";
     }
-    void summarySaysHowManyWhereAndTheRest() {
+    void summary() {
         QFETCH(QByteArray, document);
         QFETCH(QByteArray, file);
         QFETCH(QString, summary);
         ByteDocument bytes;
         bytes.load(document);
         FileComparison comparison(&bytes);
-        QCOMPARE(comparison.summary(), QString());
         QCOMPARE(comparison.compareWith(write(file), 1 << 20), std::nullopt);
         QCOMPARE(comparison.summary(), summary);
     }
 
-    // The document edited after the comparison: the marks, the count and
-    // the summary follow; undo brings the equal document back.
+    // Edits after the comparison: the marks and the summary follow; undo
+    // brings the equal document back; after stop() nothing differs.
     void followsTheDocument() {
         const QByteArray bytes = "0123456789abcdef0123456789abcdef";
         ByteDocument document;
         document.load(bytes);
         FileComparison comparison(&document);
         QSignalSpy changed(&comparison, &FileComparison::changed);
-        QCOMPARE(comparison.compareWith(write(bytes), 1 << 20), std::nullopt);
-        QCOMPARE(changed.count(), 1);
-        QVERIFY(comparison.comparison().isEqual());
-
+        QVERIFY(!comparison.compareWith(write(bytes), 1 << 20));
         document.replace(4, 2, "XY");
-        QCOMPARE(changed.count(), 2);
         QVERIFY(comparison.differs(4) && comparison.differs(5));
         QVERIFY(!comparison.differs(3) && !comparison.differs(6));
-        document.replace(0, 0, "+");
+        document.replace(0, 0, "+"); // every byte now stands one further on
         QCOMPARE(comparison.summary(),
                  "Различаются 32 байта, первый — 0x0000 (0); файл короче документа на 1 байт");
         document.undo();
         document.undo();
         QCOMPARE(comparison.summary(), "Файл совпадает с документом");
-
         comparison.stop();
         QCOMPARE(changed.count(), 6);
         document.replace(0, 1, "!");
-        QVERIFY(!comparison.isActive());
         QVERIFY(!comparison.differs(0));
         QCOMPARE(comparison.summary(), QString());
         QCOMPARE(changed.count(), 6);
     }
 
-    // Runs at [2, 5), [10, 11) and [20, 24) of 30 bytes.
+    // Runs [2, 5), [10, 11) and [20, 24) of 30 bytes; negative from: previous.
     void stepsFromRunToRun_data() {
-        QTest::addColumn<bool>("forward");
         QTest::addColumn<qint64>("from");
-        QTest::addColumn<Run>("run");
-        QTest::newRow("next from the start") << true << 0LL << Run{2, 3, false};
-        QTest::newRow("next from inside a run: all of it") << true << 3LL << Run{2, 3, false};
-        QTest::newRow("next from a run's end") << true << 5LL << Run{10, 1, false};
-        QTest::newRow("next to the last") << true << 11LL << Run{20, 4, false};
-        QTest::newRow("next round to the first") << true << 24LL << Run{2, 3, true};
-        QTest::newRow("next from the end") << true << 30LL << Run{2, 3, true};
-        QTest::newRow("previous from a run's start") << false << 20LL << Run{10, 1, false};
-        QTest::newRow("previous from inside a run") << false << 22LL << Run{20, 4, false};
-        QTest::newRow("previous from the end") << false << 30LL << Run{20, 4, false};
-        QTest::newRow("previous round to the last") << false << 2LL << Run{20, 4, true};
+        QTest::addColumn<QList<qint64>>("offsetLengthWrapped");
+        QTest::newRow("next from inside: all of it") << 3LL << QList<qint64>{2, 3, 0};
+        QTest::newRow("next from a run's end") << 5LL << QList<qint64>{10, 1, 0};
+        QTest::newRow("next round to the first") << 24LL << QList<qint64>{2, 3, 1};
+        QTest::newRow("previous from a run's start") << -20LL << QList<qint64>{10, 1, 0};
+        QTest::newRow("previous from inside") << -22LL << QList<qint64>{20, 4, 0};
+        QTest::newRow("previous round to the last") << -2LL << QList<qint64>{20, 4, 1};
     }
     void stepsFromRunToRun() {
-        QFETCH(bool, forward);
         QFETCH(qint64, from);
-        QFETCH(Run, run);
+        QFETCH(QList<qint64>, offsetLengthWrapped);
         const QByteArray bytes(30, 'x');
         ByteDocument document;
         document.load(bytes);
         FileComparison comparison(&document);
-        QCOMPARE(runOf(comparison.nextRun(0)), Run(-1, -1, false));
+        QVERIFY(!comparison.nextRun(0)); // nothing compared yet
         QVERIFY(!comparison.compareWith(write(changedAt(bytes, {2, 3, 4, 10, 20, 21, 22, 23})),
                                         1 << 20));
-        QCOMPARE(runOf(forward ? comparison.nextRun(from) : comparison.previousRun(from)), run);
+        const auto run = from >= 0 ? comparison.nextRun(from) : comparison.previousRun(-from);
+        QVERIFY(run);
+        QCOMPARE((QList<qint64>{run->offset, run->length, run->wrapped}), offsetLengthWrapped);
+        QVERIFY(!comparison.compareWith(write(bytes + "longer"), 1 << 20));
+        QVERIFY(!comparison.nextRun(0) && !comparison.previousRun(30));
     }
 
-    void noDifferenceNoRun() {
-        ByteDocument document;
-        document.load("same");
-        FileComparison comparison(&document);
-        QVERIFY(!comparison.compareWith(write("same, and longer"), 1 << 20));
-        QCOMPARE(runOf(comparison.nextRun(0)), Run(-1, -1, false));
-        QCOMPARE(runOf(comparison.previousRun(4)), Run(-1, -1, false));
-    }
-
-    // A file that cannot be compared leaves the comparison in force as it was.
-    void refusalsKeepTheComparison_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("missing") << "missing.bin"
-                                 << "Не удалось открыть файл:\n%1\n";
-        QTest::newRow("directory") << ""
-                                   << "Не удалось открыть файл:\n%1\n";
-        QTest::newRow("too large")
-            << "large.bin"
-            << "Файл слишком большой для сравнения:\n%1\nРазмер в байтах: 11, можно сравнить "
-               "не более 10.";
-    }
+    // A file that cannot be compared leaves the comparison as it was.
     void refusalsKeepTheComparison() {
-        QFETCH(QString, name);
-        QFETCH(QString, message);
-        write("01234567890", QStringLiteral("large.bin"));
         ByteDocument document;
         document.load("abc");
         FileComparison comparison(&document);
         const QString first = write("abd");
         QVERIFY(!comparison.compareWith(first, 10));
         QSignalSpy changed(&comparison, &FileComparison::changed);
-
-        const QString path = dir.filePath(name);
-        const std::optional<QString> refusal = comparison.compareWith(path, 10);
-        QVERIFY(refusal);
-        QVERIFY2(refusal->startsWith(message.arg(path)), qPrintable(*refusal));
-        QVERIFY(refusal->size() > message.arg(path).size() || name == "large.bin");
+        const QString missing = dir.filePath("missing.bin");
+        QVERIFY(comparison.compareWith(missing, 10)
+                    ->startsWith("Не удалось открыть файл:\n" + missing + "\n"));
+        const QString large = write("01234567890", "large.bin");
+        QCOMPARE(*comparison.compareWith(large, 10),
+                 "Файл слишком большой для сравнения:\n" + large +
+                     "\nРазмер в байтах: 11, можно сравнить не более 10.");
         QCOMPARE(changed.count(), 0);
         QCOMPARE(comparison.filePath(), first);
         QVERIFY(comparison.differs(2));
@@ -191,7 +174,6 @@ private slots:
     void differenceKeysAreFree() {
         const QList<QKeySequence> keys = {FileComparison::nextDifferenceKey(),
                                           FileComparison::previousDifferenceKey()};
-        QVERIFY(keys[0] != keys[1]);
         Form1 form;
         for (const QAction *action : form.findChildren<QAction *>()) {
             for (const QKeySequence &shortcut : action->shortcuts())
@@ -206,5 +188,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FileComparisonTest)
-#include "tst_filecomparison.moc"
+QTEST_MAIN(DumpToolsTest)
+#include "tst_dumptools.moc"
