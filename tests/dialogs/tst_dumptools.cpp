@@ -170,7 +170,8 @@ private slots:
         QVERIFY(comparison.differs(2));
     }
 
-    // Neither key is a shortcut of the main window or a text key of Qt's.
+    // Neither key is a shortcut of the main window, a key of its panes or a
+    // text key of Qt's.
     void differenceKeysAreFree() {
         const QList<QKeySequence> keys = {FileComparison::nextDifferenceKey(),
                                           FileComparison::previousDifferenceKey()};
@@ -178,6 +179,22 @@ private slots:
         for (const QAction *action : form.findChildren<QAction *>()) {
             for (const QKeySequence &shortcut : action->shortcuts())
                 QVERIFY2(!keys.contains(shortcut), qPrintable(action->objectName()));
+        }
+        // Pressed in a pane, they reach the window's actions: no pane takes them.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        for (const QKeySequence &key : keys) {
+            QAction action(&form);
+            action.setShortcut(key);
+            form.addAction(&action);
+            QSignalSpy triggered(&action, &QAction::triggered);
+            for (const char *pane : {"RTB1", "RTB2", "RTB3"}) {
+                QWidget *widget = form.findChild<QWidget *>(QLatin1String(pane));
+                QVERIFY(widget);
+                widget->setFocus();
+                QTest::keySequence(widget, key);
+            }
+            QCOMPARE(triggered.count(), 3);
         }
         const QMetaEnum standardKeys = QMetaEnum::fromType<QKeySequence::StandardKey>();
         for (int i = 0; i < standardKeys.keyCount(); ++i) {
