@@ -98,6 +98,35 @@ std::optional<qint64> ByteComparison::previousDifference(qint64 before) const {
     }
 }
 
+qint64 ByteComparison::runEnd(qint64 from) const {
+    const qint64 length = comparedLength();
+    from = std::clamp<qint64>(from, 0, length);
+    for (std::size_t word = std::size_t(from / 64); word < bits.size(); ++word) {
+        quint64 same = ~bits[word];
+        if (word == std::size_t(from / 64))
+            same &= ~quint64(0) << (from % 64);
+        if (same)
+            return std::min(length, qint64(word) * 64 + qCountTrailingZeroBits(same));
+    }
+    return length;
+}
+
+qint64 ByteComparison::runStart(qint64 to) const {
+    to = std::clamp<qint64>(to, 0, comparedLength());
+    if (to == 0)
+        return 0;
+    const qint64 last = to - 1;
+    std::size_t word = std::size_t(last / 64);
+    quint64 same = ~bits[word] & (~quint64(0) >> (63 - last % 64));
+    for (;;) {
+        if (same)
+            return qint64(word) * 64 + 64 - qCountLeadingZeroBits(same);
+        if (word-- == 0)
+            return 0;
+        same = ~bits[word];
+    }
+}
+
 void ByteComparison::clear(qint64 from, qint64 to) {
     for (qint64 at = from; at < to;) {
         const qint64 wordEnd = std::min((at / 64 + 1) * 64, to);

@@ -43,6 +43,12 @@ public:
     // The first differing byte at or after from, or the last one before before.
     std::optional<qint64> nextDifference(qint64 from) const;
     std::optional<qint64> previousDifference(qint64 before) const;
+    // The bounds of a run of differing bytes, for stepping from one run to
+    // the next: the first byte at or after from that does not differ (at
+    // most the compared length), and the start of the run that ends at to
+    // (to itself when the byte before it does not differ).
+    qint64 runEnd(qint64 from) const;
+    qint64 runStart(qint64 to) const;
 
 private:
     // Clears the bits of [from, to), taking them off the count.

@@ -70,6 +70,17 @@ void verifyAgainstBytes(const ByteComparison &comparison, const QByteArray &mine
                  previous == differing.begin() ? std::nullopt
                                                : std::optional<qint64>(*std::prev(previous)));
     }
+    // Every run's bounds from inside it and from its ends.
+    for (const auto &[offset, runLength] : naiveRuns(mine, theirs)) {
+        for (const qint64 at : {offset, offset + runLength / 2, offset + runLength - 1}) {
+            QCOMPARE(comparison.runEnd(at), offset + runLength);
+            QCOMPARE(comparison.runStart(at + 1), offset);
+        }
+        QCOMPARE(comparison.runEnd(offset + runLength), offset + runLength);
+        QCOMPARE(comparison.runStart(offset), offset);
+    }
+    QCOMPARE(comparison.runEnd(length + 5), length);
+    QCOMPARE(comparison.runStart(-1), 0);
 }
 
 } // namespace
