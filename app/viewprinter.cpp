@@ -36,7 +36,8 @@ const NamedView *find(QStringView name) {
 constexpr qint64 pieceSize = 64 * 1024;
 
 bool writeText(QIODevice &out, QByteArrayView viewText) {
-    const QByteArray utf8 = cp1251::toDisplayText(viewText).toUtf8();
+    QByteArray utf8;
+    cp1251::appendDisplayUtf8(utf8, viewText);
     return out.write(utf8) == utf8.size();
 }
 

@@ -6,6 +6,8 @@
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace cp1251 {
 namespace {
@@ -185,6 +187,40 @@ QString toClipboardText(QStringView paneText) {
 
 QString toDisplayText(QByteArrayView bytes) {
     return decodeLines(bytes, u'\n');
+}
+
+void appendDisplayUtf8(QByteArray &out, QByteArrayView bytes) {
+    // Each byte's character in UTF-8, in a slot of four so that a copy is one
+    // fixed-width store; the length says how much of it counts.
+    struct Utf8 {
+        char text[4];
+        std::uint8_t size;
+    };
+    static const auto table = [] {
+        std::array<Utf8, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray utf8 = QString(QChar(byteToChar[b])).toUtf8();
+            std::memcpy(t[b].text, utf8.constData(), std::size_t(utf8.size()));
+            t[b].size = std::uint8_t(utf8.size());
+        }
+        return t;
+    }();
+    const qsizetype n = bytes.size();
+    const qsizetype start = out.size();
+    out.resize(start + 4 * n);
+    char *o = out.data() + start;
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (in[i] == '\r' && i + 1 < n && in[i + 1] == '\n') {
+            *o++ = '\n';
+            ++i;
+            continue;
+        }
+        const Utf8 &c = table[in[i]];
+        std::memcpy(o, c.text, 4);
+        o += c.size;
+    }
+    out.truncate(o - out.constData());
 }
 
 QString toDisplayText(QByteArrayView bytes, QList<quint32> &offsets) {

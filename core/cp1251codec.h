@@ -68,6 +68,10 @@ QString toClipboardText(QStringView paneText);
 // goes through toChar. For the display panes.
 QString toDisplayText(QByteArrayView bytes);
 
+// The same text in UTF-8, appended to out: for writing a view out, without
+// the UTF-16 text in between.
+void appendDisplayUtf8(QByteArray &out, QByteArrayView bytes);
+
 // The same, and moves offsets into bytes (ascending, none between a CR and
 // its LF) to the same places in the text.
 QString toDisplayText(QByteArrayView bytes, QList<quint32> &offsets);

@@ -115,6 +115,16 @@ private slots:
         QCOMPARE(cp1251::toDisplayText("a\r\nb"), QStringLiteral("a\nb"));
         QCOMPARE(cp1251::toDisplayText("a\rb\n"),
                  QString(QStringLiteral("a") + cp1251::toChar('\r') + 'b' + cp1251::toChar('\n')));
+        // Written out in UTF-8, the text is the same, whatever the bytes.
+        QByteArray every;
+        for (int b = 0; b < 256; ++b)
+            every += char(b);
+        every += "\r\n\r\r\n\n";
+        for (const QByteArray &bytes : {every, QByteArray("\r"), QByteArray()}) {
+            QByteArray utf8("lead");
+            cp1251::appendDisplayUtf8(utf8, bytes);
+            QCOMPARE(utf8, "lead" + cp1251::toDisplayText(bytes).toUtf8());
+        }
     }
 };
 
