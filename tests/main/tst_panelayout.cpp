@@ -3,10 +3,12 @@
 #include "panecontent.h"
 #include "panestyles.h"
 #include "tokenlayout.h"
+#include "tokenview.h"
 #include "views.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -301,6 +303,38 @@ private slots:
         // Five tokens before the run became two: the run moves with its bytes.
         styles.tokensChanged(0, 5, 2);
         QVERIFY(!bold({6, 0}) && bold({7, 0}) && bold({56, 0}) && !bold({57, 0}));
+    }
+
+    // A pane that follows the document shows each edit at once; its
+    // selection and fonts stay on their bytes, its rows are counted anew.
+    void aPaneFollowingTheDocumentKeepsItsSelectionOnItsBytes() {
+        ByteDocument document;
+        document.load(mixedBytes(1000, 8));
+        TokenView pane;
+        pane.follow(views::cp1251Glyphs, &document, 0);
+        pane.setTokensPerRow(16);
+        pane.selectTokens(100, 110);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        pane.mergeCurrentCharFormat(bold);
+        QSignalSpy moved(&pane, &TokenView::selectionChanged);
+
+        document.replace(10, 0, "XYZ");
+        QCOMPARE(pane.selectedTokens(), std::make_pair(qint64(103), qint64(113)));
+        QCOMPARE(moved.size(), 1);
+        document.replace(105, 1, "\x7f");
+        document.replace(0, 2, {});
+        QCOMPARE(pane.selectedTokens(), std::make_pair(qint64(101), qint64(111)));
+        QCOMPARE(pane.toPlainText(), viewText(views::cp1251Glyphs, document.read(0, 1001)));
+        QCOMPARE(pane.selectedText(), viewText(views::cp1251Glyphs, document.read(101, 10)));
+        QCOMPARE(pane.charFormatAt(pane.selectionStart()).fontWeight(), int(QFont::Bold));
+        QVERIFY(pane.charFormatAt(pane.selectionStart() - 1).fontWeight() != QFont::Bold);
+        QCOMPARE(pane.rowCount(), (1001 + 15) / 16);
+        QCOMPARE(pane.source().length, 1001);
+
+        document.load(QByteArray("new"));
+        QCOMPARE(pane.toPlainText(), QStringLiteral("new"));
+        QVERIFY(!pane.hasSelection());
     }
 
 private:
