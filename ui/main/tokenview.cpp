@@ -1,7 +1,9 @@
 #include "tokenview.h"
 
 #include "bytedocument.h"
+#include "paneaccessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -20,6 +22,7 @@ constexpr qreal margin = TokenLayout::margin;
 
 TokenView::TokenView(QWidget *parent)
     : QAbstractScrollArea(parent), styles(font()), rows(text, styles) {
+    paneaccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     // A scroll bar that comes and goes would change the width and lay a long
@@ -43,12 +46,14 @@ void TokenView::clear() {
     for (const QMetaObject::Connection &connection : std::as_const(followConnections))
         disconnect(connection);
     followConnections.clear();
+    const qint64 chars = QAccessible::isActive() ? text.charCount() : 0;
     const bool hadSelection = hasSelection();
     const bool moved = caret != TokenPlace{};
     text.clear();
     styles.cleared();
     anchor = caret = {};
     invalidateLayout();
+    announce(0, chars, 0);
     emit contentReset();
     if (hadSelection)
         emit selectionChanged();
@@ -61,10 +66,13 @@ void TokenView::append(views::View view, const PieceTable &bytes, qint64 documen
         disconnect(connection);
     followConnections.clear();
     const TokenPlace from = text.end();
+    const qint64 chars = QAccessible::isActive() ? text.charCount() : 0;
     text.append(view, bytes, documentOffset);
     if (text.end() != from)
         styles.appended(from);
     invalidateLayout();
+    if (QAccessible::isActive())
+        announce(chars, 0, text.charCount() - chars);
     emit contentReset();
 }
 
@@ -81,6 +89,8 @@ void TokenView::follow(views::View view, const ByteDocument *document, qint64 of
         };
     }
     invalidateLayout();
+    if (QAccessible::isActive())
+        announce(0, 0, text.charCount());
     emit contentReset();
 }
 
@@ -110,6 +120,8 @@ bool TokenView::applyChange(const PaneContent::TokenChange &change) {
     anchor = shifted(anchor);
     caret = shifted(caret);
     invalidateLayout();
+    if (QAccessible::isActive())
+        announce(text.charOf({change.first, 0}), change.removedChars, change.addedChars);
     if (qMin(oldAnchor, oldCaret) != qMin(anchor, caret) ||
         qMax(oldAnchor, oldCaret) != qMax(anchor, caret))
         emit selectionChanged();
@@ -246,6 +258,16 @@ void TokenView::moveCursorTo(TokenPlace newAnchor, TokenPlace newCaret, bool scr
     if (hasFocus())
         caretTimer.start();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        if (cursorMoved) {
+            QAccessibleTextCursorEvent event(this, int(cursorPosition()));
+            QAccessible::updateAccessibility(&event);
+        }
+        if (selectionMoved) {
+            QAccessibleTextSelectionEvent event(this, int(selectionStart()), int(selectionEnd()));
+            QAccessible::updateAccessibility(&event);
+        }
+    }
     if (selectionMoved)
         emit selectionChanged();
     if (cursorMoved)
@@ -409,6 +431,28 @@ void TokenView::setCaretVisible(bool on) {
     caretOn = on;
     if (!layoutDirty)
         viewport()->update(placeRect(caret).toAlignedRect().adjusted(-1, 0, 1, 0));
+}
+
+// Assistive technology ---------------------------------------------------
+
+// As Qt's own text widgets tell it: the text that came in, and as many
+// spaces as characters went out.
+void TokenView::announce(qint64 position, qint64 removedChars, qint64 addedChars) const {
+    if (!QAccessible::isActive() || (removedChars == 0 && addedChars == 0))
+        return;
+    auto *self = const_cast<TokenView *>(this);
+    const QString added = text.text(text.placeOf(position), text.placeOf(position + addedChars));
+    const QString removed(removedChars, u' ');
+    if (removedChars == 0) {
+        QAccessibleTextInsertEvent event(self, int(position), added);
+        QAccessible::updateAccessibility(&event);
+    } else if (addedChars == 0) {
+        QAccessibleTextRemoveEvent event(self, int(position), removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(self, int(position), removed, added);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 // Events -----------------------------------------------------------------

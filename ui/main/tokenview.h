@@ -179,6 +179,8 @@ private:
     bool applyChange(const PaneContent::TokenChange &change);
     void updateScrollBars() const;
     void dragScroll();
+    // Tells assistive technology of a change of the text.
+    void announce(qint64 position, qint64 removedChars, qint64 addedChars) const;
 
     TokenLayout rows;
     int minimumRowHeight = 0;
