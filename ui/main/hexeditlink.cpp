@@ -12,7 +12,7 @@ HexEditLink::HexEditLink(BytePane *input, HexPane *hex, TokenView *output, QObje
 
 void HexEditLink::start() {
     stop();
-    const TokenView::Source &dump = hex->source();
+    const TokenView::Source dump = hex->source();
     if (dump.view != views::hexDump || dump.offset < 0)
         return;
     active = true;
@@ -67,7 +67,7 @@ void HexEditLink::stop() {
 // The text pane links while it shows one token per dumped byte, for the same
 // bytes; then it shows them in rows of the hex pane's width.
 void HexEditLink::linkOutput() {
-    const TokenView::Source &view = output->source();
+    const TokenView::Source view = output->source();
     const bool wasLinked = outputLinked;
     outputLinked = active && view.view && view.offset == base &&
                    view.length == hex->source().length && output->tokenCount() == hex->tokenCount();

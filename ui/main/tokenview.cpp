@@ -158,6 +158,8 @@ std::pair<qsizetype, qsizetype> TokenView::formatRange(qsizetype position) const
 // Layout -----------------------------------------------------------------
 
 void TokenView::setTokensPerRow(int n) {
+    if (rows.tokensPerRow() == n)
+        return;
     rows.setTokensPerRow(n);
     invalidateLayout();
 }
