@@ -48,11 +48,14 @@ constexpr TokenTable<16> makeListing1251Table() {
 constexpr TokenTable<8> listing866Table = makeListing866Table();
 constexpr TokenTable<16> listing1251Table = makeListing1251Table();
 
-QByteArrayView mark() {
+constexpr QByteArrayView mark() {
     return QByteArrayView(newLineMarkBytes.text.data(), newLineMarkBytes.size);
 }
 
 } // namespace
+
+constexpr Tokens listing866Tokens = tokensFrom(listing866Table, mark());
+constexpr Tokens listing1251Tokens = tokensFrom(listing1251Table, mark());
 
 ByteText clicheListing866(QByteArrayView bytes, TokenEnds *ends) {
     return writeTokens(listing866Table, bytes, mark(), ends);

@@ -22,6 +22,8 @@ constexpr TokenTable<slot> nameTable = makeNameTable();
 
 } // namespace
 
+constexpr Tokens controlNameTokens = tokensFrom(nameTable);
+
 ByteText controlNames(QByteArrayView bytes, TokenEnds *ends) {
     return writeTokens(nameTable, bytes, {}, ends);
 }

@@ -84,6 +84,9 @@ constexpr GlyphTable cp1251Table = makeGlyphTable(codepages::cp1251, cp1251Devia
 
 } // namespace
 
+constexpr Tokens cp866GlyphTokens = tokensFrom(cp866Table);
+constexpr Tokens cp1251GlyphTokens = tokensFrom(cp1251Table);
+
 ByteText cp866Glyphs(QByteArrayView bytes, TokenEnds *ends) {
     return writeTokens(cp866Table, bytes, {}, ends);
 }

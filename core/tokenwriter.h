@@ -9,6 +9,15 @@
 
 namespace views {
 
+// The tokens of a table, for a view's Tokens: each points into the table.
+template <std::size_t W>
+constexpr Tokens tokensFrom(const cp1251text::TokenTable<W> &table, QByteArrayView lead = {}) {
+    Tokens tokens{lead, {}};
+    for (std::size_t b = 0; b < 256; ++b)
+        tokens.byByte[b] = QByteArrayView(table[b].text.data(), table[b].size);
+    return tokens;
+}
+
 // Writes head, then the table's token for every input byte, in one pass.
 // The output grows one input chunk at a time with room for the widest token
 // per byte, so the per-byte step is a lookup, one fixed-width copy and an

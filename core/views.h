@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <array>
+
 // The byte views and cliche listings. Each takes any number of bytes and
 // returns its text as code page 1251 bytes; line breaks are CR LF.
 //
@@ -34,6 +36,32 @@ ByteText clicheListing1251(QByteArrayView bytes, TokenEnds *ends = nullptr);
 
 // Any of the above.
 using View = ByteText (*)(QByteArrayView, TokenEnds *);
+
+// The width of one byte in the hex dump, in characters: two digits and two
+// spaces. The dump, the hex pane, its selection counter and the hex-edit
+// link all count by it.
+inline constexpr int hexGroupWidth = 4;
+
+// A view one byte at a time, for a pane that writes only the rows it shows:
+// the view of any bytes is lead followed by the token of each byte, in
+// order. The texts are code page 1251 bytes from the tables the views above
+// write with.
+struct Tokens {
+    QByteArrayView lead;
+    std::array<QByteArrayView, 256> byByte;
+
+    QByteArrayView operator[](unsigned char byte) const { return byByte[byte]; }
+};
+
+extern const Tokens hexDumpTokens;
+extern const Tokens cp866GlyphTokens;
+extern const Tokens cp1251GlyphTokens;
+extern const Tokens controlNameTokens;
+extern const Tokens listing866Tokens;
+extern const Tokens listing1251Tokens;
+
+// The tokens of one of the views above; nullptr for any other function.
+const Tokens *tokensOf(View view);
 
 // What the tables above know about one byte, for the cliche check:
 // the 866 cliche listing gives the byte a code or a line break, not ".".

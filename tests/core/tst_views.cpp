@@ -191,6 +191,33 @@ private slots:
         QCOMPARE(listing.size(), listing1251);
         QCOMPARE(parseListing1251(listing), std::optional<QByteArray>(source));
     }
+
+    // A pane writes a view a row at a time from its tokens: the lead and the
+    // tokens of the bytes in order must give the view's whole text.
+    void tokensWriteTheViewsText_data() {
+        QTest::addColumn<int>("view");
+        const char *names[] = {"hex", "866", "1251", "names", "listing866", "listing1251"};
+        for (int view = 0; view < 6; ++view)
+            QTest::newRow(names[view]) << view;
+    }
+    void tokensWriteTheViewsText() {
+        QFETCH(int, view);
+        const views::View all[] = {views::hexDump,          views::cp866Glyphs,
+                                   views::cp1251Glyphs,     views::controlNames,
+                                   views::clicheListing866, views::clicheListing1251};
+        const views::Tokens *tokens = views::tokensOf(all[view]);
+        QVERIFY(tokens);
+        QByteArray source;
+        for (int b = 0; b < 256; ++b)
+            source += char(b);
+        source += "\r\n\r\n\x7f\xab";
+        QByteArray written = tokens->lead.toByteArray();
+        for (const char c : source)
+            written += (*tokens)[uchar(c)];
+        QCOMPARE(written, all[view](source, nullptr));
+        QCOMPARE(views::tokensOf(nullptr), nullptr);
+        QCOMPARE(views::hexDumpTokens['A'].size(), views::hexGroupWidth);
+    }
 };
 
 QTEST_APPLESS_MAIN(ViewsTest)

@@ -3,6 +3,7 @@
 #include "bytepane.h"
 #include "form1.h"
 #include "hexpane.h"
+#include "views.h"
 #include "windowdriver.h"
 
 // The base of a window suite: every test gets a fresh main window, shown and
@@ -22,6 +23,17 @@ protected:
     void closeForm() {
         delete form;
         form = nullptr;
+    }
+
+    // Gives a display pane a text of its own: the view of bytes, as if a
+    // command had shown it.
+    static void show(TokenView *pane, views::View view, const QByteArray &bytes) {
+        pane->clear();
+        pane->append(view, PieceTable(bytes));
+    }
+    // Words of ASCII letters show as themselves in the 1251 view.
+    static void showText(TokenView *pane, const QByteArray &text) {
+        show(pane, views::cp1251Glyphs, text);
     }
 
     // The pane the user sees at the pane's place.

@@ -6,6 +6,7 @@
 #include "hexpane.h"
 #include "openlimits.h"
 #include "russianqt.h"
+#include "views.h"
 #include "windowdriver.h"
 
 #include <QAbstractItemView>
@@ -546,8 +547,8 @@ void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     window->setDocument("abcdef");
     auto *rtb2 = child<HexPane>(window, "RTB2");
     auto *rtb3 = child<TokenView>(window, "RTB3");
-    rtb2->setPlainText(QStringLiteral("41  42  43  "));
-    rtb3->setPlainText(QStringLiteral("abc"));
+    rtb2->append(views::hexDump, PieceTable(QByteArray("ABC")));
+    rtb3->append(views::cp1251Glyphs, PieceTable(QByteArray("abc")));
     QTextCursor cursor(pane("RTB1")->document());
     cursor.setPosition(1);
     cursor.setPosition(2, QTextCursor::KeepAnchor);

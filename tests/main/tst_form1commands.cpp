@@ -59,7 +59,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, output);
         loadWithSelection(documentSize, selectionSize);
-        rtb3->setPlainText("old");
+        showText(rtb3, "old");
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key(key));
         QCOMPARE(catcher.texts(), message.isEmpty() ? QStringList() : QStringList(message));
@@ -92,7 +92,7 @@ private slots:
         cursor.movePosition(QTextCursor::End);
         cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, selectionSize);
         rtb1->setTextCursor(cursor);
-        rtb2->setPlainText("old");
+        show(rtb2, views::hexDump, "old");
         QTest::keyClick(form, Qt::Key_F5);
         QCOMPARE(rtb2->toPlainText(), hex);
         QCOMPARE(rtb3->toPlainText(), output);
@@ -114,7 +114,7 @@ private slots:
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key_F3);
         QCOMPARE(rtb3->toPlainText(), QString());
-        rtb3->setPlainText("out");
+        showText(rtb3, "out");
         form->activateWindow(); // the offscreen platform does not return it
         QVERIFY(QTest::qWaitForWindowActive(form));
         QTest::keyClick(form, Qt::Key_F5);
@@ -131,14 +131,14 @@ private slots:
 
     void hexEditRefusedWithMessageBChangesNothing() {
         loadWithSelection(12000, 10700);
-        rtb2->setPlainText("hex");
-        rtb3->setPlainText("out");
+        show(rtb2, views::hexDump, "hex");
+        showText(rtb3, "out");
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key_F5);
         QCOMPARE(catcher.texts(), QStringList(messageB));
         QVERIFY(!form->isHexEditLayout());
         QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
-        QCOMPARE(rtb2->toPlainText(), QStringLiteral("hex"));
+        QCOMPARE(rtb2->toPlainText(), QStringLiteral("68  65  78  "));
         QCOMPARE(rtb3->toPlainText(), QStringLiteral("out"));
     }
 
@@ -347,7 +347,7 @@ private slots:
             typeText(rtb1, lines[i]);
         }
         rtb1->selectAll();
-        rtb3->setPlainText("old");
+        showText(rtb3, "old");
         QTest::keyClick(form, Qt::Key(key));
         QCOMPARE(rtb3->toPlainText(), listing);
         QTest::keyClick(form, Qt::Key(key));
@@ -372,7 +372,7 @@ private slots:
             document += QByteArray(58, 'a') + "\r\n";
         document.truncate(size);
         form->setDocument(document);
-        rtb3->setPlainText("old");
+        showText(rtb3, "old");
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key(key));
         if (listed) {

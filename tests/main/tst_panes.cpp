@@ -200,6 +200,32 @@ private slots:
         QCOMPARE(form->document(), QByteArray("xyz"));
     }
 
+    // Fonts the Font command gave parts of the dump and of the text beside
+    // it stay on their bytes while hex digits overwrite others.
+    void fontsStayOnTheirBytesThroughHexEdits() {
+        form->setDocument("abcdef");
+        QTest::keyClick(form, Qt::Key_F5);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        rtb2->setSelection(4, 12);
+        rtb2->mergeCurrentCharFormat(bold);
+        rtb3->setSelection(1, 3);
+        rtb3->mergeCurrentCharFormat(bold);
+        rtb2->setSelection(16, 16);
+        typeText(rtb2, "7A");
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        rtb2->setSelection(0, 0);
+        typeText(rtb2, "7");
+        QCOMPARE(form->document(), QByteArray("qbcdef"));
+        for (TokenView *pane : {static_cast<TokenView *>(rtb2), rtb3}) {
+            const int group = pane == rtb2 ? 4 : 1;
+            QVERIFY(pane->charFormatAt(0).fontWeight() != QFont::Bold);
+            QCOMPARE(pane->charFormatAt(group).fontWeight(), int(QFont::Bold));
+            QCOMPARE(pane->charFormatAt(3 * group - 1).fontWeight(), int(QFont::Bold));
+            QVERIFY(pane->charFormatAt(4 * group).fontWeight() != QFont::Bold);
+        }
+    }
+
     // Undo reaches edits made before the dump: the panes then show what the
     // document holds at the dumped offsets, nothing stale.
     void undoBehindTheDumpLeavesNoStaleBytes() {

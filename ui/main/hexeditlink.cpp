@@ -1,42 +1,26 @@
 #include "hexeditlink.h"
 
 #include "bytepane.h"
-#include "cp1251codec.h"
 #include "hexpane.h"
 #include "views.h"
 
 #include <QScrollBar>
 #include <QTimer>
 
-namespace {
-
-constexpr int groupSize = HexPane::groupSize;
-
-// A view's text with its tokens, as a display pane takes it.
-QString viewText(views::View view, QByteArrayView bytes, views::TokenEnds *ends = nullptr) {
-    if (!ends)
-        return cp1251::toDisplayText(view(bytes, nullptr));
-    const ByteText text = view(bytes, ends);
-    return cp1251::toDisplayText(text, *ends);
-}
-
-} // namespace
-
 HexEditLink::HexEditLink(BytePane *input, HexPane *hex, TokenView *output, QObject *parent)
     : QObject(parent), input(input), hex(hex), output(output) {}
 
 void HexEditLink::start() {
     stop();
-    const TokenView::Source &dump = hex->source();
+    const TokenView::Source dump = hex->source();
     if (dump.view != views::hexDump || dump.offset < 0)
         return;
     active = true;
     base = dump.offset;
     dumpLength = dump.length;
-    shown = input->bytesAt(base, dumpLength);
     highNibbleByte = -1;
     hex->setEditable(true);
-    hex->setSelection(0, 0);
+    hex->selectTokens(0, 0);
 
     connections = {
         connect(input, &QPlainTextEdit::selectionChanged, this, &HexEditLink::showInputSelection),
@@ -83,14 +67,13 @@ void HexEditLink::stop() {
 // The text pane links while it shows one token per dumped byte, for the same
 // bytes; then it shows them in rows of the hex pane's width.
 void HexEditLink::linkOutput() {
-    const TokenView::Source &view = output->source();
+    const TokenView::Source view = output->source();
     const bool wasLinked = outputLinked;
     outputLinked = active && view.view && view.offset == base &&
-                   view.length == hex->source().length &&
-                   output->tokenCount() == qsizetype(shown.size());
+                   view.length == hex->source().length && output->tokenCount() == hex->tokenCount();
     output->setTokensPerRow(outputLinked ? hex->tokensPerRow() : 0);
     if (outputLinked && !wasLinked) {
-        output->setSelection(0, 0);
+        output->selectTokens(0, 0);
         output->verticalScrollBar()->setValue(hex->verticalScrollBar()->value());
     }
     lineUpRows();
@@ -103,27 +86,23 @@ void HexEditLink::lineUpRows() {
 }
 
 void HexEditLink::showInDisplayPanes(qint64 first, qint64 count, bool scroll) {
-    const qint64 n = shown.size();
+    const qint64 n = hex->tokenCount();
     const qint64 from = qMax<qint64>(first, 0);
     const qint64 to = qMin(first + count, n);
     syncing = true;
     if (count == 0 && first >= 0 && first <= n) {
-        hex->setSelection(groupSize * first, groupSize * first);
+        hex->selectTokens(first, first, scroll);
         if (outputLinked)
-            output->setSelection(output->tokenStart(first), output->tokenStart(first));
-        if (scroll)
-            hex->ensureVisible(groupSize * first);
+            output->selectTokens(first, first);
     } else if (from < to) {
-        hex->setSelection(groupSize * from, groupSize * to);
+        hex->selectTokens(from, to, scroll);
         if (outputLinked)
-            output->setSelection(output->tokenStart(from), output->tokenEnd(to - 1));
-        if (scroll)
-            hex->ensureVisible(groupSize * from);
+            output->selectTokens(from, to);
     } else {
         // Nothing of it is dumped: no stale highlight stays.
-        hex->setSelection(hex->cursorPosition(), hex->cursorPosition());
+        hex->setSelection(hex->cursorPlace(), hex->cursorPlace());
         if (outputLinked)
-            output->setSelection(output->cursorPosition(), output->cursorPosition());
+            output->setSelection(output->cursorPlace(), output->cursorPlace());
     }
     syncing = false;
 }
@@ -134,41 +113,32 @@ void HexEditLink::showInputSelection() {
     showInDisplayPanes(input->selectionStartByte() - base, input->selectedByteCount(), true);
 }
 
+// A selection that ends inside a group takes the whole group.
 void HexEditLink::showHexSelection() {
     if (syncing)
         return;
-    const qsizetype from = HexPane::groupOf(hex->selectionStart());
-    const qsizetype to = (hex->selectionEnd() + groupSize - 1) / groupSize;
+    const auto [from, to] = hex->selectedTokens();
     syncing = true;
-    input->selectBytes(base + from, hex->hasSelection() ? to - from : 0);
-    if (outputLinked) {
-        if (hex->hasSelection())
-            output->setSelection(output->tokenStart(from), output->tokenEnd(to - 1));
-        else
-            output->setSelection(output->tokenStart(from), output->tokenStart(from));
-    }
+    input->selectBytes(base + from, to - from);
+    if (outputLinked)
+        output->selectTokens(from, to);
     syncing = false;
 }
 
 void HexEditLink::showOutputSelection() {
     if (syncing || !outputLinked)
         return;
-    const qsizetype from = output->selectionStart() < output->toPlainText().size()
-                               ? output->tokenAt(output->selectionStart())
-                               : output->tokenCount();
-    const qsizetype to =
-        output->hasSelection() ? output->tokenAt(output->selectionEnd() - 1) + 1 : from;
+    const auto [from, to] = output->selectedTokens();
     syncing = true;
     input->selectBytes(base + from, to - from);
-    hex->setSelection(groupSize * from, groupSize * to);
-    hex->ensureVisible(groupSize * from);
+    hex->selectTokens(from, to, true);
     syncing = false;
 }
 
 void HexEditLink::typeNibble(qsizetype byte, bool low, int value) {
-    if (byte < 0 || byte >= shown.size())
+    const int old = hex->byteAt(byte);
+    if (old < 0)
         return;
-    const auto old = static_cast<unsigned char>(shown[byte]);
     const auto now =
         static_cast<unsigned char>(low ? (old & 0xF0) | value : (value << 4) | (old & 0x0F));
     const bool join = low && highNibbleByte == byte;
@@ -177,8 +147,7 @@ void HexEditLink::typeNibble(qsizetype byte, bool low, int value) {
     input->replaceBytes(base + byte, 1, ByteText(1, char(now)),
                         join ? BytePane::UndoStep::JoinPrevious : BytePane::UndoStep::New);
     syncing = false;
-    shown[byte] = char(now);
-    renderByte(byte);
+    showDocumentBytes();
 }
 
 // Any other change of the document: the panes catch up once the change is
@@ -197,45 +166,21 @@ void HexEditLink::documentChanged() {
     });
 }
 
-void HexEditLink::refresh() {
-    const ByteText now = input->bytesAt(base, dumpLength);
-    if (now == shown)
-        return;
-    qsizetype changed = 0;
-    if (now.size() == shown.size()) {
-        for (qsizetype i = 0; i < now.size(); ++i)
-            changed += now[i] != shown[i];
-    }
-    // A few bytes are re-rendered in place; more, or another length, anew.
-    constexpr qsizetype fewBytes = 256;
-    if (now.size() == shown.size() && changed <= fewBytes) {
-        const ByteText before = shown;
-        shown = now;
-        for (qsizetype i = 0; i < now.size(); ++i) {
-            if (now[i] != before[i])
-                renderByte(i);
-        }
-    } else {
-        shown = now;
-        renderAll();
-    }
-    showInputSelection();
-}
-
-void HexEditLink::renderByte(qsizetype index) {
-    const QByteArrayView byte = QByteArrayView(shown).sliced(index, 1);
-    hex->replaceToken(index, viewText(views::hexDump, byte));
-    if (outputLinked)
-        output->replaceToken(index, viewText(output->source().view, byte));
-}
-
-void HexEditLink::renderAll() {
-    views::TokenEnds ends;
-    QString text = viewText(views::hexDump, shown, &ends);
-    hex->resetTokens(text, ends);
-    if (outputLinked) {
-        text = viewText(output->source().view, shown, &ends);
-        output->resetTokens(text, ends);
-    }
+bool HexEditLink::showDocumentBytes() {
+    const PieceTable now(input->bytesAt(base, dumpLength));
+    const bool linked = outputLinked;
+    if (!hex->replaceBytes(now))
+        return false;
+    if (linked)
+        output->replaceBytes(now);
     linkOutput();
+    return true;
+}
+
+void HexEditLink::refresh() {
+    syncing = true;
+    const bool changed = showDocumentBytes();
+    syncing = false;
+    if (changed)
+        showInputSelection();
 }

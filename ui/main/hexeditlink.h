@@ -1,7 +1,5 @@
 #pragma once
 
-#include "bytetext.h"
-
 #include <QObject>
 #include <QPointer>
 
@@ -15,7 +13,8 @@ class TokenView;
 // view's own tokens); the two display panes keep the same rows in sight;
 // hex digits typed in the hex pane overwrite the document's bytes, one undo
 // step per byte; and the display panes always show the document's bytes at
-// the dumped offsets, after an undo or redo too.
+// the dumped offsets, after an undo or redo too: the panes take a snapshot
+// of those bytes after every change and redraw what differs.
 class HexEditLink : public QObject {
     Q_OBJECT
 
@@ -38,9 +37,10 @@ private:
     void showInDisplayPanes(qint64 first, qint64 count, bool scroll);
     void typeNibble(qsizetype byte, bool low, int value);
     void documentChanged();
+    // The display panes take the document's bytes at the dumped offsets;
+    // false when they showed them already.
+    bool showDocumentBytes();
     void refresh();
-    void renderByte(qsizetype index);
-    void renderAll();
 
     BytePane *input;
     HexPane *hex;
@@ -52,8 +52,6 @@ private:
     bool outputLinked = false;
     qint64 base = 0;
     qint64 dumpLength = 0;
-    // The dumped bytes as the display panes show them.
-    ByteText shown;
     // Set while this link changes a pane itself.
     bool syncing = false;
     // The byte whose high nibble was typed last: its low nibble joins the

@@ -6,11 +6,12 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QtMath>
 #include <algorithm>
 
 namespace {
 
-constexpr qreal margin = 4;
+constexpr qreal margin = TokenLayout::margin;
 
 bool insertsOrDeletes(const QKeyEvent *event) {
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
@@ -33,56 +34,42 @@ bool insertsOrDeletes(const QKeyEvent *event) {
            event->text().front().isPrint();
 }
 
+// Offsets have at least six digits, a space after them.
+qreal offsetMarginWidth(const QFont &font, int digits) {
+    return (digits + 1) * QFontMetricsF(font).horizontalAdvance(QLatin1Char('0'));
+}
+
+int offsetDigitsFor(qint64 lastOffset) {
+    return qMax(6, int(QString::number(qMax<qint64>(0, lastOffset), 16).size()));
+}
+
 } // namespace
 
-HexPane::HexPane(QWidget *parent) : TokenView(parent) {}
+HexPane::HexPane(QWidget *parent) : TokenView(parent) {
+    mutableLayout().setColumns(true);
+}
 
 void HexPane::setEditable(bool on) {
     editable = on;
 }
 
-bool HexPane::inColumns() const {
-    return tokensPerRow() > 0 && content.size() == groupSize * tokenCount();
-}
-
-std::pair<qreal, qreal> HexPane::cells() const {
-    qreal digit = 0;
-    qreal space = 0;
-    for (const Style *style : stylesInUse()) {
-        for (const char16_t ch : u"0123456789ABCDEF")
-            if (ch)
-                digit = qMax<qreal>(digit, style->advance(ch));
-        space = qMax<qreal>(space, style->advance(u' '));
-    }
-    return {digit, space};
-}
-
-// Offsets have at least six digits, a space after them.
-static qreal offsetMarginWidth(const QFont &font, int digits) {
-    return (digits + 1) * QFontMetricsF(font).horizontalAdvance(QLatin1Char('0'));
-}
-
-static int offsetDigitsFor(qint64 lastOffset) {
-    return qMax(6, int(QString::number(qMax<qint64>(0, lastOffset), 16).size()));
-}
-
-void HexPane::layoutUpdated() const {
-    const qreal oldPitch = digitCell + spaceCell;
+void HexPane::layoutUpdated() {
+    const qreal oldPitch = shownPitch;
     const qreal oldMargin = offsetWidth;
-    std::tie(digitCell, spaceCell) = cells();
+    const Source shown = source();
     offsetWidth = 0;
-    if (inColumns() && source().offset >= 0) {
-        offsetDigits = offsetDigitsFor(source().offset + byteCount() - 1);
+    if (inColumns() && shown.offset >= 0) {
+        offsetDigits = offsetDigitsFor(shown.offset + tokenCount() - 1);
         offsetWidth = offsetMarginWidth(font(), offsetDigits);
     }
-    if (oldPitch != digitCell + spaceCell || oldMargin != offsetWidth)
-        emit const_cast<HexPane *>(this)->columnsChanged();
+    shownPitch = TokenView::layout().columnPitch();
+    if (oldPitch != shownPitch || oldMargin != offsetWidth)
+        emit columnsChanged();
 }
 
 int HexPane::widthForColumns(qint64 documentSize) const {
-    const auto [digit, space] = cells();
     const qreal text = margin + offsetMarginWidth(font(), offsetDigitsFor(documentSize - 1)) +
-                       tokensPerRow() * (2 * digit + 2 * space) + margin;
+                       tokensPerRow() * layout().columnPitch() + margin;
     return qCeil(text) + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
 }
 
@@ -98,36 +85,8 @@ qreal HexPane::textLeft() const {
     return margin + offsetWidth;
 }
 
-void HexPane::placeRow(qsizetype row, QVarLengthArray<qreal, 256> &xs) const {
-    if (!inColumns()) {
-        TokenView::placeRow(row, xs);
-        return;
-    }
-    xs.clear();
-    const qreal pitch = 2 * digitCell + 2 * spaceCell;
-    const qsizetype first = row * tokensPerRow();
-    const qsizetype last = qMin(byteCount(), first + tokensPerRow());
-    qreal x = textLeft();
-    for (qsizetype k = first; k < last; ++k) {
-        x = textLeft() + qreal(k - first) * pitch;
-        for (qsizetype i = tokenStart(k); i < tokenEnd(k); ++i) {
-            xs.append(x);
-            x += content[i] == u' ' ? spaceCell : digitCell;
-        }
-    }
-    xs.append(x);
-}
-
-qreal HexPane::contentWidth() const {
-    if (!inColumns())
-        return TokenView::contentWidth();
-    return textLeft() + tokensPerRow() * (2 * digitCell + 2 * spaceCell) + margin;
-}
-
 qreal HexPane::columnCentre(int k) const {
-    ensureLayout();
-    return textLeft() + k * (2 * digitCell + 2 * spaceCell) + 1.5 * digitCell -
-           horizontalScrollBar()->value();
+    return layout().columnCentre(k) - horizontalScrollBar()->value();
 }
 
 void HexPane::paintRowMargin(QPainter &painter, qsizetype row, const QRectF &rowRect) {
@@ -135,8 +94,9 @@ void HexPane::paintRowMargin(QPainter &painter, qsizetype row, const QRectF &row
         return;
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
-    painter.drawText(QPointF(margin - horizontalScrollBar()->value(), rowRect.top() + baseline()),
-                     offsetText(row));
+    painter.drawText(
+        QPointF(margin - horizontalScrollBar()->value(), rowRect.top() + layout().ascent()),
+        offsetText(row));
 }
 
 bool HexPane::event(QEvent *event) {
@@ -164,8 +124,7 @@ void HexPane::keyPressEvent(QKeyEvent *event) {
     const int value =
         !typedkey::isCommand(*event) && typed.size() == 1 ? hexDigitValue(typed[0]) : -1;
     if (value >= 0) {
-        if (editable && inColumns())
-            typeNibble(value);
+        typeNibble(value);
         return;
     }
     // Overwrite only: nothing inserts or removes text.
@@ -174,15 +133,19 @@ void HexPane::keyPressEvent(QKeyEvent *event) {
     TokenView::keyPressEvent(event);
 }
 
-void HexPane::typeNibble(int value) {
-    const qsizetype at = hasSelection() ? selectionStart() : cursorPosition();
-    const qsizetype group = groupOf(at);
-    if (group >= byteCount())
-        return;
-    const bool low = at % groupSize != 0;
-    emit nibbleTyped(group, low, value);
-    const qsizetype next = low ? groupSize * (group + 1) : groupSize * group + 1;
+// Over a selection the digit goes to its first group. The cursor then stands
+// on the byte's low nibble, or after it.
+bool HexPane::typeNibble(int value) {
+    if (!editable || !inColumns() || value < 0 || value > 15)
+        return false;
+    const TokenPlace at = hasSelection() ? qMin(anchorPlace(), cursorPlace()) : cursorPlace();
+    if (at.token >= tokenCount())
+        return false;
+    const bool low = at.offset != 0;
+    emit nibbleTyped(at.token, low, value);
+    const TokenPlace next = low ? TokenPlace{at.token + 1, 0} : TokenPlace{at.token, 1};
     moveCursorTo(next, next, true);
+    return true;
 }
 
 // Without a selection the cursor stands on a nibble (or after the last
@@ -192,13 +155,13 @@ void HexPane::moveCursor(Move move, bool select) {
         TokenView::moveCursor(move, select);
         return;
     }
-    const qsizetype n = byteCount();
-    const qsizetype perRow = tokensPerRow();
-    const qsizetype page = perRow * qMax<qsizetype>(1, viewport()->height() / rowHeight());
+    const qint64 n = tokenCount();
+    const qint64 perRow = tokensPerRow();
+    const qint64 page = perRow * qMax<qint64>(1, viewport()->height() / rowHeight());
     if (!select) {
-        const qsizetype at = cursorPosition();
-        qsizetype nibble = 2 * groupOf(at) + qMin<qsizetype>(1, at % groupSize);
-        const qsizetype rowFirst = groupOf(at) / perRow * perRow;
+        const TokenPlace at = cursorPlace();
+        qint64 nibble = 2 * at.token + qMin(1, at.offset);
+        const qint64 rowFirst = at.token / perRow * perRow;
         switch (move) {
         case Move::Left:
             --nibble;
@@ -237,15 +200,15 @@ void HexPane::moveCursor(Move move, bool select) {
             nibble = 2 * n - 1;
             break;
         }
-        nibble = qBound<qsizetype>(0, nibble, 2 * n);
-        const qsizetype to = groupSize * (nibble / 2) + nibble % 2;
+        nibble = std::clamp<qint64>(nibble, 0, 2 * n);
+        const TokenPlace to{nibble / 2, int(nibble % 2)};
         moveCursorTo(to, to, true);
         return;
     }
-    const qsizetype fixed =
-        hasSelection() ? anchorPosition() : groupSize * qMin(n, groupOf(cursorPosition()));
-    qsizetype boundary = hasSelection() ? groupOf(cursorPosition()) : groupOf(fixed);
-    const qsizetype rowFirst = qMin(boundary, n - 1) / perRow * perRow;
+    const TokenPlace fixed =
+        hasSelection() ? anchorPlace() : TokenPlace{qMin(n, cursorPlace().token), 0};
+    qint64 boundary = hasSelection() ? cursorPlace().token : fixed.token;
+    const qint64 rowFirst = qMin(boundary, n - 1) / perRow * perRow;
     switch (move) {
     case Move::Left:
     case Move::WordLeft:
@@ -280,48 +243,49 @@ void HexPane::moveCursor(Move move, bool select) {
         boundary = n;
         break;
     }
-    moveCursorTo(fixed, groupSize * qBound<qsizetype>(0, boundary, n), true);
+    moveCursorTo(fixed, {std::clamp<qint64>(boundary, 0, n), 0}, true);
 }
 
-std::pair<qsizetype, int> HexPane::cellAt(const QPointF &point) const {
-    ensureLayout();
-    const qreal pitch = 2 * digitCell + 2 * spaceCell;
-    const qsizetype row = qBound<qsizetype>(
-        0, firstVisibleRow() + qFloor((point.y() - margin) / rowHeight()), rowCount() - 1);
-    const qreal x = point.x() + horizontalScrollBar()->value() - textLeft();
-    const qsizetype column = std::clamp<qsizetype>(qFloor(x / pitch), 0, tokensPerRow() - 1);
-    const qsizetype group = qBound<qsizetype>(0, row * tokensPerRow() + column, byteCount() - 1);
-    return {group, x - column * pitch < digitCell ? 0 : 1};
+std::pair<qint64, int> HexPane::cellAt(const QPointF &point) const {
+    const TokenLayout &rows = layout();
+    const QPointF at = toLayout(point);
+    const qreal pitch = rows.columnPitch();
+    const qint64 row =
+        std::clamp<qint64>(qFloor((at.y() - margin) / rows.rowHeight()), 0, rows.rowCount() - 1);
+    const qreal x = at.x() - rows.textLeft();
+    const qint64 column = std::clamp<qint64>(qFloor(x / pitch), 0, tokensPerRow() - 1);
+    const qint64 group = std::clamp<qint64>(row * tokensPerRow() + column, 0, tokenCount() - 1);
+    return {group, x - column * pitch < rows.digitCell() ? 0 : 1};
 }
 
 void HexPane::mouseSelect(const QPointF &point, bool extend) {
-    if (!inColumns() || byteCount() == 0) {
+    if (!inColumns() || tokenCount() == 0) {
         TokenView::mouseSelect(point, extend);
         return;
     }
     const auto [group, nibble] = cellAt(point);
     if (!extend) {
         pressed = {group, nibble};
-        moveCursorTo(groupSize * group + nibble, groupSize * group + nibble, false);
+        moveCursorTo({group, nibble}, {group, nibble}, false);
         return;
     }
     if (pressed.first < 0)
-        pressed = {groupOf(qMin(anchorPosition(), groupSize * (byteCount() - 1))), 0};
+        pressed = {qMin(anchorPlace().token, tokenCount() - 1), 0};
     // Within the pressed group, the mouse selects it once it left the nibble.
     if (group == pressed.first && nibble == pressed.second && !hasSelection())
         return;
     if (group >= pressed.first)
-        moveCursorTo(groupSize * pressed.first, groupSize * (group + 1), false);
+        moveCursorTo({pressed.first, 0}, {group + 1, 0}, false);
     else
-        moveCursorTo(groupSize * (pressed.first + 1), groupSize * group, false);
+        moveCursorTo({pressed.first + 1, 0}, {group, 0}, false);
 }
 
 void HexPane::mouseSelectToken(const QPointF &point) {
-    if (!inColumns() || byteCount() == 0) {
+    if (!inColumns() || tokenCount() == 0) {
         TokenView::mouseSelectToken(point);
         return;
     }
-    const qsizetype group = cellAt(point).first;
+    const qint64 group = cellAt(point).first;
     pressed = {group, 0};
-    moveCursorTo(groupSize * group, groupSize * (group + 1), false);
+    moveCursorTo({group, 0}, {group + 1, 0}, false);
 }

@@ -1,5 +1,9 @@
 #include "tokenview.h"
 
+#include "bytedocument.h"
+#include "paneaccessible.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -7,37 +11,18 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QtMath>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
-// Room around the text, as a text document keeps by default.
-constexpr qreal margin = 4;
-
-// Painting and measuring must agree character by character: no kerning.
-QFont unkerned(QFont font) {
-    font.setKerning(false);
-    return font;
-}
+constexpr qreal margin = TokenLayout::margin;
 
 } // namespace
 
-TokenView::Style::Style(const QFont &font, const QColor &color)
-    : font(unkerned(font)), color(color), metrics(this->font) {}
-
-float TokenView::Style::measure(char16_t ch) const {
-    if (!advances) {
-        advances.reset(new float[0x10000]);
-        std::fill_n(advances.get(), 0x10000, -1.0f);
-    }
-    float &a = advances[ch];
-    if (a < 0)
-        a = ch == u'\n' ? 0.0f : float(metrics.horizontalAdvance(QChar(ch)));
-    return a;
-}
-
-TokenView::TokenView(QWidget *parent) : QAbstractScrollArea(parent) {
+TokenView::TokenView(QWidget *parent)
+    : QAbstractScrollArea(parent), styles(font()), rows(text, styles) {
+    paneaccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     // A scroll bar that comes and goes would change the width and lay a long
@@ -46,7 +31,6 @@ TokenView::TokenView(QWidget *parent) : QAbstractScrollArea(parent) {
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
-    styles.push_back(std::make_unique<Style>(font(), QColor()));
 
     caretTimer.setInterval(qMax(100, QApplication::cursorFlashTime() / 2));
     connect(&caretTimer, &QTimer::timeout, this, [this] { setCaretVisible(!caretOn); });
@@ -59,14 +43,17 @@ TokenView::~TokenView() = default;
 // Content ----------------------------------------------------------------
 
 void TokenView::clear() {
+    for (const QMetaObject::Connection &connection : std::as_const(followConnections))
+        disconnect(connection);
+    followConnections.clear();
+    const qint64 chars = QAccessible::isActive() ? text.charCount() : 0;
     const bool hadSelection = hasSelection();
-    const bool moved = position != 0;
-    content.clear();
-    ends.clear();
-    runs.clear();
-    shown = {};
-    anchor = position = 0;
+    const bool moved = caret != TokenPlace{};
+    text.clear();
+    styles.cleared();
+    anchor = caret = {};
     invalidateLayout();
+    announce(0, chars, 0);
     emit contentReset();
     if (hadSelection)
         emit selectionChanged();
@@ -74,199 +61,106 @@ void TokenView::clear() {
         emit cursorPositionChanged();
 }
 
-void TokenView::appendTokens(const QString &text, const views::TokenEnds &tokenEnds,
-                             const Source &source) {
-    const qsizetype from = content.size();
-    // What was shown and what is appended may continue one range of bytes.
-    if (from == 0)
-        shown = source;
-    else if (shown.view != source.view || shown.offset < 0 ||
-             shown.offset + shown.length != source.offset)
-        shown = {};
-    else
-        shown.length += source.length;
-    addTokens(text, tokenEnds);
-    setRunsForAppend(from, content.size());
+void TokenView::append(views::View view, const PieceTable &bytes, qint64 documentOffset) {
+    for (const QMetaObject::Connection &connection : std::as_const(followConnections))
+        disconnect(connection);
+    followConnections.clear();
+    const TokenPlace from = text.end();
+    const qint64 chars = QAccessible::isActive() ? text.charCount() : 0;
+    text.append(view, bytes, documentOffset);
+    if (text.end() != from)
+        styles.appended(from);
     invalidateLayout();
+    if (QAccessible::isActive())
+        announce(chars, 0, text.charCount() - chars);
     emit contentReset();
 }
 
-void TokenView::addTokens(const QString &text, const views::TokenEnds &tokenEnds) {
-    const qsizetype from = content.size();
-    content += text;
-    // Token ends rise and stay inside the text, whatever a caller passes;
-    // every character belongs to a token.
-    ends.reserve(ends.size() + tokenEnds.size() + 1);
-    quint32 last = quint32(from);
-    for (const quint32 end : tokenEnds) {
-        const auto at = quint32(qBound<qsizetype>(last, from + qsizetype(end), content.size()));
-        if (at > last)
-            ends.push_back(at);
-        last = at;
-    }
-    if (content.size() > last)
-        ends.push_back(quint32(content.size()));
-}
-
-void TokenView::appendTokens(const QString &text, const views::TokenEnds &tokenEnds) {
-    appendTokens(text, tokenEnds, Source());
-}
-
-void TokenView::setPlainText(const QString &text) {
+void TokenView::follow(views::View view, const ByteDocument *document, qint64 offset,
+                       qint64 length) {
     clear();
-    views::TokenEnds each(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i)
-        each[i] = quint32(i + 1);
-    appendTokens(text, each);
+    text.follow(view, document, offset, length);
+    if (!text.isEmpty() || document)
+        styles.appended({});
+    if (document) {
+        followConnections = {
+            connect(document, &ByteDocument::changed, this, &TokenView::documentChanged),
+            connect(document, &QObject::destroyed, this, &TokenView::clear),
+        };
+    }
+    invalidateLayout();
+    if (QAccessible::isActive())
+        announce(0, 0, text.charCount());
+    emit contentReset();
 }
 
-void TokenView::replaceToken(qsizetype k, const QString &text) {
-    const qsizetype start = tokenStart(k);
-    const qsizetype end = ends[k];
-    const qsizetype delta = text.size() - (end - start);
-    content.replace(start, end - start, text);
-    for (auto i = std::size_t(k); i < ends.size(); ++i)
-        ends[i] = quint32(ends[i] + delta);
-    auto moved = [&](qsizetype at) {
-        if (at >= end)
-            return at + delta;
-        return at > start ? qMin(at, start + text.size()) : at;
+bool TokenView::replaceBytes(const PieceTable &bytes) {
+    return applyChange(text.replaceBytes(bytes));
+}
+
+void TokenView::documentChanged(qint64 offset, qint64 removed, qint64 added) {
+    if (const auto change = text.documentChanged(offset, removed, added))
+        applyChange(*change);
+}
+
+// Fonts, caret and rows keep their tokens; those after the change move by
+// as many tokens as it added or took away.
+bool TokenView::applyChange(const PaneContent::TokenChange &change) {
+    if (change.removed == 0 && change.added == 0)
+        return false;
+    styles.tokensChanged(change.first, change.removed, change.added);
+    if (text.isEmpty())
+        styles.cleared();
+    rows.tokensChanged(change.first, change.removed, change.added);
+    const TokenPlace oldAnchor = anchor;
+    const TokenPlace oldCaret = caret;
+    const auto shifted = [&](TokenPlace place) {
+        return text.normalized(shiftedPlace(place, change.first, change.removed, change.added));
     };
-    for (Run &run : runs)
-        run.start = moved(run.start);
-    // A run that lost all its characters gives way to the next one.
-    runs.erase(std::unique(runs.rbegin(), runs.rend(),
-                           [](const Run &a, const Run &b) { return a.start == b.start; })
-                   .base(),
-               runs.end());
-    joinRuns();
-    anchor = moved(anchor);
-    position = moved(position);
+    anchor = shifted(anchor);
+    caret = shifted(caret);
     invalidateLayout();
+    if (QAccessible::isActive())
+        announce(text.charOf({change.first, 0}), change.removedChars, change.addedChars);
+    if (qMin(oldAnchor, oldCaret) != qMin(anchor, caret) ||
+        qMax(oldAnchor, oldCaret) != qMax(anchor, caret))
+        emit selectionChanged();
+    if (oldCaret != caret)
+        emit cursorPositionChanged();
+    return true;
 }
 
-void TokenView::resetTokens(const QString &text, const views::TokenEnds &tokenEnds) {
-    content.clear();
-    ends.clear();
-    addTokens(text, tokenEnds);
-    if (shown.offset >= 0)
-        shown.length = qint64(ends.size());
-    while (runs.size() > 1 && runs.back().start >= content.size())
-        runs.pop_back();
-    if (content.isEmpty())
-        runs.clear();
-    else if (runs.empty())
-        runs.push_back(Run{0, insertionStyle});
-    anchor = qMin(anchor, content.size());
-    position = qMin(position, content.size());
-    invalidateLayout();
-}
-
-qsizetype TokenView::tokenAt(qsizetype at) const {
-    if (ends.empty())
+qsizetype TokenView::tokenAt(qsizetype position) const {
+    if (text.isEmpty())
         return 0;
-    const auto it = std::upper_bound(ends.begin(), ends.end(), quint32(at));
-    return std::min<qsizetype>(it - ends.begin(), qsizetype(ends.size()) - 1);
+    return qMin(text.placeOf(position).token, text.tokenCount() - 1);
 }
 
 // Formats ----------------------------------------------------------------
 
-int TokenView::addStyle(const QFont &font, const QColor &color) {
-    const QFont wanted = unkerned(font);
-    for (std::size_t i = 0; i < styles.size(); ++i) {
-        if (styles[i]->font == wanted && styles[i]->color == color)
-            return int(i);
-    }
-    styles.push_back(std::make_unique<Style>(wanted, color));
-    return int(styles.size()) - 1;
-}
-
-int TokenView::mergedStyle(int style, const QTextCharFormat &format) {
-    QTextCharFormat merged;
-    merged.setFont(styles[style]->font);
-    if (styles[style]->color.isValid())
-        merged.setForeground(styles[style]->color);
-    merged.merge(format);
-    const QColor color =
-        merged.hasProperty(QTextFormat::ForegroundBrush) ? merged.foreground().color() : QColor();
-    return addStyle(merged.font().resolve(font()), color);
-}
-
-void TokenView::splitRunAt(qsizetype at) {
-    if (at <= 0 || at >= content.size())
-        return;
-    auto it = std::upper_bound(runs.begin(), runs.end(), at,
-                               [](qsizetype p, const Run &run) { return p < run.start; });
-    const Run &before = *(it - 1);
-    if (before.start != at)
-        runs.insert(it, Run{at, before.style});
-}
-
-void TokenView::joinRuns() {
-    runs.erase(std::unique(runs.begin(), runs.end(),
-                           [](const Run &a, const Run &b) { return a.style == b.style; }),
-               runs.end());
-}
-
-void TokenView::setRunsForAppend(qsizetype from, qsizetype to) {
-    if (from == to)
-        return;
-    if (runs.empty() || runs.back().style != insertionStyle)
-        runs.push_back(Run{from, insertionStyle});
-}
-
 void TokenView::mergeCurrentCharFormat(const QTextCharFormat &format) {
-    insertionStyle = mergedStyle(insertionStyle, format);
-    if (!hasSelection())
-        return;
-    const qsizetype from = selectionStart();
-    const qsizetype to = selectionEnd();
-    splitRunAt(from);
-    splitRunAt(to);
-    for (Run &run : runs) {
-        if (run.start >= from && run.start < to)
-            run.style = mergedStyle(run.style, format);
-    }
-    joinRuns();
+    styles.merge(qMin(anchor, caret), qMax(anchor, caret), text.end(), format);
     invalidateLayout();
 }
 
-const TokenView::Style &TokenView::styleAt(qsizetype at) const {
-    if (runs.empty())
-        return *styles[insertionStyle];
-    auto it = std::upper_bound(runs.begin(), runs.end(), at,
-                               [](qsizetype p, const Run &run) { return p < run.start; });
-    return *styles[(it == runs.begin() ? it : it - 1)->style];
+QTextCharFormat TokenView::charFormatAt(qsizetype position) const {
+    const qint64 last = qMax<qint64>(0, text.charCount() - 1);
+    return styles.formatOf(styles.styleAt(text.placeOf(std::clamp<qint64>(position, 0, last))));
 }
 
-QTextCharFormat TokenView::charFormatAt(qsizetype at) const {
-    const Style &style = styleAt(qBound<qsizetype>(0, at, content.size() - 1));
-    QTextCharFormat format;
-    format.setFont(style.font);
-    if (style.color.isValid())
-        format.setForeground(style.color);
-    return format;
-}
-
-std::vector<const TokenView::Style *> TokenView::stylesInUse() const {
-    std::vector<bool> used(styles.size());
-    used[insertionStyle] = true;
-    for (const Run &run : runs)
-        used[run.style] = true;
-    std::vector<const Style *> list;
-    for (std::size_t i = 0; i < styles.size(); ++i) {
-        if (used[i])
-            list.push_back(styles[i].get());
-    }
-    return list;
+std::pair<qsizetype, qsizetype> TokenView::formatRange(qsizetype position) const {
+    const TokenPlace place = text.placeOf(position);
+    const TokenPlace end = styles.runAt(place).second;
+    return {text.charOf(styles.runStart(place)),
+            end.token < 0 ? text.charCount() : text.charOf(end)};
 }
 
 // Layout -----------------------------------------------------------------
 
 void TokenView::setTokensPerRow(int n) {
-    if (perRow == n)
+    if (rows.tokensPerRow() == n)
         return;
-    perRow = n;
+    rows.setTokensPerRow(n);
     invalidateLayout();
 }
 
@@ -274,10 +168,21 @@ void TokenView::setMinimumRowHeight(int pixels) {
     if (minimumRowHeight == pixels)
         return;
     minimumRowHeight = pixels;
+    rows.setMinimumRowHeight(pixels);
     invalidateLayout();
 }
 
+const TokenLayout &TokenView::layout() const {
+    ensureLayout();
+    return rows;
+}
+
+qreal TokenView::textLeft() const {
+    return margin;
+}
+
 void TokenView::invalidateLayout() {
+    rows.invalidate();
     layoutDirty = true;
     viewport()->update();
     // Scroll bars and listeners learn of it once the new layout is known,
@@ -295,167 +200,30 @@ void TokenView::invalidateLayout() {
 }
 
 void TokenView::ensureLayout() const {
-    if (layoutDirty || (perRow == 0 && laidOutWidth != viewport()->width()))
-        computeLayout();
-}
-
-void TokenView::computeLayout() const {
+    if (!layoutDirty)
+        return;
     layoutDirty = false;
-    laidOutWidth = viewport()->width();
-    qreal maxAscent = 0;
-    qreal maxSpacing = 0;
-    for (const Style *style : stylesInUse()) {
-        maxAscent = qMax(maxAscent, style->metrics.ascent());
-        maxSpacing = qMax(maxSpacing, style->metrics.lineSpacing());
-    }
-    ascent = maxAscent;
-    rowPixels = qMax(minimumRowHeight, qCeil(maxSpacing));
-    layoutUpdated();
-    if (perRow == 0)
-        wrapRows(qMax<qreal>(1, laidOutWidth - textLeft() - margin));
-    else
-        rowStarts.clear();
-    contentPixels = contentWidth();
+    auto *self = const_cast<TokenView *>(this);
+    self->rows.setWidth(viewport()->width());
+    self->rows.setTextLeft(textLeft());
+    self->layoutUpdated();
+    self->rows.setTextLeft(textLeft());
     updateScrollBars();
-    emit const_cast<TokenView *>(this)->layoutChanged();
-}
-
-// Rows end only between tokens; a line break ends its row; a token wider
-// than the pane breaks where it must. A blank token may hang past the edge,
-// as spaces do in any text pane.
-void TokenView::wrapRows(qreal available) const {
-    rowStarts.clear();
-    rowStarts.push_back(0);
-    const qsizetype n = content.size();
-    const auto *text = reinterpret_cast<const char16_t *>(content.constData());
-    std::size_t run = 0;
-    const Style *style = styles[runs.empty() ? insertionStyle : runs[0].style].get();
-    qsizetype nextRun = runs.size() > 1 ? runs[1].start : n + 1;
-    qreal x = 0;
-    auto newRow = [&](qsizetype at) {
-        rowStarts.push_back(quint32(at));
-        x = 0;
-    };
-    qsizetype start = 0;
-    for (const quint32 end : ends) {
-        qsizetype p = start;
-        while (p < qsizetype(end)) {
-            qreal w = 0;
-            bool blank = true;
-            bool lineBreak = false;
-            qsizetype q = p;
-            for (; q < qsizetype(end); ++q) {
-                const char16_t ch = text[q];
-                if (ch == u'\n') {
-                    ++q;
-                    lineBreak = true;
-                    break;
-                }
-                while (q >= nextRun) {
-                    ++run;
-                    style = styles[runs[run].style].get();
-                    nextRun = run + 1 < runs.size() ? runs[run + 1].start : n + 1;
-                }
-                w += style->advance(ch);
-                blank = blank && ch == u' ';
-            }
-            if (x > 0 && x + w > available && !blank)
-                newRow(p);
-            if (w > available) {
-                for (qsizetype i = p; i < q - (lineBreak ? 1 : 0); ++i) {
-                    const qreal a = styleAt(i).advance(text[i]);
-                    if (x > 0 && x + a > available)
-                        newRow(i);
-                    x += a;
-                }
-            } else {
-                x += w;
-            }
-            if (lineBreak)
-                newRow(q);
-            p = q;
-        }
-        start = end;
-    }
-}
-
-qsizetype TokenView::rowCount() const {
-    ensureLayout();
-    if (perRow == 0)
-        return qsizetype(rowStarts.size());
-    return qMax<qsizetype>(1, (tokenCount() + perRow - 1) / perRow);
-}
-
-qsizetype TokenView::rowStart(qsizetype row) const {
-    ensureLayout();
-    if (perRow == 0)
-        return row < qsizetype(rowStarts.size()) ? qsizetype(rowStarts[row]) : content.size();
-    return tokenStart(qMin(row * perRow, tokenCount()));
-}
-
-qsizetype TokenView::rowOf(qsizetype at) const {
-    ensureLayout();
-    if (perRow == 0) {
-        const auto it = std::upper_bound(rowStarts.begin(), rowStarts.end(), quint32(at));
-        return qMax<qsizetype>(0, (it - rowStarts.begin()) - 1);
-    }
-    return tokenAt(at) / perRow;
-}
-
-int TokenView::rowHeight() const {
-    ensureLayout();
-    return rowPixels;
-}
-
-int TokenView::naturalRowHeight() const {
-    qreal spacing = 0;
-    for (const Style *style : stylesInUse())
-        spacing = qMax(spacing, style->metrics.lineSpacing());
-    return qCeil(spacing);
-}
-
-qreal TokenView::textLeft() const {
-    return margin;
-}
-
-void TokenView::placeRow(qsizetype row, QVarLengthArray<qreal, 256> &xs) const {
-    const qsizetype from = rowStart(row);
-    const qsizetype to = rowStart(row + 1);
-    xs.clear();
-    qreal x = textLeft();
-    for (qsizetype i = from; i < to; ++i) {
-        xs.append(x);
-        x += styleAt(i).advance(content[i].unicode());
-    }
-    xs.append(x);
-}
-
-qreal TokenView::contentWidth() const {
-    if (perRow == 0)
-        return viewport()->width();
-    qreal widest = 0;
-    QVarLengthArray<qreal, 256> xs;
-    for (qsizetype row = 0, rows = rowCount(); row < rows; ++row) {
-        placeRow(row, xs);
-        widest = qMax(widest, xs.back());
-    }
-    return widest + margin;
+    emit self->layoutChanged();
 }
 
 qsizetype TokenView::visibleRows() const {
-    return qMax<qsizetype>(1, qFloor((viewport()->height() - margin) / qMax(1, rowPixels)));
+    return qMax<qsizetype>(1, qFloor((viewport()->height() - margin) / qMax(1, rows.rowHeight())));
 }
 
 void TokenView::updateScrollBars() const {
     QScrollBar *vertical = verticalScrollBar();
-    const qsizetype rows = perRow == 0 ? qsizetype(rowStarts.size())
-                                       : qMax<qsizetype>(1, (tokenCount() + perRow - 1) / perRow);
-    const qsizetype visible = visibleRows();
-    vertical->setRange(0, int(qMax<qsizetype>(0, rows - visible)));
+    const qint64 visible = visibleRows();
+    vertical->setRange(0, int(std::clamp<qint64>(rows.rowCount() - visible, 0, INT_MAX)));
     vertical->setPageStep(int(visible));
     vertical->setSingleStep(1);
     QScrollBar *horizontal = horizontalScrollBar();
-    horizontal->setRange(0, qMax(0, qCeil(contentPixels) - viewport()->width()));
+    horizontal->setRange(0, qMax(0, qCeil(rows.contentWidth()) - viewport()->width()));
     horizontal->setPageStep(viewport()->width());
     horizontal->setSingleStep(20);
 }
@@ -465,31 +233,43 @@ qsizetype TokenView::firstVisibleRow() const {
     return verticalScrollBar()->value();
 }
 
-qreal TokenView::rowTop(qsizetype row) const {
-    return margin + qreal(row - firstVisibleRow()) * rowPixels;
+QPointF TokenView::toLayout(const QPointF &point) const {
+    ensureLayout();
+    return point +
+           QPointF(horizontalScrollBar()->value(), qreal(firstVisibleRow()) * rows.rowHeight());
+}
+
+qreal TokenView::rowTopInViewport(qsizetype row) const {
+    return rows.rowTop(row) - qreal(firstVisibleRow()) * rows.rowHeight();
 }
 
 // Selection --------------------------------------------------------------
 
-QString TokenView::selectedText() const {
-    return content.mid(selectionStart(), selectionEnd() - selectionStart());
-}
-
-void TokenView::moveCursorTo(qsizetype newAnchor, qsizetype newPosition, bool scroll) {
-    newAnchor = qBound<qsizetype>(0, newAnchor, content.size());
-    newPosition = qBound<qsizetype>(0, newPosition, content.size());
-    const bool selectionMoved = (anchor != position || newAnchor != newPosition) &&
-                                (qMin(anchor, position) != qMin(newAnchor, newPosition) ||
-                                 qMax(anchor, position) != qMax(newAnchor, newPosition));
-    const bool cursorMoved = newPosition != position;
+void TokenView::moveCursorTo(TokenPlace newAnchor, TokenPlace newCaret, bool scroll) {
+    newAnchor = text.normalized(newAnchor);
+    newCaret = text.normalized(newCaret);
+    const bool selectionMoved = (anchor != caret || newAnchor != newCaret) &&
+                                (qMin(anchor, caret) != qMin(newAnchor, newCaret) ||
+                                 qMax(anchor, caret) != qMax(newAnchor, newCaret));
+    const bool cursorMoved = newCaret != caret;
     anchor = newAnchor;
-    position = newPosition;
+    caret = newCaret;
     if (scroll)
-        ensureVisible(position);
+        ensureVisible(caret);
     setCaretVisible(hasFocus());
     if (hasFocus())
         caretTimer.start();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        if (cursorMoved) {
+            QAccessibleTextCursorEvent event(this, int(cursorPosition()));
+            QAccessible::updateAccessibility(&event);
+        }
+        if (selectionMoved) {
+            QAccessibleTextSelectionEvent event(this, int(selectionStart()), int(selectionEnd()));
+            QAccessible::updateAccessibility(&event);
+        }
+    }
     if (selectionMoved)
         emit selectionChanged();
     if (cursorMoved)
@@ -497,11 +277,29 @@ void TokenView::moveCursorTo(qsizetype newAnchor, qsizetype newPosition, bool sc
 }
 
 void TokenView::setSelection(qsizetype newAnchor, qsizetype newPosition) {
-    moveCursorTo(newAnchor, newPosition, false);
+    moveCursorTo(text.placeOf(newAnchor), text.placeOf(newPosition), false);
+}
+
+void TokenView::setSelection(TokenPlace newAnchor, TokenPlace newCaret, bool scroll) {
+    moveCursorTo(newAnchor, newCaret, scroll);
+}
+
+void TokenView::selectTokens(qint64 first, qint64 last, bool scroll) {
+    moveCursorTo({first, 0}, {last, 0}, false);
+    if (scroll)
+        ensureVisible(qMin(anchor, caret));
+}
+
+std::pair<qint64, qint64> TokenView::selectedTokens() const {
+    const TokenPlace from = qMin(anchor, caret);
+    const TokenPlace to = qMax(anchor, caret);
+    if (from == to)
+        return {from.token, from.token};
+    return {from.token, to.offset > 0 ? to.token + 1 : to.token};
 }
 
 void TokenView::selectAll() {
-    moveCursorTo(0, content.size(), false);
+    moveCursorTo({}, text.end(), false);
 }
 
 void TokenView::copy() const {
@@ -509,18 +307,20 @@ void TokenView::copy() const {
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
-void TokenView::ensureVisible(qsizetype at) {
+void TokenView::ensureVisible(qsizetype position) {
+    ensureVisible(text.placeOf(position));
+}
+
+void TokenView::ensureVisible(TokenPlace place) {
     ensureLayout();
-    const qsizetype row = rowOf(at);
+    const qint64 row = rows.rowOf(place);
     QScrollBar *vertical = verticalScrollBar();
-    const qsizetype visible = visibleRows();
+    const qint64 visible = visibleRows();
     if (row < vertical->value())
         vertical->setValue(int(row));
     else if (row >= vertical->value() + visible)
         vertical->setValue(int(row - visible + 1));
-    QVarLengthArray<qreal, 256> xs;
-    placeRow(row, xs);
-    const qreal x = xs[qBound<qsizetype>(0, at - rowStart(row), xs.size() - 1)];
+    const qreal x = rows.pointOf(place).x();
     QScrollBar *horizontal = horizontalScrollBar();
     if (x - margin < horizontal->value())
         horizontal->setValue(qFloor(x - margin));
@@ -528,32 +328,24 @@ void TokenView::ensureVisible(qsizetype at) {
         horizontal->setValue(qCeil(x + margin - viewport()->width()));
 }
 
-QRectF TokenView::positionRect(qsizetype at) const {
+QRectF TokenView::placeRect(TokenPlace place) const {
     ensureLayout();
-    at = qBound<qsizetype>(0, at, content.size());
-    const qsizetype row = rowOf(at);
-    QVarLengthArray<qreal, 256> xs;
-    placeRow(row, xs);
-    const qreal x = xs[qBound<qsizetype>(0, at - rowStart(row), xs.size() - 1)];
-    return QRectF(x - horizontalScrollBar()->value(), rowTop(row), 1, rowPixels);
+    const QPointF point = rows.pointOf(place);
+    const qint64 row = rows.rowOf(text.normalized(place));
+    return QRectF(point.x() - horizontalScrollBar()->value(), rowTopInViewport(row), 1,
+                  rows.rowHeight());
+}
+
+QRectF TokenView::positionRect(qsizetype position) const {
+    return placeRect(text.placeOf(position));
+}
+
+TokenPlace TokenView::placeAt(const QPointF &point) const {
+    return rows.placeAt(toLayout(point));
 }
 
 qsizetype TokenView::positionAt(const QPointF &point) const {
-    ensureLayout();
-    const qsizetype row = qBound<qsizetype>(
-        0, firstVisibleRow() + qFloor((point.y() - margin) / rowPixels), rowCount() - 1);
-    const qsizetype from = rowStart(row);
-    qsizetype to = rowStart(row + 1);
-    if (to > from && content[to - 1] == u'\n')
-        --to;
-    QVarLengthArray<qreal, 256> xs;
-    placeRow(row, xs);
-    const qreal x = point.x() + horizontalScrollBar()->value();
-    for (qsizetype i = from; i < to; ++i) {
-        if (x < (xs[i - from] + xs[i - from + 1]) / 2)
-            return i;
-    }
-    return to;
+    return text.charOf(placeAt(point));
 }
 
 // Painting ---------------------------------------------------------------
@@ -566,58 +358,70 @@ void TokenView::paintEvent(QPaintEvent *event) {
     const QColor highlightedText = palette().color(group, QPalette::HighlightedText);
     const QColor textColor = palette().color(group, QPalette::Text);
     const qreal scrollX = horizontalScrollBar()->value();
-    const qsizetype first = firstVisibleRow();
-    const qsizetype rows = rowCount();
-    const qsizetype selFrom = selectionStart();
-    const qsizetype selTo = selectionEnd();
-    QVarLengthArray<qreal, 256> xs;
-    for (qsizetype row = first; row < rows; ++row) {
-        const qreal top = rowTop(row);
+    const qint64 first = firstVisibleRow();
+    const qint64 count = rows.rowCount();
+    const int height = rows.rowHeight();
+    const qreal baseline = rows.ascent();
+    const TokenPlace selFrom = qMin(anchor, caret);
+    const TokenPlace selTo = qMax(anchor, caret);
+    TokenLayout::Row row;
+    QString run;
+    for (qint64 r = first; r < count; ++r) {
+        const qreal top = rowTopInViewport(r);
         if (top > event->rect().bottom() + 1)
             break;
-        const QRectF rowRect(0, top, viewport()->width(), rowPixels);
+        const QRectF rowRect(0, top, viewport()->width(), height);
         if (!rowRect.intersects(event->rect()))
             continue;
-        paintRowMargin(painter, row, rowRect);
-        const qsizetype from = rowStart(row);
-        const qsizetype to = rowStart(row + 1);
-        placeRow(row, xs);
+        paintRowMargin(painter, r, rowRect);
+        rows.placeRow(r, row);
+        const auto &cells = row.cells;
+        const auto xAfter = [&](qsizetype i) {
+            return i + 1 < cells.size() ? cells[i + 1].x : row.endX;
+        };
         // The selection's background, a line break's included.
-        const qsizetype a = qMax(from, selFrom);
-        const qsizetype b = qMin(to, selTo);
+        qsizetype a = 0;
+        while (a < cells.size() && cells[a].place < selFrom)
+            ++a;
+        qsizetype b = a;
+        while (b < cells.size() && cells[b].place < selTo)
+            ++b;
         if (a < b) {
-            qreal right = xs[b - from];
-            if (content[b - 1] == u'\n')
-                right += styleAt(b - 1).metrics.horizontalAdvance(QLatin1Char(' '));
-            painter.fillRect(QRectF(xs[a - from] - scrollX, top, right - xs[a - from], rowPixels),
+            qreal right = xAfter(b - 1);
+            if (cells[b - 1].ch == u'\n')
+                right += styles.style(cells[b - 1].style).advance(u' ');
+            painter.fillRect(QRectF(cells[a].x - scrollX, top, right - cells[a].x, height),
                              highlight);
         }
-        // Runs of characters that share a style and a selection state and
-        // stand where their advances put them are drawn in one go.
-        qsizetype i = from;
-        while (i < to) {
-            if (content[i] == u'\n') {
+        // Characters that share a style and a selection state and stand
+        // where their advances put them are drawn in one go.
+        qsizetype i = 0;
+        while (i < cells.size()) {
+            if (cells[i].ch == u'\n') {
                 ++i;
                 continue;
             }
-            const Style &style = styleAt(i);
-            const bool selected = i >= selFrom && i < selTo;
+            const int style = cells[i].style;
+            const PaneStyles::Style &shown = styles.style(style);
+            const bool selected = i >= a && i < b;
             qsizetype j = i + 1;
-            while (j < to && content[j] != u'\n' && &styleAt(j) == &style &&
-                   (j >= selFrom && j < selTo) == selected &&
-                   qAbs(xs[j - from] - xs[j - 1 - from] - style.advance(content[j - 1].unicode())) <
-                       0.01)
+            while (j < cells.size() && cells[j].ch != u'\n' && cells[j].style == style &&
+                   (j >= a && j < b) == selected &&
+                   qAbs(cells[j].x - cells[j - 1].x - shown.advance(cells[j - 1].ch)) < 0.01)
                 ++j;
-            painter.setFont(style.font);
+            run.resize(j - i);
+            for (qsizetype k = i; k < j; ++k)
+                run[k - i] = QChar(cells[k].ch);
+            painter.setFont(shown.font());
             painter.setPen(selected ? highlightedText
-                                    : (style.color.isValid() ? style.color : textColor));
-            painter.drawText(QPointF(xs[i - from] - scrollX, top + ascent), content.mid(i, j - i));
+                                    : (shown.color().isValid() ? shown.color() : textColor));
+            painter.drawText(QPointF(cells[i].x - scrollX, top + baseline), run);
             i = j;
         }
     }
     if (caretOn && hasFocus()) {
-        const QRectF caret = positionRect(position);
-        painter.fillRect(QRectF(caret.x(), caret.y(), 1, caret.height()), textColor);
+        const QRectF caretRect = placeRect(caret);
+        painter.fillRect(QRectF(caretRect.x(), caretRect.y(), 1, caretRect.height()), textColor);
     }
 }
 
@@ -628,7 +432,29 @@ void TokenView::setCaretVisible(bool on) {
         return;
     caretOn = on;
     if (!layoutDirty)
-        viewport()->update(positionRect(position).toAlignedRect().adjusted(-1, 0, 1, 0));
+        viewport()->update(placeRect(caret).toAlignedRect().adjusted(-1, 0, 1, 0));
+}
+
+// Assistive technology ---------------------------------------------------
+
+// As Qt's own text widgets tell it: the text that came in, and as many
+// spaces as characters went out.
+void TokenView::announce(qint64 position, qint64 removedChars, qint64 addedChars) const {
+    if (!QAccessible::isActive() || (removedChars == 0 && addedChars == 0))
+        return;
+    auto *self = const_cast<TokenView *>(this);
+    const QString added = text.text(text.placeOf(position), text.placeOf(position + addedChars));
+    const QString removed(removedChars, u' ');
+    if (removedChars == 0) {
+        QAccessibleTextInsertEvent event(self, int(position), added);
+        QAccessible::updateAccessibility(&event);
+    } else if (addedChars == 0) {
+        QAccessibleTextRemoveEvent event(self, int(position), removed);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(self, int(position), removed, added);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 // Events -----------------------------------------------------------------
@@ -647,7 +473,8 @@ bool TokenView::event(QEvent *event) {
 
 void TokenView::resizeEvent(QResizeEvent *event) {
     QAbstractScrollArea::resizeEvent(event);
-    if (perRow == 0)
+    rows.setWidth(viewport()->width());
+    if (rows.tokensPerRow() == 0)
         invalidateLayout();
     else
         updateScrollBars();
@@ -661,7 +488,7 @@ void TokenView::scrollContentsBy(int, int) {
 
 void TokenView::changeEvent(QEvent *event) {
     if (event->type() == QEvent::FontChange) {
-        styles[0] = std::make_unique<Style>(font(), QColor());
+        styles.setPaneFont(font());
         invalidateLayout();
     }
     QAbstractScrollArea::changeEvent(event);
@@ -681,47 +508,51 @@ void TokenView::focusOutEvent(QFocusEvent *event) {
     QAbstractScrollArea::focusOutEvent(event);
 }
 
-qsizetype TokenView::movedPosition(qsizetype from, Move move) const {
-    const qsizetype n = content.size();
-    auto inRow = [&](qsizetype row) {
-        row = qBound<qsizetype>(0, row, rowCount() - 1);
-        const qreal x =
-            preferredX >= 0 ? preferredX : positionRect(from).x() + horizontalScrollBar()->value();
-        return positionAt(QPointF(x - horizontalScrollBar()->value(), rowTop(row) + 1));
+TokenPlace TokenView::movedPlace(TokenPlace from, Move move) const {
+    ensureLayout();
+    const auto inRow = [&](qint64 row) {
+        row = std::clamp<qint64>(row, 0, rows.rowCount() - 1);
+        const qreal x = preferredX >= 0 ? preferredX : rows.pointOf(from).x();
+        return rows.placeAt(QPointF(x, rows.rowTop(row) + 1));
     };
+    const qint64 row = rows.rowOf(from);
     switch (move) {
     case Move::Left:
-        return qMax<qsizetype>(0, from - 1);
+        return text.moved(from, -1);
     case Move::Right:
-        return qMin(n, from + 1);
+        return text.moved(from, 1);
     case Move::WordLeft:
-        return from > 0 ? tokenStart(tokenAt(from - 1)) : 0;
+        return from == TokenPlace{} ? from : TokenPlace{text.moved(from, -1).token, 0};
     case Move::WordRight:
-        return from < n ? qsizetype(ends[tokenAt(from)]) : n;
+        return from == text.end() ? from : text.normalized({from.token + 1, 0});
     case Move::Up:
-        return rowOf(from) == 0 ? 0 : inRow(rowOf(from) - 1);
+        return row == 0 ? TokenPlace{} : inRow(row - 1);
     case Move::Down:
-        return rowOf(from) + 1 >= rowCount() ? n : inRow(rowOf(from) + 1);
+        return row + 1 >= rows.rowCount() ? text.end() : inRow(row + 1);
     case Move::PageUp:
-        return inRow(rowOf(from) - visibleRows());
+        return inRow(row - visibleRows());
     case Move::PageDown:
-        return inRow(rowOf(from) + visibleRows());
+        return inRow(row + visibleRows());
     case Move::RowStart:
-        return rowStart(rowOf(from));
+        return rows.rowStart(row);
     case Move::RowEnd: {
-        const qsizetype end = rowStart(rowOf(from) + 1);
-        return end > 0 && end <= n && content[end - 1] == u'\n' ? end - 1 : end;
+        const TokenPlace end = rows.rowStart(row + 1);
+        const TokenPlace last = text.moved(end, -1);
+        const QStringView token = text.tokenText(last.token);
+        const bool lineBreak =
+            end != TokenPlace{} && last.offset < token.size() && token[last.offset] == u'\n';
+        return lineBreak ? last : end;
     }
     case Move::Start:
-        return 0;
+        return {};
     case Move::End:
-        return n;
+        return text.end();
     }
     return from;
 }
 
 void TokenView::moveCursor(Move move, bool select) {
-    const qsizetype to = movedPosition(position, move);
+    const TokenPlace to = movedPlace(caret, move);
     moveCursorTo(select ? anchor : to, to, true);
 }
 
@@ -761,7 +592,7 @@ void TokenView::keyPressEvent(QKeyEvent *event) {
         if (!vertical)
             preferredX = -1;
         else if (preferredX < 0)
-            preferredX = positionRect(position).x() + horizontalScrollBar()->value();
+            preferredX = layout().pointOf(caret).x();
         moveCursor(binding.where, !move);
         return;
     }
@@ -769,15 +600,17 @@ void TokenView::keyPressEvent(QKeyEvent *event) {
 }
 
 void TokenView::mouseSelect(const QPointF &point, bool extend) {
-    const qsizetype at = positionAt(point);
+    const TokenPlace at = placeAt(point);
     moveCursorTo(extend ? anchor : at, at, false);
 }
 
 void TokenView::mouseSelectToken(const QPointF &point) {
-    if (content.isEmpty())
+    if (text.isEmpty())
         return;
-    const qsizetype k = tokenAt(qMin(positionAt(point), content.size() - 1));
-    moveCursorTo(tokenStart(k), ends[k], false);
+    TokenPlace at = placeAt(point);
+    if (at == text.end())
+        at = {text.tokenCount() - 1, 0};
+    moveCursorTo({at.token, 0}, {at.token + 1, 0}, false);
 }
 
 void TokenView::mousePressEvent(QMouseEvent *event) {
@@ -801,7 +634,7 @@ void TokenView::mouseMoveEvent(QMouseEvent *event) {
     else if (!dragTimer.isActive())
         dragTimer.start();
     mouseSelect(event->position(), true);
-    ensureVisible(position);
+    ensureVisible(caret);
 }
 
 void TokenView::mouseReleaseEvent(QMouseEvent *event) {
@@ -835,6 +668,6 @@ void TokenView::contextMenuEvent(QContextMenuEvent *event) {
     copyAction->setEnabled(hasSelection());
     QAction *all = menu.addAction(tr("Выделить все"), this, &TokenView::selectAll);
     all->setShortcut(QKeySequence::SelectAll);
-    all->setEnabled(!content.isEmpty());
+    all->setEnabled(!text.isEmpty());
     menu.exec(event->globalPos());
 }

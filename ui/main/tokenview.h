@@ -1,79 +1,83 @@
 #pragma once
 
-#include "views.h"
+#include "panecontent.h"
+#include "panestyles.h"
+#include "tokenlayout.h"
 
 #include <QAbstractScrollArea>
-#include <QFontMetricsF>
 #include <QTextCharFormat>
 #include <QTimer>
-#include <QVarLengthArray>
-#include <memory>
-#include <vector>
 
-// A read-only pane for the text of a byte view or listing. The text is a row
-// of tokens (one per byte, see views.h) and rows break only between tokens,
-// so a number or a name is never cut; the pane's text stays exactly the
-// view's text. Rows either wrap at the pane's width or hold a fixed number
-// of tokens each. Only the rows in sight are drawn, from per-character
-// advances cached per font, so a listing of millions of characters shows at
-// once. Selection by mouse and keys, copy, and fonts per range as the Font
-// command sets them.
+class ByteDocument;
+
+// A read-only pane for byte views and listings. It keeps the bytes it shows
+// (a snapshot, or a live range of the document) and the views' tables, not
+// their text: each row's tokens are made from the bytes when the row is
+// drawn. Rows break only between tokens, so a number or a name is never
+// cut; they either wrap at the pane's width or hold a fixed number of tokens
+// each. Selection by mouse and keys, copy, and fonts per range as the Font
+// command sets them. Positions are counted in characters of the pane's text
+// as a text widget counts them; places (token and character in it) name the
+// same spots without counting the text before them.
 class TokenView : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    // What the pane shows: which view of which bytes of the document.
-    struct Source {
-        qint64 offset = -1; // of the first byte, -1 when not known
-        qint64 length = 0;  // in bytes
-        views::View view = nullptr;
-    };
+    using Source = PaneContent::Source;
 
     explicit TokenView(QWidget *parent = nullptr);
     ~TokenView() override;
 
-    // Content.
+    // Content: views of bytes, each appended after the last.
     void clear();
-    // Appends a text whose k-th token ends at ends[k] (relative to text).
-    void appendTokens(const QString &text, const views::TokenEnds &ends, const Source &source);
-    void appendTokens(const QString &text, const views::TokenEnds &ends);
-    // A plain text, every character a token of its own.
-    void setPlainText(const QString &text);
-    QString toPlainText() const { return content; }
-    bool isEmpty() const { return content.isEmpty(); }
-    const Source &source() const { return shown; }
-    // Gives token k a new text; the text after it moves along.
-    void replaceToken(qsizetype k, const QString &text);
-    // The same view of the same bytes anew: the fonts by position, the
-    // cursor and the rows in sight stay where they still fit.
-    void resetTokens(const QString &text, const views::TokenEnds &ends);
+    // The view of bytes, a snapshot: later edits of the document leave it as
+    // it is. The bytes stand at documentOffset in the document (-1 when not
+    // known).
+    void append(views::View view, const PieceTable &bytes, qint64 documentOffset = -1);
+    // The view of the document's bytes from offset on, at most length of
+    // them, as they are: an edit shows at once. It replaces the content.
+    void follow(views::View view, const ByteDocument *document, qint64 offset,
+                qint64 length = PieceTable::toEnd);
+    // The range shown took other bytes: the same view of them. Fonts, caret
+    // and the rows in sight stay where they still fit. False when the
+    // bytes were the same.
+    bool replaceBytes(const PieceTable &bytes);
 
-    qsizetype tokenCount() const { return qsizetype(ends.size()); }
-    qsizetype tokenStart(qsizetype k) const { return k <= 0 ? 0 : ends[k - 1]; }
-    qsizetype tokenEnd(qsizetype k) const { return ends[k]; }
+    const PaneContent &content() const { return text; }
+    Source source() const { return text.source(); }
+    bool isEmpty() const { return text.isEmpty(); }
+    // The pane's whole text, made from its bytes.
+    QString toPlainText() const { return text.text(); }
+
+    // Tokens, with their places in characters.
+    qsizetype tokenCount() const { return text.tokenCount(); }
+    qsizetype tokenStart(qsizetype k) const { return text.charOf({k, 0}); }
+    qsizetype tokenEnd(qsizetype k) const { return text.charOf({k + 1, 0}); }
     // The token holding the character at position (the last one at the end).
     qsizetype tokenAt(qsizetype position) const;
 
     // Rows: 0 wraps at the pane's width, n > 0 puts n tokens in each row.
     void setTokensPerRow(int n);
-    int tokensPerRow() const { return perRow; }
-    qsizetype rowCount() const;
-    qsizetype rowStart(qsizetype row) const;
-    qsizetype rowOf(qsizetype position) const;
-    int rowHeight() const;
+    int tokensPerRow() const { return rows.tokensPerRow(); }
+    qsizetype rowCount() const { return layout().rowCount(); }
+    qsizetype rowStart(qsizetype row) const { return text.charOf(layout().rowStart(row)); }
+    qsizetype rowOf(qsizetype position) const { return layout().rowOf(text.placeOf(position)); }
+    int rowHeight() const { return layout().rowHeight(); }
     // The height of a row in the pane's fonts alone.
-    int naturalRowHeight() const;
+    int naturalRowHeight() const { return layout().naturalRowHeight(); }
     // Rows at least this high, so two panes side by side can line up.
     void setMinimumRowHeight(int height);
     qsizetype firstVisibleRow() const;
+    // The rows as they stand at the pane's width and fonts.
+    const TokenLayout &layout() const;
 
     // Selection and cursor, in characters of the text.
-    qsizetype cursorPosition() const { return position; }
-    qsizetype anchorPosition() const { return anchor; }
-    qsizetype selectionStart() const { return qMin(anchor, position); }
-    qsizetype selectionEnd() const { return qMax(anchor, position); }
-    bool hasSelection() const { return anchor != position; }
-    QString selectedText() const;
+    qsizetype cursorPosition() const { return text.charOf(caret); }
+    qsizetype anchorPosition() const { return text.charOf(anchor); }
+    qsizetype selectionStart() const { return text.charOf(qMin(anchor, caret)); }
+    qsizetype selectionEnd() const { return text.charOf(qMax(anchor, caret)); }
+    bool hasSelection() const { return anchor != caret; }
+    QString selectedText() const { return text.text(qMin(anchor, caret), qMax(anchor, caret)); }
     void setSelection(qsizetype anchor, qsizetype position);
     void selectAll();
     void copy() const;
@@ -83,55 +87,52 @@ public:
     QRectF positionRect(qsizetype position) const;
     qsizetype positionAt(const QPointF &viewportPoint) const;
 
+    // The same by places, and by whole tokens.
+    TokenPlace cursorPlace() const { return caret; }
+    TokenPlace anchorPlace() const { return anchor; }
+    void setSelection(TokenPlace anchor, TokenPlace cursor, bool scroll = false);
+    // Tokens [first, last) selected; the cursor before token first when
+    // last is first.
+    void selectTokens(qint64 first, qint64 last, bool scroll = false);
+    // The tokens the selection touches, [first, last); the cursor's token
+    // twice without a selection.
+    std::pair<qint64, qint64> selectedTokens() const;
+    void ensureVisible(TokenPlace place);
+    QRectF placeRect(TokenPlace place) const;
+    TokenPlace placeAt(const QPointF &viewportPoint) const;
+
     // The Font command: merges format into the selection's fonts and colour,
     // or into the insertion point's when nothing is selected. Text appended
     // later takes the insertion point's format.
     void mergeCurrentCharFormat(const QTextCharFormat &format);
     QTextCharFormat charFormatAt(qsizetype position) const;
+    // The characters around position that share its format, [first, second).
+    std::pair<qsizetype, qsizetype> formatRange(qsizetype position) const;
 
 signals:
     void selectionChanged();
     void cursorPositionChanged();
-    // The text was replaced or cleared (not a single token).
+    // The text was replaced, appended to or cleared (not by replaceBytes()).
     void contentReset();
     // Rows, row height or the places of characters changed.
     void layoutChanged();
 
 protected:
-    struct Style {
-        QFont font;
-        QColor color; // invalid: the palette's text colour
-        QFontMetricsF metrics;
-        mutable std::unique_ptr<float[]> advances; // per UTF-16 unit, < 0 until measured
-        Style(const QFont &font, const QColor &color);
-        // Laying out a long text asks this for every character.
-        float advance(char16_t ch) const {
-            if (advances && advances[ch] >= 0)
-                return advances[ch];
-            return measure(ch);
-        }
-        float measure(char16_t ch) const;
-    };
-
-    // Left edge of the text (after any margin), before horizontal scrolling.
+    // Where the text starts: after the margin and anything drawn left of it.
     virtual qreal textLeft() const;
-    // The x of every character of a row and of its end, without scrolling.
-    virtual void placeRow(qsizetype row, QVarLengthArray<qreal, 256> &xs) const;
-    // Whole width of the content, for horizontal scrolling.
-    virtual qreal contentWidth() const;
     // Draws what stands left of a row (nothing here).
     virtual void paintRowMargin(QPainter &painter, qsizetype row, const QRectF &rowRect);
-    // Called when the layout was computed anew.
-    virtual void layoutUpdated() const {}
+    // The layout was worked out anew (fonts, content or width changed).
+    virtual void layoutUpdated() {}
 
-    const Style &styleAt(qsizetype position) const;
-    // The styles the text and the insertion point use.
-    std::vector<const Style *> stylesInUse() const;
-    qreal rowTop(qsizetype row) const;
-    qreal baseline() const { return ascent; }
+    TokenLayout &mutableLayout() { return rows; }
     void ensureLayout() const;
     void invalidateLayout();
-    void moveCursorTo(qsizetype anchor, qsizetype position, bool scroll);
+    // Viewport and layout coordinates.
+    QPointF toLayout(const QPointF &viewportPoint) const;
+    qreal rowTopInViewport(qsizetype row) const;
+    qsizetype visibleRows() const;
+    void moveCursorTo(TokenPlace anchor, TokenPlace caret, bool scroll);
     void setCaretVisible(bool on);
 
     bool event(QEvent *event) override;
@@ -164,51 +165,32 @@ protected:
         PageDown
     };
     virtual void moveCursor(Move move, bool select);
-    // The position a move by keys leads to from position.
-    qsizetype movedPosition(qsizetype from, Move move) const;
+    // The place a move by keys leads to from place.
+    TokenPlace movedPlace(TokenPlace from, Move move) const;
     // A press (extend false) or a drag (extend true) of the mouse.
     virtual void mouseSelect(const QPointF &viewportPoint, bool extend);
     virtual void mouseSelectToken(const QPointF &viewportPoint);
 
-    QString content;
-    std::vector<quint32> ends;
+    PaneContent text;
+    PaneStyles styles;
 
 private:
-    struct Run {
-        qsizetype start;
-        int style;
-    };
-
-    void addTokens(const QString &text, const views::TokenEnds &ends);
-    int addStyle(const QFont &font, const QColor &color);
-    int mergedStyle(int style, const QTextCharFormat &format);
-    void splitRunAt(qsizetype position);
-    void joinRuns();
-    void setRunsForAppend(qsizetype from, qsizetype to);
-    void computeLayout() const;
-    void wrapRows(qreal width) const;
+    void documentChanged(qint64 offset, qint64 removed, qint64 added);
+    bool applyChange(const PaneContent::TokenChange &change);
     void updateScrollBars() const;
-    qsizetype visibleRows() const;
     void dragScroll();
+    // Tells assistive technology of a change of the text.
+    void announce(qint64 position, qint64 removedChars, qint64 addedChars) const;
 
-    std::vector<std::unique_ptr<Style>> styles;
-    std::vector<Run> runs;
-    int insertionStyle = 0;
-    Source shown;
-    int perRow = 0;
+    TokenLayout rows;
     int minimumRowHeight = 0;
+    QList<QMetaObject::Connection> followConnections;
 
-    // Laid out on demand.
     mutable bool layoutDirty = true;
     bool layoutQueued = false;
-    mutable std::vector<quint32> rowStarts; // wrap mode
-    mutable qreal ascent = 0;
-    mutable int rowPixels = 0;
-    mutable qreal contentPixels = 0;
-    mutable int laidOutWidth = -1;
 
-    qsizetype anchor = 0;
-    qsizetype position = 0;
+    TokenPlace anchor;
+    TokenPlace caret;
     qreal preferredX = -1; // kept over Up/Down moves
     bool caretOn = false;
     QTimer caretTimer;

@@ -1,0 +1,308 @@
+// The display panes with large contents, offscreen: a cliche listing of a
+// 16 MiB document shown (time to the first paint, peak memory against the
+// window holding the document alone), and the hex pane and the 1251 text in
+// rows of 16 over a 64 MiB document: show, page, caret to the end, a typed
+// nibble. Each case runs in a process of its own so its peak memory is its
+// own. With an X display (xvfb-run), ghex opening the same 64 MiB file is
+// timed too, as a peer.
+
+#include "bytedocument.h"
+#include "form1.h"
+#include "hexpane.h"
+#include "windowbench.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using windowbench::PaintWatcher;
+
+constexpr qint64 mebibyte = 1024 * 1024;
+
+void waitForPaint(const PaintWatcher &watcher, int before) {
+    QElapsedTimer timeout;
+    timeout.start();
+    while (watcher.paints == before && timeout.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
+// line break (CR LF) after every lineLength bytes, or none if 0.
+QByteArray sampleText(qint64 size, int lineLength) {
+    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
+                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
+    QRandomGenerator random(1251);
+    QByteArray bytes(size, Qt::Uninitialized);
+    int column = 0;
+    for (qint64 i = 0; i < size; ++i) {
+        if (lineLength && column == lineLength - 2 && i + 1 < size) {
+            bytes[i++] = '\r';
+            bytes[i] = '\n';
+            column = 0;
+            continue;
+        }
+        bytes[i] = alphabet[random.bounded(int(sizeof alphabet - 1))];
+        ++column;
+    }
+    return bytes;
+}
+
+QByteArray randomBytes(qint64 size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator random(866);
+    random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The window with a document shown, as after opening it.
+struct Window {
+    Form1 form;
+    QAbstractScrollArea *rtb3 = form.findChild<QAbstractScrollArea *>(QStringLiteral("RTB3"));
+
+    explicit Window(const QByteArray &document) {
+        form.setDocument(document);
+        PaintWatcher watcher(&form);
+        form.show();
+        waitForPaint(watcher, 0);
+        QCoreApplication::processEvents();
+    }
+};
+
+double documentAlone(const QByteArray &document) {
+    Window window(document);
+    return 0;
+}
+
+// The command until the output pane has painted its result.
+double listing(const QByteArray &document, const char *action) {
+    Window window(document);
+    QElapsedTimer timer;
+    timer.start();
+    window.form.findChild<QAction *>(QLatin1String(action))->trigger();
+    window.rtb3->viewport()->repaint();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// A pane shown on its own over a 64 MiB document that it follows, 16 tokens
+// a row, as the hex-edit layout will show a whole document. Typed nibbles
+// overwrite the document's bytes.
+struct LivePane {
+    ByteDocument document;
+    std::unique_ptr<TokenView> pane;
+    PaintWatcher *watcher = nullptr;
+    double shown = 0;
+
+    explicit LivePane(bool hex) {
+        document.load(randomBytes(64 * mebibyte));
+        QElapsedTimer timer;
+        timer.start();
+        if (hex) {
+            auto *hexPane = new HexPane;
+            hexPane->setEditable(true);
+            QObject::connect(hexPane, &HexPane::nibbleTyped, &document,
+                             [this, hexPane](qsizetype byte, bool low, int value) {
+                                 const int old = hexPane->byteAt(byte);
+                                 const char now =
+                                     char(low ? (old & 0xF0) | value : (value << 4) | (old & 0x0F));
+                                 document.replace(byte, 1, QByteArray(1, now));
+                             });
+            pane.reset(hexPane);
+        } else {
+            pane = std::make_unique<TokenView>();
+        }
+        // The faces the window gives its panes.
+        QFont font = hex ? QFont(QStringLiteral("Lucida Console")) : pane->font();
+        if (hex) {
+            font.setStyleHint(QFont::TypeWriter);
+            font.setFixedPitch(true);
+            font.setPointSizeF(8.25);
+        }
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        pane->setFont(font);
+        pane->follow(hex ? views::hexDump : views::cp1251Glyphs, &document, 0);
+        pane->setTokensPerRow(16);
+        pane->resize(hex ? 520 : 200, 600);
+        watcher = new PaintWatcher(pane->viewport());
+        pane->show();
+        waitForPaint(*watcher, 0);
+        shown = timer.nsecsElapsed() / 1e6;
+        pane->setFocus();
+        QCoreApplication::processEvents();
+    }
+    ~LivePane() { delete watcher; }
+
+    // A key until the pane has painted what it did: events pending before
+    // it are handled first, and the pane is painted at once.
+    double key(int key, Qt::KeyboardModifiers modifiers = {}, const QString &text = {}) {
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        const int before = watcher->paints;
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(pane.get(), &press);
+        pane->viewport()->repaint();
+        const double ms = timer.nsecsElapsed() / 1e6;
+        // A pane that did not paint measured nothing.
+        return watcher->paints > before ? ms : -1;
+    }
+};
+
+double paneShow(bool hex) {
+    LivePane live(hex);
+    return live.shown;
+}
+
+double panePage(bool hex) {
+    LivePane live(hex);
+    std::vector<double> times;
+    for (int i = 0; i < 15; ++i)
+        times.push_back(live.key(Qt::Key_PageDown));
+    return median(times);
+}
+
+double paneEnd(bool hex) {
+    LivePane live(hex);
+    return live.key(Qt::Key_End, Qt::ControlModifier);
+}
+
+double paneNibble() {
+    LivePane live(true);
+    live.key(Qt::Key_End, Qt::ControlModifier);
+    live.key(Qt::Key_Up);
+    std::vector<double> times;
+    for (int i = 0; i < 15; ++i)
+        times.push_back(live.key(Qt::Key_4, {}, QStringLiteral("4")));
+    return median(times);
+}
+
+// ghex on a file of that size: from start until its window shows, as
+// xdotool finds it.
+double ghexOpen(qint64 size) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return -1;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dump64m.bin"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(randomBytes(size)) < 0)
+        return -1;
+    file.close();
+    QElapsedTimer timer;
+    timer.start();
+    QProcess ghex;
+    ghex.start(QStringLiteral("ghex"), {path});
+    QProcess search;
+    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                             QStringLiteral("--onlyvisible"),
+                                             QStringLiteral("--name"), QStringLiteral("dump64m")});
+    search.waitForFinished(60000);
+    const double ms = timer.nsecsElapsed() / 1e6;
+    ghex.kill();
+    ghex.waitForFinished();
+    return search.exitCode() == 0 ? ms : -1;
+}
+
+struct Case {
+    const char *name;
+    const char *what;
+    std::function<double()> run;
+};
+
+const std::vector<Case> &cases() {
+    // Made in the case's own process, when it runs.
+    const auto flat = [] { return sampleText(16 * mebibyte, 0); };
+    const auto lines = [] { return sampleText(16 * mebibyte, 60); };
+    static const std::vector<Case> all = {
+        {"docflat", "window with 16 MiB, no line break (memory base)",
+         [=] { return documentAlone(flat()); }},
+        {"f7flat", "F7 listing of that 16 MiB, first paint",
+         [=] { return listing(flat(), "mnuKKM1251"); }},
+        {"f8flat", "F8 listing of that 16 MiB, first paint",
+         [=] { return listing(flat(), "mnuKKM866"); }},
+        {"doclines", "window with 16 MiB, line break every 60 (memory base)",
+         [=] { return documentAlone(lines()); }},
+        {"f7lines", "F7 listing of that 16 MiB, first paint",
+         [=] { return listing(lines(), "mnuKKM1251"); }},
+        {"f8lines", "F8 listing of that 16 MiB, first paint",
+         [=] { return listing(lines(), "mnuKKM866"); }},
+        {"hexshow", "hex pane over 64 MiB, shown", [] { return paneShow(true); }},
+        {"hexpage", "  page down (median of 15)", [] { return panePage(true); }},
+        {"hexend", "  caret to the end", [] { return paneEnd(true); }},
+        {"hexnibble", "  a typed nibble, document edited (median)", paneNibble},
+        {"textshow", "1251 text, 16 a row, over 64 MiB, shown", [] { return paneShow(false); }},
+        {"textpage", "  page down (median of 15)", [] { return panePage(false); }},
+        {"textend", "  caret to the end", [] { return paneEnd(false); }},
+        {"ghex", "ghex opening the 64 MiB file, window shown (X only)",
+         [] { return ghexOpen(64 * mebibyte); }},
+        {"ghexsmall", "ghex opening a file of 4 bytes, window shown (X only)",
+         [] { return ghexOpen(4); }},
+    };
+    return all;
+}
+
+int runCase(int argc, char *argv[], const char *name) {
+    QApplication app(argc, argv);
+    for (const Case &c : cases()) {
+        if (std::strcmp(c.name, name) == 0) {
+            std::printf("%.1f\n", c.run());
+            return 0;
+        }
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    windowbench::start();
+    if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
+        return runCase(1, argv, argv[2]);
+    if (argc == 2)
+        return runCase(1, argv, argv[1]);
+
+    std::printf("%-55s %10s %12s\n", "display panes", "ms", "peak RSS MiB");
+    for (const Case &c : cases()) {
+        std::fflush(stdout);
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0)
+            return 1;
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(pipeFds[1], STDOUT_FILENO);
+            close(pipeFds[0]);
+            execl("/proc/self/exe", argv[0], "--case", c.name, static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(pipeFds[1]);
+        char buffer[64] = {};
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer - 1);
+        close(pipeFds[0]);
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const double ms = got > 0 ? std::atof(buffer) : -1;
+        std::printf("%-55s %10.1f %12.1f\n", c.what, ms, usage.ru_maxrss / 1024.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
