@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -71,7 +72,29 @@ std::optional<QString> openRegularFile(const QString &path, QFile &file) {
     }
     return std::nullopt;
 }
+
+// A large buffer asks for huge pages where the system hands them out on
+// request: reading a file of megabytes into it then takes a fault per 2 MiB
+// instead of per 4 KiB, and every later pass over the document (laying out
+// its rows, searching it) misses the TLB far less. Only advice: memory is
+// taken as before, and nothing changes where it is refused.
+void adviseHugePages(char *data, qint64 size) {
+#ifdef MADV_HUGEPAGE
+    constexpr qint64 hugePage = 2 * 1024 * 1024;
+    if (size < 2 * hugePage)
+        return;
+    const auto page = quintptr(sysconf(_SC_PAGESIZE));
+    const quintptr start = (quintptr(data) + page - 1) & ~(page - 1);
+    const quintptr end = quintptr(data) + quintptr(size);
+    madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
 #else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
+}
+#else
+void adviseHugePages(char *, qint64) {}
+
 std::optional<QString> openRegularFile(const QString &path, QFile &file) {
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -92,6 +115,7 @@ LoadResult load(const QString &path, qint64 maxBytes) {
         return tooLarge(size);
 
     ByteText bytes(size, Qt::Uninitialized);
+    adviseHugePages(bytes.data(), size);
     const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
     if (got < 0)
         return failed(file.errorString());

@@ -1,6 +1,7 @@
 #include "hexeditlink.h"
 
-#include "bytepane.h"
+#include "bytedocument.h"
+#include "byteselection.h"
 #include "cp1251codec.h"
 #include "hexpane.h"
 #include "views.h"
@@ -22,8 +23,9 @@ QString viewText(views::View view, QByteArrayView bytes, views::TokenEnds *ends 
 
 } // namespace
 
-HexEditLink::HexEditLink(BytePane *input, HexPane *hex, TokenView *output, QObject *parent)
-    : QObject(parent), input(input), hex(hex), output(output) {}
+HexEditLink::HexEditLink(ByteDocument *document, ByteSelection *selection, HexPane *hex,
+                         TokenView *output, QObject *parent)
+    : QObject(parent), document(document), selection(selection), hex(hex), output(output) {}
 
 void HexEditLink::start() {
     stop();
@@ -33,21 +35,19 @@ void HexEditLink::start() {
     active = true;
     base = dump.offset;
     dumpLength = dump.length;
-    shown = input->bytesAt(base, dumpLength);
+    shown = document->read(base, dumpLength);
     highNibbleByte = -1;
     hex->setEditable(true);
     hex->setSelection(0, 0);
 
     connections = {
-        connect(input, &QPlainTextEdit::selectionChanged, this, &HexEditLink::showInputSelection),
-        connect(input, &QPlainTextEdit::cursorPositionChanged, this,
-                &HexEditLink::showInputSelection),
-        connect(input, &QPlainTextEdit::textChanged, this, &HexEditLink::documentChanged),
+        connect(selection, &ByteSelection::changed, this, &HexEditLink::showInputSelection),
+        connect(document, &ByteDocument::changed, this, &HexEditLink::documentChanged),
         connect(hex, &TokenView::selectionChanged, this, &HexEditLink::showHexSelection),
         connect(hex, &TokenView::cursorPositionChanged, this, &HexEditLink::showHexSelection),
         connect(hex, &HexPane::nibbleTyped, this, &HexEditLink::typeNibble),
-        connect(hex, &HexPane::undoRequested, input, &QPlainTextEdit::undo),
-        connect(hex, &HexPane::redoRequested, input, &QPlainTextEdit::redo),
+        connect(hex, &HexPane::undoRequested, document, [this] { document->undo(); }),
+        connect(hex, &HexPane::redoRequested, document, [this] { document->redo(); }),
         connect(output, &TokenView::selectionChanged, this, &HexEditLink::showOutputSelection),
         connect(output, &TokenView::cursorPositionChanged, this, &HexEditLink::showOutputSelection),
         connect(output, &TokenView::contentReset, this, &HexEditLink::linkOutput),
@@ -131,7 +131,7 @@ void HexEditLink::showInDisplayPanes(qint64 first, qint64 count, bool scroll) {
 void HexEditLink::showInputSelection() {
     if (syncing)
         return;
-    showInDisplayPanes(input->selectionStartByte() - base, input->selectedByteCount(), true);
+    showInDisplayPanes(selection->start() - base, selection->length(), true);
 }
 
 void HexEditLink::showHexSelection() {
@@ -140,7 +140,7 @@ void HexEditLink::showHexSelection() {
     const qsizetype from = HexPane::groupOf(hex->selectionStart());
     const qsizetype to = (hex->selectionEnd() + groupSize - 1) / groupSize;
     syncing = true;
-    input->selectBytes(base + from, hex->hasSelection() ? to - from : 0);
+    selection->selectRange(base + from, hex->hasSelection() ? to - from : 0);
     if (outputLinked) {
         if (hex->hasSelection())
             output->setSelection(output->tokenStart(from), output->tokenEnd(to - 1));
@@ -159,7 +159,7 @@ void HexEditLink::showOutputSelection() {
     const qsizetype to =
         output->hasSelection() ? output->tokenAt(output->selectionEnd() - 1) + 1 : from;
     syncing = true;
-    input->selectBytes(base + from, to - from);
+    selection->selectRange(base + from, to - from);
     hex->setSelection(groupSize * from, groupSize * to);
     hex->ensureVisible(groupSize * from);
     syncing = false;
@@ -174,8 +174,8 @@ void HexEditLink::typeNibble(qsizetype byte, bool low, int value) {
     const bool join = low && highNibbleByte == byte;
     highNibbleByte = low ? -1 : byte;
     syncing = true;
-    input->replaceBytes(base + byte, 1, ByteText(1, char(now)),
-                        join ? BytePane::UndoStep::JoinPrevious : BytePane::UndoStep::New);
+    document->replace(base + byte, 1, ByteText(1, char(now)),
+                      join ? ByteDocument::Step::JoinPrevious : ByteDocument::Step::New);
     syncing = false;
     shown[byte] = char(now);
     renderByte(byte);
@@ -198,7 +198,7 @@ void HexEditLink::documentChanged() {
 }
 
 void HexEditLink::refresh() {
-    const ByteText now = input->bytesAt(base, dumpLength);
+    const ByteText now = document->read(base, dumpLength);
     if (now == shown)
         return;
     qsizetype changed = 0;
