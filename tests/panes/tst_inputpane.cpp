@@ -310,6 +310,27 @@ private slots:
         QCOMPARE(pane->selectedBytes(), QByteArray("bcdef\r\ngh"));
     }
 
+    // A selection dragged within the pane moves its bytes in one undo step.
+    void movingTheSelectionIsOneStep_data() {
+        QTest::addColumn<qint64>("to");
+        QTest::addColumn<QByteArray>("moved");
+        QTest::newRow("forwards, into a line break") << qint64(7) << QByteArray("a\r\ndbc\r\nef");
+        QTest::newRow("backwards") << qint64(0) << QByteArray("bca\r\nd\r\nef");
+        QTest::newRow("onto itself") << qint64(2) << QByteArray("abc\r\nd\r\nef");
+    }
+    void movingTheSelectionIsOneStep() {
+        QFETCH(qint64, to);
+        QFETCH(QByteArray, moved);
+        const QByteArray bytes("abc\r\nd\r\nef");
+        load(bytes);
+        sel->select(1, 3);
+        pane->moveSelectionTo(to);
+        QCOMPARE(document(), moved);
+        QCOMPARE(pane->selectedBytes(), QByteArray("bc"));
+        press(pane, "Ctrl+Z");
+        QCOMPARE(document(), bytes);
+    }
+
     // Typing and deleting keep a text edit's undo steps.
     void typedWordUndoesAsOneStep() {
         load("xy");

@@ -316,44 +316,58 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
                          palette().color(group, QPalette::Highlight));
     }
 
-    // Glyphs of one font, colour and selection state go in one run.
+    // Glyphs of one font, colour and selection state go in one run; the
+    // lines of an underlined or struck out style run under all of them.
     QVarLengthArray<quint32, 256> indexes;
     QVarLengthArray<QPointF, 256> positions;
     int runStyle = -1;
     int runFont = -1;
     bool runSelected = false;
+    qreal runLeft = 0;
+    qreal runRight = 0;
     const auto flush = [&] {
-        if (indexes.isEmpty())
+        if (runStyle < 0)
             return;
         const PaneStyle &style = styles.at(runStyle);
-        QGlyphRun glyphs;
-        glyphs.setRawFont(style.rawFonts()[std::size_t(runFont)]);
-        glyphs.setGlyphIndexes(QList<quint32>(indexes.begin(), indexes.end()));
-        glyphs.setPositions(QList<QPointF>(positions.begin(), positions.end()));
-        glyphs.setUnderline(style.font().underline());
-        glyphs.setStrikeOut(style.font().strikeOut());
-        glyphs.setOverline(style.font().overline());
         const QColor color = runSelected ? palette().color(group, QPalette::HighlightedText)
                              : style.color().isValid() ? style.color()
                                                        : palette().color(group, QPalette::Text);
-        painter.setPen(color);
-        painter.drawGlyphRun(QPointF(0, 0), glyphs);
+        if (!indexes.isEmpty()) {
+            QGlyphRun glyphs;
+            glyphs.setRawFont(style.rawFonts()[std::size_t(runFont)]);
+            glyphs.setGlyphIndexes(QList<quint32>(indexes.begin(), indexes.end()));
+            glyphs.setPositions(QList<QPointF>(positions.begin(), positions.end()));
+            painter.setPen(color);
+            painter.drawGlyphRun(QPointF(0, 0), glyphs);
+        }
+        const QFont &font = style.font();
+        const PaneStyle::Decoration &lines = style.decoration();
+        for (const auto &[on, y] : {std::pair{font.underline(), lines.underline},
+                                    std::pair{font.strikeOut(), lines.strikeOut},
+                                    std::pair{font.overline(), lines.overline}}) {
+            if (on)
+                painter.fillRect(QRectF(runLeft, baseline + y, runRight - runLeft, lines.width),
+                                 color);
+        }
         indexes.clear();
         positions.clear();
     };
     layoutRows.forEachGlyph(row, [&](qint64 at, unsigned char byte, int style, qint32 x) {
-        const PaneStyle::Glyph &glyph = styles.at(style).glyph(byte);
+        const PaneStyle &paneStyle = styles.at(style);
+        const PaneStyle::Glyph &glyph = paneStyle.glyph(byte);
         const bool isSelected = at >= selected.start && at < selected.end;
-        if (!glyph.drawn)
-            return;
         if (style != runStyle || glyph.font != runFont || isSelected != runSelected) {
             flush();
             runStyle = style;
             runFont = glyph.font;
             runSelected = isSelected;
+            runLeft = left + pixels(x);
         }
-        indexes.append(glyph.index);
-        positions.append(QPointF(left + pixels(x), baseline));
+        runRight = left + pixels(x + paneStyle.advances()[byte]);
+        if (glyph.drawn) {
+            indexes.append(glyph.index);
+            positions.append(QPointF(left + pixels(x), baseline));
+        }
     });
     flush();
 

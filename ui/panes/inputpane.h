@@ -52,6 +52,10 @@ public:
     void centerCaret();
     void selectAll();
 
+    // Moves the selected bytes to offset, as a drag within the pane does:
+    // one step that Ctrl+Z undoes; they stay selected.
+    void moveSelectionTo(qint64 offset);
+
     void undo();
     void redo();
     void cut();

@@ -206,6 +206,19 @@ void InputPane::contextMenuEvent(QContextMenuEvent *event) {
 
 // Dragging and dropping ------------------------------------------------------
 
+void InputPane::moveSelectionTo(qint64 offset) {
+    offset = textunits::snapDown(doc->bytes(), std::clamp<qint64>(offset, 0, doc->size()));
+    const Range moved = shownSelection();
+    if (offset >= moved.start && offset <= moved.end)
+        return;
+    const ByteText bytes = doc->read(moved.start, moved.end - moved.start);
+    const qint64 target = offset > moved.end ? offset - bytes.size() : offset;
+    replaceRange(moved.start, moved.end, {}, int(ByteDocument::Step::New));
+    setSelection(target, target);
+    replaceRange(target, target, bytes, int(ByteDocument::Step::JoinPrevious));
+    setSelection(target, target + bytes.size());
+}
+
 void InputPane::startDrag() {
     mayStartDrag = false;
     const Range dragged = shownSelection();
@@ -251,20 +264,12 @@ void InputPane::dropEvent(QDropEvent *event) {
         return;
     }
     const qint64 at = textunits::snapDown(doc->bytes(), offsetAt(event->position()));
-    const Range moved = shownSelection();
+    event->acceptProposedAction();
+    // Moving the selection within the pane.
     if (event->source() == this && event->dropAction() == Qt::MoveAction) {
-        // Moving the selection within the pane: one undo step.
-        event->acceptProposedAction();
-        if (at >= moved.start && at <= moved.end)
-            return;
-        const ByteText bytes = doc->read(moved.start, moved.end - moved.start);
-        const qint64 target = at > moved.end ? at - bytes.size() : at;
-        replaceRange(moved.start, moved.end, {}, int(ByteDocument::Step::New));
-        setSelection(target, target);
-        replaceRange(target, target, bytes, int(ByteDocument::Step::JoinPrevious));
+        moveSelectionTo(at);
         return;
     }
-    event->acceptProposedAction();
     setSelection(at, at);
     insertInput(data->text());
 }

@@ -26,6 +26,8 @@ PaneStyle::PaneStyle(const QFont &font, const QColor &color)
     const QFontMetricsF metrics(usedFont);
     fontAscent = metrics.ascent();
     fontDescent = metrics.descent();
+    lines = {metrics.underlinePos(), -metrics.strikeOutPos(), -metrics.overlinePos(),
+             std::max<qreal>(1, metrics.lineWidth())};
     // Each character laid out alone, as Qt would draw it: the glyph and the
     // font that has it, the primary one or a fallback.
     for (int b = 0; b < 256; ++b) {

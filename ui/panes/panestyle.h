@@ -23,6 +23,14 @@ public:
     const ByteAdvances &advances() const { return advance; }
     qreal ascent() const { return fontAscent; }
     qreal descent() const { return fontDescent; }
+    // Underline, strike-out and overline below the baseline (negative: above).
+    struct Decoration {
+        qreal underline = 0;
+        qreal strikeOut = 0;
+        qreal overline = 0;
+        qreal width = 1;
+    };
+    const Decoration &decoration() const { return lines; }
 
     struct Glyph {
         quint32 index = 0;
@@ -44,6 +52,7 @@ private:
     std::vector<QRawFont> fonts;
     qreal fontAscent = 0;
     qreal fontDescent = 0;
+    Decoration lines;
 };
 
 // The styles in use, each made once; style 0 is the pane's own font.
