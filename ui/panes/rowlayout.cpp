@@ -127,8 +127,10 @@ void RowLayout::buildSegments(qint64 from, qint64 to, std::vector<qint64> &start
     starts.push_back(from);
     rows.push_back(1);
     qint64 segmentStart = from;
+    // A cut leaves the last segment half a target at least, so that a cut
+    // where the layout must end never leaves a sliver of a segment.
     walk(from, to, [&](qint64 rowStart) {
-        if (rowStart - segmentStart >= segmentTarget) {
+        if (rowStart - segmentStart >= segmentTarget && to - rowStart >= segmentTarget / 2) {
             starts.push_back(rowStart);
             rows.push_back(1);
             segmentStart = rowStart;
@@ -180,6 +182,11 @@ void RowLayout::edited(qint64 offset, qint64 removed, qint64 added) {
     // been made or broken) to the one holding the byte after it.
     const std::size_t first = segmentAt(std::max<qint64>(0, offset - 1));
     std::size_t last = segmentAt(std::min(offset + removed, oldSize));
+    // Past a soft cut the rows of the next segment move with the edit: that
+    // one is laid out too, so the cut where this layout must end (and may
+    // leave a row short) lies a segment away from the edit, out of sight.
+    if (last + 1 < count && !pairEndsAt(segmentEnd(last) + delta))
+        ++last;
     std::vector<qint64> starts;
     std::vector<qint32> rows;
     // A CR LF pair never spans two segments, nor starts one after a soft cut,

@@ -20,12 +20,14 @@ using ByteAdvances = std::array<qint32, 256>;
 // segmentTarget bytes into the segment (a soft cut, which shows nowhere as
 // laid out). A segment keeps only its row count; its rows are laid out when
 // asked for, a few segments kept at a time. An edit lays out again only the
-// segments around it, so its cost does not grow with the document; a row
-// before a soft cut that an edit leaves short stays short (endsShort()) until
-// the layout is made anew. Rows are counted through the segments' sums.
+// segments around it (and the one after), so its cost does not grow with the
+// document; a row before a soft cut that an edit leaves short stays short
+// (endsShort()), a segment away from the edit, until the layout is made
+// anew. Rows are counted through the segments' sums.
 class RowLayout {
 public:
-    // The segments are cut at the first row start this many bytes into them.
+    // The segments are cut at the first row start this many bytes into them
+    // (where half as many at least remain for the next).
     static constexpr qint64 segmentTarget = 4096;
     // No row holds more bytes than this, whatever the advances.
     static constexpr qint64 maxRowBytes = 4096;
