@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -74,6 +75,7 @@ std::optional<QString> openRegularFile(const QString &path, QFile &file) {
     }
     return std::nullopt;
 }
+
 #else
 std::optional<QString> openRegularFile(const QString &path, QFile &file) {
     file.setFileName(path);

@@ -134,6 +134,33 @@ ByteText folded(QByteArrayView bytes, const Fold &fold) {
     return out;
 }
 
+// The first match that starts in [begin, end) of the table, which may end
+// past `end`. Each window is searched together with the pattern's length
+// less one byte of the next, so no match is missed at a window's edge; a
+// window that lies in one piece is searched where it is, any other is read
+// (and folded) into a buffer of its own.
+qint64 findInTable(const PieceTable &table, qint64 begin, qint64 end, const ByteText &needle,
+                   const Fold *fold) {
+    constexpr qint64 window = qint64(1) << 20;
+    const qint64 m = needle.size();
+    ByteText buffer;
+    for (qint64 at = begin; at < end && m > 0; at += window) {
+        const qint64 length = std::min(std::min(window, end - at) + m - 1, table.size() - at);
+        if (length < m)
+            break;
+        QByteArrayView view = table.chunkAt(at, length);
+        if (view.size() < length || fold) {
+            buffer = table.read(at, length);
+            if (fold)
+                buffer = folded(buffer, *fold);
+            view = buffer;
+        }
+        if (const qsizetype found = findIn(view.data(), 0, view.size(), needle); found >= 0)
+            return at + found;
+    }
+    return -1;
+}
+
 } // namespace
 
 ParsedPattern parsePattern(QStringView text, PatternKind kind, bool ignoreCase) {
@@ -176,6 +203,18 @@ Match findNext(QByteArrayView bytes, const Pattern &pattern, qsizetype from) {
     // Round from the start: every match that starts before `from`.
     if (const qsizetype at = findIn(bytes.data(), 0, std::min(n, from + needle.size() - 1), needle);
         at >= 0)
+        return {at, true};
+    return {};
+}
+
+Match findNext(const PieceTable &bytes, const Pattern &pattern, qint64 from) {
+    from = std::clamp<qint64>(from, 0, bytes.size());
+    const bool folding = pattern.ignoreCase && pattern.kind != PatternKind::Hex;
+    const Fold *fold = folding ? &caseFold(pattern.kind) : nullptr;
+    const ByteText needle = fold ? folded(pattern.bytes, *fold) : pattern.bytes;
+    if (const qint64 at = findInTable(bytes, from, bytes.size(), needle, fold); at >= 0)
+        return {at, false};
+    if (const qint64 at = findInTable(bytes, 0, from, needle, fold); at >= 0)
         return {at, true};
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bytetext.h"
+#include "piecetable.h"
 
 #include <QString>
 #include <QStringView>
@@ -44,6 +45,9 @@ struct Match {
 // The first match that starts at `from` or after it; failing that, the first
 // one that starts before it.
 Match findNext(QByteArrayView bytes, const Pattern &pattern, qsizetype from);
+// The same over the pieces of a document, read a window at a time: the
+// document is never copied whole, and a match may span any number of pieces.
+Match findNext(const PieceTable &bytes, const Pattern &pattern, qint64 from);
 
 // Each byte's lower-case letter in the code page, or the byte itself.
 const std::array<unsigned char, 256> &caseFold(PatternKind kind);

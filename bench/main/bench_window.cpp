@@ -3,9 +3,10 @@
 // documents, and the cliche listing of a large document. Each case runs in
 // a process of its own so its peak memory is its own.
 
-#include "bytepane.h"
+#include "byteselection.h"
 #include "form1.h"
 #include "frmcheck.h"
+#include "inputpane.h"
 #include "windowbench.h"
 
 #include <QAction>
@@ -76,7 +77,7 @@ QByteArray randomBytes(qsizetype size) {
 
 struct Window {
     Form1 form;
-    BytePane *rtb1 = form.findChild<BytePane *>(QStringLiteral("RTB1"));
+    InputPane *rtb1 = form.findChild<InputPane *>(QStringLiteral("RTB1"));
     QAbstractScrollArea *rtb2 = form.findChild<QAbstractScrollArea *>(QStringLiteral("RTB2"));
     QAbstractScrollArea *rtb3 = form.findChild<QAbstractScrollArea *>(QStringLiteral("RTB3"));
 
@@ -133,10 +134,8 @@ double keystroke(const QByteArray &document) {
     Window window;
     window.showWith(document);
     window.rtb1->setFocus();
-    QTextCursor cursor = window.rtb1->textCursor();
-    cursor.setPosition(window.rtb1->document()->characterCount() / 2);
-    window.rtb1->setTextCursor(cursor);
-    window.rtb1->centerCursor();
+    window.rtb1->selection()->moveCaret(document.size() / 2);
+    window.rtb1->centerCaret();
     PaintWatcher watcher(window.rtb1->viewport());
     QCoreApplication::processEvents();
     std::vector<double> times;

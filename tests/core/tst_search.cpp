@@ -1,6 +1,7 @@
 #include "oracle.h"
 #include "search.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using search::PatternKind;
@@ -121,6 +122,40 @@ private slots:
         const search::Match match = search::findNext(bytes, *parsed.pattern, from);
         QCOMPARE(match.offset, offset);
         QCOMPARE(match.wrapped, wrapped);
+    }
+
+    // A document in many pieces, searched a window at a time, finds what its
+    // bytes in one array find: patterns that span piece seams and window
+    // edges (every MiB), folded or not, from anywhere.
+    void piecesFindWhatTheWholeBytesFind() {
+        QRandomGenerator random(1251);
+        QByteArray bytes(2 * 1024 * 1024 + 777, Qt::Uninitialized);
+        for (char &byte : bytes)
+            byte = "aAbB\xC0\xE0\r\n"[random.bounded(8)];
+        PieceTable table(bytes);
+        // The same bytes again, from the add blocks: the pieces change, the bytes do not.
+        for (int i = 0; i < 3000; ++i) {
+            const qint64 at = random.bounded(bytes.size() - 64);
+            const qint64 length = 1 + random.bounded(40);
+            table.replace(at, length, bytes.mid(at, length));
+        }
+        QVERIFY(table.pieceCount() > 1000);
+        QVERIFY(table.read(0, table.size()) == bytes);
+        const qint64 windowEdge = 1024 * 1024;
+        for (int i = 0; i < 150; ++i) {
+            const qint64 length = 1 + random.bounded(i % 4 == 0 ? 300 : 6);
+            const qint64 start = i % 5 == 0 ? windowEdge - random.bounded(length) - 1
+                                            : random.bounded(bytes.size() - length);
+            const auto kind = PatternKind(random.bounded(3));
+            search::Pattern pattern{bytes.mid(start, length), kind, random.bounded(2) == 1};
+            if (i % 7 == 0)
+                pattern.bytes[0] = 'z'; // found nowhere
+            const qint64 from = random.bounded(bytes.size() + 1);
+            const search::Match whole = search::findNext(QByteArrayView(bytes), pattern, from);
+            const search::Match pieces = search::findNext(table, pattern, from);
+            QCOMPARE(pieces.offset, whole.offset);
+            QCOMPARE(pieces.wrapped, whole.wrapped);
+        }
     }
 
     void badPatternsAreRefusedWithTheReason_data() {

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "bytepane.h"
+#include "bytedocument.h"
+#include "byteselection.h"
 #include "form1.h"
 #include "hexpane.h"
+#include "inputpane.h"
 #include "views.h"
 #include "windowdriver.h"
 
@@ -14,7 +16,7 @@ protected:
     // False when the window never became active.
     bool openForm() {
         form = new Form1;
-        rtb1 = child<BytePane>(form, "RTB1");
+        rtb1 = child<InputPane>(form, "RTB1");
         rtb2 = child<HexPane>(form, "RTB2");
         rtb3 = child<TokenView>(form, "RTB3");
         form->show();
@@ -43,7 +45,7 @@ protected:
     }
 
     Form1 *form = nullptr;
-    BytePane *rtb1 = nullptr;
+    InputPane *rtb1 = nullptr;
     HexPane *rtb2 = nullptr;
     TokenView *rtb3 = nullptr;
 };

@@ -1,9 +1,11 @@
 // The file, font and help commands of the main window, driven through the
 // real dialogs as a user would drive them.
 
+#include "byteselection.h"
 #include "form1.h"
 #include "frmtabl.h"
 #include "hexpane.h"
+#include "inputpane.h"
 #include "openlimits.h"
 #include "russianqt.h"
 #include "views.h"
@@ -18,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -94,7 +95,7 @@ private:
     QTemporaryDir dir;
 
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
-    QPlainTextEdit *pane(const char *name) const { return child<QPlainTextEdit>(window, name); }
+    InputPane *inputPane() const { return child<InputPane>(window, "RTB1"); }
     void trigger(const char *action) { child<QAction>(window, action)->trigger(); }
     void openThroughDialog(const QString &file) {
         DialogAnswer<QFileDialog> answer(
@@ -549,10 +550,7 @@ void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     auto *rtb3 = child<TokenView>(window, "RTB3");
     rtb2->append(views::hexDump, PieceTable(QByteArray("ABC")));
     rtb3->append(views::cp1251Glyphs, PieceTable(QByteArray("abc")));
-    QTextCursor cursor(pane("RTB1")->document());
-    cursor.setPosition(1);
-    cursor.setPosition(2, QTextCursor::KeepAnchor);
-    pane("RTB1")->setTextCursor(cursor);
+    inputPane()->selection()->select(1, 2);
     rtb3->setSelection(1, 2);
     rtb2->setSelection(0, 2);
 
@@ -573,9 +571,7 @@ void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     // The format of the character before a position, as the panes show it.
     using FormatBefore = std::function<QTextCharFormat(int)>;
     const FormatBefore input = [this](int position) {
-        QTextCursor cursor(pane("RTB1")->document());
-        cursor.setPosition(position);
-        return cursor.charFormat();
+        return inputPane()->charFormatAt(position - 1);
     };
     const FormatBefore hex = [rtb2](int position) { return rtb2->charFormatAt(position - 1); };
     const FormatBefore output = [rtb3](int position) { return rtb3->charFormatAt(position - 1); };
@@ -599,7 +595,7 @@ void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
 
 void FileCommandsTest::cancelledFontDialogChangesNothing() {
     window->setDocument("abc");
-    pane("RTB1")->selectAll();
+    inputPane()->selectAll();
     DialogAnswer<QFontDialog> answer([](QFontDialog *dialog) {
         QFont bold = dialog->currentFont();
         bold.setBold(true);
@@ -609,9 +605,7 @@ void FileCommandsTest::cancelledFontDialogChangesNothing() {
     trigger("mnuFont");
     QVERIFY(answer.seen);
 
-    QTextCursor cursor(pane("RTB1")->document());
-    cursor.setPosition(2);
-    QVERIFY(cursor.charFormat().fontWeight() != QFont::Bold);
+    QVERIFY(inputPane()->charFormatAt(1).fontWeight() != QFont::Bold);
 }
 
 void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {

@@ -101,7 +101,7 @@ private slots:
 
         output->setCursorPosition(int(rtb3->tokenStart(7)));
         QCOMPARE(rtb1->selectedBytes(), QByteArray());
-        QCOMPARE(rtb1->selectionStartByte(), 7);
+        QCOMPARE(rtb1->selection()->start(), 7);
         QCOMPARE(rtb2->cursorPosition(), 4 * 7);
     }
 

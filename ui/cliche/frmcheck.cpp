@@ -1,7 +1,8 @@
 #include "frmcheck.h"
 
+#include "bytedocument.h"
 #include "byteedit.h"
-#include "bytepane.h"
+#include "byteselection.h"
 #include "clichefixes.h"
 #include "cp1251codec.h"
 #include "cp1251text.h"
@@ -48,8 +49,8 @@ QString swatch(const char *colour, const QString &caption) {
 
 } // namespace
 
-FrmCheck::FrmCheck(BytePane *documentPane, QWidget *parent)
-    : QWidget(parent, Qt::Window), pane(documentPane) {
+FrmCheck::FrmCheck(ByteDocument *document, ByteSelection *documentSelection, QWidget *parent)
+    : QWidget(parent, Qt::Window), doc(document), selection(documentSelection) {
     setObjectName(QStringLiteral("FrmCheck"));
     setWindowTitle(QStringLiteral("Проверка клише"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -60,8 +61,8 @@ FrmCheck::FrmCheck(BytePane *documentPane, QWidget *parent)
     refreshTimer.setSingleShot(true);
     refreshTimer.setInterval(refreshDelayMs);
     connect(&refreshTimer, &QTimer::timeout, this, &FrmCheck::refresh);
-    connect(pane, &QPlainTextEdit::textChanged, this, &FrmCheck::scheduleRefresh);
-    connect(pane, &QObject::destroyed, this, &QWidget::close);
+    connect(doc, &ByteDocument::changed, this, &FrmCheck::scheduleRefresh);
+    connect(doc, &QObject::destroyed, this, &QWidget::close);
 
     connect(cboModel, &QComboBox::currentIndexChanged, this, &FrmCheck::modelChosen);
     connect(cboGroup, &QComboBox::currentIndexChanged, this, &FrmCheck::modelChosen);
@@ -69,8 +70,8 @@ FrmCheck::FrmCheck(BytePane *documentPane, QWidget *parent)
     connect(spnLines, &QSpinBox::valueChanged, this, &FrmCheck::modelChosen);
     connect(lstFindings, &QListWidget::currentRowChanged, this, &FrmCheck::findingChosen);
     connect(prvReceipt, &ReceiptPreview::byteClicked, this, [this](qsizetype offset) {
-        if (pane)
-            pane->selectBytes(offset, 1);
+        if (selection)
+            selection->selectRange(offset, 1);
         prvReceipt->mark(offset, 1);
     });
     connect(cmdUpper, &QPushButton::clicked, this, &FrmCheck::toCapitals);
@@ -261,19 +262,19 @@ void FrmCheck::scheduleRefresh() {
 
 void FrmCheck::refresh() {
     refreshTimer.stop();
-    if (!pane)
+    if (!doc)
         return;
-    const bool tooLarge = pane->byteCount() > checkedAtMost;
-    document = tooLarge ? ByteText() : pane->bytes();
+    const bool tooLarge = doc->size() > checkedAtMost;
+    checked = tooLarge ? ByteText() : doc->read(0, doc->size());
     const cliche::RegisterModel m = model();
-    currentFindings = cliche::check(document, m);
-    prvReceipt->setContent(document, m);
+    currentFindings = cliche::check(checked, m);
+    prvReceipt->setContent(checked, m);
     showFindings();
     if (tooLarge)
         lblSummary->setText(QStringLiteral("Документ больше 1 МиБ: такой текст не клише, "
                                            "проверка не выполняется"));
-    cmdUpper->setEnabled(cliche::toCapitals(document) != document);
-    cmdReplace->setEnabled(cliche::replaceUnprintable866(document) != document);
+    cmdUpper->setEnabled(cliche::toCapitals(checked) != checked);
+    cmdReplace->setEnabled(cliche::replaceUnprintable866(checked) != checked);
 }
 
 void FrmCheck::showFindings() {
@@ -304,17 +305,21 @@ void FrmCheck::findingChosen(int row) {
     if (row < 0 || row >= currentFindings.size())
         return;
     const cliche::Finding &f = currentFindings[row];
-    if (pane)
-        pane->selectBytes(f.offset, f.length);
+    if (selection)
+        selection->selectRange(f.offset, f.length);
     prvReceipt->mark(f.offset, f.length);
 }
 
 void FrmCheck::apply(ByteText (*fix)(QByteArrayView)) {
-    if (!pane)
+    if (!doc)
         return;
-    const ByteText before = pane->bytes();
-    if (const auto edit = byteedit::difference(before, fix(before)))
-        pane->replaceBytes(edit->offset, edit->length, edit->bytes);
+    const ByteText before = doc->read(0, doc->size());
+    if (const auto edit = byteedit::difference(before, fix(before))) {
+        doc->replace(edit->offset, edit->length, edit->bytes);
+        // The fixed bytes stay selected.
+        if (selection)
+            selection->selectRange(edit->offset, edit->bytes.size());
+    }
     refresh();
 }
 

@@ -8,7 +8,8 @@
 #include <QTimer>
 #include <QWidget>
 
-class BytePane;
+class ByteDocument;
+class ByteSelection;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -18,21 +19,22 @@ class QTableWidget;
 class ReceiptPreview;
 
 // The cliche check window: a register model to choose, the receipt as that
-// model prints the document of the input pane, the list of findings, and
-// the fixes. It follows the document as the user types and changes it only
-// through the fix buttons, each one undoable step of the pane. Like the code
-// table window it has no owner window; it closes when its pane goes.
+// model prints the document, the list of findings, and the fixes. It follows
+// the document as the user types and changes it only through the fix
+// buttons, each one undoable step of the document; a finding chosen selects
+// its bytes. Like the code table window it has no owner window; it closes
+// when its document goes.
 class FrmCheck : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmCheck(BytePane *pane, QWidget *parent = nullptr);
+    FrmCheck(ByteDocument *document, ByteSelection *selection, QWidget *parent = nullptr);
 
     cliche::RegisterModel model() const;
     const QList<cliche::Finding> &findings() const { return currentFindings; }
 
 public slots:
-    // Checks the pane's document now, without waiting for the timer.
+    // Checks the document now, without waiting for the timer.
     void refresh();
 
 private slots:
@@ -49,9 +51,11 @@ private:
     void showFindings();
     void apply(ByteText (*fix)(QByteArrayView));
 
-    QPointer<BytePane> pane;
+    QPointer<ByteDocument> doc;
+    QPointer<ByteSelection> selection;
     QTimer refreshTimer;
-    ByteText document;
+    // The bytes as last checked.
+    ByteText checked;
     QList<cliche::Finding> currentFindings;
 
     QComboBox *cboModel = nullptr;

@@ -1,12 +1,14 @@
 #include "form1.h"
 
-#include "bytepane.h"
+#include "bytedocument.h"
+#include "byteselection.h"
 #include "captionbutton.h"
 #include "form1layout.h"
 #include "frmcheck.h"
 #include "frmtabl.h"
 #include "hexeditlink.h"
 #include "hexpane.h"
+#include "inputpane.h"
 #include "ruler.h"
 #include "statuspanels.h"
 #include "twips.h"
@@ -90,16 +92,16 @@ void Form1::createPanes() {
     // layout; its resize applies the resize rule.
     clientArea->installEventFilter(this);
 
-    RTB1 = new BytePane(clientArea);
+    // Made after the client area, so the panes go before the document does.
+    doc = new ByteDocument(this);
+    selection = new ByteSelection(doc);
+
+    RTB1 = new InputPane(doc, selection, clientArea);
     RTB1->setObjectName(QStringLiteral("RTB1"));
     RTB1->setFont(msSansSerif());
-    // Without a scroll bar from the start, the first paint lays a long
-    // paragraph out twice.
+    // A scroll bar that came and went would change the width and lay the
+    // document out twice.
     RTB1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // A run of bytes without a space would make word wrapping search the
-    // whole paragraph for every line: the cost of a keystroke would grow with
-    // the square of the paragraph's length.
-    RTB1->setWordWrapMode(QTextOption::WrapAnywhere);
     const int paneLeft = toPixelsX(*this, layout::paneLeft);
     const int paneTop = toPixelsY(*this, layout::paneTop);
     RTB1->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::inputWidth), 0);
@@ -129,7 +131,7 @@ void Form1::createPanes() {
     Lbl1->follow(RTB2);
     Lbl1->hide();
 
-    hexEditLink = new HexEditLink(RTB1, RTB2, RTB3, this);
+    hexEditLink = new HexEditLink(doc, selection, RTB2, RTB3, this);
     // A font that widens the hex pane's columns widens the pane.
     connect(
         RTB2, &HexPane::columnsChanged, this,
@@ -144,10 +146,10 @@ void Form1::createPanes() {
     RTB1->raise();
     coverPane(RTB2);
 
-    connect(RTB1, &QPlainTextEdit::textChanged, this, &Form1::updateDocumentSize);
+    connect(doc, &ByteDocument::changed, this, &Form1::updateDocumentSize);
     // Besides the mouse moves, every selection change updates the selection
     // counters: a selection made with the keyboard must count too.
-    connect(RTB1, &QPlainTextEdit::selectionChanged, this, &Form1::updateInputSelection);
+    connect(selection, &ByteSelection::changed, this, &Form1::updateInputSelection);
     connect(RTB2, &TokenView::selectionChanged, this, &Form1::updateHexSelection);
     for (QWidget *viewport : {RTB1->viewport(), RTB2->viewport()}) {
         viewport->setMouseTracking(true);
@@ -309,11 +311,12 @@ void Form1::setToolbarCaption(const QString &caption) {
 }
 
 ByteText Form1::document() const {
-    return RTB1->bytes();
+    return doc->read(0, doc->size());
 }
 
 void Form1::setDocument(const ByteText &bytes) {
-    RTB1->setBytes(bytes);
+    doc->load(bytes);
+    selection->moveCaret(0);
 }
 
 void Form1::updateClock() {
@@ -328,12 +331,12 @@ void Form1::updateClock() {
 }
 
 void Form1::updateDocumentSize() {
-    setPanelText(1, QString::number(RTB1->byteCount()));
+    setPanelText(1, QString::number(doc->size()));
     setPanelText(2, QStringLiteral(" bytes"));
 }
 
 void Form1::updateInputSelection() {
-    setPanelText(3, QString::number(RTB1->selectedByteCount()));
+    setPanelText(3, QString::number(selection->length()));
 }
 
 void Form1::updateHexSelection() {
@@ -369,7 +372,7 @@ int Form1::hexEditWidth() const {
     const int room =
         scaleWidth() - toPixelsX(*this, layout::paneLeft + layout::hexEdit.outputRightMargin);
     return qMax(toPixelsX(*this, layout::hexEdit.hexWidth),
-                qMin(RTB2->widthForColumns(RTB1->byteCount()), room));
+                qMin(RTB2->widthForColumns(doc->size()), room));
 }
 
 // The layout in force in pixels. Where the hex pane's font needs a wider hex
@@ -464,7 +467,7 @@ void Form1::mnuSelectAll() {
 // The display panes keep what they show, unlinked.
 void Form1::mnuDell() {
     hexEditLink->stop();
-    RTB1->clearBytes();
+    doc->clear();
 }
 
 void Form1::mnuExit() {

@@ -10,7 +10,8 @@
 #include <QPointer>
 #include <optional>
 
-class BytePane;
+class ByteDocument;
+class ByteSelection;
 class CaptionButton;
 class FindDialog;
 class FrmCheck;
@@ -23,6 +24,7 @@ class QKeySequence;
 class QLabel;
 class HexEditLink;
 class HexPane;
+class InputPane;
 class QStatusBar;
 class Ruler;
 class TokenView;
@@ -43,7 +45,8 @@ public:
     // (command line, dropped files). True when the document was replaced.
     bool openFile(const QString &path);
 
-    // The document: the bytes of RTB1.
+    // A copy of the document's bytes, and the document made those bytes
+    // as a file is opened (nothing to undo, the caret at the start).
     ByteText document() const;
     void setDocument(const ByteText &bytes);
 
@@ -168,8 +171,12 @@ private:
     QWidget *paneInFront() const;
     static void bringToFront(QWidget *window);
 
+    // The document and its one selection, which every pane shows.
+    ByteDocument *doc = nullptr;
+    ByteSelection *selection = nullptr;
+
     // Panes and controls, named as the window's design names them.
-    BytePane *RTB1 = nullptr;
+    InputPane *RTB1 = nullptr;
     HexPane *RTB2 = nullptr;
     TokenView *RTB3 = nullptr;
     Ruler *Lbl1 = nullptr;

@@ -1,16 +1,18 @@
 #include "form1.h"
 
+#include "bytedocument.h"
 #include "byteedit.h"
-#include "bytepane.h"
+#include "byteselection.h"
 #include "cp1251codec.h"
 #include "frmcheck.h"
+#include "inputpane.h"
 #include "panenotice.h"
 #include "recode.h"
 #include "windowplacement.h"
 
 void Form1::mnuCheck() {
     if (!frmCheck) {
-        frmCheck = new FrmCheck(RTB1);
+        frmCheck = new FrmCheck(doc, selection);
         windowplacement::placeOver(frmCheck, this);
     }
     bringToFront(frmCheck);
@@ -25,20 +27,20 @@ void Form1::mnuTo866() {
 }
 
 void Form1::recodeDocument(bool from866) {
-    const bool whole = RTB1->selectedByteCount() == 0;
-    const qsizetype start = whole ? 0 : RTB1->selectionStartByte();
-    const qsizetype cursor = RTB1->selectionStartByte();
-    const ByteText source = whole ? RTB1->bytes() : RTB1->selectedBytes();
+    const bool whole = selection->isEmpty();
+    const qint64 start = whole ? 0 : selection->start();
+    const qint64 cursor = selection->start();
+    const ByteText source = doc->read(start, whole ? doc->size() : selection->length());
     const recode::Result result =
         from866 ? recode::cp866ToCp1251(source) : recode::cp1251ToCp866(source);
 
     if (const auto edit = byteedit::difference(source, result.bytes)) {
-        RTB1->replaceBytes(start + edit->offset, edit->length, edit->bytes);
+        doc->replace(start + edit->offset, edit->length, edit->bytes);
         // A selection stays selected; otherwise the cursor stays where it was.
         if (whole)
-            RTB1->selectBytes(cursor, 0);
+            selection->moveCaret(cursor);
         else
-            RTB1->selectBytes(start, result.bytes.size());
+            selection->selectRange(start, result.bytes.size());
     }
     // Said in the pane without taking the focus from it.
     const ByteText notice = recode::unmatchedNotice(result, from866);

@@ -1,6 +1,7 @@
 #include "form1.h"
 
-#include "bytepane.h"
+#include "bytedocument.h"
+#include "byteselection.h"
 #include "document.h"
 #include "filedialog.h"
 #include "hexpane.h"
@@ -153,8 +154,10 @@ bool Form1::loadDocument(const QString &path) {
         WaitCursor wait;
         loaded = document::load(path, maxDocumentBytes);
         if (loaded.status == document::LoadResult::Status::Loaded) {
-            RTB1->setBytes(loaded.bytes);
-            setPanelText(1, QString::number(loaded.bytes.size()));
+            // The file's buffer becomes the document; it is not copied.
+            doc->load(std::move(loaded.bytes));
+            selection->moveCaret(0);
+            setPanelText(1, QString::number(doc->size()));
             setPanelText(2, QStringLiteral(" bytes"));
         }
     }
@@ -202,12 +205,13 @@ void Form1::mnuSave() {
         return;
     gcdgFileName = path;
 
-    const document::SaveResult saved = document::save(path, RTB1->bytes());
+    const document::SaveResult saved = document::save(path, doc->bytes());
     if (!saved.ok) {
         showMessage(this,
                     tr("Не удалось сохранить файл:\n%1\n%2").arg(shownPath(path), saved.error));
         return;
     }
+    doc->setClean();
     documentFile = path;
 }
 

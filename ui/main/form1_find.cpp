@@ -1,10 +1,12 @@
 #include "form1.h"
 
-#include "bytepane.h"
+#include "bytedocument.h"
+#include "byteselection.h"
 #include "finddialog.h"
 #include "gotodialog.h"
 #include "hexeditlink.h"
 #include "hexpane.h"
+#include "inputpane.h"
 #include "messagebox.h"
 #include "search.h"
 
@@ -29,19 +31,17 @@ void Form1::mnuFindNext() {
 // from the start when the end comes first.
 void Form1::findFromCursor() {
     const search::Pattern &pattern = *findDialog->pattern();
-    const ByteText bytes = RTB1->bytes();
-    const qsizetype from = RTB1->byteOffset(RTB1->textCursor().selectionEnd());
-    const search::Match match = search::findNext(bytes, pattern, from);
+    const PieceTable &bytes = doc->bytes();
+    const search::Match match = search::findNext(bytes, pattern, selection->end());
     if (!match.found()) {
         showMessage(this, tr("Не найдено"));
         return;
     }
-    qsizetype length = pattern.bytes.size();
-    // The pane holds a CR LF pair as one character: a match that ends on
-    // the CR takes the LF too, or its selection would end before the CR and
-    // the next search would find the same bytes again.
-    const qsizetype end = match.offset + length;
-    if (end < bytes.size() && bytes[end - 1] == '\r' && bytes[end] == '\n')
+    qint64 length = pattern.bytes.size();
+    // The input pane shows a CR LF pair as one line break: a match that
+    // ends on the CR takes the LF too, as the pane would show it.
+    const qint64 end = match.offset + length;
+    if (end < bytes.size() && bytes.at(end - 1) == '\r' && bytes.at(end) == '\n')
         ++length;
     showBytes(match.offset, length);
     if (match.wrapped) {
@@ -55,7 +55,7 @@ void Form1::findFromCursor() {
 void Form1::mnuGoto() {
     if (!gotoDialog)
         gotoDialog = new GotoDialog(this);
-    gotoDialog->setDocumentSize(RTB1->byteCount());
+    gotoDialog->setDocumentSize(doc->size());
     if (gotoDialog->exec() != QDialog::Accepted)
         return;
     showBytes(gotoDialog->offset(), 0);
@@ -67,7 +67,7 @@ void Form1::mnuGoto() {
 // byte found.
 void Form1::showBytes(qsizetype offset, qsizetype length) {
     RTB1->selectBytes(offset, length);
-    RTB1->centerCursor();
+    RTB1->centerCaret();
     paneInFront()->setFocus();
 }
 

@@ -1,11 +1,11 @@
 #include "form1.h"
 
-#include "bytepane.h"
 #include "cp1251codec.h"
 #include "fontchoice.h"
 #include "frmtabl.h"
 #include "helptext.h"
 #include "hexpane.h"
+#include "inputpane.h"
 #include "kktview_version.h"
 #include "messagebox.h"
 #include "windowplacement.h"

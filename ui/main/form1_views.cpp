@@ -1,6 +1,7 @@
 #include "form1.h"
 
-#include "bytepane.h"
+#include "bytedocument.h"
+#include "byteselection.h"
 #include "hexpane.h"
 #include "messagebox.h"
 #include "openlimits.h"
@@ -45,47 +46,48 @@ void Form1::toHex(QByteArrayView document) {
     appendView(RTB2, views::hexDump, document, 0);
 }
 
-void Form1::toHext(QByteArrayView selection) {
-    appendView(RTB2, views::hexDump, selection, RTB1->selectionStartByte());
+void Form1::toHext(QByteArrayView selected) {
+    appendView(RTB2, views::hexDump, selected, selection->start());
 }
 
 void Form1::DOS(QByteArrayView document) {
     appendView(RTB3, views::cp866Glyphs, document, 0);
 }
 
-void Form1::DOSt(QByteArrayView selection) {
-    appendView(RTB3, views::cp866Glyphs, selection, RTB1->selectionStartByte());
+void Form1::DOSt(QByteArrayView selected) {
+    appendView(RTB3, views::cp866Glyphs, selected, selection->start());
 }
 
 void Form1::Windows(QByteArrayView document) {
     appendView(RTB3, views::cp1251Glyphs, document, 0);
 }
 
-void Form1::Windowst(QByteArrayView selection) {
-    appendView(RTB3, views::cp1251Glyphs, selection, RTB1->selectionStartByte());
+void Form1::Windowst(QByteArrayView selected) {
+    appendView(RTB3, views::cp1251Glyphs, selected, selection->start());
 }
 
 void Form1::Comand031(QByteArrayView document) {
     appendView(RTB3, views::controlNames, document, 0);
 }
 
-void Form1::Comand031t(QByteArrayView selection) {
-    appendView(RTB3, views::controlNames, selection, RTB1->selectionStartByte());
+void Form1::Comand031t(QByteArrayView selected) {
+    appendView(RTB3, views::controlNames, selected, selection->start());
 }
 
 // The size of the document and the length of the selection, the numbers the
-// status panels 1 and 3 show, decide; the bytes are taken from the pane once.
+// status panels 1 and 3 show, decide; the bytes are read from the document
+// once.
 Form1::ViewInput Form1::viewInput() {
     using Scope = ViewInput::Scope;
-    if (RTB1->byteCount() < sizeLimit)
-        return {Scope::WholeDocument, RTB1->bytes()};
-    const qsizetype selection = RTB1->selectedByteCount();
-    if (selection == 0) {
+    if (doc->size() < sizeLimit)
+        return {Scope::WholeDocument, doc->read(0, doc->size())};
+    const qint64 selected = selection->length();
+    if (selected == 0) {
         showMessage(this, messageA());
         return {Scope::NoSelection, {}};
     }
-    if (selection < sizeLimit)
-        return {Scope::Selection, RTB1->selectedBytes()};
+    if (selected < sizeLimit)
+        return {Scope::Selection, doc->read(selection->start(), selected)};
     showMessage(this, messageB());
     return {Scope::SelectionTooLarge, {}};
 }
@@ -152,13 +154,13 @@ void Form1::mnuHexEdit() {
 // Both listings replace the output pane's text with the listing of the
 // whole document, whatever is selected.
 void Form1::showListing(views::View listing) {
-    if (RTB1->byteCount() > listingLimit) {
+    if (doc->size() > listingLimit) {
         showMessage(this, listingTooLarge());
         return;
     }
     RTB3->clear();
-    // The document's bytes, shared with the pane rather than copied again.
-    RTB3->append(listing, PieceTable(RTB1->bytes()), 0);
+    // The document's bytes as they are now, shared with the pane rather than copied.
+    RTB3->append(listing, doc->bytes(), 0);
 }
 
 void Form1::mnuKKM866() {

@@ -1,14 +1,16 @@
 #include "hexeditlink.h"
 
-#include "bytepane.h"
+#include "bytedocument.h"
+#include "byteselection.h"
 #include "hexpane.h"
 #include "views.h"
 
 #include <QScrollBar>
 #include <QTimer>
 
-HexEditLink::HexEditLink(BytePane *input, HexPane *hex, TokenView *output, QObject *parent)
-    : QObject(parent), input(input), hex(hex), output(output) {}
+HexEditLink::HexEditLink(ByteDocument *document, ByteSelection *selection, HexPane *hex,
+                         TokenView *output, QObject *parent)
+    : QObject(parent), document(document), selection(selection), hex(hex), output(output) {}
 
 void HexEditLink::start() {
     stop();
@@ -23,15 +25,13 @@ void HexEditLink::start() {
     hex->selectTokens(0, 0);
 
     connections = {
-        connect(input, &QPlainTextEdit::selectionChanged, this, &HexEditLink::showInputSelection),
-        connect(input, &QPlainTextEdit::cursorPositionChanged, this,
-                &HexEditLink::showInputSelection),
-        connect(input, &QPlainTextEdit::textChanged, this, &HexEditLink::documentChanged),
+        connect(selection, &ByteSelection::changed, this, &HexEditLink::showInputSelection),
+        connect(document, &ByteDocument::changed, this, &HexEditLink::documentChanged),
         connect(hex, &TokenView::selectionChanged, this, &HexEditLink::showHexSelection),
         connect(hex, &TokenView::cursorPositionChanged, this, &HexEditLink::showHexSelection),
         connect(hex, &HexPane::nibbleTyped, this, &HexEditLink::typeNibble),
-        connect(hex, &HexPane::undoRequested, input, &QPlainTextEdit::undo),
-        connect(hex, &HexPane::redoRequested, input, &QPlainTextEdit::redo),
+        connect(hex, &HexPane::undoRequested, document, [this] { document->undo(); }),
+        connect(hex, &HexPane::redoRequested, document, [this] { document->redo(); }),
         connect(output, &TokenView::selectionChanged, this, &HexEditLink::showOutputSelection),
         connect(output, &TokenView::cursorPositionChanged, this, &HexEditLink::showOutputSelection),
         connect(output, &TokenView::contentReset, this, &HexEditLink::linkOutput),
@@ -110,7 +110,7 @@ void HexEditLink::showInDisplayPanes(qint64 first, qint64 count, bool scroll) {
 void HexEditLink::showInputSelection() {
     if (syncing)
         return;
-    showInDisplayPanes(input->selectionStartByte() - base, input->selectedByteCount(), true);
+    showInDisplayPanes(selection->start() - base, selection->length(), true);
 }
 
 // A selection that ends inside a group takes the whole group.
@@ -119,7 +119,7 @@ void HexEditLink::showHexSelection() {
         return;
     const auto [from, to] = hex->selectedTokens();
     syncing = true;
-    input->selectBytes(base + from, to - from);
+    selection->selectRange(base + from, to - from);
     if (outputLinked)
         output->selectTokens(from, to);
     syncing = false;
@@ -130,7 +130,7 @@ void HexEditLink::showOutputSelection() {
         return;
     const auto [from, to] = output->selectedTokens();
     syncing = true;
-    input->selectBytes(base + from, to - from);
+    selection->selectRange(base + from, to - from);
     hex->selectTokens(from, to, true);
     syncing = false;
 }
@@ -144,8 +144,8 @@ void HexEditLink::typeNibble(qsizetype byte, bool low, int value) {
     const bool join = low && highNibbleByte == byte;
     highNibbleByte = low ? -1 : byte;
     syncing = true;
-    input->replaceBytes(base + byte, 1, ByteText(1, char(now)),
-                        join ? BytePane::UndoStep::JoinPrevious : BytePane::UndoStep::New);
+    document->replace(base + byte, 1, ByteText(1, char(now)),
+                      join ? ByteDocument::Step::JoinPrevious : ByteDocument::Step::New);
     syncing = false;
     showDocumentBytes();
 }
@@ -167,7 +167,7 @@ void HexEditLink::documentChanged() {
 }
 
 bool HexEditLink::showDocumentBytes() {
-    const PieceTable now(input->bytesAt(base, dumpLength));
+    const PieceTable now(document->read(base, dumpLength));
     const bool linked = outputLinked;
     if (!hex->replaceBytes(now))
         return false;

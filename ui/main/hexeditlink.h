@@ -3,23 +3,25 @@
 #include <QObject>
 #include <QPointer>
 
-class BytePane;
+class ByteDocument;
+class ByteSelection;
 class HexPane;
 class TokenView;
 
 // Ties the hex-edit layout's panes to the document while the layout shows a
-// dump: a selection or cursor in any of the input pane, the hex pane and the
-// text pane beside it shows in the other two (positions map through each
-// view's own tokens); the two display panes keep the same rows in sight;
-// hex digits typed in the hex pane overwrite the document's bytes, one undo
-// step per byte; and the display panes always show the document's bytes at
-// the dumped offsets, after an undo or redo too: the panes take a snapshot
-// of those bytes after every change and redraw what differs.
+// dump: the document's selection (the input pane's) shows in the hex pane
+// and the text pane beside it, and a selection or cursor in either of those
+// becomes the document's selection (positions map through each view's own
+// tokens); the two display panes keep the same rows in sight; hex digits
+// typed in the hex pane overwrite the document's bytes, one undo step per
+// byte; and the display panes always show the document's bytes at the
+// dumped offsets, after an undo or redo too.
 class HexEditLink : public QObject {
     Q_OBJECT
 
 public:
-    HexEditLink(BytePane *input, HexPane *hex, TokenView *output, QObject *parent = nullptr);
+    HexEditLink(ByteDocument *document, ByteSelection *selection, HexPane *hex, TokenView *output,
+                QObject *parent = nullptr);
 
     // Links the panes over the bytes the hex pane shows.
     void start();
@@ -42,7 +44,8 @@ private:
     bool showDocumentBytes();
     void refresh();
 
-    BytePane *input;
+    ByteDocument *document;
+    ByteSelection *selection;
     HexPane *hex;
     TokenView *output;
     QList<QMetaObject::Connection> connections;

@@ -2,11 +2,11 @@
 
 #include <QtGlobal>
 
-// The largest file the open command takes. The input pane keeps long runs in
-// short blocks, so a keystroke costs the same whatever the file's paragraphs;
-// a file of this size opens in about half a second and takes about 5 times
-// its size in memory (256 MiB would open in about 2 s and take 1.3 GB).
-inline constexpr qint64 maxDocumentBytes = 64 * 1024 * 1024;
+// The largest file the open command takes. The input pane draws from the
+// document, which holds the file's buffer as read, and lays out its rows in
+// one pass: a file of this size opens in a few seconds and takes about its
+// own size in memory.
+inline constexpr qint64 maxDocumentBytes = qint64(1024) * 1024 * 1024;
 
 // The largest document the cliche listings take. The output pane keeps the
 // bytes, not the listing's four to five characters a byte; one of 16 MiB

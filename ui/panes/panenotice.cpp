@@ -1,15 +1,20 @@
 #include "panenotice.h"
 
+#include <QAbstractScrollArea>
 #include <QEvent>
-#include <QPlainTextEdit>
 
 namespace {
 
 constexpr int shownForMs = 8000;
 
+PaneNotice *noticeOf(QAbstractScrollArea *pane) {
+    return pane->findChild<PaneNotice *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
 } // namespace
 
-PaneNotice::PaneNotice(QPlainTextEdit *documentPane) : QLabel(documentPane), pane(documentPane) {
+PaneNotice::PaneNotice(QAbstractScrollArea *documentPane)
+    : QLabel(documentPane), pane(documentPane) {
     setObjectName(QStringLiteral("lblNotice"));
     setWordWrap(true);
     setMargin(4);
@@ -21,12 +26,11 @@ PaneNotice::PaneNotice(QPlainTextEdit *documentPane) : QLabel(documentPane), pan
     expiry.setSingleShot(true);
     expiry.setInterval(shownForMs);
     connect(&expiry, &QTimer::timeout, this, &QWidget::hide);
-    connect(pane, &QPlainTextEdit::textChanged, this, &QWidget::hide);
     pane->installEventFilter(this);
 }
 
-void PaneNotice::say(QPlainTextEdit *pane, const QString &text) {
-    auto *notice = pane->findChild<PaneNotice *>(QString(), Qt::FindDirectChildrenOnly);
+void PaneNotice::say(QAbstractScrollArea *pane, const QString &text) {
+    PaneNotice *notice = noticeOf(pane);
     if (!notice)
         notice = new PaneNotice(pane);
     notice->setText(text);
@@ -34,6 +38,11 @@ void PaneNotice::say(QPlainTextEdit *pane, const QString &text) {
     notice->show();
     notice->raise();
     notice->expiry.start();
+}
+
+void PaneNotice::dismiss(QAbstractScrollArea *pane) {
+    if (PaneNotice *notice = noticeOf(pane))
+        notice->hide();
 }
 
 // Across the foot of the pane's text area, above its scroll bar.

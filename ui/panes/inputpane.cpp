@@ -1,0 +1,444 @@
+#include "inputpane.h"
+
+#include "bytedocument.h"
+#include "byteselection.h"
+#include "inputpaneaccessible.h"
+#include "panenotice.h"
+#include "textunits.h"
+
+#include <QApplication>
+#include <QGlyphRun>
+#include <QInputMethod>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// Room around the text, as a text document keeps by default.
+constexpr qreal margin = 4;
+
+qreal pixels(qint32 fixed) {
+    return fixed / 64.0;
+}
+
+} // namespace
+
+InputPane::InputPane(ByteDocument *document, ByteSelection *selection, QWidget *parent)
+    : QAbstractScrollArea(parent), doc(document), sel(selection), styles(font()),
+      layoutRows(document->bytes(), runs) {
+    InputPaneAccessible::install();
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    // Rows wrap at the width: there is nothing to scroll sideways.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    runs.reset(doc->size(), 0);
+    layoutRows.setAdvances(styles.advanceTables());
+    relayOut();
+
+    connect(doc, &ByteDocument::changed, this, &InputPane::documentChanged);
+    connect(sel, &ByteSelection::changed, this, &InputPane::selectionChanged);
+    connect(QGuiApplication::styleHints(), &QStyleHints::cursorFlashTimeChanged, this,
+            &InputPane::restartBlinking);
+}
+
+InputPane::~InputPane() = default;
+
+// The document and the selection -------------------------------------------
+
+void InputPane::documentChanged(qint64 offset, qint64 removed, qint64 added) {
+    const qint64 oldSize = runs.size();
+    if (editStyle >= 0) {
+        runs.replace(offset, removed, added, editStyle);
+    } else if (offset == 0 && removed == oldSize) {
+        // The document replaced whole, as a file is opened: it takes the
+        // insertion point's format, as text set into a text edit does.
+        runs.replace(offset, removed, added, insertionStyle());
+    } else if (removed != added) {
+        // Bytes put back by undo, or written by another window, take the
+        // style of the byte before them; bytes replaced one for one keep theirs.
+        const int style = offset > 0       ? runs.styleAt(offset - 1)
+                          : runs.isEmpty() ? 0
+                                           : runs.styleAt(0);
+        runs.replace(offset, removed, added, style);
+    }
+    explicitStyle = -1;
+    layoutRows.edited(offset, removed, added);
+    updateRowMetrics();
+    updateScrollBars();
+    viewport()->update();
+    PaneNotice::dismiss(this);
+    tellAccessibility(offset, removed, added);
+    if (std::exchange(scrollPending, false))
+        ensureCaretVisible();
+}
+
+void InputPane::selectionChanged() {
+    explicitStyle = -1;
+    // While the document is being changed, the selection moves before the
+    // rows do: nothing is looked up in them until they have caught up.
+    const bool laidOut = layoutRows.size() == doc->size();
+    if (!ownChange) {
+        preferredX = -1;
+        caretUpstream = false;
+        doc->endTyping();
+        // A selection made by another window comes into sight, as a text
+        // edit's cursor set from outside does.
+        if (laidOut)
+            ensureCaretVisible();
+        else
+            scrollPending = true;
+    }
+    if (laidOut)
+        restartBlinking();
+    else
+        caretOn = hasFocus();
+    viewport()->update();
+    if (hasFocus() && laidOut)
+        QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
+    InputPaneAccessible::selectionMoved(this);
+}
+
+InputPane::Range InputPane::shownSelection() const {
+    const PieceTable &bytes = doc->bytes();
+    if (sel->isEmpty()) {
+        const qint64 at = textunits::snapDown(bytes, sel->caret());
+        return {at, at};
+    }
+    return {textunits::snapDown(bytes, sel->start()), textunits::snapUp(bytes, sel->end())};
+}
+
+ByteText InputPane::selectedBytes() const {
+    const Range shown = shownSelection();
+    return doc->read(shown.start, shown.end - shown.start);
+}
+
+qint64 InputPane::caret() const {
+    const PieceTable &bytes = doc->bytes();
+    if (sel->isEmpty() || sel->caret() < sel->anchor())
+        return textunits::snapDown(bytes, sel->caret());
+    return textunits::snapUp(bytes, sel->caret());
+}
+
+void InputPane::setSelection(qint64 anchor, qint64 caretAt, bool upstream) {
+    ownChange = true;
+    caretUpstream = upstream;
+    sel->select(anchor, caretAt);
+    ownChange = false;
+    // The same selection again still shows where the caret stands.
+    viewport()->update();
+}
+
+void InputPane::selectBytes(qint64 offset, qint64 length) {
+    sel->selectRange(offset, length);
+    ensureCaretVisible();
+}
+
+void InputPane::selectAll() {
+    sel->select(0, doc->size());
+}
+
+// Layout -----------------------------------------------------------------
+
+qreal InputPane::textLeft() const {
+    return margin;
+}
+
+void InputPane::relayOut() {
+    laidOutWidth = viewport()->width();
+    layoutRows.setWidth(qint32(std::lround(std::max<qreal>(1, laidOutWidth - 2 * margin) * 64)));
+    layoutRows.layOutAll();
+    updateRowMetrics();
+    updateScrollBars();
+    viewport()->update();
+}
+
+// One row height for all rows: the tallest style in use.
+void InputPane::updateRowMetrics() {
+    std::vector<bool> used(std::size_t(styles.count()));
+    used[std::size_t(insertionStyle())] = true;
+    for (const StyleRuns::Run &run : runs.list())
+        used[std::size_t(run.style)] = true;
+    qreal maxAscent = 0;
+    qreal maxDescent = 0;
+    for (int style = 0; style < styles.count(); ++style) {
+        if (!used[std::size_t(style)])
+            continue;
+        maxAscent = std::max(maxAscent, styles.at(style).ascent());
+        maxDescent = std::max(maxDescent, styles.at(style).descent());
+    }
+    const int height = std::max(1, int(std::ceil(maxAscent + maxDescent)));
+    if (height != rowPixels || maxAscent != ascent) {
+        rowPixels = height;
+        ascent = maxAscent;
+        viewport()->update();
+    }
+}
+
+qint64 InputPane::visibleRows() const {
+    return std::max<qint64>(1, qint64((viewport()->height() - margin) / rowPixels));
+}
+
+void InputPane::updateScrollBars() {
+    QScrollBar *bar = verticalScrollBar();
+    const qint64 maximum = std::max<qint64>(0, layoutRows.rowCount() - visibleRows());
+    bar->setRange(0, int(std::min<qint64>(maximum, std::numeric_limits<int>::max())));
+    bar->setPageStep(int(visibleRows()));
+    bar->setSingleStep(1);
+}
+
+qint64 InputPane::firstVisibleRow() const {
+    return verticalScrollBar()->value();
+}
+
+QRectF InputPane::rowRect(qint64 row) const {
+    return QRectF(0, margin + qreal(row - firstVisibleRow()) * rowPixels, viewport()->width(),
+                  rowPixels);
+}
+
+qint64 InputPane::caretRow() const {
+    return layoutRows.rowOf(caret(), caretUpstream);
+}
+
+QRect InputPane::caretRect() const {
+    const qint64 row = caretRow();
+    const qreal x = textLeft() + pixels(layoutRows.xOf(layoutRows.row(row), caret()));
+    return QRect(int(std::floor(x)), int(rowRect(row).top()), 1, rowPixels);
+}
+
+QRectF InputPane::byteRect(qint64 offset) const {
+    offset = std::clamp<qint64>(offset, 0, doc->size());
+    const qint64 row = layoutRows.rowOf(offset);
+    const RowLayout::Row r = layoutRows.row(row);
+    const qreal x = textLeft() + pixels(layoutRows.xOf(r, offset));
+    const qreal next =
+        offset < r.textEnd() ? textLeft() + pixels(layoutRows.xOf(r, offset + 1)) : x;
+    return QRectF(x, rowRect(row).top(), next - x, rowPixels);
+}
+
+qint64 InputPane::offsetInRow(qint64 row, qreal x, bool *upstream) const {
+    const RowLayout::Hit hit = layoutRows.hit(row, qint32(std::lround((x - textLeft()) * 64)));
+    if (upstream)
+        *upstream = hit.upstream;
+    return hit.offset;
+}
+
+qint64 InputPane::offsetAt(const QPointF &point, bool *upstream) const {
+    const qint64 row =
+        std::clamp<qint64>(firstVisibleRow() + qint64(std::floor((point.y() - margin) / rowPixels)),
+                           0, layoutRows.rowCount() - 1);
+    return offsetInRow(row, point.x(), upstream);
+}
+
+void InputPane::scrollToRow(qint64 row) {
+    verticalScrollBar()->setValue(int(std::clamp<qint64>(row, 0, verticalScrollBar()->maximum())));
+}
+
+void InputPane::ensureCaretVisible() {
+    const qint64 row = caretRow();
+    const qint64 first = firstVisibleRow();
+    const qint64 visible = visibleRows();
+    if (row < first)
+        scrollToRow(row);
+    else if (row >= first + visible)
+        scrollToRow(row - visible + 1);
+}
+
+void InputPane::centerCaret() {
+    scrollToRow(caretRow() - visibleRows() / 2);
+}
+
+// Painting ---------------------------------------------------------------
+
+void InputPane::paintEvent(QPaintEvent *event) {
+    if (viewport()->width() != laidOutWidth)
+        relayOut();
+    QPainter painter(viewport());
+    const Range selected = shownSelection();
+    const qint64 rows = layoutRows.rowCount();
+    for (qint64 row = firstVisibleRow(); row < rows; ++row) {
+        const QRectF rect = rowRect(row);
+        if (rect.top() > event->rect().bottom() + 1)
+            break;
+        if (rect.intersects(event->rect()))
+            paintRow(painter, row, rect, selected);
+    }
+    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    if (caretOn && hasFocus() && preedit.isEmpty())
+        painter.fillRect(caretRect(), palette().color(group, QPalette::Text));
+    if (dropCaret >= 0) {
+        // Where a drop would go.
+        const QRectF at = byteRect(dropCaret);
+        painter.fillRect(QRectF(std::floor(at.x()), at.y(), 1, rowPixels),
+                         palette().color(group, QPalette::Text));
+    }
+    if (!preedit.isEmpty()) {
+        // Text the input method is composing, over the caret until committed.
+        const QRect at = caretRect();
+        const QFont font = styles.at(insertionStyle()).font();
+        const QFontMetricsF metrics(font);
+        const QRectF box(at.left(), at.top(), metrics.horizontalAdvance(preedit) + 2, rowPixels);
+        painter.fillRect(box, palette().color(group, QPalette::Base));
+        QFont underlined = font;
+        underlined.setUnderline(true);
+        painter.setFont(underlined);
+        painter.setPen(palette().color(group, QPalette::Text));
+        painter.drawText(QPointF(box.left() + 1, box.top() + ascent), preedit);
+    }
+}
+
+void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect, Range selected) {
+    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    const RowLayout::Row row = layoutRows.row(rowIndex);
+    const qreal left = textLeft();
+    const qreal baseline = rect.top() + ascent;
+
+    // The selection's background, a selected line break as a space's width.
+    const qint64 from = std::max(row.start, selected.start);
+    const qint64 to = std::min(row.end, selected.end);
+    if (from < to || (selected.start < row.start && selected.end > row.end)) {
+        const qreal x1 = left + pixels(layoutRows.xOf(row, from));
+        qreal x2 = left + pixels(layoutRows.xOf(row, std::min(to, row.textEnd())));
+        if (row.lineBreak && to == row.end)
+            x2 += pixels(layoutRows.advancesOf(0)[' ']);
+        painter.fillRect(QRectF(x1, rect.top(), x2 - x1, rect.height()),
+                         palette().color(group, QPalette::Highlight));
+    }
+
+    // Glyphs of one font, colour and selection state go in one run; the
+    // lines of an underlined or struck out style run under all of them.
+    QVarLengthArray<quint32, 256> indexes;
+    QVarLengthArray<QPointF, 256> positions;
+    int runStyle = -1;
+    int runFont = -1;
+    bool runSelected = false;
+    qreal runLeft = 0;
+    qreal runRight = 0;
+    const auto flush = [&] {
+        if (runStyle < 0)
+            return;
+        const GlyphStyle &style = styles.at(runStyle);
+        const QColor color = runSelected ? palette().color(group, QPalette::HighlightedText)
+                             : style.color().isValid() ? style.color()
+                                                       : palette().color(group, QPalette::Text);
+        if (!indexes.isEmpty()) {
+            QGlyphRun glyphs;
+            glyphs.setRawFont(style.rawFonts()[std::size_t(runFont)]);
+            glyphs.setGlyphIndexes(QList<quint32>(indexes.begin(), indexes.end()));
+            glyphs.setPositions(QList<QPointF>(positions.begin(), positions.end()));
+            painter.setPen(color);
+            painter.drawGlyphRun(QPointF(0, 0), glyphs);
+        }
+        const QFont &font = style.font();
+        const GlyphStyle::Decoration &lines = style.decoration();
+        for (const auto &[on, y] : {std::pair{font.underline(), lines.underline},
+                                    std::pair{font.strikeOut(), lines.strikeOut},
+                                    std::pair{font.overline(), lines.overline}}) {
+            if (on)
+                painter.fillRect(QRectF(runLeft, baseline + y, runRight - runLeft, lines.width),
+                                 color);
+        }
+        indexes.clear();
+        positions.clear();
+    };
+    layoutRows.forEachGlyph(row, [&](qint64 at, unsigned char byte, int style, qint32 x) {
+        const GlyphStyle &paneStyle = styles.at(style);
+        const GlyphStyle::Glyph &glyph = paneStyle.glyph(byte);
+        const bool isSelected = at >= selected.start && at < selected.end;
+        if (style != runStyle || glyph.font != runFont || isSelected != runSelected) {
+            flush();
+            runStyle = style;
+            runFont = glyph.font;
+            runSelected = isSelected;
+            runLeft = left + pixels(x);
+        }
+        runRight = left + pixels(x + paneStyle.advances()[byte]);
+        if (glyph.drawn) {
+            indexes.append(glyph.index);
+            positions.append(QPointF(left + pixels(x), baseline));
+        }
+    });
+    flush();
+
+    // A row cut short where the layout was cut: a dotted leader to the edge
+    // shows that the line goes on.
+    if (layoutRows.endsShort(rowIndex)) {
+        const qreal x = left + pixels(layoutRows.xOf(row, row.end)) + 2;
+        const qreal y = rect.top() + rect.height() / 2;
+        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
+        painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
+    }
+}
+
+void InputPane::setCaretVisible(bool on) {
+    if (caretOn == on)
+        return;
+    caretOn = on;
+    viewport()->update(caretRect().adjusted(-1, 0, 1, 0));
+}
+
+void InputPane::restartBlinking() {
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (hasFocus() && flash >= 2)
+        blinkTimer.start(flash / 2, this);
+    else
+        blinkTimer.stop();
+    setCaretVisible(hasFocus());
+}
+
+// Events -----------------------------------------------------------------
+
+void InputPane::resizeEvent(QResizeEvent *event) {
+    QAbstractScrollArea::resizeEvent(event);
+    // A new width lays every row out anew.
+    if (viewport()->width() != laidOutWidth)
+        relayOut();
+    else
+        updateScrollBars();
+}
+
+void InputPane::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void InputPane::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange) {
+        styles.setPaneFont(font());
+        layoutRows.setAdvances(styles.advanceTables());
+        relayOut();
+    }
+    QAbstractScrollArea::changeEvent(event);
+}
+
+void InputPane::focusInEvent(QFocusEvent *event) {
+    restartBlinking();
+    viewport()->update();
+    QAbstractScrollArea::focusInEvent(event);
+}
+
+void InputPane::focusOutEvent(QFocusEvent *event) {
+    blinkTimer.stop();
+    setCaretVisible(false);
+    viewport()->update();
+    QAbstractScrollArea::focusOutEvent(event);
+}
+
+void InputPane::timerEvent(QTimerEvent *event) {
+    if (event->timerId() == blinkTimer.timerId())
+        setCaretVisible(!caretOn);
+    else if (event->timerId() == dragScrollTimer.timerId())
+        autoScroll();
+    else
+        QAbstractScrollArea::timerEvent(event);
+}

@@ -1,0 +1,210 @@
+#pragma once
+
+#include "bytetext.h"
+#include "glyphstyle.h"
+#include "rowlayout.h"
+#include "styleruns.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTextCharFormat>
+#include <memory>
+
+class ByteDocument;
+class ByteSelection;
+class QMenu;
+class QMimeData;
+
+// The input pane: the document, drawn from its bytes, one glyph per byte
+// (the cp1251 character, a visible stand-in for control bytes, 127 and
+// 152), a CR LF pair as a line break, rows wrapped anywhere at the pane's
+// width. The caret and the selection are the document's one selection, in
+// byte offsets; here they never stand inside a CR LF pair (a selection made
+// elsewhere that splits one shows the whole pair). Everything that changes
+// the bytes goes through the document, which keeps the undo history; the
+// pane keeps no copy of them. Keys, input methods, the clipboard and drops
+// bring text in through cp1251::toPaneInput: what has no byte is left out
+// and named in a notice at the pane's foot. The Font command's fonts and
+// colours are kept per range of bytes and move with the edits.
+class InputPane : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    InputPane(ByteDocument *document, ByteSelection *selection, QWidget *parent = nullptr);
+    ~InputPane() override;
+
+    ByteDocument *document() const { return doc; }
+    ByteSelection *selection() const { return sel; }
+
+    // The selection as this pane shows it: widened to whole CR LF pairs.
+    struct Range {
+        qint64 start = 0;
+        qint64 end = 0;
+    };
+    Range shownSelection() const;
+    ByteText selectedBytes() const;
+
+    // Selects length bytes from offset and scrolls them into sight.
+    void selectBytes(qint64 offset, qint64 length);
+    // Scrolls the caret's row to the middle of the pane.
+    void centerCaret();
+    void selectAll();
+
+    // Moves the selected bytes to offset, as a drag within the pane does:
+    // one step that Ctrl+Z undoes; they stay selected.
+    void moveSelectionTo(qint64 offset);
+
+    void undo();
+    void redo();
+    void cut();
+    void copy() const;
+    void paste();
+
+    // The Font command: merges the format into the fonts and colours of the
+    // selection, or of the insertion point when nothing is selected (text
+    // typed there next takes it).
+    void mergeCurrentCharFormat(const QTextCharFormat &format);
+    // The font and colour of the byte at offset.
+    QTextCharFormat charFormatAt(qint64 offset) const;
+
+    // Geometry in viewport coordinates.
+    QRect caretRect() const;
+    QRectF byteRect(qint64 offset) const;
+    // The caret position nearest to a point; upstream: at the end of its
+    // row rather than at the start of the next.
+    qint64 offsetAt(const QPointF &viewportPoint, bool *upstream = nullptr) const;
+    qint64 firstVisibleRow() const;
+    int rowHeight() const { return rowPixels; }
+    const RowLayout &rowLayout() const { return layoutRows; }
+
+signals:
+    // Typed, pasted or dropped characters that have no byte were left out:
+    // how many, and the first of them.
+    void charactersRefused(const QString &first, qint64 count);
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    friend class InputPaneAccessible;
+
+    // Following the document and the selection.
+    void documentChanged(qint64 offset, qint64 removed, qint64 added);
+    void selectionChanged();
+    void relayOut();
+    void updateRowMetrics();
+    void updateScrollBars();
+
+    // Moving the caret and the selection.
+    enum class Move {
+        Left,
+        Right,
+        WordLeft,
+        WordRight,
+        Up,
+        Down,
+        RowStart,
+        RowEnd,
+        Start,
+        End,
+        PageUp,
+        PageDown
+    };
+    bool moveByKey(QKeyEvent *event);
+    void moveCaret(Move move, bool select);
+    void setSelection(qint64 anchor, qint64 caret, bool upstream = false);
+    qint64 caret() const;
+    qint64 caretRow() const;
+    qint64 offsetInRow(qint64 row, qreal x, bool *upstream = nullptr) const;
+    void ensureCaretVisible();
+    void scrollToRow(qint64 row);
+    qint64 visibleRows() const;
+
+    // Editing.
+    bool editByKey(QKeyEvent *event);
+    // Replaces [start, end) by bytes as one edit of the document, the bytes
+    // in the insertion style; the caret goes after them.
+    void replaceRange(qint64 start, qint64 end, const ByteText &bytes, int step);
+    // Text from outside (keys, input method, paste, drop) at the selection.
+    void insertInput(QStringView text, bool typing = false);
+    void deleteSelection();
+    void reportRefused(const QString &first, qint64 count);
+    int insertionStyle() const;
+    QMimeData *mimeDataOf(qint64 start, qint64 end) const;
+    void setPrimarySelection() const;
+    void pasteFrom(const QMimeData *data);
+    void startDrag();
+
+    // Painting.
+    QRectF rowRect(qint64 row) const;
+    qreal textLeft() const;
+    void paintRow(QPainter &painter, qint64 row, const QRectF &rect, Range selected);
+    void setCaretVisible(bool on);
+    void restartBlinking();
+    void autoScroll();
+
+    // Accessibility.
+    void tellAccessibility(qint64 offset, qint64 removed, qint64 added);
+    QString accessibleText(qint64 start, qint64 end) const;
+
+    ByteDocument *doc;
+    ByteSelection *sel;
+    GlyphStyles styles;
+    StyleRuns runs;
+    RowLayout layoutRows;
+
+    int rowPixels = 1;
+    qreal ascent = 0;
+    int laidOutWidth = -1;
+
+    // The caret at a row's end rather than the next row's start.
+    bool caretUpstream = false;
+    // Kept over Up, Down and page moves.
+    qreal preferredX = -1;
+    // The style the insertion point was given by the Font command; -1: the
+    // style of the byte before the caret.
+    int explicitStyle = -1;
+    // The style the bytes of the pane's own edit take.
+    int editStyle = -1;
+    // Set while the pane changes the document or the selection itself.
+    bool ownChange = false;
+    bool scrollPending = false;
+
+    bool caretOn = false;
+    QBasicTimer blinkTimer;
+    QBasicTimer dragScrollTimer;
+    QPoint lastDragPoint;
+
+    // The mouse: a press in the selection may start a drag; a double click
+    // selects words, a triple click lines.
+    QPoint pressPoint;
+    bool mayStartDrag = false;
+    bool selectingWords = false;
+    Range wordOnDoubleClick;
+    QElapsedTimer doubleClickTime;
+    QPoint doubleClickPoint;
+    qint64 dropCaret = -1;
+
+    QString preedit;
+};
