@@ -69,6 +69,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent) {
     createMenus();
     createToolBar();
     createStatusBar();
+    setUpRecovery();
 
     // Load: the counters start at zero.
     setPanelText(1, QStringLiteral("0"));
@@ -172,6 +173,8 @@ void Form1::createActions() {
                               &Form1::mnuOpen);
     mnuSaveAct = createAction("mnuSave", tr("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S),
                               &Form1::mnuSave);
+    mnuRestoreAct =
+        createAction("mnuRestore", tr("Восстановить &несохранённое…"), {}, &Form1::mnuRestore);
     mnuFontAct = createAction("mnuFont", tr("&Фонт"), {}, &Form1::mnuFont);
     mnuExitAct = createAction("mnuExit", tr("&Выход"), {}, &Form1::mnuExit);
 
@@ -232,7 +235,7 @@ void Form1::focusPreviousControl() {
 void Form1::createMenus() {
     QMenu *fileMenu = menuBar()->addMenu(tr("&Файл"));
     fileMenu->setObjectName(QStringLiteral("mnufile"));
-    fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuFontAct, mnuExitAct});
+    fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuRestoreAct, mnuFontAct, mnuExitAct});
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Правка"));
     editMenu->setObjectName(QStringLiteral("mnuEdit"));
@@ -463,6 +466,7 @@ void Form1::mnuSelectAll() {
 
 // The display panes keep what they show, unlinked.
 void Form1::mnuDell() {
+    keepUnsaved();
     hexEditLink->stop();
     RTB1->clearBytes();
 }
@@ -481,6 +485,7 @@ void Form1::bringToFront(QWidget *window) {
 
 // The code table and the check window close with the main window.
 void Form1::closeEvent(QCloseEvent *event) {
+    keepUnsaved();
     if (frmTabl)
         frmTabl->close();
     if (frmCheck)

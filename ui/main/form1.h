@@ -12,6 +12,7 @@
 
 class BytePane;
 class CaptionButton;
+class DocumentRecovery;
 class FindDialog;
 class FrmCheck;
 class FrmTabl;
@@ -27,6 +28,7 @@ class QStatusBar;
 class Ruler;
 class TokenView;
 class QToolBar;
+class PaneMirror;
 class StatusPanels;
 
 // The main window: the input pane RTB1 with the document, the hex pane RTB2
@@ -57,6 +59,10 @@ public:
 
     bool isHexEditLayout() const { return hexEditLayout; }
 
+    // At the program's start: the notice at the foot of the input pane that
+    // names the recovery copies left for restoring, if there are any.
+    void offerRecovery();
+
     // The texts of the About and Help messages.
     static QString aboutText();
     static QString helpText();
@@ -71,6 +77,7 @@ private slots:
     // Файл
     void mnuOpen();
     void mnuSave();
+    void mnuRestore();
     void mnuFont();
     void mnuExit();
     // Правка
@@ -141,6 +148,14 @@ private:
     void Comand031(QByteArrayView document);
     void Comand031t(QByteArrayView selection);
 
+    // Recovery copies (form1_recovery.cpp): the document is kept before it
+    // is dropped (the window closes, another file or a restored copy
+    // replaces it, the pane is cleared), and its copy follows its file.
+    void setUpRecovery();
+    void keepUnsaved();
+    void recoveryLoaded(const QString &path, const ByteText &bytes);
+    void recoverySaved(const QString &path);
+
     // Opening: the steps before the dialog, and reading the chosen file.
     void prepareForOpen();
     bool loadDocument(const QString &path);
@@ -182,6 +197,7 @@ private:
 
     QAction *mnuOpenAct = nullptr;
     QAction *mnuSaveAct = nullptr;
+    QAction *mnuRestoreAct = nullptr;
     QAction *mnuFontAct = nullptr;
     QAction *mnuExitAct = nullptr;
     QAction *mnuSelectAllAct = nullptr;
@@ -218,6 +234,9 @@ private:
     QString documentFile;
     QFont gcdgFont;
     QColor gcdgColor;
+    // The recovery copies of the document, which it follows in the pane.
+    PaneMirror *paneMirror = nullptr;
+    DocumentRecovery *recovery = nullptr;
     // Made on first use; they keep what was typed for the next time.
     FindDialog *findDialog = nullptr;
     GotoDialog *gotoDialog = nullptr;

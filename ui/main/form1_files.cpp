@@ -153,7 +153,9 @@ bool Form1::loadDocument(const QString &path) {
         WaitCursor wait;
         loaded = document::load(path, maxDocumentBytes);
         if (loaded.status == document::LoadResult::Status::Loaded) {
+            keepUnsaved();
             RTB1->setBytes(loaded.bytes);
+            recoveryLoaded(path, loaded.bytes);
             setPanelText(1, QString::number(loaded.bytes.size()));
             setPanelText(2, QStringLiteral(" bytes"));
         }
@@ -209,6 +211,7 @@ void Form1::mnuSave() {
         return;
     }
     documentFile = path;
+    recoverySaved(path);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event) {
