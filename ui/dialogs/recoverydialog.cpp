@@ -22,8 +22,9 @@ RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
     setWindowTitle(tr("Восстановить несохранённое"));
 
     auto *lblAbout =
-        new QLabel(tr("Документы, закрытые без сохранения. Восстановленный документ откроется "
-                      "несохранённым: сохраните его командой «Файл» → «Сохранить»."),
+        new QLabel(tr("Изменённые документы, которые не были сохранены: окно закрыли, открыли "
+                      "другой файл или программа прервалась. Восстановленный документ "
+                      "откроется несохранённым: сохраните его командой «Файл» → «Сохранить»."),
                    this);
     lblAbout->setObjectName(QStringLiteral("lblAbout"));
     lblAbout->setWordWrap(true);
