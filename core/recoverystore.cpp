@@ -289,10 +289,11 @@ QString HeldCopy::write(const QString &directoryPath, const PieceTable &bytes,
                         const QString &origin, const QDateTime &written) {
     if (!isHeld()) {
         directory = nativename::encode(directoryPath);
-        if (const int error = makeDirectory(directory))
-            return errorText(error);
         name = newCopyName();
     }
+    // Made again should someone have removed it meanwhile.
+    if (const int error = makeDirectory(directory))
+        return errorText(error);
     filesave::Parts parts = bytes.chunks();
     const QByteArray header = headerOf(bytes, origin, written);
     parts.insert(parts.begin(), header);
