@@ -5,7 +5,6 @@
 #include "recoverytext.h"
 #include "windowdriver.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -32,7 +31,6 @@ private slots:
         QTest::addColumn<std::vector<recovery::CopyInfo>>("copies");
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<QString>("notice");
-        QTest::newRow("none") << std::vector<recovery::CopyInfo>{} << now << QString();
         QTest::newRow("typed today") << std::vector{copyOf(today, 65537)} << now
                                      << "Несохранённый документ от 14:05, 65\u00A0537 байт" + hint;
         QTest::newRow("from a file, another day, and more")
@@ -42,9 +40,6 @@ private slots:
         QTest::newRow("name not UTF-8")
             << std::vector{copyOf(today, 1, "/d/\xCA\xCA\xD2.bin")} << now
             << "Несохранённый документ «\\xCA\\xCA\\xD2.bin» от 14:05, 1 байт" + hint;
-        QTest::newRow("same time, yesterday")
-            << std::vector{copyOf(today.addDays(-1), 104)} << now
-            << "Несохранённый документ от 13.03.2025 14:05, 104 байта" + hint;
     }
     void noticeNamesTheNewestAndHowManyMore() {
         QFETCH(std::vector<recovery::CopyInfo>, copies);
@@ -87,15 +82,6 @@ private slots:
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.chosenId(), newestFirst[2]);
-    }
-
-    void emptyDialogSaysSo() {
-        QTemporaryDir dir;
-        RecoveryDialog dialog{recovery::Store(dir.filePath(QStringLiteral("none")))};
-        dialog.show();
-        QVERIFY(child<QLabel>(&dialog, "lblEmpty")->isVisible());
-        QVERIFY(!child<QPushButton>(&dialog, "cmdRestore")->isEnabled());
-        QVERIFY(!child<QPushButton>(&dialog, "cmdDelete")->isEnabled());
     }
 };
 
