@@ -49,5 +49,6 @@ int main(int argc, char *argv[]) {
     const QString file = CommandLine(arguments).fileToOpen();
     if (!file.isEmpty())
         form1.openFile(file);
+    form1.offerRecovery();
     return app.exec();
 }

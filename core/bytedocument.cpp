@@ -29,6 +29,14 @@ ByteDocument::ByteDocument(QObject *parent) : QObject(parent) {}
 ByteDocument::~ByteDocument() = default;
 
 void ByteDocument::load(ByteText original) {
+    reset(std::move(original), true);
+}
+
+void ByteDocument::loadUnsaved(ByteText original) {
+    reset(std::move(original), false);
+}
+
+void ByteDocument::reset(ByteText original, bool saved) {
     const bool wasModified = isModified();
     const bool couldUndo = canUndo();
     const bool couldRedo = canRedo();
@@ -36,7 +44,7 @@ void ByteDocument::load(ByteText original) {
     table = PieceTable(std::move(original));
     history.clear();
     done = 0;
-    cleanAt = 0;
+    cleanAt = saved ? 0 : unreachable;
     typingEnded = true;
     emit changed(0, before, table.size());
     afterStepChange(wasModified, couldUndo, couldRedo);

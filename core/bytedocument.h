@@ -46,6 +46,9 @@ public:
     // Makes original the whole document without copying it: no undo history,
     // not modified.
     void load(ByteText original);
+    // The same for bytes that no file holds (a restored recovery copy): the
+    // document is modified until it is saved.
+    void loadUnsaved(ByteText original);
 
     // The one edit: the bytes in [offset, offset + removed) (clamped) give
     // way to bytes. An edit that changes nothing is no edit.
@@ -86,6 +89,7 @@ private:
         bool typing = false;
     };
 
+    void reset(ByteText original, bool saved);
     // Applies one edit of a step, forwards or backwards, and tells of it.
     Range apply(const Edit &edit, bool forwards);
     bool joinsTyping(const HistoryStep &step, const Edit &edit) const;

@@ -22,4 +22,11 @@ using Parts = std::vector<QByteArrayView>;
 QString save(const QString &path, const Parts &parts);
 QString save(const QString &path, QByteArrayView bytes);
 
+// The two steps of a save that other files the program writes whole (the
+// recovery copies) share: the parts written from the start of an open file,
+// a short write continued and EINTR retried; and a directory synced so that
+// a new name or a rename in it is durable. Each returns 0 or an errno value.
+int writeParts(int fd, const Parts &parts);
+int syncDirectory(const QByteArray &directory);
+
 } // namespace filesave

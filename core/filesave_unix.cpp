@@ -175,6 +175,8 @@ int writeAll(int fd, const Parts &parts) {
     return 0;
 }
 
+} // namespace
+
 // Makes a new name or a rename durable. A directory that cannot be opened for
 // reading, or a file system that does not sync directories, leaves nothing to do.
 int syncDirectory(const QByteArray &directory) {
@@ -185,6 +187,8 @@ int syncDirectory(const QByteArray &directory) {
         return errno;
     return 0;
 }
+
+namespace {
 
 // Calls list(buffer, size) as listxattr and getxattr want to be called: first
 // for the size, then again if the content grew meanwhile. A file system
@@ -463,6 +467,10 @@ QString save(const QString &path, const Parts &parts) {
 
 QString save(const QString &path, QByteArrayView bytes) {
     return save(path, Parts{bytes});
+}
+
+int writeParts(int fd, const Parts &parts) {
+    return writeAll(fd, parts);
 }
 
 } // namespace filesave

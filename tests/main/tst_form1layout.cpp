@@ -39,6 +39,7 @@ private slots:
         } items[] = {
             {0, "mnuOpen", "Открыть", "Ctrl+O"},
             {0, "mnuSave", "Сохранить", "Ctrl+S"},
+            {0, "mnuRestore", "Восстановить несохранённое…", ""},
             {0, "mnuFont", "Фонт", ""},
             {0, "mnuExit", "Выход", ""},
             {1, "mnuSelectAll", "Выделить все", ""},

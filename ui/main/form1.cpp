@@ -71,6 +71,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent) {
     createMenus();
     createToolBar();
     createStatusBar();
+    setUpRecovery();
 
     // Load: the counters start at zero.
     setPanelText(1, QStringLiteral("0"));
@@ -174,6 +175,8 @@ void Form1::createActions() {
                               &Form1::mnuOpen);
     mnuSaveAct = createAction("mnuSave", tr("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S),
                               &Form1::mnuSave);
+    mnuRestoreAct =
+        createAction("mnuRestore", tr("Восстановить &несохранённое…"), {}, &Form1::mnuRestore);
     mnuFontAct = createAction("mnuFont", tr("&Фонт"), {}, &Form1::mnuFont);
     mnuExitAct = createAction("mnuExit", tr("&Выход"), {}, &Form1::mnuExit);
 
@@ -234,7 +237,7 @@ void Form1::focusPreviousControl() {
 void Form1::createMenus() {
     QMenu *fileMenu = menuBar()->addMenu(tr("&Файл"));
     fileMenu->setObjectName(QStringLiteral("mnufile"));
-    fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuFontAct, mnuExitAct});
+    fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuRestoreAct, mnuFontAct, mnuExitAct});
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Правка"));
     editMenu->setObjectName(QStringLiteral("mnuEdit"));
@@ -466,6 +469,7 @@ void Form1::mnuSelectAll() {
 
 // The display panes keep what they show, unlinked.
 void Form1::mnuDell() {
+    keepUnsaved();
     hexEditLink->stop();
     doc->clear();
 }
@@ -484,6 +488,7 @@ void Form1::bringToFront(QWidget *window) {
 
 // The code table and the check window close with the main window.
 void Form1::closeEvent(QCloseEvent *event) {
+    keepUnsaved();
     if (frmTabl)
         frmTabl->close();
     if (frmCheck)

@@ -13,6 +13,7 @@
 class ByteDocument;
 class ByteSelection;
 class CaptionButton;
+class DocumentRecovery;
 class FindDialog;
 class FrmCheck;
 class FrmTabl;
@@ -60,6 +61,10 @@ public:
 
     bool isHexEditLayout() const { return hexEditLayout; }
 
+    // At the program's start: the notice at the foot of the input pane that
+    // names the recovery copies left for restoring, if there are any.
+    void offerRecovery();
+
     // The texts of the About and Help messages.
     static QString aboutText();
     static QString helpText();
@@ -74,6 +79,7 @@ private slots:
     // Файл
     void mnuOpen();
     void mnuSave();
+    void mnuRestore();
     void mnuFont();
     void mnuExit();
     // Правка
@@ -144,6 +150,12 @@ private:
     void Comand031(QByteArrayView document);
     void Comand031t(QByteArrayView selection);
 
+    // Recovery copies (form1_recovery.cpp): the document is kept before it
+    // is dropped (the window closes, another file or a restored copy
+    // replaces it, the pane is cleared), and its copy follows its file.
+    void setUpRecovery();
+    void keepUnsaved();
+
     // Opening: the steps before the dialog, and reading the chosen file.
     void prepareForOpen();
     bool loadDocument(const QString &path);
@@ -189,6 +201,7 @@ private:
 
     QAction *mnuOpenAct = nullptr;
     QAction *mnuSaveAct = nullptr;
+    QAction *mnuRestoreAct = nullptr;
     QAction *mnuFontAct = nullptr;
     QAction *mnuExitAct = nullptr;
     QAction *mnuSelectAllAct = nullptr;
@@ -225,6 +238,8 @@ private:
     QString documentFile;
     QFont gcdgFont;
     QColor gcdgColor;
+    // The recovery copies of the document, which it follows in the pane.
+    DocumentRecovery *recovery = nullptr;
     // Made on first use; they keep what was typed for the next time.
     FindDialog *findDialog = nullptr;
     GotoDialog *gotoDialog = nullptr;

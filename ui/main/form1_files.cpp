@@ -3,6 +3,7 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "document.h"
+#include "documentrecovery.h"
 #include "filedialog.h"
 #include "hexpane.h"
 #include "messagebox.h"
@@ -154,9 +155,12 @@ bool Form1::loadDocument(const QString &path) {
         WaitCursor wait;
         loaded = document::load(path, maxDocumentBytes);
         if (loaded.status == document::LoadResult::Status::Loaded) {
-            // The file's buffer becomes the document; it is not copied.
+            // What the window drops is kept first; the file's buffer becomes
+            // the document, not copied.
+            keepUnsaved();
             doc->load(std::move(loaded.bytes));
             selection->moveCaret(0);
+            recovery->setOriginFile(path);
             setPanelText(1, QString::number(doc->size()));
             setPanelText(2, QStringLiteral(" bytes"));
         }
@@ -213,6 +217,7 @@ void Form1::mnuSave() {
     }
     doc->setClean();
     documentFile = path;
+    recovery->setOriginFile(path);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event) {

@@ -1,0 +1,277 @@
+#include "bytedocument.h"
+#include "documentrecovery.h"
+#include "nativename.h"
+#include "piecetable.h"
+#include "recoverystore.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Recovery copies: what a dropped, saved, undone or killed document leaves,
+// and what comes back from it.
+namespace {
+
+QByteArray allBytes() {
+    QByteArray bytes(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        bytes[b] = char(b);
+    return bytes;
+}
+
+// The bytes a copy's file holds after its header.
+QByteArray bytesOfCopy(const QString &path) {
+    QFile file(path);
+    const QByteArray raw = file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable";
+    return raw.mid(raw.indexOf("\n\n") + 2);
+}
+
+mode_t modeOf(const QString &path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A document loaded from a file and edited into bytes, in several pieces.
+void editInto(ByteDocument &document, const QByteArray &bytes) {
+    document.load(QByteArray(100, 'x'));
+    document.replace(0, 100, bytes.left(bytes.size() / 2));
+    document.replace(document.size(), 0, bytes.mid(bytes.size() / 2));
+}
+
+} // namespace
+
+class RecoveryTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> state;
+    QString directory;
+    // What happens to an edited document before it is dropped.
+    enum Then { Keep, Undo, Clear, WaitAndSave, WaitAndUndo };
+
+    QStringList copyFiles() const {
+        return QDir(directory).entryList({QStringLiteral("*.kktrecovery")}, QDir::Files);
+    }
+    QString pathOf(const QString &id) const {
+        return directory + u'/' + id + QStringLiteral(".kktrecovery");
+    }
+
+private slots:
+    // Every test has a state directory of its own, as the user's would be.
+    void init() {
+        state = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state->path()));
+        directory = state->filePath(QStringLiteral("kktview/recovery"));
+        QCOMPARE(recovery::defaultDirectory(), directory);
+    }
+
+    void directoryIgnoresAnEmptyOrRelativeStateHome() {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", "/home/u");
+        for (const char *ignored : {"", "state"}) {
+            qputenv("XDG_STATE_HOME", ignored);
+            QCOMPARE(recovery::defaultDirectory(),
+                     QStringLiteral("/home/u/.local/state/kktview/recovery"));
+        }
+        qputenv("HOME", home);
+    }
+
+    // A modified document dropped leaves exactly its bytes and its file's
+    // name; what needs no restoring leaves nothing. A copy is written once
+    // the edits pause for the delay, and goes when the document is saved or
+    // undone to what was saved.
+    void documentLeavesItsBytesOrNothing_data() {
+        QTest::addColumn<QByteArray>("bytes"); // empty: nothing is left
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<int>("then");
+        QTest::newRow("typed") << QByteArray("\x8D\xA0\xA7\r\n") << QString() << int(Keep);
+        QTest::newRow("every byte, from a 1251 name")
+            << allBytes().repeated(300) << nativename::decode("/dumps/\xCA\xCA\xD2.bin")
+            << int(Keep);
+        QTest::newRow("name with a line break and %")
+            << QByteArray("\0\n\n\0", 4) << QStringLiteral("/tmp/a\nb%41") << int(Keep);
+        QTest::newRow("undone before the drop") << QByteArray() << QString() << int(Undo);
+        QTest::newRow("emptied") << QByteArray() << QString() << int(Clear);
+        QTest::newRow("written after the delay, saved")
+            << QByteArray() << QString() << int(WaitAndSave);
+        QTest::newRow("written after the delay, undone")
+            << QByteArray() << QString() << int(WaitAndUndo);
+    }
+    void documentLeavesItsBytesOrNothing() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, origin);
+        QFETCH(int, then);
+        ByteDocument document;
+        DocumentRecovery recovery(&document);
+        recovery.setDelays(10, 1000);
+        recovery.setOriginFile(origin);
+        const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
+        editInto(document, bytes.isEmpty() ? QByteArray("edit") : bytes);
+        recovery.waitForWrites();
+        QVERIFY(copyFiles().isEmpty()); // no event loop yet, so no delay has passed
+        if (then == WaitAndSave || then == WaitAndUndo) {
+            QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 30000);
+            recovery.waitForWrites();
+            QCOMPARE(bytesOfCopy(directory + u'/' + copyFiles()[0]), QByteArray("edit"));
+        }
+        if (then == Undo || then == WaitAndUndo) {
+            while (document.canUndo())
+                document.undo();
+        } else if (then == Clear) {
+            document.clear();
+        } else if (then == WaitAndSave) {
+            document.setClean();
+        }
+        recovery.keep();
+        recovery.waitForWrites();
+        const recovery::Store store;
+        const std::vector<recovery::CopyInfo> copies = store.list();
+        if (bytes.isEmpty()) {
+            QVERIFY2(QDir(directory).isEmpty(QDir::Files | QDir::Hidden),
+                     qPrintable(copyFiles().join(u' ')));
+            return;
+        }
+        QCOMPARE(copies.size(), size_t(1));
+        QCOMPARE(copies[0].size, qint64(bytes.size()));
+        QCOMPARE(nativename::encode(copies[0].origin), nativename::encode(origin));
+        QVERIFY(copies[0].written >= before &&
+                copies[0].written <= QDateTime::currentDateTimeUtc());
+        QCOMPARE(store.take(copies[0].id)->bytes, bytes);
+        QCOMPARE(modeOf(pathOf(copies[0].id)), mode_t(0600));
+        QCOMPARE(modeOf(directory), mode_t(0700));
+        QCOMPARE(QDir(directory).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // A write that fails (here past the file size limit, as on a full disk)
+    // says so once, and the copy before it stays whole.
+    void failedWriteKeepsTheOldCopy() {
+        ByteDocument document;
+        DocumentRecovery recovery(&document);
+        recovery.setDelays(0, 0);
+        QSignalSpy failed(&recovery, &DocumentRecovery::writeFailed);
+        document.load("file");
+        document.replace(0, 0, "small ");
+        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 30000);
+        recovery.waitForWrites();
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{4096, saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_IGN);
+        document.replace(0, 0, QByteArray(8192, 'x'));
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 30000);
+        recovery.keep(); // tried again, and failing again
+        recovery.waitForWrites();
+        QCoreApplication::processEvents();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(QDir(directory).entryList(QDir::Files | QDir::Hidden), copyFiles());
+        QCOMPARE(bytesOfCopy(directory + u'/' + copyFiles()[0]), QByteArray("small file"));
+    }
+
+    // A new file that a killed write left is no copy, and a listing removes
+    // it; one that a write in progress holds stays.
+    void killedWriterLeavesNoCopy() {
+        QVERIFY(QDir().mkpath(directory));
+        const QByteArray whole = "KKTVIEW RECOVERY 1\nwritten 2024-01-01T00:00:00.000Z\nsize 3\n"
+                                 "origin \n\nabc";
+        const QString left = directory + QStringLiteral("/.20240101-000000-1-a.kktrecovery-xy");
+        const QString writing = directory + QStringLiteral("/.20240101-000000-2-b.kktrecovery-z");
+        for (const QString &path : {left, writing}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(whole) == whole.size());
+        }
+        const int held = ::open(QFile::encodeName(writing).constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0);
+        QCOMPARE(recovery::Store().list().size(), size_t(0));
+        ::close(held);
+        QVERIFY(!QFile::exists(left));
+        QVERIFY(QFile::exists(writing));
+    }
+
+    // Pruning keeps the newest left copies; held ones neither go nor count.
+    void storeKeepsOnlyTheLastFew() {
+        const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-1);
+        recovery::HeldCopy oldestHeld;
+        recovery::HeldCopy newestHeld;
+        QVERIFY(oldestHeld.write(directory, PieceTable("held"), {}, start).isEmpty());
+        QVERIFY(newestHeld.write(directory, PieceTable("held"), {}, start.addDays(1)).isEmpty());
+        QStringList newestFirst;
+        for (int i = 1; i <= recovery::keptCopies + 2; ++i) {
+            recovery::HeldCopy copy;
+            QVERIFY(copy.write(directory, PieceTable("left"), {}, start.addSecs(i)).isEmpty());
+            newestFirst.prepend(copy.id());
+        }
+        const recovery::Store store;
+        store.prune();
+        QStringList kept;
+        for (const recovery::CopyInfo &copy : store.list())
+            kept << copy.id;
+        QCOMPARE(kept, newestFirst.mid(0, recovery::keptCopies));
+        QCOMPARE(copyFiles().size(), recovery::keptCopies + 2);
+    }
+
+    // Two programs in one directory: neither offers, takes, removes nor
+    // prunes the copy the other holds.
+    void twoStoresKeepEachOthersLiveCopies() {
+        ByteDocument first;
+        ByteDocument second;
+        DocumentRecovery firstRecovery(&first);
+        DocumentRecovery secondRecovery(&second);
+        firstRecovery.setDelays(0, 0);
+        secondRecovery.setDelays(0, 0);
+        editInto(first, "first");
+        editInto(second, "second");
+        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 2, 30000);
+        firstRecovery.waitForWrites();
+        secondRecovery.waitForWrites();
+
+        const recovery::Store store;
+        QCOMPARE(store.list().size(), size_t(0));
+        store.prune(0);
+        for (const QString &file : copyFiles()) {
+            const QString id = file.chopped(int(qstrlen(".kktrecovery")));
+            QString reason;
+            QVERIFY(!store.remove(id) && !store.take(id, &reason) && !reason.isEmpty());
+        }
+        QCOMPARE(copyFiles().size(), 2);
+    }
+
+    // Restoring gives the bytes back as an unsaved document with its origin,
+    // after keeping the document it replaces; the copy goes on as the
+    // document's own (no other can take it) until it is saved.
+    void restoreGivesTheBytesBack() {
+        const QString origin = nativename::decode("/dumps/\xEA\xEB.bin");
+        {
+            ByteDocument lost;
+            DocumentRecovery recovery(&lost);
+            recovery.setOriginFile(origin);
+            editInto(lost, allBytes());
+        } // dropped with the window, unasked
+        ByteDocument document;
+        DocumentRecovery recovery(&document);
+        document.replace(0, 0, "typed before");
+        const QString id = recovery.store().list().at(0).id;
+        QVERIFY(recovery.restore(id));
+        QVERIFY(document.isModified() && document.read(0, 256) == allBytes());
+        QCOMPARE(recovery.originFile(), origin);
+        recovery.waitForWrites();
+        QVERIFY(!recovery.store().take(id));
+        QCOMPARE(recovery.store().take(recovery.store().list().at(0).id)->bytes, "typed before");
+        document.replace(0, 1, "!");
+        document.setClean();
+        recovery.waitForWrites();
+        QVERIFY(!QFile::exists(pathOf(id)));
+    }
+};
+
+QTEST_GUILESS_MAIN(RecoveryTest)
+
+#include "tst_recovery.moc"

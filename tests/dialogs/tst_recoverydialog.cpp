@@ -1,0 +1,90 @@
+#include "nativename.h"
+#include "piecetable.h"
+#include "recoverydialog.h"
+#include "recoverystore.h"
+#include "recoverytext.h"
+#include "windowdriver.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+Q_DECLARE_METATYPE(std::vector<recovery::CopyInfo>)
+
+// The recovery copies as the window names them, and the dialog that
+// restores or deletes them.
+class RecoveryDialogTest : public QObject {
+    Q_OBJECT
+
+    static recovery::CopyInfo copyOf(const QDateTime &written, qint64 size,
+                                     const QByteArray &origin = {}) {
+        return {QStringLiteral("id"), written.toUTC(), size, nativename::decode(origin)};
+    }
+
+private slots:
+    void noticeNamesTheNewestAndHowManyMore_data() {
+        const QDateTime now(QDate(2025, 3, 14), QTime(18, 0));
+        const QDateTime today(QDate(2025, 3, 14), QTime(14, 5, 59));
+        const QDateTime earlier(QDate(2025, 3, 12), QTime(9, 7));
+        const QString hint =
+            QStringLiteral(". Восстановить: «Файл» → «Восстановить несохранённое…»");
+        QTest::addColumn<std::vector<recovery::CopyInfo>>("copies");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("typed today") << std::vector{copyOf(today, 65537)} << now
+                                     << "Несохранённый документ от 14:05, 65\u00A0537 байт" + hint;
+        QTest::newRow("from a file, another day, and more")
+            << std::vector{copyOf(earlier, 2, "/d/kkm.bin"), copyOf(earlier, 1), copyOf(earlier, 1)}
+            << now
+            << "Несохранённый документ «kkm.bin» от 12.03.2025 09:07, 2 байта, и ещё 2" + hint;
+        QTest::newRow("name not UTF-8")
+            << std::vector{copyOf(today, 1, "/d/\xCA\xCA\xD2.bin")} << now
+            << "Несохранённый документ «\\xCA\\xCA\\xD2.bin» от 14:05, 1 байт" + hint;
+    }
+    void noticeNamesTheNewestAndHowManyMore() {
+        QFETCH(std::vector<recovery::CopyInfo>, copies);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, notice);
+        QCOMPARE(recoverytext::notice(copies, now), notice);
+    }
+
+    // The copies newest first; restore takes exactly one, delete any.
+    void dialogRestoresOneOrDeletesThoseSelected() {
+        QTemporaryDir dir;
+        const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-60);
+        QStringList newestFirst;
+        for (int i = 0; i < 3; ++i) {
+            recovery::HeldCopy copy;
+            QVERIFY(copy.write(dir.path(), PieceTable(QByteArray(i + 1, 'x')),
+                               i == 0 ? nativename::decode("/d/\xCA.bin") : QString(),
+                               start.addSecs(i))
+                        .isEmpty());
+            newestFirst.prepend(copy.id());
+        }
+        RecoveryDialog dialog{recovery::Store(dir.path())};
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Восстановить несохранённое"));
+        auto *list = child<QTreeWidget>(&dialog, "lstCopies");
+        auto *restore = child<QPushButton>(&dialog, "cmdRestore");
+        auto *remove = child<QPushButton>(&dialog, "cmdDelete");
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("3 байта"));
+        QCOMPARE(list->topLevelItem(2)->text(2), QStringLiteral("/d/\\xCA.bin"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("(набран, не из файла)"));
+        QVERIFY(restore->isEnabled() && restore->isDefault());
+
+        list->topLevelItem(0)->setSelected(true);
+        list->topLevelItem(1)->setSelected(true);
+        QVERIFY(!restore->isEnabled() && remove->isEnabled());
+        remove->click();
+        QCOMPARE(recovery::Store(dir.path()).list().size(), size_t(1));
+        QCOMPARE(list->topLevelItemCount(), 1);
+
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.chosenId(), newestFirst[2]);
+    }
+};
+
+QTEST_MAIN(RecoveryDialogTest)
+
+#include "tst_recoverydialog.moc"

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "recoverystore.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+// "Восстановить несохранённое": the recovery copies left by documents that
+// were dropped unsaved or whose program was killed, newest first, each by
+// when it was written, its size and the file it came from. The user picks
+// one to restore (the dialog is accepted and chosenId() names it) or
+// deletes those not wanted. Copies that another running window holds are
+// not listed.
+class RecoveryDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit RecoveryDialog(recovery::Store store, QWidget *parent = nullptr);
+
+    // The copy to restore, once accepted.
+    QString chosenId() const { return chosen; }
+
+private:
+    void refresh();
+    void updateButtons();
+    void restoreSelected();
+    void deleteSelected();
+    QStringList selectedIds() const;
+
+    recovery::Store store;
+    QTreeWidget *lstCopies;
+    QLabel *lblEmpty;
+    QPushButton *cmdRestore;
+    QPushButton *cmdDelete;
+    QString chosen;
+};
