@@ -1,5 +1,7 @@
 #include "frmcheck.h"
 
+#include "objectnames.h"
+
 #include "bytedocument.h"
 #include "byteedit.h"
 #include "byteselection.h"
@@ -51,7 +53,7 @@ QString swatch(const char *colour, const QString &caption) {
 
 FrmCheck::FrmCheck(ByteDocument *document, ByteSelection *documentSelection, QWidget *parent)
     : QWidget(parent, Qt::Window), doc(document), selection(documentSelection) {
-    setObjectName(QStringLiteral("FrmCheck"));
+    setObjectName(QLatin1String(objectnames::clicheCheckWindow));
     setWindowTitle(QStringLiteral("Проверка клише"));
     setAttribute(Qt::WA_DeleteOnClose);
 

@@ -1,5 +1,7 @@
 #include "frmtabl.h"
 
+#include "objectnames.h"
+
 #include "codetabledocument.h"
 #include "twips.h"
 
@@ -14,11 +16,11 @@ constexpr int clientHeightTwips = 3465;
 } // namespace
 
 FrmTabl::FrmTabl(QWidget *parent) : QWidget(parent, Qt::Window), RTBT(new QTextEdit(this)) {
-    setObjectName(QStringLiteral("FrmTabl"));
+    setObjectName(QLatin1String(objectnames::codeTableWindow));
     setWindowTitle(QStringLiteral("Таблицы"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    RTBT->setObjectName(QStringLiteral("RTBT"));
+    RTBT->setObjectName(QLatin1String(objectnames::codeTablePane));
     // A reference, not an editor: the text can be selected and copied but not
     // changed by a stray key press.
     RTBT->setReadOnly(true);

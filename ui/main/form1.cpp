@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "objectnames.h"
+
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "captionbutton.h"
@@ -59,7 +61,7 @@ QFont lucidaConsole() {
 } // namespace
 
 Form1::Form1(QWidget *parent) : QMainWindow(parent) {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QLatin1String(objectnames::mainWindow));
     setWindowTitle(tr("Просмотр бинарных файлов"));
     // Files dropped anywhere on the window are opened.
     setAcceptDrops(true);
@@ -80,7 +82,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent) {
 
     resize(toPixelsX(*this, layout::clientWidth),
            toPixelsY(*this, layout::clientHeight) + menuBar()->sizeHint().height());
-    RTB1->setFocus();
+    inputPane->setFocus();
 }
 
 Form1::~Form1() = default;
@@ -97,62 +99,62 @@ void Form1::createPanes() {
     doc = new ByteDocument(this);
     selection = new ByteSelection(doc);
 
-    RTB1 = new InputPane(doc, selection, clientArea);
-    RTB1->setObjectName(QStringLiteral("RTB1"));
-    RTB1->setFont(msSansSerif());
+    inputPane = new InputPane(doc, selection, clientArea);
+    inputPane->setObjectName(QLatin1String(objectnames::inputPane));
+    inputPane->setFont(msSansSerif());
     // A scroll bar that came and went would change the width and lay the
     // document out twice.
-    RTB1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    inputPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     const int paneLeft = toPixelsX(*this, layout::paneLeft);
     const int paneTop = toPixelsY(*this, layout::paneTop);
-    RTB1->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::inputWidth), 0);
+    inputPane->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::inputWidth), 0);
 
-    RTB2 = new HexPane(clientArea);
-    RTB2->setObjectName(QStringLiteral("RTB2"));
-    RTB2->setFont(lucidaConsole());
+    hexPane = new HexPane(clientArea);
+    hexPane->setObjectName(QLatin1String(objectnames::hexPane));
+    hexPane->setFont(lucidaConsole());
     // 16 groups to a row, whatever the font.
-    RTB2->setTokensPerRow(16);
-    RTB2->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::normal.hexWidth), 0);
+    hexPane->setTokensPerRow(16);
+    hexPane->setGeometry(paneLeft, paneTop, toPixelsX(*this, layout::normal.hexWidth), 0);
 
     // Listings and views wrap between their codes, never inside one.
-    RTB3 = new TokenView(clientArea);
-    RTB3->setObjectName(QStringLiteral("RTB3"));
+    outputPane = new TokenView(clientArea);
+    outputPane->setObjectName(QLatin1String(objectnames::outputPane));
     // The output pane keeps the window's default face; see msSansSerif().
-    QFont outputFont = RTB3->font();
+    QFont outputFont = outputPane->font();
     outputFont.setStyleStrategy(QFont::PreferNoShaping);
-    RTB3->setFont(outputFont);
-    RTB3->setGeometry(toPixelsX(*this, layout::normal.outputLeft), paneTop, 0, 0);
+    outputPane->setFont(outputFont);
+    outputPane->setGeometry(toPixelsX(*this, layout::normal.outputLeft), paneTop, 0, 0);
 
-    Lbl1 = new Ruler(rulerText, clientArea);
-    Lbl1->setObjectName(QStringLiteral("Lbl1"));
-    Lbl1->setFont(lucidaConsole());
-    Lbl1->setGeometry(paneLeft, toPixelsY(*this, layout::rulerTop),
-                      toPixelsX(*this, layout::rulerWidth), toPixelsY(*this, layout::rulerHeight));
+    ruler = new Ruler(rulerText, clientArea);
+    ruler->setObjectName(QLatin1String(objectnames::ruler));
+    ruler->setFont(lucidaConsole());
+    ruler->setGeometry(paneLeft, toPixelsY(*this, layout::rulerTop),
+                       toPixelsX(*this, layout::rulerWidth), toPixelsY(*this, layout::rulerHeight));
     // Its digits stand over the hex pane's columns.
-    Lbl1->follow(RTB2);
-    Lbl1->hide();
+    ruler->follow(hexPane);
+    ruler->hide();
 
-    hexEditLink = new HexEditLink(doc, selection, RTB2, RTB3, this);
+    hexEditLink = new HexEditLink(doc, selection, hexPane, outputPane, this);
     // A font that widens the hex pane's columns widens the pane.
     connect(
-        RTB2, &HexPane::columnsChanged, this,
+        hexPane, &HexPane::columnsChanged, this,
         [this] {
             if (hexEditLayout)
                 applyLayout(true);
         },
         Qt::QueuedConnection);
 
-    setTabOrder(RTB1, RTB2);
-    setTabOrder(RTB2, RTB3);
-    RTB1->raise();
-    coverPane(RTB2);
+    setTabOrder(inputPane, hexPane);
+    setTabOrder(hexPane, outputPane);
+    inputPane->raise();
+    coverPane(hexPane);
 
     connect(doc, &ByteDocument::changed, this, &Form1::updateDocumentSize);
     // Besides the mouse moves, every selection change updates the selection
     // counters: a selection made with the keyboard must count too.
     connect(selection, &ByteSelection::changed, this, &Form1::updateInputSelection);
-    connect(RTB2, &TokenView::selectionChanged, this, &Form1::updateHexSelection);
-    for (QWidget *viewport : {RTB1->viewport(), RTB2->viewport()}) {
+    connect(hexPane, &TokenView::selectionChanged, this, &Form1::updateHexSelection);
+    for (QWidget *viewport : {inputPane->viewport(), hexPane->viewport()}) {
         viewport->setMouseTracking(true);
         viewport->installEventFilter(this);
     }
@@ -171,46 +173,55 @@ QAction *Form1::createAction(const char *name, const QString &caption, const QKe
 // the others of its menu; where two captions start alike, another letter or
 // the code page's number serves.
 void Form1::createActions() {
-    mnuOpenAct = createAction("mnuOpen", tr("&Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O),
-                              &Form1::mnuOpen);
-    mnuSaveAct = createAction("mnuSave", tr("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                              &Form1::mnuSave);
-    mnuRestoreAct =
-        createAction("mnuRestore", tr("Восстановить &несохранённое…"), {}, &Form1::mnuRestore);
-    mnuFontAct = createAction("mnuFont", tr("&Фонт"), {}, &Form1::mnuFont);
-    mnuExitAct = createAction("mnuExit", tr("&Выход"), {}, &Form1::mnuExit);
+    mnuOpenAct = createAction(objectnames::openCommand, tr("&Открыть"),
+                              QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::mnuOpen);
+    mnuSaveAct = createAction(objectnames::saveCommand, tr("&Сохранить"),
+                              QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::mnuSave);
+    mnuRestoreAct = createAction(objectnames::restoreCommand, tr("Восстановить &несохранённое…"),
+                                 {}, &Form1::mnuRestore);
+    mnuFontAct = createAction(objectnames::fontCommand, tr("&Фонт"), {}, &Form1::mnuFont);
+    mnuExitAct = createAction(objectnames::exitCommand, tr("&Выход"), {}, &Form1::mnuExit);
 
-    mnuSelectAllAct = createAction("mnuSelectAll", tr("&Выделить все"), {}, &Form1::mnuSelectAll);
-    mnuDellAct = createAction("mnuDell", tr("&Очистить окно ввода"), {}, &Form1::mnuDell);
-    mnuFindAct =
-        createAction("mnuFind", tr("&Найти…"), QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::mnuFind);
+    mnuSelectAllAct =
+        createAction(objectnames::selectAllCommand, tr("&Выделить все"), {}, &Form1::mnuSelectAll);
+    mnuDellAct =
+        createAction(objectnames::clearCommand, tr("&Очистить окно ввода"), {}, &Form1::mnuDell);
+    mnuFindAct = createAction(objectnames::findCommand, tr("&Найти…"),
+                              QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::mnuFind);
     // F3, the usual key, shows the 866 view; F9 is the next free key after
     // the row of view and help keys, and no desktop takes it for itself.
-    mnuFindNextAct =
-        createAction("mnuFindNext", tr("Найти &далее"), Qt::Key_F9, &Form1::mnuFindNext);
-    mnuGotoAct = createAction("mnuGoto", tr("&Перейти к смещению…"),
+    mnuFindNextAct = createAction(objectnames::findNextCommand, tr("Найти &далее"), Qt::Key_F9,
+                                  &Form1::mnuFindNext);
+    mnuGotoAct = createAction(objectnames::goToCommand, tr("&Перейти к смещению…"),
                               QKeySequence(Qt::CTRL | Qt::Key_G), &Form1::mnuGoto);
-    mnuTo1251Act =
-        createAction("mnuTo1251", tr("Перекодировать &866 → 1251"), {}, &Form1::mnuTo1251);
-    mnuTo866Act = createAction("mnuTo866", tr("Перекодировать &1251 → 866"), {}, &Form1::mnuTo866);
+    mnuTo1251Act = createAction(objectnames::recodeTo1251Command, tr("Перекодировать &866 → 1251"),
+                                {}, &Form1::mnuTo1251);
+    mnuTo866Act = createAction(objectnames::recodeTo866Command, tr("Перекодировать &1251 → 866"),
+                               {}, &Form1::mnuTo866);
 
-    mnuComandAct = createAction("mnuComand", tr("&Просмотр команд"), Qt::Key_F2, &Form1::mnuComand);
-    mnuDOSAct = createAction("mnuDOS", tr("кодировка &866 DOS"), Qt::Key_F3, &Form1::mnuDOS);
-    mnuWindowsAct =
-        createAction("mnuWindows", tr("кодировка &1251 Win"), Qt::Key_F4, &Form1::mnuWindows);
-    mnuHexEditAct = createAction("mnuHexEdit", tr("HexE&dit mode"), Qt::Key_F5, &Form1::mnuHexEdit);
-    mnuNormalAct = createAction("mnuNormal", tr("&Нормальный вид"), Qt::Key_F6, &Form1::mnuNormal);
+    mnuComandAct = createAction(objectnames::controlNamesCommand, tr("&Просмотр команд"),
+                                Qt::Key_F2, &Form1::mnuComand);
+    mnuDOSAct = createAction(objectnames::cp866Command, tr("кодировка &866 DOS"), Qt::Key_F3,
+                             &Form1::mnuDOS);
+    mnuWindowsAct = createAction(objectnames::cp1251Command, tr("кодировка &1251 Win"), Qt::Key_F4,
+                                 &Form1::mnuWindows);
+    mnuHexEditAct = createAction(objectnames::hexEditCommand, tr("HexE&dit mode"), Qt::Key_F5,
+                                 &Form1::mnuHexEdit);
+    mnuNormalAct = createAction(objectnames::normalLayoutCommand, tr("&Нормальный вид"), Qt::Key_F6,
+                                &Form1::mnuNormal);
 
-    mnuKKM1251Act =
-        createAction("mnuKKM1251", tr("Группа ККМ &1251"), Qt::Key_F7, &Form1::mnuKKM1251);
-    mnuKKM866Act = createAction("mnuKKM866", tr("Группа ККМ &866"), Qt::Key_F8, &Form1::mnuKKM866);
-    mnuCheckAct = createAction("mnuCheck", tr("&Проверка клише…"),
+    mnuKKM1251Act = createAction(objectnames::listing1251Command, tr("Группа ККМ &1251"),
+                                 Qt::Key_F7, &Form1::mnuKKM1251);
+    mnuKKM866Act = createAction(objectnames::listing866Command, tr("Группа ККМ &866"), Qt::Key_F8,
+                                &Form1::mnuKKM866);
+    mnuCheckAct = createAction(objectnames::clicheCheckCommand, tr("&Проверка клише…"),
                                QKeySequence(Qt::CTRL | Qt::Key_K), &Form1::mnuCheck);
 
-    mnuHelptAct = createAction("mnuHelpt", tr("&Инструкция"), Qt::Key_F1, &Form1::mnuHelpt);
-    mnuTableAct = createAction("mnuTable", tr("&Таблицы"), QKeySequence(Qt::CTRL | Qt::Key_T),
-                               &Form1::mnuTable);
-    mnuAboutAct = createAction("mnuAbout", tr("&О программе"), {}, &Form1::mnuAbout);
+    mnuHelptAct =
+        createAction(objectnames::helpCommand, tr("&Инструкция"), Qt::Key_F1, &Form1::mnuHelpt);
+    mnuTableAct = createAction(objectnames::codeTableCommand, tr("&Таблицы"),
+                               QKeySequence(Qt::CTRL | Qt::Key_T), &Form1::mnuTable);
+    mnuAboutAct = createAction(objectnames::aboutCommand, tr("&О программе"), {}, &Form1::mnuAbout);
 
     // Tab types byte 9 in the input pane, so Ctrl+Tab and Ctrl+Shift+Tab move
     // the focus on from any pane (Qt matches the Backtab that X11 sends for
@@ -236,11 +247,11 @@ void Form1::focusPreviousControl() {
 
 void Form1::createMenus() {
     QMenu *fileMenu = menuBar()->addMenu(tr("&Файл"));
-    fileMenu->setObjectName(QStringLiteral("mnufile"));
+    fileMenu->setObjectName(QLatin1String(objectnames::fileMenu));
     fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuRestoreAct, mnuFontAct, mnuExitAct});
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Правка"));
-    editMenu->setObjectName(QStringLiteral("mnuEdit"));
+    editMenu->setObjectName(QLatin1String(objectnames::editMenu));
     editMenu->addActions({mnuSelectAllAct, mnuDellAct});
     editMenu->addSeparator();
     editMenu->addActions({mnuFindAct, mnuFindNextAct, mnuGotoAct});
@@ -248,46 +259,46 @@ void Form1::createMenus() {
     editMenu->addActions({mnuTo1251Act, mnuTo866Act});
 
     QMenu *viewMenu = menuBar()->addMenu(tr("&Вид"));
-    viewMenu->setObjectName(QStringLiteral("mnuViev"));
+    viewMenu->setObjectName(QLatin1String(objectnames::viewMenu));
     viewMenu->addActions({mnuComandAct, mnuDOSAct, mnuWindowsAct, mnuHexEditAct, mnuNormalAct});
 
     QMenu *clicheMenu = menuBar()->addMenu(tr("&Клише ККМ"));
-    clicheMenu->setObjectName(QStringLiteral("mnuClishe"));
+    clicheMenu->setObjectName(QLatin1String(objectnames::clicheMenu));
     clicheMenu->addActions({mnuKKM1251Act, mnuKKM866Act});
     clicheMenu->addSeparator();
     clicheMenu->addAction(mnuCheckAct);
 
     QMenu *helpMenu = menuBar()->addMenu(tr("По&мощь"));
-    helpMenu->setObjectName(QStringLiteral("mnuHelp"));
+    helpMenu->setObjectName(QLatin1String(objectnames::helpMenu));
     helpMenu->addActions({mnuHelptAct, mnuTableAct, mnuAboutAct});
 }
 
 void Form1::createToolBar() {
-    Tlb1 = new QToolBar(this);
-    Tlb1->setObjectName(QStringLiteral("Tlb1"));
-    Tlb1->setMovable(false);
-    Tlb1->setFloatable(false);
+    pathBar = new QToolBar(this);
+    pathBar->setObjectName(QLatin1String(objectnames::pathBar));
+    pathBar->setMovable(false);
+    pathBar->setFloatable(false);
     // As high as the caption needs, descenders and underscores included,
     // and never lower than designed.
-    Tlb1->setMinimumHeight(toPixelsY(*this, layout::toolBarHeight));
-    addToolBar(Qt::BottomToolBarArea, Tlb1);
+    pathBar->setMinimumHeight(toPixelsY(*this, layout::toolBarHeight));
+    addToolBar(Qt::BottomToolBarArea, pathBar);
 
-    tlbButton1 = new CaptionButton(Tlb1);
-    tlbButton1->setObjectName(QStringLiteral("Button1"));
-    Tlb1->addWidget(tlbButton1);
+    pathButton = new CaptionButton(pathBar);
+    pathButton->setObjectName(QLatin1String(objectnames::pathButton));
+    pathBar->addWidget(pathButton);
 }
 
 void Form1::createStatusBar() {
-    StB1 = new QStatusBar(this);
-    StB1->setObjectName(QStringLiteral("StB1"));
+    panelBar = new QStatusBar(this);
+    panelBar->setObjectName(QLatin1String(objectnames::statusBar));
     // As high as designed, or as the panels' font needs.
-    StB1->setMinimumHeight(toPixelsY(*this, layout::statusBarHeight));
-    setStatusBar(StB1);
+    panelBar->setMinimumHeight(toPixelsY(*this, layout::statusBarHeight));
+    setStatusBar(panelBar);
 
     std::array<int, 8> minimumWidths{};
     for (int i = 0; i < 8; ++i)
         minimumWidths[i] = toPixelsX(*this, layout::panelMinimumWidths[i]);
-    panels = new StatusPanels(StB1, minimumWidths);
+    panels = new StatusPanels(panelBar, minimumWidths);
     panels->setText(7, tr("     программа работы с бинарными файлами ККТ"));
 
     // Panels 5 and 6 show the time and the date.
@@ -306,11 +317,11 @@ void Form1::setPanelText(int panel, const QString &text) {
 }
 
 QString Form1::toolbarCaption() const {
-    return tlbButton1->caption();
+    return pathButton->caption();
 }
 
 void Form1::setToolbarCaption(const QString &caption) {
-    tlbButton1->setCaption(caption);
+    pathButton->setCaption(caption);
 }
 
 ByteText Form1::document() const {
@@ -343,14 +354,14 @@ void Form1::updateInputSelection() {
 }
 
 void Form1::updateHexSelection() {
-    setPanelText(4, QString::number(RTB2->selectionEnd() - RTB2->selectionStart()));
+    setPanelText(4, QString::number(hexPane->selectionEnd() - hexPane->selectionStart()));
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == RTB1->viewport())
+        if (watched == inputPane->viewport())
             updateInputSelection();
-        else if (watched == RTB2->viewport())
+        else if (watched == hexPane->viewport())
             updateHexSelection();
     } else if (event->type() == QEvent::Resize && watched == clientArea) {
         applyResizeRule();
@@ -375,7 +386,7 @@ int Form1::hexEditWidth() const {
     const int room =
         scaleWidth() - toPixelsX(*this, layout::paneLeft + layout::hexEdit.outputRightMargin);
     return qMax(toPixelsX(*this, layout::hexEdit.hexWidth),
-                qMin(RTB2->widthForColumns(doc->size()), room));
+                qMin(hexPane->widthForColumns(doc->size()), room));
 }
 
 // The layout in force in pixels. Where the hex pane's font needs a wider hex
@@ -391,12 +402,12 @@ form1layout::Layout Form1::pixelLayout() const {
 void Form1::applyResizeRule() {
     // Each step stands alone: a negative size is skipped, the pane keeps
     // what it had.
-    const int height = scaleHeight() - StB1->height() - Tlb1->height() -
+    const int height = scaleHeight() - panelBar->height() - pathBar->height() -
                        toPixelsY(*this, layout::paneVerticalMargins);
     if (height >= 0) {
-        RTB1->resize(RTB1->width(), height);
-        RTB2->resize(RTB2->width(), height);
-        RTB3->resize(RTB3->width(), height);
+        inputPane->resize(inputPane->width(), height);
+        hexPane->resize(hexPane->width(), height);
+        outputPane->resize(outputPane->width(), height);
     }
     // A hex pane narrowed by a small window takes the room a larger one gives.
     if (hexEditLayout)
@@ -408,19 +419,19 @@ void Form1::applyResizeRule() {
 void Form1::applyOutputPaneWidth() {
     const int width = pixelLayout().outputWidth(scaleWidth());
     if (width >= 0)
-        RTB3->resize(width, RTB3->height());
+        outputPane->resize(width, outputPane->height());
 }
 
 // The hex pane's width and the output pane's place and width.
 void Form1::applyLayout(bool hexEdit) {
     hexEditLayout = hexEdit;
     const layout::Layout pixels = pixelLayout();
-    RTB2->resize(pixels.hexWidth, RTB2->height());
-    RTB3->move(pixels.outputLeft, RTB3->y());
+    hexPane->resize(pixels.hexWidth, hexPane->height());
+    outputPane->move(pixels.outputLeft, outputPane->y());
     applyOutputPaneWidth();
     // The ruler reaches over a hex pane that grew past it.
-    Lbl1->resize(qMax(toPixelsX(*this, layout::rulerWidth), hexEdit ? pixels.hexWidth : 0),
-                 Lbl1->height());
+    ruler->resize(qMax(toPixelsX(*this, layout::rulerWidth), hexEdit ? pixels.hexWidth : 0),
+                  ruler->height());
 }
 
 void Form1::applyHexEditGeometry() {
@@ -436,18 +447,18 @@ void Form1::mnuNormal() {
 // does not stay in the hex pane behind it.
 void Form1::showInputPane() {
     hexEditLink->stop();
-    RTB1->raise();
-    coverPane(RTB2);
-    Lbl1->hide();
-    if (RTB2->hasFocus())
-        RTB1->setFocus();
+    inputPane->raise();
+    coverPane(hexPane);
+    ruler->hide();
+    if (hexPane->hasFocus())
+        inputPane->setFocus();
 }
 
 // The input and the hex pane share their place: the one behind takes no
 // focus from the keyboard, so that Ctrl+Tab never moves into a pane out of
 // sight.
 void Form1::coverPane(QWidget *covered) {
-    QWidget *front = covered == RTB1 ? static_cast<QWidget *>(RTB2) : RTB1;
+    QWidget *front = covered == inputPane ? static_cast<QWidget *>(hexPane) : inputPane;
     front->setFocusPolicy(Qt::StrongFocus);
     covered->setFocusPolicy(Qt::NoFocus);
 }
@@ -455,16 +466,16 @@ void Form1::coverPane(QWidget *covered) {
 // The hex pane in front under the ruler, linked to the document; the focus
 // does not stay in the input pane behind it.
 void Form1::showHexPane() {
-    RTB2->raise();
-    coverPane(RTB1);
-    Lbl1->show();
+    hexPane->raise();
+    coverPane(inputPane);
+    ruler->show();
     hexEditLink->start();
-    if (RTB1->hasFocus())
-        RTB2->setFocus();
+    if (inputPane->hasFocus())
+        hexPane->setFocus();
 }
 
 void Form1::mnuSelectAll() {
-    RTB1->selectAll();
+    inputPane->selectAll();
 }
 
 // The display panes keep what they show, unlinked.

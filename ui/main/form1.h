@@ -188,14 +188,14 @@ private:
     ByteSelection *selection = nullptr;
 
     // Panes and controls, named as the window's design names them.
-    InputPane *RTB1 = nullptr;
-    HexPane *RTB2 = nullptr;
-    TokenView *RTB3 = nullptr;
-    Ruler *Lbl1 = nullptr;
+    InputPane *inputPane = nullptr;
+    HexPane *hexPane = nullptr;
+    TokenView *outputPane = nullptr;
+    Ruler *ruler = nullptr;
     HexEditLink *hexEditLink = nullptr;
-    QToolBar *Tlb1 = nullptr;
-    CaptionButton *tlbButton1 = nullptr;
-    QStatusBar *StB1 = nullptr;
+    QToolBar *pathBar = nullptr;
+    CaptionButton *pathButton = nullptr;
+    QStatusBar *panelBar = nullptr;
     StatusPanels *panels = nullptr;
     QWidget *clientArea = nullptr;
 

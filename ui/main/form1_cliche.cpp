@@ -45,5 +45,5 @@ void Form1::recodeDocument(bool from866) {
     // Said in the pane without taking the focus from it.
     const ByteText notice = recode::unmatchedNotice(result, from866);
     if (!notice.isEmpty())
-        PaneNotice::say(RTB1, cp1251::toDisplayText(notice));
+        PaneNotice::say(inputPane, cp1251::toDisplayText(notice));
 }

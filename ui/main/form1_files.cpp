@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "objectnames.h"
+
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "document.h"
@@ -114,16 +116,16 @@ QString byteCount(qint64 bytes) {
 
 void Form1::prepareForOpen() {
     mnuNormal();
-    RTB2->clear();
-    RTB3->clear();
-    Lbl1->hide();
+    hexPane->clear();
+    outputPane->clear();
+    ruler->hide();
 }
 
 void Form1::mnuOpen() {
     prepareForOpen();
 
     ByteNameDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("gcdgOpen"));
+    dialog.setObjectName(QLatin1String(objectnames::openDialog));
     prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -189,7 +191,7 @@ bool Form1::loadDocument(const QString &path) {
 
 void Form1::mnuSave() {
     ByteNameDialog dialog(this, QStringLiteral("Save As"));
-    dialog.setObjectName(QStringLiteral("gcdgSave"));
+    dialog.setObjectName(QLatin1String(objectnames::saveDialog));
     prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

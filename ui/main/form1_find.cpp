@@ -66,14 +66,14 @@ void Form1::mnuGoto() {
 // The pane in front takes the keyboard: hex digits typed next overwrite the
 // byte found.
 void Form1::showBytes(qsizetype offset, qsizetype length) {
-    RTB1->selectBytes(offset, length);
-    RTB1->centerCaret();
+    inputPane->selectBytes(offset, length);
+    inputPane->centerCaret();
     paneInFront()->setFocus();
 }
 
 // The hex pane is in front exactly while it is linked to the document.
 QWidget *Form1::paneInFront() const {
     if (hexEditLink->isActive())
-        return RTB2;
-    return RTB1;
+        return hexPane;
+    return inputPane;
 }

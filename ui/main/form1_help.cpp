@@ -34,9 +34,9 @@ void Form1::mnuFont() {
 
     // The selection of each pane, or its insertion point, takes the choice.
     const QTextCharFormat format = chosen->charFormat();
-    RTB1->mergeCurrentCharFormat(format);
-    RTB2->mergeCurrentCharFormat(format);
-    RTB3->mergeCurrentCharFormat(format);
+    inputPane->mergeCurrentCharFormat(format);
+    hexPane->mergeCurrentCharFormat(format);
+    outputPane->mergeCurrentCharFormat(format);
 }
 
 void Form1::mnuAbout() {

@@ -18,7 +18,7 @@
 void Form1::setUpRecovery() {
     recovery = new DocumentRecovery(doc, recovery::defaultDirectory(), this);
     connect(recovery, &DocumentRecovery::writeFailed, this, [this](const QString &reason) {
-        PaneNotice::say(RTB1, tr("Копия для восстановления не записана: %1").arg(reason));
+        PaneNotice::say(inputPane, tr("Копия для восстановления не записана: %1").arg(reason));
     });
 }
 
@@ -33,7 +33,7 @@ void Form1::offerRecovery() {
     store.prune();
     const QString text = recoverytext::notice(store.list(), QDateTime::currentDateTime());
     if (!text.isEmpty())
-        PaneNotice::say(RTB1, text);
+        PaneNotice::say(inputPane, text);
 }
 
 // The chosen copy becomes the document, unsaved; Save As proposes the file
@@ -59,5 +59,5 @@ void Form1::mnuRestore() {
     setToolbarCaption(restored->origin.isEmpty()
                           ? QString()
                           : QStringLiteral("  ") + nativename::displayed(restored->origin));
-    PaneNotice::say(RTB1, recoverytext::restored(*restored, QDateTime::currentDateTime()));
+    PaneNotice::say(inputPane, recoverytext::restored(*restored, QDateTime::currentDateTime()));
 }

@@ -43,35 +43,35 @@ void appendView(TokenView *pane, views::View view, QByteArrayView input, qint64 
 } // namespace
 
 void Form1::toHex(QByteArrayView document) {
-    appendView(RTB2, views::hexDump, document, 0);
+    appendView(hexPane, views::hexDump, document, 0);
 }
 
 void Form1::toHext(QByteArrayView selected) {
-    appendView(RTB2, views::hexDump, selected, selection->start());
+    appendView(hexPane, views::hexDump, selected, selection->start());
 }
 
 void Form1::DOS(QByteArrayView document) {
-    appendView(RTB3, views::cp866Glyphs, document, 0);
+    appendView(outputPane, views::cp866Glyphs, document, 0);
 }
 
 void Form1::DOSt(QByteArrayView selected) {
-    appendView(RTB3, views::cp866Glyphs, selected, selection->start());
+    appendView(outputPane, views::cp866Glyphs, selected, selection->start());
 }
 
 void Form1::Windows(QByteArrayView document) {
-    appendView(RTB3, views::cp1251Glyphs, document, 0);
+    appendView(outputPane, views::cp1251Glyphs, document, 0);
 }
 
 void Form1::Windowst(QByteArrayView selected) {
-    appendView(RTB3, views::cp1251Glyphs, selected, selection->start());
+    appendView(outputPane, views::cp1251Glyphs, selected, selection->start());
 }
 
 void Form1::Comand031(QByteArrayView document) {
-    appendView(RTB3, views::controlNames, document, 0);
+    appendView(outputPane, views::controlNames, document, 0);
 }
 
 void Form1::Comand031t(QByteArrayView selected) {
-    appendView(RTB3, views::controlNames, selected, selection->start());
+    appendView(outputPane, views::controlNames, selected, selection->start());
 }
 
 // The size of the document and the length of the selection, the numbers the
@@ -109,7 +109,7 @@ void Form1::runView(const ViewInput &input, View whole, View selection) {
 // The output pane is cleared before the decision, so a refused command
 // leaves it empty.
 void Form1::runOutputView(View whole, View selection) {
-    RTB3->clear();
+    outputPane->clear();
     runView(viewInput(), whole, selection);
 }
 
@@ -138,8 +138,8 @@ void Form1::mnuHexEdit() {
     if (input.scope == ViewInput::Scope::SelectionTooLarge)
         return;
 
-    RTB2->clear();
-    RTB3->clear();
+    hexPane->clear();
+    outputPane->clear();
     // The whole document gets the layout before its views, a selection after.
     const bool whole = input.scope == ViewInput::Scope::WholeDocument;
     if (whole)
@@ -158,9 +158,9 @@ void Form1::showListing(views::View listing) {
         showMessage(this, listingTooLarge());
         return;
     }
-    RTB3->clear();
+    outputPane->clear();
     // The document's bytes as they are now, shared with the pane rather than copied.
-    RTB3->append(listing, doc->bytes(), 0);
+    outputPane->append(listing, doc->bytes(), 0);
 }
 
 void Form1::mnuKKM866() {

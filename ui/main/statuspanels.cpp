@@ -1,5 +1,7 @@
 #include "statuspanels.h"
 
+#include "objectnames.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QSizeGrip>
@@ -15,7 +17,8 @@ StatusPanels::StatusPanels(QStatusBar *bar, const std::array<int, 8> &minimumWid
     : QObject(bar), bar(bar), minimumWidths(minimumWidths), minimumHeight(bar->minimumHeight()) {
     for (int i = 0; i < 8; ++i) {
         auto *label = new QLabel(bar);
-        label->setObjectName(QStringLiteral("panel%1").arg(i + 1));
+        label->setObjectName(QLatin1String(objectnames::statusPanelPrefix) +
+                             QString::number(i + 1));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         labels[i] = label;
     }

@@ -7,6 +7,7 @@
 #include "cp1251codec.h"
 #include "panenotice.h"
 #include "textunits.h"
+#include "typedkey.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,9 +20,6 @@
 namespace {
 
 using Step = ByteDocument::Step;
-
-constexpr Qt::KeyboardModifiers commandModifiers =
-    Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
 // The text of the selection for the clipboard and drags, made only when
 // another program or pane asks for it: a copy of a large selection costs
@@ -93,11 +91,11 @@ bool isTextEditShortcut(const QKeyEvent *key) {
     return false;
 }
 
-// Text a key types: printable text, or a format character, and never with
-// Ctrl, Alt or Meta held (AltGr characters come without them).
+// Text a key types: printable text, or a format character, and never a
+// command's (see typedkey.h).
 bool typesText(const QKeyEvent *key) {
     const QString text = key->text();
-    if (text.isEmpty() || (key->modifiers() & commandModifiers))
+    if (text.isEmpty() || !typedkey::typesWith(key->modifiers()))
         return false;
     const QChar first = text.front();
     return first.isPrint() || first.category() == QChar::Other_Format ||
@@ -130,7 +128,7 @@ bool InputPane::event(QEvent *event) {
                 focusNextPrevChild(!back);
                 return true;
             }
-            if (!back && !(modifiers & commandModifiers)) {
+            if (!back && typedkey::typesWith(modifiers)) {
                 insertInput(QString(cp1251::toChar(9)));
                 return true;
             }

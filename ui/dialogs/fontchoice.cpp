@@ -1,5 +1,7 @@
 #include "fontchoice.h"
 
+#include "objectnames.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
@@ -84,7 +86,7 @@ QTextCharFormat FontChoice::charFormat() const {
 
 std::optional<FontChoice> chooseFont(QWidget *parent, const FontChoice &initial) {
     QFontDialog dialog(initial.font, parent);
-    dialog.setObjectName(QStringLiteral("gcdgFont"));
+    dialog.setObjectName(QLatin1String(objectnames::fontDialog));
     dialog.setOption(QFontDialog::DontUseNativeDialog);
     QComboBox *colorList = addColorList(dialog, initial.color);
     if (dialog.exec() != QDialog::Accepted)

@@ -1,0 +1,68 @@
+#pragma once
+
+// The names the windows and their controls carry as objectName, the names
+// of the program's design that tests and UI automation find them by. In the
+// code each is known by what it is; this is the one list that maps the two.
+namespace objectnames {
+
+// The main window and its controls.
+inline constexpr char mainWindow[] = "Form1";
+inline constexpr char inputPane[] = "RTB1";
+inline constexpr char hexPane[] = "RTB2";
+inline constexpr char outputPane[] = "RTB3";
+inline constexpr char ruler[] = "Lbl1";
+inline constexpr char pathBar[] = "Tlb1";
+inline constexpr char pathButton[] = "Button1";
+inline constexpr char statusBar[] = "StB1";
+// The panels of the status bar are "panel1" to "panel8", numbered from 1.
+inline constexpr char statusPanelPrefix[] = "panel";
+
+// The common dialog's three faces.
+inline constexpr char openDialog[] = "gcdgOpen";
+inline constexpr char saveDialog[] = "gcdgSave";
+inline constexpr char fontDialog[] = "gcdgFont";
+
+// The menus of the main window.
+inline constexpr char fileMenu[] = "mnufile";
+inline constexpr char editMenu[] = "mnuEdit";
+inline constexpr char viewMenu[] = "mnuViev";
+inline constexpr char clicheMenu[] = "mnuClishe";
+inline constexpr char helpMenu[] = "mnuHelp";
+
+// The commands, by menu.
+inline constexpr char openCommand[] = "mnuOpen";
+inline constexpr char saveCommand[] = "mnuSave";
+inline constexpr char restoreCommand[] = "mnuRestore";
+inline constexpr char fontCommand[] = "mnuFont";
+inline constexpr char exitCommand[] = "mnuExit";
+
+inline constexpr char selectAllCommand[] = "mnuSelectAll";
+inline constexpr char clearCommand[] = "mnuDell";
+inline constexpr char findCommand[] = "mnuFind";
+inline constexpr char findNextCommand[] = "mnuFindNext";
+inline constexpr char goToCommand[] = "mnuGoto";
+inline constexpr char recodeTo1251Command[] = "mnuTo1251";
+inline constexpr char recodeTo866Command[] = "mnuTo866";
+
+inline constexpr char controlNamesCommand[] = "mnuComand";
+inline constexpr char cp866Command[] = "mnuDOS";
+inline constexpr char cp1251Command[] = "mnuWindows";
+inline constexpr char hexEditCommand[] = "mnuHexEdit";
+inline constexpr char normalLayoutCommand[] = "mnuNormal";
+
+inline constexpr char listing1251Command[] = "mnuKKM1251";
+inline constexpr char listing866Command[] = "mnuKKM866";
+inline constexpr char clicheCheckCommand[] = "mnuCheck";
+
+inline constexpr char helpCommand[] = "mnuHelpt";
+inline constexpr char codeTableCommand[] = "mnuTable";
+inline constexpr char aboutCommand[] = "mnuAbout";
+
+// The code table window and its pane.
+inline constexpr char codeTableWindow[] = "FrmTabl";
+inline constexpr char codeTablePane[] = "RTBT";
+
+// The cliche check window.
+inline constexpr char clicheCheckWindow[] = "FrmCheck";
+
+} // namespace objectnames
