@@ -226,6 +226,11 @@ private slots:
                 typeText(pane, key);
         }
         QCOMPARE(panel(8), shown);
+        // Whole, at the window's start size: panel 7's text gives way.
+        auto *label = child<QLabel>(form, "panel8");
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <=
+                label->contentsRect().width());
+        QVERIFY(label->geometry().right() < label->parentWidget()->width());
     }
 
     // Differing bytes are marked in both panes while they differ; the toolbar
