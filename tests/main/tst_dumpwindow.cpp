@@ -310,6 +310,7 @@ private slots:
         QVERIFY(!dock->isVisible());
         QCOMPARE(form->width(), width);
 
+        QVERIFY(QFile::exists(settings.filePath("kktview/kktview.conf")));
         closeForm();
         QVERIFY(openForm());
         QVERIFY(action(objectnames::beside866Command)->isChecked());

@@ -1,9 +1,9 @@
 #pragma once
 
-// What the main window remembers between runs, in the user's settings of
-// the program (QSettings under the organisation and application names that
-// the program sets at start): the code page of the text beside the dump and
-// whether the panel "Значения" shows beside the hex-edit layout.
+// What the main window remembers between runs, in the user's settings file
+// of the program, kktview/kktview.conf under $XDG_CONFIG_HOME: the code page
+// of the text beside the dump and whether the panel "Значения" shows beside
+// the hex-edit layout.
 namespace windowsettings {
 
 bool textBesideCp866();
