@@ -155,16 +155,21 @@ private slots:
     }
 
     // F5 over a selection of a large document dumps that piece; Go to a byte
-    // outside it shows the whole document first, one inside keeps the piece.
+    // outside it shows the whole document first, one inside keeps the piece;
+    // so does a caret moved by another window.
     void goToOutsideThePieceShowsTheWholeDocument_data() {
+        QTest::addColumn<bool>("byCheckWindow");
         QTest::addColumn<qint64>("offset");
         QTest::addColumn<bool>("whole");
-        QTest::newRow("inside") << qint64(5050) << false;
-        QTest::newRow("after its last byte") << qint64(5100) << false;
-        QTest::newRow("just before") << qint64(4999) << true;
-        QTest::newRow("near the end") << qint64(19999) << true;
+        QTest::newRow("inside") << false << qint64(5050) << false;
+        QTest::newRow("after its last byte") << false << qint64(5100) << false;
+        QTest::newRow("just before") << false << qint64(4999) << true;
+        QTest::newRow("near the end") << false << qint64(19999) << true;
+        QTest::newRow("check window, inside") << true << qint64(5001) << false;
+        QTest::newRow("check window, outside") << true << qint64(300) << true;
     }
     void goToOutsideThePieceShowsTheWholeDocument() {
+        QFETCH(bool, byCheckWindow);
         QFETCH(qint64, offset);
         QFETCH(bool, whole);
         form->setDocument(bigDocument().left(20000));
@@ -174,7 +179,13 @@ private slots:
         QCOMPARE(rtb2->source().offset, 5000);
         QCOMPARE(rtb2->tokenCount(), 100);
 
-        goTo(form, offset);
+        if (byCheckWindow) {
+            // As the cliche check selects a finding: in the document alone.
+            selection()->selectRange(offset, 0);
+            QCoreApplication::processEvents();
+        } else {
+            goTo(form, offset);
+        }
         QCOMPARE(rtb2->source().offset, whole ? 0 : 5000);
         QCOMPARE(rtb2->tokenCount(), whole ? 20000 : 100);
         QCOMPARE(rtb3->tokenCount(), rtb2->tokenCount());

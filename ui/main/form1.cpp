@@ -159,6 +159,11 @@ void Form1::createPanes() {
     // The caret's place follows every move, an edit's too.
     connect(doc, &ByteDocument::changed, this, &Form1::updateCaretPanel);
     connect(selection, &ByteSelection::changed, this, &Form1::updateCaretPanel);
+    // A caret moved out of a dumped piece by another window (the cliche
+    // check's findings) or a command: the whole document shows, once the
+    // move is complete.
+    connect(selection, &ByteSelection::changed, this, &Form1::keepCaretInSight,
+            Qt::QueuedConnection);
     // Besides the mouse moves, every selection change updates the selection
     // counters: a selection made with the keyboard must count too.
     connect(selection, &ByteSelection::changed, this, &Form1::updateInputSelection);

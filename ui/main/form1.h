@@ -126,6 +126,9 @@ private slots:
     void updateHexSelection();
     void updateClock();
     void updateCaretPanel();
+    // In the hex-edit layout over a piece of the document, a caret moved out
+    // of it shows the whole document.
+    void keepCaretInSight();
 
     // Ctrl+Tab and Ctrl+Shift+Tab.
     void focusNextControl();

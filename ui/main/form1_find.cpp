@@ -70,6 +70,13 @@ void Form1::showBytes(qint64 offset, qint64 length) {
     paneInFront()->setFocus();
 }
 
+void Form1::keepCaretInSight() {
+    if (!hexEditLink->isActive() || hexEditLink->shows(selection->caret(), 0))
+        return;
+    showWholeDocument();
+    hexPane->ensureVisible(hexPane->cursorPlace());
+}
+
 // The hex pane is in front exactly while it is linked to the document.
 QWidget *Form1::paneInFront() const {
     if (hexEditLink->isActive())
