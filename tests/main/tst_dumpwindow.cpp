@@ -8,6 +8,7 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -302,6 +303,13 @@ private slots:
     // The text beside the dump in 866 or 1251, and the values panel beside
     // the hex-edit layout: both chosen in "Вид" and kept for the next window.
     void textBesideAndValuesPanelAreRemembered() {
+        auto *beside = child<QMenu>(form, objectnames::besideMenu);
+        QCOMPARE(shownCaption(beside->title()), "Текст рядом");
+        QVERIFY(
+            child<QMenu>(form, objectnames::viewMenu)->actions().contains(beside->menuAction()));
+        QCOMPARE(shownCaption(action(objectnames::beside1251Command)->text()), "1251 Win");
+        QCOMPARE(shownCaption(action(objectnames::beside866Command)->text()), "866 DOS");
+        QVERIFY(action(objectnames::beside1251Command)->isChecked());
         form->setDocument("\x8F\xE0\xA8\xA2\xA5\xE2");
         QTest::keyClick(form, Qt::Key_F5);
         QVERIFY(rtb3->source().view == views::cp1251Glyphs);
