@@ -261,6 +261,7 @@ private slots:
         QVERIFY(!action(objectnames::nextDifferenceCommand)->isEnabled());
         QVERIFY(form->compareWithFile(out.fileName()));
         auto *summary = child<QLabel>(form, objectnames::comparisonSummary);
+        QVERIFY(summary->isVisible());
         QCOMPARE(summary->text().trimmed(),
                  "Различаются 4 байта, первый — 0x0003 (3); файл длиннее документа на 6 байт");
 

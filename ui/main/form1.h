@@ -284,6 +284,7 @@ private:
     // The comparison with a file, its summary on the toolbar.
     FileComparison *comparison = nullptr;
     QLabel *comparisonLabel = nullptr;
+    QAction *comparisonShown = nullptr;
 
     // The code table window, while it is open.
     QPointer<FrmTabl> frmTabl;

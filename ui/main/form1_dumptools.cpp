@@ -36,7 +36,8 @@ void Form1::createDumpTools() {
     connect(comparison, &FileComparison::changed, this, &Form1::comparisonChanged);
     comparisonLabel = new QLabel(pathBar);
     comparisonLabel->setObjectName(QLatin1String(objectnames::comparisonSummary));
-    pathBar->addWidget(comparisonLabel);
+    // A widget on a toolbar shows and hides through its action.
+    comparisonShown = pathBar->addWidget(comparisonLabel);
     comparisonChanged();
 }
 
@@ -99,7 +100,7 @@ void Form1::comparisonChanged() {
     inputPane->setMarkedBytes(marks);
     comparisonLabel->setText(active ? QStringLiteral("  ") + comparison->summary() : QString());
     comparisonLabel->setToolTip(comparison->filePath());
-    comparisonLabel->setVisible(active);
+    comparisonShown->setVisible(active);
     mnuNextDifferenceAct->setEnabled(active);
     mnuPreviousDifferenceAct->setEnabled(active);
 }
