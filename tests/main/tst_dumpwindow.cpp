@@ -261,7 +261,7 @@ private slots:
         QVERIFY(!action(objectnames::nextDifferenceCommand)->isEnabled());
         QVERIFY(form->compareWithFile(out.fileName()));
         auto *summary = child<QLabel>(form, objectnames::comparisonSummary);
-        QVERIFY(summary->isVisible());
+        QTRY_VERIFY(summary->isVisible());
         QCOMPARE(summary->text().trimmed(),
                  "Различаются 4 байта, первый — 0x0003 (3); файл длиннее документа на 6 байт");
 
@@ -297,7 +297,7 @@ private slots:
         // A document opened or cleared ends the comparison.
         QTest::keyClick(form, Qt::Key_F6);
         form->setDocument("other");
-        QVERIFY(!summary->isVisible());
+        QTRY_VERIFY(!summary->isVisible());
         QVERIFY(!action(objectnames::nextDifferenceCommand)->isEnabled());
     }
 
