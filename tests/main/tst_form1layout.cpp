@@ -40,6 +40,7 @@ private slots:
             {0, "mnuOpen", "Открыть", "Ctrl+O"},
             {0, "mnuSave", "Сохранить", "Ctrl+S"},
             {0, "mnuRestore", "Восстановить несохранённое…", ""},
+            {0, "mnuCompare", "Сравнить с файлом…", ""},
             {0, "mnuFont", "Фонт", ""},
             {0, "mnuExit", "Выход", ""},
             {1, "mnuSelectAll", "Выделить все", ""},
@@ -49,11 +50,16 @@ private slots:
             {1, "mnuGoto", "Перейти к смещению…", "Ctrl+G"},
             {1, "mnuTo1251", "Перекодировать 866 → 1251", ""},
             {1, "mnuTo866", "Перекодировать 1251 → 866", ""},
+            {1, "mnuChecksums", "Контрольные суммы…", ""},
+            {1, "mnuNextDiff", "Следующее различие", "Alt+Down"},
+            {1, "mnuPrevDiff", "Предыдущее различие", "Alt+Up"},
             {2, "mnuComand", "Просмотр команд", "F2"},
             {2, "mnuDOS", "кодировка 866 DOS", "F3"},
             {2, "mnuWindows", "кодировка 1251 Win", "F4"},
             {2, "mnuHexEdit", "HexEdit mode", "F5"},
+            {2, "mnuHexEditAll", "Весь документ (HexEdit)", "Shift+F5"},
             {2, "mnuNormal", "Нормальный вид", "F6"},
+            {2, "mnuValues", "Значения", ""},
             {3, "mnuKKM1251", "Группа ККМ 1251", "F7"},
             {3, "mnuKKM866", "Группа ККМ 866", "F8"},
             {3, "mnuCheck", "Проверка клише…", "Ctrl+K"},
@@ -81,7 +87,12 @@ private slots:
         QVERIFY(qmenu->actions().contains(action));
         QCOMPARE(shownCaption(action->text()), caption);
         QCOMPARE(action->shortcut(), shortcut);
-        QVERIFY(action->isEnabled() && action->isVisible() && !action->isCheckable());
+        // The steps through differences wait for a comparison; the values
+        // panel is shown or not.
+        const QString name = QTest::currentDataTag();
+        QCOMPARE(action->isEnabled(), !name.endsWith("Diff"));
+        QCOMPARE(action->isCheckable(), name == "mnuValues");
+        QVERIFY(action->isVisible());
     }
 
     // Every command and menu has an access key, none twice in one menu.

@@ -28,6 +28,8 @@ inline constexpr char editMenu[] = "mnuEdit";
 inline constexpr char viewMenu[] = "mnuViev";
 inline constexpr char clicheMenu[] = "mnuClishe";
 inline constexpr char helpMenu[] = "mnuHelp";
+// "Вид" → "Текст рядом": the code page of the text beside the dump.
+inline constexpr char besideMenu[] = "mnuBeside";
 
 // The commands, by menu.
 inline constexpr char openCommand[] = "mnuOpen";
@@ -35,6 +37,7 @@ inline constexpr char saveCommand[] = "mnuSave";
 inline constexpr char restoreCommand[] = "mnuRestore";
 inline constexpr char fontCommand[] = "mnuFont";
 inline constexpr char exitCommand[] = "mnuExit";
+inline constexpr char compareCommand[] = "mnuCompare";
 
 inline constexpr char selectAllCommand[] = "mnuSelectAll";
 inline constexpr char clearCommand[] = "mnuDell";
@@ -43,12 +46,19 @@ inline constexpr char findNextCommand[] = "mnuFindNext";
 inline constexpr char goToCommand[] = "mnuGoto";
 inline constexpr char recodeTo1251Command[] = "mnuTo1251";
 inline constexpr char recodeTo866Command[] = "mnuTo866";
+inline constexpr char checksumsCommand[] = "mnuChecksums";
+inline constexpr char nextDifferenceCommand[] = "mnuNextDiff";
+inline constexpr char previousDifferenceCommand[] = "mnuPrevDiff";
 
 inline constexpr char controlNamesCommand[] = "mnuComand";
 inline constexpr char cp866Command[] = "mnuDOS";
 inline constexpr char cp1251Command[] = "mnuWindows";
 inline constexpr char hexEditCommand[] = "mnuHexEdit";
+inline constexpr char wholeDocumentCommand[] = "mnuHexEditAll";
 inline constexpr char normalLayoutCommand[] = "mnuNormal";
+inline constexpr char beside1251Command[] = "mnuBeside1251";
+inline constexpr char beside866Command[] = "mnuBeside866";
+inline constexpr char valuesCommand[] = "mnuValues";
 
 inline constexpr char listing1251Command[] = "mnuKKM1251";
 inline constexpr char listing866Command[] = "mnuKKM866";
@@ -57,6 +67,13 @@ inline constexpr char clicheCheckCommand[] = "mnuCheck";
 inline constexpr char helpCommand[] = "mnuHelpt";
 inline constexpr char codeTableCommand[] = "mnuTable";
 inline constexpr char aboutCommand[] = "mnuAbout";
+
+// The dump tools of the main window: the dock of the panel "Значения" and
+// the panel, the checksums dialog, the comparison's summary on the toolbar.
+inline constexpr char valuesDock[] = "dckValues";
+inline constexpr char valuesPanel[] = "pnlValues";
+inline constexpr char checksumsWindow[] = "frmChecksums";
+inline constexpr char comparisonSummary[] = "lblCompare";
 
 // The code table window and its pane.
 inline constexpr char codeTableWindow[] = "FrmTabl";

@@ -4,6 +4,7 @@
 #include "byteselection.h"
 #include "carettext.h"
 #include "checksumjob.h"
+#include "objectnames.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,7 +42,7 @@ ChecksumsDialog::ChecksumsDialog(const ByteDocument &document, const ByteSelecti
 
 ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 length, QWidget *parent)
     : QDialog(parent) {
-    setObjectName(QStringLiteral("frmChecksums"));
+    setObjectName(QLatin1String(objectnames::checksumsWindow));
     setWindowTitle(tr("Контрольные суммы"));
     const Range range = clamped(snapshot, offset, length);
 

@@ -3,6 +3,7 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "carettext.h"
+#include "objectnames.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,7 +22,7 @@ constexpr int copiedShownMs = 3000;
 ValuesPanel::ValuesPanel(QWidget *parent)
     : QWidget(parent), lblOffset(new QLabel(this)), lstValues(new QTreeWidget(this)),
       lblCopied(new QLabel(this)) {
-    setObjectName(QStringLiteral("pnlValues"));
+    setObjectName(QLatin1String(objectnames::valuesPanel));
     setWindowTitle(tr("Значения"));
 
     lblOffset->setObjectName(QStringLiteral("lblOffset"));

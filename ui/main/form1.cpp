@@ -5,6 +5,8 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "captionbutton.h"
+#include "carettext.h"
+#include "filecomparison.h"
 #include "form1layout.h"
 #include "frmcheck.h"
 #include "frmtabl.h"
@@ -14,8 +16,10 @@
 #include "ruler.h"
 #include "statuspanels.h"
 #include "twips.h"
+#include "windowsettings.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
@@ -73,12 +77,14 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent) {
     createMenus();
     createToolBar();
     createStatusBar();
+    createDumpTools();
     setUpRecovery();
 
     // Load: the counters start at zero.
     setPanelText(1, QStringLiteral("0"));
     setPanelText(3, QStringLiteral("0"));
     setPanelText(4, QStringLiteral("0"));
+    updateCaretPanel();
 
     resize(toPixelsX(*this, layout::clientWidth),
            toPixelsY(*this, layout::clientHeight) + menuBar()->sizeHint().height());
@@ -150,6 +156,14 @@ void Form1::createPanes() {
     coverPane(hexPane);
 
     connect(doc, &ByteDocument::changed, this, &Form1::updateDocumentSize);
+    // The caret's place follows every move, an edit's too.
+    connect(doc, &ByteDocument::changed, this, &Form1::updateCaretPanel);
+    connect(selection, &ByteSelection::changed, this, &Form1::updateCaretPanel);
+    // A caret moved out of a dumped piece by another window (the cliche
+    // check's findings) or a command: the whole document shows, once the
+    // move is complete.
+    connect(selection, &ByteSelection::changed, this, &Form1::keepCaretInSight,
+            Qt::QueuedConnection);
     // Besides the mouse moves, every selection change updates the selection
     // counters: a selection made with the keyboard must count too.
     connect(selection, &ByteSelection::changed, this, &Form1::updateInputSelection);
@@ -181,6 +195,8 @@ void Form1::createActions() {
                                  {}, &Form1::mnuRestore);
     mnuFontAct = createAction(objectnames::fontCommand, tr("&Фонт"), {}, &Form1::mnuFont);
     mnuExitAct = createAction(objectnames::exitCommand, tr("&Выход"), {}, &Form1::mnuExit);
+    mnuCompareAct = createAction(objectnames::compareCommand, tr("С&равнить с файлом…"), {},
+                                 &Form1::mnuCompare);
 
     mnuSelectAllAct =
         createAction(objectnames::selectAllCommand, tr("&Выделить все"), {}, &Form1::mnuSelectAll);
@@ -198,6 +214,16 @@ void Form1::createActions() {
                                 {}, &Form1::mnuTo1251);
     mnuTo866Act = createAction(objectnames::recodeTo866Command, tr("Перекодировать &1251 → 866"),
                                {}, &Form1::mnuTo866);
+    mnuChecksumsAct = createAction(objectnames::checksumsCommand, tr("&Контрольные суммы…"), {},
+                                   &Form1::mnuChecksums);
+    // Alt+Down and Alt+Up, as in the diff tools engineers know: no pane and
+    // no other command takes them.
+    mnuNextDifferenceAct =
+        createAction(objectnames::nextDifferenceCommand, tr("Следующее &различие"),
+                     FileComparison::nextDifferenceKey(), &Form1::mnuNextDifference);
+    mnuPreviousDifferenceAct =
+        createAction(objectnames::previousDifferenceCommand, tr("Пр&едыдущее различие"),
+                     FileComparison::previousDifferenceKey(), &Form1::mnuPreviousDifference);
 
     mnuComandAct = createAction(objectnames::controlNamesCommand, tr("&Просмотр команд"),
                                 Qt::Key_F2, &Form1::mnuComand);
@@ -207,8 +233,27 @@ void Form1::createActions() {
                                  &Form1::mnuWindows);
     mnuHexEditAct = createAction(objectnames::hexEditCommand, tr("HexE&dit mode"), Qt::Key_F5,
                                  &Form1::mnuHexEdit);
+    // Shift+F5 beside F5: the same layout without the size limit.
+    mnuWholeDocumentAct =
+        createAction(objectnames::wholeDocumentCommand, tr("&Весь документ (HexEdit)"),
+                     QKeySequence(Qt::SHIFT | Qt::Key_F5), &Form1::mnuWholeDocument);
     mnuNormalAct = createAction(objectnames::normalLayoutCommand, tr("&Нормальный вид"), Qt::Key_F6,
                                 &Form1::mnuNormal);
+    besideCp866 = windowsettings::textBesideCp866();
+    mnuBeside1251Act =
+        createAction(objectnames::beside1251Command, tr("&1251 Win"), {}, &Form1::mnuBeside1251);
+    mnuBeside866Act =
+        createAction(objectnames::beside866Command, tr("&866 DOS"), {}, &Form1::mnuBeside866);
+    auto *beside = new QActionGroup(this);
+    for (QAction *action : {mnuBeside1251Act, mnuBeside866Act}) {
+        action->setCheckable(true);
+        beside->addAction(action);
+    }
+    (besideCp866 ? mnuBeside866Act : mnuBeside1251Act)->setChecked(true);
+    valuesWanted = windowsettings::valuesPanelWanted();
+    mnuValuesAct = createAction(objectnames::valuesCommand, tr("&Значения"), {}, &Form1::mnuValues);
+    mnuValuesAct->setCheckable(true);
+    mnuValuesAct->setChecked(valuesWanted);
 
     mnuKKM1251Act = createAction(objectnames::listing1251Command, tr("Группа ККМ &1251"),
                                  Qt::Key_F7, &Form1::mnuKKM1251);
@@ -248,7 +293,8 @@ void Form1::focusPreviousControl() {
 void Form1::createMenus() {
     QMenu *fileMenu = menuBar()->addMenu(tr("&Файл"));
     fileMenu->setObjectName(QLatin1String(objectnames::fileMenu));
-    fileMenu->addActions({mnuOpenAct, mnuSaveAct, mnuRestoreAct, mnuFontAct, mnuExitAct});
+    fileMenu->addActions(
+        {mnuOpenAct, mnuSaveAct, mnuRestoreAct, mnuCompareAct, mnuFontAct, mnuExitAct});
 
     QMenu *editMenu = menuBar()->addMenu(tr("&Правка"));
     editMenu->setObjectName(QLatin1String(objectnames::editMenu));
@@ -257,10 +303,18 @@ void Form1::createMenus() {
     editMenu->addActions({mnuFindAct, mnuFindNextAct, mnuGotoAct});
     editMenu->addSeparator();
     editMenu->addActions({mnuTo1251Act, mnuTo866Act});
+    editMenu->addSeparator();
+    editMenu->addActions({mnuChecksumsAct, mnuNextDifferenceAct, mnuPreviousDifferenceAct});
 
     QMenu *viewMenu = menuBar()->addMenu(tr("&Вид"));
     viewMenu->setObjectName(QLatin1String(objectnames::viewMenu));
-    viewMenu->addActions({mnuComandAct, mnuDOSAct, mnuWindowsAct, mnuHexEditAct, mnuNormalAct});
+    viewMenu->addActions(
+        {mnuComandAct, mnuDOSAct, mnuWindowsAct, mnuHexEditAct, mnuWholeDocumentAct, mnuNormalAct});
+    viewMenu->addSeparator();
+    QMenu *besideMenu = viewMenu->addMenu(tr("&Текст рядом"));
+    besideMenu->setObjectName(QLatin1String(objectnames::besideMenu));
+    besideMenu->addActions({mnuBeside1251Act, mnuBeside866Act});
+    viewMenu->addAction(mnuValuesAct);
 
     QMenu *clicheMenu = menuBar()->addMenu(tr("&Клише ККМ"));
     clicheMenu->setObjectName(QLatin1String(objectnames::clicheMenu));
@@ -329,6 +383,7 @@ ByteText Form1::document() const {
 }
 
 void Form1::setDocument(const ByteText &bytes) {
+    stopComparison();
     doc->load(bytes);
     selection->moveCaret(0);
 }
@@ -347,6 +402,18 @@ void Form1::updateClock() {
 void Form1::updateDocumentSize() {
     setPanelText(1, QString::number(doc->size()));
     setPanelText(2, QStringLiteral(" bytes"));
+}
+
+// Panel 8: the caret's offset, or the selection's first and last byte and
+// its length, in document offsets whatever the panes show; empty while
+// there is no byte to point at, as at the start.
+void Form1::updateCaretPanel() {
+    if (doc->size() == 0) {
+        setPanelText(8, QString());
+        return;
+    }
+    setPanelText(8, carettext::caret(selection->caret(), selection->start(), selection->length(),
+                                     doc->size()));
 }
 
 void Form1::updateInputSelection() {
@@ -447,6 +514,7 @@ void Form1::mnuNormal() {
 // does not stay in the hex pane behind it.
 void Form1::showInputPane() {
     hexEditLink->stop();
+    updateValuesPanel();
     inputPane->raise();
     coverPane(hexPane);
     ruler->hide();
@@ -470,6 +538,7 @@ void Form1::showHexPane() {
     coverPane(inputPane);
     ruler->show();
     hexEditLink->start();
+    updateValuesPanel();
     if (inputPane->hasFocus())
         hexPane->setFocus();
 }
@@ -482,6 +551,7 @@ void Form1::mnuSelectAll() {
 void Form1::mnuDell() {
     keepUnsaved();
     hexEditLink->stop();
+    stopComparison();
     doc->clear();
 }
 

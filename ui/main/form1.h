@@ -14,6 +14,9 @@ class ByteDocument;
 class ByteSelection;
 class CaptionButton;
 class DocumentRecovery;
+class FileComparison;
+class QDockWidget;
+class ValuesPanel;
 class FindDialog;
 class FrmCheck;
 class FrmTabl;
@@ -61,6 +64,10 @@ public:
 
     bool isHexEditLayout() const { return hexEditLayout; }
 
+    // "Сравнить с файлом…" without its dialog: the document against the
+    // file at path; a file that cannot be compared is named in a message.
+    bool compareWithFile(const QString &path);
+
     // At the program's start: the notice at the foot of the input pane that
     // names the recovery copies left for restoring, if there are any.
     void offerRecovery();
@@ -79,6 +86,7 @@ private slots:
     // Файл
     void mnuOpen();
     void mnuSave();
+    void mnuCompare();
     void mnuRestore();
     void mnuFont();
     void mnuExit();
@@ -90,12 +98,19 @@ private slots:
     void mnuGoto();
     void mnuTo1251();
     void mnuTo866();
+    void mnuChecksums();
+    void mnuNextDifference();
+    void mnuPreviousDifference();
     // Вид
     void mnuComand();
     void mnuDOS();
     void mnuWindows();
     void mnuHexEdit();
+    void mnuWholeDocument();
     void mnuNormal();
+    void mnuBeside1251();
+    void mnuBeside866();
+    void mnuValues();
     // Клише ККМ
     void mnuKKM1251();
     void mnuKKM866();
@@ -110,6 +125,10 @@ private slots:
     void updateInputSelection();
     void updateHexSelection();
     void updateClock();
+    void updateCaretPanel();
+    // In the hex-edit layout over a piece of the document, a caret moved out
+    // of it shows the whole document.
+    void keepCaretInSight();
 
     // Ctrl+Tab and Ctrl+Shift+Tab.
     void focusNextControl();
@@ -178,8 +197,27 @@ private:
     // The three output-pane commands: RTB3 cleared, then the view.
     void runOutputView(View whole, View selection);
 
+    // The hex-edit layout over the whole document (Shift+F5).
+    void showWholeDocument();
+    // The view shown beside the dump: code page 1251 or 866.
+    views::View textBeside() const;
+    void setTextBeside(bool cp866);
+
+    // The dump tools (form1_dumptools.cpp): the values panel beside the
+    // hex-edit layout, the comparison with a file and its marks.
+    void createDumpTools();
+    void updateValuesPanel();
+    void comparisonChanged();
+    void stopComparison();
+    QString chooseFileToCompare();
+    void goToDifference(bool next);
+    // A tip over the pane in front, as when a search goes round.
+    void sayOverPane(const QString &text);
+
     void findFromCursor();
-    void showBytes(qsizetype offset, qsizetype length);
+    // Selects the bytes and brings them into sight; in the hex-edit layout
+    // over a piece that does not hold them, the whole document shows first.
+    void showBytes(qint64 offset, qint64 length);
     QWidget *paneInFront() const;
     static void bringToFront(QWidget *window);
 
@@ -215,7 +253,15 @@ private:
     QAction *mnuDOSAct = nullptr;
     QAction *mnuWindowsAct = nullptr;
     QAction *mnuHexEditAct = nullptr;
+    QAction *mnuWholeDocumentAct = nullptr;
     QAction *mnuNormalAct = nullptr;
+    QAction *mnuBeside1251Act = nullptr;
+    QAction *mnuBeside866Act = nullptr;
+    QAction *mnuValuesAct = nullptr;
+    QAction *mnuChecksumsAct = nullptr;
+    QAction *mnuCompareAct = nullptr;
+    QAction *mnuNextDifferenceAct = nullptr;
+    QAction *mnuPreviousDifferenceAct = nullptr;
     QAction *mnuKKM1251Act = nullptr;
     QAction *mnuKKM866Act = nullptr;
     QAction *mnuCheckAct = nullptr;
@@ -225,6 +271,20 @@ private:
 
     // The layout in force: the hex pane's width is not read back to decide.
     bool hexEditLayout = false;
+    // The text beside the dump is code page 866 rather than 1251.
+    bool besideCp866 = false;
+
+    // The panel "Значения", docked on the right while the hex pane is in
+    // front and the user wants it; the window grew by widenedBy to make
+    // room for it, so the client area kept its width.
+    QDockWidget *valuesDock = nullptr;
+    ValuesPanel *valuesPanel = nullptr;
+    bool valuesWanted = false;
+    int widenedBy = 0;
+    // The comparison with a file, its summary on the toolbar.
+    FileComparison *comparison = nullptr;
+    QLabel *comparisonLabel = nullptr;
+    QAction *comparisonShown = nullptr;
 
     // The code table window, while it is open.
     QPointer<FrmTabl> frmTabl;

@@ -6,6 +6,7 @@
 #include "byteselection.h"
 #include "document.h"
 #include "documentrecovery.h"
+#include "filecomparison.h"
 #include "filedialog.h"
 #include "hexpane.h"
 #include "messagebox.h"
@@ -160,6 +161,8 @@ bool Form1::loadDocument(const QString &path) {
             // What the window drops is kept first; the file's buffer becomes
             // the document, not copied.
             keepUnsaved();
+            // A comparison was of the document dropped.
+            stopComparison();
             doc->load(std::move(loaded.bytes));
             selection->moveCaret(0);
             recovery->setOriginFile(path);
@@ -220,6 +223,35 @@ void Form1::mnuSave() {
     doc->setClean();
     documentFile = path;
     recovery->setOriginFile(path);
+}
+
+// The open dialog's face and rules, titled for the comparison; the folder
+// of the last file chosen.
+QString Form1::chooseFileToCompare() {
+    ByteNameDialog dialog(this, tr("Сравнить с файлом"));
+    dialog.setObjectName(QLatin1String(objectnames::openDialog));
+    prepareFileDialog(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    listEveryFile(dialog);
+    if (!gcdgFileName.isEmpty())
+        dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
+    return chosenPath(dialog);
+}
+
+// The file is read whole, at most as large as a file the open command takes;
+// a refusal keeps the comparison that was in force.
+bool Form1::compareWithFile(const QString &path) {
+    std::optional<QString> refused;
+    {
+        WaitCursor wait;
+        refused = comparison->compareWith(nativename::absolute(path), maxDocumentBytes);
+    }
+    if (refused) {
+        showMessage(this, *refused);
+        return false;
+    }
+    return true;
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event) {

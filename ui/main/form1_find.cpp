@@ -10,8 +10,6 @@
 #include "messagebox.h"
 #include "search.h"
 
-#include <QToolTip>
-
 void Form1::mnuFind() {
     if (!findDialog)
         findDialog = new FindDialog(this);
@@ -44,12 +42,8 @@ void Form1::findFromCursor() {
     if (end < bytes.size() && bytes.at(end - 1) == '\r' && bytes.at(end) == '\n')
         ++length;
     showBytes(match.offset, length);
-    if (match.wrapped) {
-        QWidget *front = paneInFront();
-        QToolTip::showText(front->mapToGlobal(QPoint(front->width() / 4, 0)),
-                           tr("Поиск дошёл до конца документа и продолжен с начала"), front,
-                           QRect(), 4000);
-    }
+    if (match.wrapped)
+        sayOverPane(tr("Поиск дошёл до конца документа и продолжен с начала"));
 }
 
 void Form1::mnuGoto() {
@@ -62,13 +56,25 @@ void Form1::mnuGoto() {
 }
 
 // Selects the bytes in the middle of the input pane, so the lines around
-// them show too; in the hex-edit layout the link shows them in the hex pane.
-// The pane in front takes the keyboard: hex digits typed next overwrite the
-// byte found.
-void Form1::showBytes(qsizetype offset, qsizetype length) {
+// them show too; in the hex-edit layout the link shows them in the hex pane,
+// over the whole document when the piece dumped does not hold them, so a
+// caret is never moved where it cannot be seen. The pane in front takes the
+// keyboard: hex digits typed next overwrite the byte found.
+void Form1::showBytes(qint64 offset, qint64 length) {
+    if (hexEditLink->isActive() && !hexEditLink->shows(offset, length))
+        showWholeDocument();
     inputPane->selectBytes(offset, length);
     inputPane->centerCaret();
+    if (hexEditLink->isActive())
+        hexPane->ensureVisible(hexPane->cursorPlace());
     paneInFront()->setFocus();
+}
+
+void Form1::keepCaretInSight() {
+    if (!hexEditLink->isActive() || hexEditLink->shows(selection->caret(), 0))
+        return;
+    showWholeDocument();
+    hexPane->ensureVisible(hexPane->cursorPlace());
 }
 
 // The hex pane is in front exactly while it is linked to the document.

@@ -2,11 +2,13 @@
 
 #include "bytedocument.h"
 #include "byteselection.h"
+#include "hexeditlink.h"
 #include "hexpane.h"
 #include "messagebox.h"
 #include "openlimits.h"
 #include "ruler.h"
 #include "views.h"
+#include "windowsettings.h"
 
 namespace {
 
@@ -42,12 +44,15 @@ void appendView(TokenView *pane, views::View view, QByteArrayView input, qint64 
 
 } // namespace
 
-void Form1::toHex(QByteArrayView document) {
-    appendView(hexPane, views::hexDump, document, 0);
+// The hex pane follows the document over the range the input came from,
+// rather than keeping a copy of it: it shows the bytes as they are after
+// every edit. The whole document is followed to its end.
+void Form1::toHex(QByteArrayView) {
+    hexPane->follow(views::hexDump, doc, 0);
 }
 
-void Form1::toHext(QByteArrayView selected) {
-    appendView(hexPane, views::hexDump, selected, selection->start());
+void Form1::toHext(QByteArrayView) {
+    hexPane->follow(views::hexDump, doc, selection->start(), selection->length());
 }
 
 void Form1::DOS(QByteArrayView document) {
@@ -125,10 +130,12 @@ void Form1::mnuWindows() {
     runOutputView(&Form1::Windows, &Form1::Windowst);
 }
 
-// The 1251 view and the hex dump of the same input side by side. The 1251
-// step is the command "кодировка 1251 Win" on the input decided here: nothing
-// changes between two decisions, so they would agree. A refusal clears
-// nothing; without a selection the input pane comes back to the front.
+// The text beside the dump and the hex dump of the same input side by side.
+// The text step is the command of its code page ("кодировка 1251 Win" unless
+// the 866 text was chosen to stand beside) on the input decided here:
+// nothing changes between two decisions, so they would agree. A refusal
+// clears nothing; without a selection the input pane comes back to the
+// front.
 void Form1::mnuHexEdit() {
     const ViewInput input = viewInput();
     if (input.scope == ViewInput::Scope::NoSelection) {
@@ -138,17 +145,54 @@ void Form1::mnuHexEdit() {
     if (input.scope == ViewInput::Scope::SelectionTooLarge)
         return;
 
+    hexEditLink->stop();
     hexPane->clear();
     outputPane->clear();
     // The whole document gets the layout before its views, a selection after.
     const bool whole = input.scope == ViewInput::Scope::WholeDocument;
     if (whole)
         applyHexEditGeometry();
-    runView(input, &Form1::Windows, &Form1::Windowst);
+    if (textBeside() == views::cp866Glyphs)
+        runView(input, &Form1::DOS, &Form1::DOSt);
+    else
+        runView(input, &Form1::Windows, &Form1::Windowst);
     runView(input, &Form1::toHex, &Form1::toHext);
     if (!whole)
         applyHexEditGeometry();
     showHexPane();
+}
+
+// The hex-edit layout over the whole document, whatever its size: both
+// panes follow the document, nothing is copied, and the caret's row comes
+// into sight.
+void Form1::mnuWholeDocument() {
+    showWholeDocument();
+    hexPane->ensureVisible(hexPane->cursorPlace());
+}
+
+void Form1::showWholeDocument() {
+    hexEditLink->stop();
+    hexPane->clear();
+    outputPane->clear();
+    applyHexEditGeometry();
+    outputPane->follow(textBeside(), doc, 0);
+    hexPane->follow(views::hexDump, doc, 0);
+    showHexPane();
+}
+
+views::View Form1::textBeside() const {
+    return besideCp866 ? views::cp866Glyphs : views::cp1251Glyphs;
+}
+
+// The text beside the dump in code page 866 or 1251, remembered; a dump on
+// screen takes it at once.
+void Form1::setTextBeside(bool cp866) {
+    besideCp866 = cp866;
+    windowsettings::setTextBesideCp866(cp866);
+    if (!hexEditLink->isActive())
+        return;
+    const PaneContent::Range range = hexEditLink->range();
+    outputPane->follow(textBeside(), doc, range.offset, range.length);
 }
 
 // Both listings replace the output pane's text with the listing of the

@@ -50,7 +50,8 @@ inline constexpr Layout hexEdit{6975, 7320, 280};
 // The narrowest the status panels may be: the counters 1 to 4 keep their
 // design widths and grow with their numbers. The time and the date (5, 6)
 // and the fixed text (7) take what their texts need, so that panel 7's text
-// shows whole at the start size; the empty panel 8 takes what is left.
+// shows whole at the start size; panel 8 needs its text (the caret's place)
+// and takes what is left.
 inline constexpr std::array<int, 8> panelMinimumWidths = {735, 735, 640, 640, 0, 0, 0, 0};
 
 } // namespace form1layout

@@ -1,21 +1,23 @@
 #pragma once
 
+#include "panecontent.h"
+
 #include <QObject>
-#include <QPointer>
 
 class ByteDocument;
 class ByteSelection;
 class HexPane;
 class TokenView;
 
-// Ties the hex-edit layout's panes to the document while the layout shows a
-// dump: the document's selection (the input pane's) shows in the hex pane
-// and the text pane beside it, and a selection or cursor in either of those
-// becomes the document's selection (positions map through each view's own
-// tokens); the two display panes keep the same rows in sight; hex digits
-// typed in the hex pane overwrite the document's bytes, one undo step per
-// byte; and the display panes always show the document's bytes at the
-// dumped offsets, after an undo or redo too.
+// The hex-edit layout's panes on the document. The hex pane follows a range
+// of the document's bytes (a dumped selection at fixed offsets, or the whole
+// document); the output pane, while it shows a view of the same bytes one
+// token a byte, follows the same range in rows of the hex pane's width. Both
+// show the document's one selection, each mapping it by offset, and keep the
+// same rows in sight with rows of one height; hex digits typed in the hex
+// pane overwrite the document's bytes, one undo step per byte, and undo and
+// redo there act on the document. When the link stops, both panes keep what
+// they show and follow no more, as the views of the normal layout do.
 class HexEditLink : public QObject {
     Q_OBJECT
 
@@ -23,26 +25,25 @@ public:
     HexEditLink(ByteDocument *document, ByteSelection *selection, HexPane *hex, TokenView *output,
                 QObject *parent = nullptr);
 
-    // Links the panes over the bytes the hex pane shows.
+    // Links the panes over the range the hex pane follows.
     void start();
     void stop();
     bool isActive() const { return active; }
 
+    // The range linked: its offset and its length (PieceTable::toEnd for
+    // the whole document).
+    PaneContent::Range range() const { return linked; }
+    bool showsWholeDocument() const;
+    // Whether the hex pane shows bytes [offset, offset + length), or the
+    // place before byte offset when length is 0.
+    bool shows(qint64 offset, qint64 length) const;
+
 private:
+    // Stops linking; the panes go on as they are.
+    void unlink();
     void linkOutput();
     void lineUpRows();
-    void showInputSelection();
-    void showHexSelection();
-    void showOutputSelection();
-    // Shows bytes [first, first + count) of the dump, or the cursor before
-    // byte first, in the display panes.
-    void showInDisplayPanes(qint64 first, qint64 count, bool scroll);
     void typeNibble(qsizetype byte, bool low, int value);
-    void documentChanged();
-    // The display panes take the document's bytes at the dumped offsets;
-    // false when they showed them already.
-    bool showDocumentBytes();
-    void refresh();
 
     ByteDocument *document;
     ByteSelection *selection;
@@ -51,14 +52,14 @@ private:
     QList<QMetaObject::Connection> connections;
 
     bool active = false;
+    PaneContent::Range linked;
     // The text pane takes part while it shows a view of the same bytes.
     bool outputLinked = false;
-    qint64 base = 0;
-    qint64 dumpLength = 0;
-    // Set while this link changes a pane itself.
-    bool syncing = false;
+    // Set while the output pane is made to follow the range.
+    bool linkingOutput = false;
+    // Set while a typed digit edits the document.
+    bool typing = false;
     // The byte whose high nibble was typed last: its low nibble joins the
     // same undo step.
     qsizetype highNibbleByte = -1;
-    bool refreshQueued = false;
 };

@@ -74,11 +74,13 @@ void StatusPanels::layOut() {
     for (int i = 0; i < 6; ++i)
         place(i, qMax(minimumWidths[i], labels[i]->sizeHint().width()));
 
-    // Panel 7 with its whole text, or as much of it as the room leaves.
+    // Panel 8 with its whole text (the caret's place, which changes), panel 7
+    // with its whole text too or as much of it as the room left leaves.
+    const int eighth = texts[7].isEmpty() ? 0 : labels[7]->sizeHint().width() + gap;
     QLabel *seventh = labels[6];
     seventh->setText(texts[6]);
     const int whole = seventh->sizeHint().width();
-    const int room = right - x;
+    const int room = right - x - eighth;
     if (whole > room) {
         const int padding = whole - seventh->fontMetrics().horizontalAdvance(texts[6]);
         seventh->setText(

@@ -11,10 +11,10 @@ class QStatusBar;
 // The eight panels of the status bar: QLabels named panel1..panel8, children
 // of the bar, side by side from its left edge. No panel cuts its text:
 // panels 1 to 6 are at least their minimum widths and grow with their texts;
-// panel 7 is as wide as its text while the bar has room, and shows it elided
-// with "…" where it has not; panel 8, which shows nothing, takes what is
-// left. So a narrow window costs the empty panel first, then the end of
-// panel 7's text, never a number.
+// panel 8 (the caret's place) is at least as wide as its text; panel 7 is
+// as wide as its text while the bar has room, and shows it elided with "…"
+// where it has not; panel 8 takes what is left. So a narrow window costs
+// the room left over first, then the end of panel 7's text, never a number.
 class StatusPanels : public QObject {
 public:
     // Minimum widths in pixels, panel 1 first; those of 7 and 8 are unused.

@@ -1,5 +1,7 @@
 #include "inputpane.h"
 
+#include "tokenview.h"
+
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "inputpaneaccessible.h"
@@ -315,6 +317,15 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
         painter.fillRect(QRectF(x1, rect.top(), x2 - x1, rect.height()),
                          palette().color(group, QPalette::Highlight));
     }
+    if (markedBytes) {
+        const QColor mark = byteMarkColor(palette());
+        layoutRows.forEachGlyph(row, [&](qint64 at, unsigned char byte, int style, qint32 x) {
+            if ((at < selected.start || at >= selected.end) && markedBytes(at))
+                painter.fillRect(QRectF(left + pixels(x), rect.top(),
+                                        pixels(styles.at(style).advances()[byte]), rect.height()),
+                                 mark);
+        });
+    }
 
     // Glyphs of one font, colour and selection state go in one run; the
     // lines of an underlined or struck out style run under all of them.
@@ -379,6 +390,11 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
         painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
         painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
     }
+}
+
+void InputPane::setMarkedBytes(ByteMarks marked) {
+    markedBytes = std::move(marked);
+    viewport()->update();
 }
 
 void InputPane::setCaretVisible(bool on) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bytemarks.h"
 #include "bytetext.h"
 #include "glyphstyle.h"
 #include "rowlayout.h"
@@ -68,6 +69,10 @@ public:
     void mergeCurrentCharFormat(const QTextCharFormat &format);
     // The font and colour of the byte at offset.
     QTextCharFormat charFormatAt(qint64 offset) const;
+
+    // Bytes to mark (differences from a compared file), asked for each byte
+    // the pane paints; an empty function marks none.
+    void setMarkedBytes(ByteMarks marked);
 
     // Geometry in viewport coordinates.
     QRect caretRect() const;
@@ -207,4 +212,5 @@ private:
     qint64 dropCaret = -1;
 
     QString preedit;
+    ByteMarks markedBytes;
 };

@@ -72,12 +72,7 @@ void PaneContent::append(views::View view, const PieceTable &bytes, qint64 docum
         return;
     // What a followed range shows now stays, as a snapshot before the
     // appended bytes.
-    if (isLive()) {
-        Segment &followed = segments.front();
-        followed.snapshot = followed.document->bytes();
-        followed.document = nullptr;
-        shownBytes = {};
-    }
+    freeze();
     Segment segment;
     segment.tokens = shown;
     segment.snapshot = bytes;
@@ -107,6 +102,33 @@ void PaneContent::follow(views::View view, const ByteDocument *document, qint64 
 
 const ByteDocument *PaneContent::followedDocument() const {
     return isLive() ? segments.front().document : nullptr;
+}
+
+std::optional<PaneContent::Range> PaneContent::followedRange() const {
+    if (!isLive())
+        return std::nullopt;
+    return Range{segments.front().offset, segments.front().length};
+}
+
+bool PaneContent::isBehind() const {
+    return isLive() && shownBytes.size() != segments.front().document->size();
+}
+
+qint64 PaneContent::documentOffsetOf(qint64 k) const {
+    if (!isLive() || k < 0 || k >= tokens)
+        return -1;
+    const Segment &segment = segments.front();
+    const qint64 local = k - (segment.hasLead() ? 1 : 0);
+    return local < 0 ? -1 : segment.offset + local;
+}
+
+void PaneContent::freeze() {
+    if (!isLive())
+        return;
+    Segment &followed = segments.front();
+    followed.snapshot = followed.document->bytes();
+    followed.document = nullptr;
+    shownBytes = {};
 }
 
 // The first and last byte that differ tell which tokens changed; the bytes

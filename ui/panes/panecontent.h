@@ -131,6 +131,22 @@ public:
     Source source() const;
     bool isLive() const { return !segments.empty() && segments.front().document; }
     const ByteDocument *followedDocument() const;
+    // The range of the document a followed content shows: its offset, and
+    // its length (PieceTable::toEnd: to the document's end).
+    struct Range {
+        qint64 offset = 0;
+        qint64 length = 0;
+    };
+    std::optional<Range> followedRange() const;
+    // The followed document changed its length since the content last
+    // looked: an edit is being told to its listeners, and this content
+    // hears of it later. Edits that keep the length move no offset.
+    bool isBehind() const;
+    // The document offset of token k of a followed content, -1 for a lead
+    // or another content.
+    qint64 documentOffsetOf(qint64 k) const;
+    // A followed content keeps the bytes it shows now, as a snapshot.
+    void freeze();
 
     // Tokens.
     qint64 tokenCount() const;

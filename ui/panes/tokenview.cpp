@@ -1,6 +1,7 @@
 #include "tokenview.h"
 
 #include "bytedocument.h"
+#include "byteselection.h"
 #include "paneaccessible.h"
 
 #include <QAccessible>
@@ -42,10 +43,15 @@ TokenView::~TokenView() = default;
 
 // Content ----------------------------------------------------------------
 
-void TokenView::clear() {
+void TokenView::dropFollowing() {
     for (const QMetaObject::Connection &connection : std::as_const(followConnections))
         disconnect(connection);
     followConnections.clear();
+    shareSelection(nullptr);
+}
+
+void TokenView::clear() {
+    dropFollowing();
     const qint64 chars = QAccessible::isActive() ? text.charCount() : 0;
     const bool hadSelection = hasSelection();
     const bool moved = caret != TokenPlace{};
@@ -62,9 +68,7 @@ void TokenView::clear() {
 }
 
 void TokenView::append(views::View view, const PieceTable &bytes, qint64 documentOffset) {
-    for (const QMetaObject::Connection &connection : std::as_const(followConnections))
-        disconnect(connection);
-    followConnections.clear();
+    dropFollowing();
     const TokenPlace from = text.end();
     const qint64 chars = QAccessible::isActive() ? text.charCount() : 0;
     text.append(view, bytes, documentOffset);
@@ -98,9 +102,81 @@ bool TokenView::replaceBytes(const PieceTable &bytes) {
     return applyChange(text.replaceBytes(bytes));
 }
 
+void TokenView::freeze() {
+    dropFollowing();
+    text.freeze();
+}
+
 void TokenView::documentChanged(qint64 offset, qint64 removed, qint64 added) {
     if (const auto change = text.documentChanged(offset, removed, added))
         applyChange(*change);
+    // The shared selection moved with the edit before the content caught up.
+    showSharedSelection(false);
+}
+
+// Shared selection -------------------------------------------------------
+
+void TokenView::shareSelection(ByteSelection *selection) {
+    if (shared)
+        disconnect(sharedConnection);
+    shared = text.isLive() ? selection : nullptr;
+    if (!shared)
+        return;
+    sharedConnection =
+        connect(shared, &ByteSelection::changed, this, [this] { showSharedSelection(true); });
+    showSharedSelection(false);
+}
+
+void TokenView::showSharedSelection(bool scroll) {
+    if (!shared || writingShared || text.isBehind())
+        return;
+    const qint64 base = text.followedRange()->offset;
+    const qint64 n = text.tokenCount();
+    const qint64 anchorAt = shared->anchor() - base;
+    const qint64 caretAt = shared->caret() - base;
+    TokenPlace newAnchor;
+    TokenPlace newCaret;
+    if (anchorAt == caretAt && caretAt >= 0 && caretAt <= n) {
+        // On its own token the caret keeps its place in it (a nibble).
+        newCaret = caret.token == caretAt && !hasSelection() ? caret : TokenPlace{caretAt, 0};
+        newAnchor = newCaret;
+    } else {
+        const qint64 from = std::clamp<qint64>(qMin(anchorAt, caretAt), 0, n);
+        const qint64 to = std::clamp<qint64>(qMax(anchorAt, caretAt), 0, n);
+        if (from < to) {
+            newAnchor = {anchorAt < caretAt ? from : to, 0};
+            newCaret = {anchorAt < caretAt ? to : from, 0};
+        } else {
+            // None of it is shown: no stale highlight stays.
+            newAnchor = newCaret = caret;
+        }
+    }
+    showingShared = true;
+    moveCursorTo(newAnchor, newCaret, false);
+    if (scroll)
+        ensureVisible(caret);
+    showingShared = false;
+}
+
+// A selection that ends inside a token takes the whole token.
+void TokenView::writeSharedSelection() {
+    if (!shared || showingShared || text.isBehind())
+        return;
+    const qint64 base = text.followedRange()->offset;
+    const auto [from, to] = selectedTokens();
+    writingShared = true;
+    if (!hasSelection())
+        shared->moveCaret(base + caret.token);
+    else if (anchor < caret)
+        shared->select(base + from, base + to);
+    else
+        shared->select(base + to, base + from);
+    writingShared = false;
+}
+
+void TokenView::setMarkedBytes(ByteMarks marked) {
+    markedBytes = std::move(marked);
+    viewport()->update();
 }
 
 // Fonts, caret and rows keep their tokens; those after the change move by
@@ -270,6 +346,8 @@ void TokenView::moveCursorTo(TokenPlace newAnchor, TokenPlace newCaret, bool scr
             QAccessible::updateAccessibility(&event);
         }
     }
+    if (selectionMoved || cursorMoved)
+        writeSharedSelection();
     if (selectionMoved)
         emit selectionChanged();
     if (cursorMoved)
@@ -393,6 +471,8 @@ void TokenView::paintEvent(QPaintEvent *event) {
             painter.fillRect(QRectF(cells[a].x - scrollX, top, right - cells[a].x, height),
                              highlight);
         }
+        if (markedBytes && text.isLive())
+            paintMarks(painter, row, a, b, top, scrollX);
         // Characters that share a style and a selection state and stand
         // where their advances put them are drawn in one go.
         qsizetype i = 0;
@@ -426,6 +506,30 @@ void TokenView::paintEvent(QPaintEvent *event) {
 }
 
 void TokenView::paintRowMargin(QPainter &, qsizetype, const QRectF &) {}
+
+// Behind the characters of each marked byte outside the selection [a, b) of
+// the row's cells: a token's characters, but not the spaces that part it
+// from the next (a byte that is a space itself is marked).
+void TokenView::paintMarks(QPainter &painter, const TokenLayout::Row &row, qsizetype a, qsizetype b,
+                           qreal top, qreal scrollX) {
+    const QColor mark = byteMarkColor(palette());
+    const auto &cells = row.cells;
+    qint64 token = -1;
+    bool marked = false;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const TokenLayout::Cell &cell = cells[i];
+        if (cell.place.token != token) {
+            token = cell.place.token;
+            const qint64 offset = text.documentOffsetOf(token);
+            marked = offset >= 0 && markedBytes(offset);
+        }
+        if (!marked || (i >= a && i < b) || cell.ch == u'\n' ||
+            (cell.ch == u' ' && cell.place.offset > 0))
+            continue;
+        const qreal right = i + 1 < cells.size() ? cells[i + 1].x : row.endX;
+        painter.fillRect(QRectF(cell.x - scrollX, top, right - cell.x, rows.rowHeight()), mark);
+    }
+}
 
 void TokenView::setCaretVisible(bool on) {
     if (caretOn == on)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "bytemarks.h"
+#include "byteselection.h"
 #include "panecontent.h"
 #include "panestyles.h"
 #include "tokenlayout.h"
 
 #include <QAbstractScrollArea>
+#include <QPointer>
 #include <QTextCharFormat>
 #include <QTimer>
 
@@ -42,6 +45,23 @@ public:
     // and the rows in sight stay where they still fit. False when the
     // bytes were the same.
     bool replaceBytes(const PieceTable &bytes);
+    // A followed content keeps what it shows now and follows no more.
+    void freeze();
+
+    // While the pane follows a range of the document's bytes one token a
+    // byte, its selection is the document's selection where that falls in
+    // the range: token k stands for byte offset + k. A selection made here
+    // (whole tokens) becomes the document's; one made elsewhere shows here
+    // and scrolls its caret into sight, and the part of it outside the range
+    // shows nothing. Dropped when the content is cleared, appended to or
+    // followed anew.
+    void shareSelection(ByteSelection *selection);
+    ByteSelection *sharedSelection() const { return shared; }
+
+    // Bytes to mark (differences from a compared file), asked for each byte
+    // of a followed range the pane paints, by its document offset; an empty
+    // function marks none.
+    void setMarkedBytes(ByteMarks marked);
 
     const PaneContent &content() const { return text; }
     Source source() const { return text.source(); }
@@ -176,6 +196,12 @@ protected:
 
 private:
     void documentChanged(qint64 offset, qint64 removed, qint64 added);
+    void dropFollowing();
+    // The document's selection in tokens of the range shown.
+    void showSharedSelection(bool scroll);
+    void writeSharedSelection();
+    void paintMarks(QPainter &painter, const TokenLayout::Row &row, qsizetype a, qsizetype b,
+                    qreal top, qreal scrollX);
     bool applyChange(const PaneContent::TokenChange &change);
     void updateScrollBars() const;
     void dragScroll();
@@ -185,6 +211,12 @@ private:
     TokenLayout rows;
     int minimumRowHeight = 0;
     QList<QMetaObject::Connection> followConnections;
+    QPointer<ByteSelection> shared;
+    QMetaObject::Connection sharedConnection;
+    // Set while the pane shows the shared selection, or writes it.
+    bool showingShared = false;
+    bool writingShared = false;
+    ByteMarks markedBytes;
 
     mutable bool layoutDirty = true;
     bool layoutQueued = false;

@@ -1,0 +1,37 @@
+#include "windowsettings.h"
+
+#include <QSettings>
+
+namespace windowsettings {
+namespace {
+
+const QString textBesideKey = QStringLiteral("dump/textBeside");
+const QString valuesPanelKey = QStringLiteral("dump/valuesPanel");
+
+// $XDG_CONFIG_HOME/kktview/kktview.conf (~/.config/kktview/kktview.conf),
+// named by the program alone: the program sets no organisation.
+QSettings settings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("kktview"),
+                     QStringLiteral("kktview"));
+}
+
+} // namespace
+
+// Stored as the code page's number, so the file reads as the menu does.
+bool textBesideCp866() {
+    return settings().value(textBesideKey).toString() == QLatin1String("866");
+}
+
+void setTextBesideCp866(bool cp866) {
+    settings().setValue(textBesideKey, cp866 ? QStringLiteral("866") : QStringLiteral("1251"));
+}
+
+bool valuesPanelWanted() {
+    return settings().value(valuesPanelKey, false).toBool();
+}
+
+void setValuesPanelWanted(bool wanted) {
+    settings().setValue(valuesPanelKey, wanted);
+}
+
+} // namespace windowsettings
