@@ -18,7 +18,6 @@
 #include "byteselection.h"
 #include "form1.h"
 #include "inputpane.h"
-#include "openlimits.h"
 #include "windowbench.h"
 
 #include <QAction>
