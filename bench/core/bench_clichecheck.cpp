@@ -38,9 +38,8 @@ QByteArray clicheText(qsizetype size) {
 } // namespace
 
 int main() {
-    const cliche::RegisterModel mercuryF =
-        *cliche::findRegisterModel(cp1251text::text("МЕРКУРИЙ Ф"));
-    const cliche::RegisterModel wab = *cliche::findRegisterModel(cp1251text::text("WAB 04RK"));
+    const cliche::RegisterModel mercuryF = *cliche::findRegisterModel(u"МЕРКУРИЙ Ф");
+    const cliche::RegisterModel wab = *cliche::findRegisterModel(u"WAB 04RK");
     QByteArray random(1 << 20, Qt::Uninitialized);
     QRandomGenerator(20240607).fillRange(reinterpret_cast<quint32 *>(random.data()),
                                          random.size() / 4);

@@ -7,9 +7,9 @@
 #include "byteselection.h"
 #include "clichefixes.h"
 #include "cp1251codec.h"
-#include "cp1251text.h"
 #include "findingcolours.h"
 #include "receiptpreview.h"
+#include "russiancount.h"
 #include "sizebounds.h"
 
 #include <QAction>
@@ -41,9 +41,7 @@ QString shown(const ByteText &text) {
     return cp1251::toDisplayText(text);
 }
 
-QString count(qint64 n, const char *one, const char *few, const char *many) {
-    return shown(cp1251text::countOf(n, one, few, many));
-}
+using russiancount::countOf;
 
 QString swatch(const findingcolours::Marking &marking) {
     return QStringLiteral("<span style=\"background:%1\">&nbsp;&nbsp;&nbsp;&nbsp;</span>&nbsp;%2")
@@ -95,8 +93,8 @@ void FrmCheck::createControls() {
     cboModel = new QComboBox;
     cboModel->setObjectName(QStringLiteral("cboModel"));
     for (const cliche::RegisterModel &m : cliche::registerModels())
-        cboModel->addItem(shown(m.name));
-    cboModel->addItem(shown(cliche::otherModelName()));
+        cboModel->addItem(m.name);
+    cboModel->addItem(cliche::otherModelName());
 
     cboGroup = new QComboBox;
     cboGroup->setObjectName(QStringLiteral("cboGroup"));
@@ -242,11 +240,11 @@ void FrmCheck::showModel() {
     const bool is866 = m.group == cliche::Group::Cp866;
     QStringList facts{is866 ? QStringLiteral("группа 866") : QStringLiteral("группа 1251")};
     if (m.hasWidth())
-        facts << count(m.width, "знак", "знака", "знаков") + QStringLiteral(" в строке");
+        facts << countOf(m.width, "знак", "знака", "знаков") + QStringLiteral(" в строке");
     else
         facts << QStringLiteral("ширина не указана: длина строк не проверяется");
     if (m.lineLimit > 0)
-        facts << QStringLiteral("не больше ") + count(m.lineLimit, "строки", "строк", "строк");
+        facts << QStringLiteral("не больше ") + countOf(m.lineLimit, "строки", "строк", "строк");
     if (m.capitalsOnly)
         facts << QStringLiteral("только большие русские буквы");
     facts << QStringLiteral("текст меньше 10К (%1 байт)").arg(cliche::textLimit);
@@ -303,7 +301,7 @@ void FrmCheck::showFindings() {
         const cliche::Finding &f = currentFindings[i];
         new QListWidgetItem(
             swatchOf(f.kind),
-            QStringLiteral("стр. %1, поз. %2: %3").arg(f.line).arg(f.column).arg(shown(f.message)),
+            QStringLiteral("стр. %1, поз. %2: %3").arg(f.line).arg(f.column).arg(f.message),
             lstFindings);
     }
     if (currentFindings.size() > listed) {
