@@ -3,9 +3,9 @@
 // thread (the bytes, fsync and rename), with dd writing and syncing 64 MiB as
 // the peer; restoring it; and a keystroke with the recovery following.
 
+#include "benchtools.h"
 #include "bytedocument.h"
 #include "documentrecovery.h"
-#include "peerprocess.h"
 #include "recoverystore.h"
 
 #include <QCoreApplication>
@@ -24,12 +24,6 @@ constexpr qsizetype size = 64 * 1024 * 1024;
 constexpr int edits = 1000;
 constexpr int rounds = 7;
 
-QByteArray randomBytes(qsizetype length, quint32 seed) {
-    QByteArray bytes(length, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), length / 4);
-    return bytes;
-}
-
 double milliseconds(const QElapsedTimer &timer) {
     return double(timer.nsecsElapsed()) / 1e6;
 }
@@ -47,7 +41,7 @@ int main(int argc, char *argv[]) {
     const QString copies = dir.filePath(QStringLiteral("recovery"));
 
     ByteDocument document;
-    document.load(randomBytes(size, 866));
+    document.load(bench::randomBytes(size, 866));
     QRandomGenerator random(1251);
     // Typing, deleting and overwriting all over the document.
     for (int i = 0; i < edits; ++i) {
@@ -81,12 +75,7 @@ int main(int argc, char *argv[]) {
     std::printf("  writing thread per copy (write, fsync)  %8.0f ms median\n", median(written));
 
     const QString source = dir.filePath(QStringLiteral("source.bin"));
-    {
-        QFile file(source);
-        const QByteArray bytes = document.read(0, document.size());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(source));
-    }
+    bench::writeFile(source, document.read(0, document.size()));
     const double dd = bench::fastestProcessSeconds(
         QStringLiteral("dd"),
         {QStringLiteral("if=") + source, QStringLiteral("of=") + dir.filePath(QStringLiteral("dd")),

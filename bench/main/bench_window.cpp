@@ -25,9 +25,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -319,34 +316,8 @@ int main(int argc, char *argv[]) {
     if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
         return runCase(1, argv, argv[2]);
     // One case only, by name: bench_window key64k
-    if (argc == 2) {
-        const int status = runCase(1, argv, argv[1]);
-        return status;
-    }
+    if (argc == 2)
+        return runCase(1, argv, argv[1]);
 
-    std::printf("%-55s %10s %12s\n", "main window (offscreen)", "ms", "peak RSS MiB");
-    for (const Case &c : cases()) {
-        std::fflush(stdout);
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0)
-            return 1;
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(pipeFds[1], STDOUT_FILENO);
-            close(pipeFds[0]);
-            execl("/proc/self/exe", argv[0], "--case", c.name, static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(pipeFds[1]);
-        char buffer[64] = {};
-        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer - 1);
-        close(pipeFds[0]);
-        int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
-        const double ms = got > 0 ? std::atof(buffer) : -1;
-        std::printf("%-55s %10.1f %12.1f\n", c.what, ms, usage.ru_maxrss / 1024.0);
-        std::fflush(stdout);
-    }
-    return 0;
+    return windowbench::runCasesInChildren("main window (offscreen)", argv[0], cases());
 }

@@ -6,6 +6,12 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include <cstdio>
+#include <cstdlib>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 // What the window benchmarks share.
 namespace windowbench {
 
@@ -46,5 +52,38 @@ public:
         return false;
     }
 };
+
+// Runs each case (with a name and a description, what) in a process of its
+// own, this program again with "--case NAME", so that the peak memory is the
+// case's alone; the child writes its milliseconds to standard output. A
+// line per case under the title.
+template <typename Cases>
+int runCasesInChildren(const char *title, char *self, const Cases &cases) {
+    std::printf("%-55s %10s %12s\n", title, "ms", "peak RSS MiB");
+    for (const auto &c : cases) {
+        std::fflush(stdout);
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0)
+            return 1;
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(pipeFds[1], STDOUT_FILENO);
+            close(pipeFds[0]);
+            execl("/proc/self/exe", self, "--case", c.name, static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(pipeFds[1]);
+        char buffer[64] = {};
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer - 1);
+        close(pipeFds[0]);
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const double ms = got > 0 ? std::atof(buffer) : -1;
+        std::printf("%-55s %10.1f %12.1f\n", c.what, ms, usage.ru_maxrss / 1024.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
 
 } // namespace windowbench
