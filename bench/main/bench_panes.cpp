@@ -219,11 +219,7 @@ double ghexOpen(qint64 size) {
     return search.exitCode() == 0 ? ms : -1;
 }
 
-struct Case {
-    const char *name;
-    const char *what;
-    std::function<double()> run;
-};
+using windowbench::Case;
 
 const std::vector<Case> &cases() {
     // Made in the case's own process, when it runs.
@@ -257,25 +253,8 @@ const std::vector<Case> &cases() {
     return all;
 }
 
-int runCase(int argc, char *argv[], const char *name) {
-    QApplication app(argc, argv);
-    for (const Case &c : cases()) {
-        if (std::strcmp(c.name, name) == 0) {
-            std::printf("%.1f\n", c.run());
-            return 0;
-        }
-    }
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
-    windowbench::start();
-    if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
-        return runCase(1, argv, argv[2]);
-    if (argc == 2)
-        return runCase(1, argv, argv[1]);
-
-    return windowbench::runCasesInChildren("display panes", argv[0], cases());
+    return windowbench::runCases(argc, argv, "display panes", cases());
 }

@@ -258,11 +258,7 @@ double checkWindow() {
     return times[times.size() / 2];
 }
 
-struct Case {
-    const char *name;
-    const char *what;
-    std::function<double()> run;
-};
+using windowbench::Case;
 
 const std::vector<Case> &cases() {
     static const std::vector<Case> all = {
@@ -298,26 +294,8 @@ const std::vector<Case> &cases() {
     return all;
 }
 
-int runCase(int argc, char *argv[], const char *name) {
-    QApplication app(argc, argv);
-    for (const Case &c : cases()) {
-        if (std::strcmp(c.name, name) == 0) {
-            std::printf("%.1f\n", c.run());
-            return 0;
-        }
-    }
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
-    windowbench::start();
-    if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
-        return runCase(1, argv, argv[2]);
-    // One case only, by name: bench_window key64k
-    if (argc == 2)
-        return runCase(1, argv, argv[1]);
-
-    return windowbench::runCasesInChildren("main window (offscreen)", argv[0], cases());
+    return windowbench::runCases(argc, argv, "main window (offscreen)", cases());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QEvent>
 #include <QObject>
 #include <QString>
@@ -8,9 +9,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 // What the window benchmarks share.
 namespace windowbench {
@@ -53,14 +57,36 @@ public:
     }
 };
 
-// Runs each case (with a name and a description, what) in a process of its
-// own, this program again with "--case NAME", so that the peak memory is the
-// case's alone; the child writes its milliseconds to standard output. A
-// line per case under the title.
-template <typename Cases>
-int runCasesInChildren(const char *title, char *self, const Cases &cases) {
+// A measurement of its own, in milliseconds, run by name.
+struct Case {
+    const char *name;
+    const char *what;
+    std::function<double()> run;
+};
+
+// The benchmark program: with "--case NAME", or NAME alone, runs that case
+// and prints its milliseconds; else runs every case in a process of its own,
+// this program again with "--case NAME", so that the peak memory is the
+// case's alone, and prints a line per case under the title.
+inline int runCases(int argc, char *argv[], const char *title, const std::vector<Case> &cases) {
+    start();
+    const char *only = argc == 3 && std::strcmp(argv[1], "--case") == 0 ? argv[2]
+                       : argc == 2                                      ? argv[1]
+                                                                        : nullptr;
+    if (only) {
+        int one = 1;
+        QApplication app(one, argv);
+        for (const Case &c : cases) {
+            if (std::strcmp(c.name, only) == 0) {
+                std::printf("%.1f\n", c.run());
+                return 0;
+            }
+        }
+        return 1;
+    }
+
     std::printf("%-55s %10s %12s\n", title, "ms", "peak RSS MiB");
-    for (const auto &c : cases) {
+    for (const Case &c : cases) {
         std::fflush(stdout);
         int pipeFds[2];
         if (pipe(pipeFds) != 0)
@@ -69,7 +95,7 @@ int runCasesInChildren(const char *title, char *self, const Cases &cases) {
         if (child == 0) {
             dup2(pipeFds[1], STDOUT_FILENO);
             close(pipeFds[0]);
-            execl("/proc/self/exe", self, "--case", c.name, static_cast<char *>(nullptr));
+            execl("/proc/self/exe", argv[0], "--case", c.name, static_cast<char *>(nullptr));
             _exit(127);
         }
         close(pipeFds[1]);
