@@ -3,6 +3,7 @@
 #include "helptext.h"
 #include "oracle.h"
 #include "registermodels.h"
+#include "russiancount.h"
 #include "views.h"
 
 #include <QRandomGenerator>
@@ -176,6 +177,27 @@ private slots:
         QFETCH(QStringList, findings);
         const RegisterModel m = ::model(model.constData());
         QCOMPARE(described(check(document, m)), findings);
+    }
+
+    // Every count the program says takes its word by the last two digits.
+    void countsTakeTheRussianWordForm_data() {
+        QTest::addColumn<qint64>("n");
+        QTest::addColumn<QString>("said");
+        const struct {
+            qint64 n;
+            const char *said;
+        } rows[] = {{0, "0 знаков"},     {1, "1 знак"},        {2, "2 знака"},
+                    {4, "4 знака"},      {5, "5 знаков"},      {11, "11 знаков"},
+                    {12, "12 знаков"},   {14, "14 знаков"},    {21, "21 знак"},
+                    {22, "22 знака"},    {101, "101 знак"},    {111, "111 знаков"},
+                    {112, "112 знаков"}, {1004, "1004 знака"}, {10240, "10240 знаков"}};
+        for (const auto &row : rows)
+            QTest::newRow(row.said) << row.n << QString::fromUtf8(row.said);
+    }
+    void countsTakeTheRussianWordForm() {
+        QFETCH(qint64, n);
+        QFETCH(QString, said);
+        QCOMPARE(russiancount::countOf(n, "знак", "знака", "знаков"), said);
     }
 
     void messagesSayWhatAndHowMuch() {
