@@ -3,6 +3,7 @@
 #include "clichecheck.h"
 
 #include <QIODevice>
+#include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
@@ -19,9 +20,14 @@ public:
     explicit LineWriter(const QString &file) : prefix(file.toUtf8() + ':') {}
 
     void append(const cliche::Finding &f) {
-        const QByteArray &message = utf8Of(f.message);
+        // A message the finding alone holds is made for it and seen once:
+        // it is encoded in place. UTF-8 takes at most three bytes for a
+        // UTF-16 unit.
+        const bool once = f.message.isDetached();
+        const QByteArray *const shared = once ? nullptr : &utf8Of(f.message);
+        const qsizetype messageMost = once ? f.message.size() * 3 : shared->size();
         // Digits of two numbers, the separators and the line's end.
-        const qsizetype most = prefix.size() + 2 * 20 + 4 + message.size();
+        const qsizetype most = prefix.size() + 2 * 20 + 4 + messageMost;
         if (used + most > qsizetype(buffer.size()))
             buffer.resize(std::max(buffer.size() * 2, size_t(used + most)));
         char *at = buffer.data() + used;
@@ -31,7 +37,8 @@ public:
         at = std::to_chars(at, at + 20, f.column).ptr;
         *at++ = ':';
         *at++ = ' ';
-        at = std::copy(message.cbegin(), message.cend(), at);
+        at = once ? encoder.appendToBuffer(at, f.message)
+                  : std::copy(shared->cbegin(), shared->cend(), at);
         *at++ = '\n';
         used = at - buffer.data();
     }
@@ -44,10 +51,11 @@ public:
 
 private:
     // Most findings share their message with every other of their byte
-    // value: the UTF-8 of recent messages is kept, found by the message's
-    // storage. Each slot holds a copy of its message, so that storage cannot
-    // meanwhile be freed and given to another text. A prime count of slots
-    // spreads the aligned addresses; there are more than byte values.
+    // value or line: the UTF-8 of recent shared messages is kept, found by
+    // the message's storage. Each slot holds a copy of its message, so that
+    // storage cannot meanwhile be freed and given to another text. A prime
+    // count of slots spreads the aligned addresses; there are more than byte
+    // values.
     struct Encoded {
         QString message;
         QByteArray utf8;
@@ -63,6 +71,7 @@ private:
     }
 
     QByteArray prefix;
+    QStringEncoder encoder{QStringEncoder::Utf8};
     std::array<Encoded, 1021> recent;
     std::vector<char> buffer;
     qsizetype used = 0;
