@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace bench {
 
@@ -47,6 +48,12 @@ inline double fastestSecondsPerRun(const std::function<qsizetype()> &run) {
         best = std::min(best, timer.nsecsElapsed());
     }
     return double(best) / double(repetitions) / 1e9;
+}
+
+// The middle of a few timings: one slowed down by other work does not move it.
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 // The fastest of a few runs of something too long to repeat many times, in

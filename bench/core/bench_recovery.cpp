@@ -28,11 +28,6 @@ double milliseconds(const QElapsedTimer &timer) {
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -71,8 +66,9 @@ int main(int argc, char *argv[]) {
     std::printf("64 MiB document after %d edits (%lld pieces), %d copies written:\n", edits,
                 static_cast<long long>(document.bytes().pieceCount()), rounds);
     std::printf("  document's thread per copy (snapshot)   %8.3f ms median, %.3f ms worst\n",
-                median(handOver), *std::max_element(handOver.begin(), handOver.end()));
-    std::printf("  writing thread per copy (write, fsync)  %8.0f ms median\n", median(written));
+                bench::median(handOver), *std::max_element(handOver.begin(), handOver.end()));
+    std::printf("  writing thread per copy (write, fsync)  %8.0f ms median\n",
+                bench::median(written));
 
     const QString source = dir.filePath(QStringLiteral("source.bin"));
     bench::writeFile(source, document.read(0, document.size()));

@@ -6,6 +6,7 @@
 // own. With an X display (xvfb-run), ghex opening the same 64 MiB file is
 // timed too, as a peer.
 
+#include "benchtools.h"
 #include "bytedocument.h"
 #include "form1.h"
 #include "hexpane.h"
@@ -14,10 +15,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -28,49 +27,12 @@
 
 namespace {
 
+using bench::median;
 using windowbench::PaintWatcher;
+using windowbench::sampleText;
+using windowbench::waitForPaint;
 
 constexpr qint64 mebibyte = 1024 * 1024;
-
-void waitForPaint(const PaintWatcher &watcher, int before) {
-    QElapsedTimer timeout;
-    timeout.start();
-    while (watcher.paints == before && timeout.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
-// line break (CR LF) after every lineLength bytes, or none if 0.
-QByteArray sampleText(qint64 size, int lineLength) {
-    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
-                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
-    QRandomGenerator random(1251);
-    QByteArray bytes(size, Qt::Uninitialized);
-    int column = 0;
-    for (qint64 i = 0; i < size; ++i) {
-        if (lineLength && column == lineLength - 2 && i + 1 < size) {
-            bytes[i++] = '\r';
-            bytes[i] = '\n';
-            column = 0;
-            continue;
-        }
-        bytes[i] = alphabet[random.bounded(int(sizeof alphabet - 1))];
-        ++column;
-    }
-    return bytes;
-}
-
-QByteArray randomBytes(qint64 size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator random(866);
-    random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
-}
-
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // The window with a document shown, as after opening it.
 struct Window {
@@ -111,7 +73,7 @@ struct LivePane {
     double shown = 0;
 
     explicit LivePane(bool hex) {
-        document.load(randomBytes(64 * mebibyte));
+        document.load(bench::randomBytes(64 * mebibyte, 866));
         QElapsedTimer timer;
         timer.start();
         if (hex) {
@@ -199,11 +161,7 @@ double ghexOpen(qint64 size) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return -1;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("dump64m.bin"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(randomBytes(size)) < 0)
-        return -1;
-    file.close();
+    const QString path = bench::writeFile(dir, "dump64m.bin", bench::randomBytes(size, 866));
     QElapsedTimer timer;
     timer.start();
     QProcess ghex;

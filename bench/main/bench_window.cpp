@@ -30,35 +30,8 @@
 namespace {
 
 using windowbench::PaintWatcher;
-
-void waitForPaint(const PaintWatcher &watcher, int before) {
-    QElapsedTimer timeout;
-    timeout.start();
-    while (watcher.paints == before && timeout.elapsed() < 30000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
-// line break (CR LF) after every lineLength bytes, or none if 0.
-QByteArray sampleText(qsizetype size, int lineLength) {
-    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
-                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
-    QRandomGenerator random(1251);
-    QByteArray bytes;
-    bytes.reserve(size);
-    int column = 0;
-    while (bytes.size() < size) {
-        if (lineLength && column == lineLength - 2) {
-            bytes += "\r\n";
-            column = 0;
-            continue;
-        }
-        bytes += alphabet[random.bounded(int(sizeof alphabet - 1))];
-        ++column;
-    }
-    bytes.truncate(size);
-    return bytes;
-}
+using windowbench::sampleText;
+using windowbench::waitForPaint;
 
 // Any byte but CR, so the document stays one paragraph.
 QByteArray randomBytes(qsizetype size) {

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QApplication>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 #include <QWidget>
 #include <QtGlobal>
@@ -56,6 +60,36 @@ public:
         return false;
     }
 };
+
+// Lets the events run until the widget has painted once more than before
+// (a minute at most).
+inline void waitForPaint(const PaintWatcher &watcher, int before) {
+    QElapsedTimer timeout;
+    timeout.start();
+    while (watcher.paints == before && timeout.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
+// line break (CR LF) after every lineLength bytes, or none if 0.
+inline QByteArray sampleText(qint64 size, int lineLength) {
+    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
+                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
+    QRandomGenerator random(1251);
+    QByteArray bytes(size, Qt::Uninitialized);
+    int column = 0;
+    for (qint64 i = 0; i < size; ++i) {
+        if (lineLength && column == lineLength - 2 && i + 1 < size) {
+            bytes[i++] = '\r';
+            bytes[i] = '\n';
+            column = 0;
+            continue;
+        }
+        bytes[i] = alphabet[random.bounded(int(sizeof alphabet - 1))];
+        ++column;
+    }
+    return bytes;
+}
 
 // A measurement of its own, in milliseconds, run by name.
 struct Case {
