@@ -1,38 +1,33 @@
 #include "clicheprinter.h"
 
 #include "clichecheck.h"
-#include "cp1251codec.h"
 
 #include <QIODevice>
+#include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstring>
 #include <vector>
 
 namespace clicheprinter {
 namespace {
 
-QString shown(const ByteText &text) {
-    return cp1251::toDisplayText(text);
-}
-
 // A file's findings go out by the million, so their lines are put together
-// in plain memory: each byte of a message turns into its UTF-8 by table. A
-// message holds no CR LF pair, so this is what shown() gives.
+// in plain memory.
 class LineWriter {
 public:
-    explicit LineWriter(const QString &file) : prefix(file.toUtf8() + ':') {
-        for (int b = 0; b < 256; ++b) {
-            const QByteArray utf8 = QString(cp1251::toChar(static_cast<unsigned char>(b))).toUtf8();
-            std::copy(utf8.begin(), utf8.end(), table[b].text);
-            table[b].size = static_cast<unsigned char>(utf8.size());
-        }
-    }
+    explicit LineWriter(const QString &file) : prefix(file.toUtf8() + ':') {}
 
     void append(const cliche::Finding &f) {
+        // A message the finding alone holds is made for it and seen once:
+        // it is encoded in place. UTF-8 takes at most three bytes for a
+        // UTF-16 unit.
+        const bool once = f.message.isDetached();
+        const QByteArray *const shared = once ? nullptr : &utf8Of(f.message);
+        const qsizetype messageMost = once ? f.message.size() * 3 : shared->size();
         // Digits of two numbers, the separators and the line's end.
-        const qsizetype most = prefix.size() + 2 * 20 + 4 + f.message.size() * 3;
+        const qsizetype most = prefix.size() + 2 * 20 + 4 + messageMost;
         if (used + most > qsizetype(buffer.size()))
             buffer.resize(std::max(buffer.size() * 2, size_t(used + most)));
         char *at = buffer.data() + used;
@@ -42,11 +37,8 @@ public:
         at = std::to_chars(at, at + 20, f.column).ptr;
         *at++ = ':';
         *at++ = ' ';
-        for (const char c : f.message) {
-            const Utf8 &u = table[static_cast<unsigned char>(c)];
-            std::memcpy(at, u.text, sizeof u.text); // the whole slot; only size counts
-            at += u.size;
-        }
+        at = once ? encoder.appendToBuffer(at, f.message)
+                  : std::copy(shared->cbegin(), shared->cend(), at);
         *at++ = '\n';
         used = at - buffer.data();
     }
@@ -58,12 +50,29 @@ public:
     }
 
 private:
-    struct Utf8 {
-        char text[4] = {};
-        unsigned char size = 0;
+    // Most findings share their message with every other of their byte
+    // value or line: the UTF-8 of recent shared messages is kept, found by
+    // the message's storage. Each slot holds a copy of its message, so that
+    // storage cannot meanwhile be freed and given to another text. A prime
+    // count of slots spreads the aligned addresses; there are more than byte
+    // values.
+    struct Encoded {
+        QString message;
+        QByteArray utf8;
     };
+    const QByteArray &utf8Of(const QString &message) {
+        Encoded &slot = recent[(quintptr(message.constData()) >> 3) % recent.size()];
+        if (slot.message.constData() != message.constData() ||
+            slot.message.size() != message.size()) {
+            slot.message = message;
+            slot.utf8 = message.toUtf8();
+        }
+        return slot.utf8;
+    }
+
     QByteArray prefix;
-    std::array<Utf8, 256> table;
+    QStringEncoder encoder{QStringEncoder::Utf8};
+    std::array<Encoded, 1021> recent;
     std::vector<char> buffer;
     qsizetype used = 0;
 };
@@ -98,13 +107,13 @@ std::optional<cliche::RegisterModel> otherModelNamed(QStringView name) {
 QStringList modelNames() {
     QStringList names;
     for (const cliche::RegisterModel &model : cliche::registerModels())
-        names << shown(model.name);
+        names << model.name;
     return names;
 }
 
 std::optional<cliche::RegisterModel> modelNamed(QStringView name) {
     for (const cliche::RegisterModel &model : cliche::registerModels()) {
-        if (name.compare(shown(model.name), Qt::CaseInsensitive) == 0)
+        if (name.compare(model.name, Qt::CaseInsensitive) == 0)
             return model;
     }
     return otherModelNamed(name);

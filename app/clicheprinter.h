@@ -1,6 +1,5 @@
 #pragma once
 
-#include "bytetext.h"
 #include "registermodels.h"
 
 #include <QString>

@@ -1,7 +1,8 @@
 #include "clichecheck.h"
 
 #include "controlbytes.h"
-#include "cp1251text.h"
+#include "cp1251codec.h"
+#include "russiancount.h"
 #include "views.h"
 
 #include <algorithm>
@@ -10,8 +11,7 @@
 namespace cliche {
 namespace {
 
-using cp1251text::countOf;
-using cp1251text::text;
+using russiancount::countOf;
 
 constexpr char cr = '\r';
 constexpr char lf = '\n';
@@ -21,8 +21,8 @@ char newLineByte(Group group) {
     return group == Group::Cp866 ? lf : cr;
 }
 
-const char *groupName(Group group) {
-    return group == Group::Cp866 ? "866" : "1251";
+QString groupName(Group group) {
+    return group == Group::Cp866 ? QStringLiteral("866") : QStringLiteral("1251");
 }
 
 // Characters that would not show between quotation marks go by their value.
@@ -35,71 +35,72 @@ bool isControlByte(unsigned char b) {
     return (b < 32 && b != cr && b != lf) || b == 127;
 }
 
-ByteText character(unsigned char b) {
+QString character(unsigned char b) {
     if (isInvisible(b))
-        return text("байт ") + QByteArray::number(b);
-    return text("знак \"") + char(b) + '"';
+        return QStringLiteral("байт ") + QString::number(b);
+    return QStringLiteral("знак \"") + cp1251::toChar(b) + u'"';
 }
 
-ByteText controlByteMessage(unsigned char b, Group group) {
-    const QByteArray abbreviation =
-        b == 127 ? QByteArray("DEL")
-                 : QByteArray(controlbytes::table[b].abbreviation.data(),
-                              qsizetype(controlbytes::table[b].abbreviation.size()))
+QString controlByteMessage(unsigned char b, Group group) {
+    const QString abbreviation =
+        b == 127 ? QStringLiteral("DEL")
+                 : QString::fromLatin1(controlbytes::table[b].abbreviation.data(),
+                                       qsizetype(controlbytes::table[b].abbreviation.size()))
                        .toUpper();
-    return text("управляющий символ ") + abbreviation + text(" (байт ") + QByteArray::number(b) +
-           text(") не печатается в группе ") + groupName(group) + text(": это команда, а не знак");
+    return QStringLiteral("управляющий символ ") + abbreviation + QStringLiteral(" (байт ") +
+           QString::number(b) + QStringLiteral(") не печатается в группе ") + groupName(group) +
+           QStringLiteral(": это команда, а не знак");
 }
 
-ByteText unprintableMessage(unsigned char b, Group group) {
+QString unprintableMessage(unsigned char b, Group group) {
     if (isControlByte(b))
         return controlByteMessage(b, group);
-    ByteText message = character(b) + text(" не печатается в группе ") + groupName(group);
-    message +=
-        text(group == Group::Cp866 ? ": для него нет кода" : ": в кодировке 1251 у него нет знака");
-    return message;
+    return character(b) + QStringLiteral(" не печатается в группе ") + groupName(group) +
+           (group == Group::Cp866 ? QStringLiteral(": для него нет кода")
+                                  : QStringLiteral(": в кодировке 1251 у него нет знака"));
 }
 
 constexpr qsizetype quotedAtMost = 16;
 
 // A run of small letters is one finding: the word it stands in, its first
 // letters quoted.
-ByteText smallLettersMessage(QByteArrayView quoted, qsizetype runLength) {
+QString smallLettersMessage(QByteArrayView quoted, qsizetype runLength) {
     // A binary file has a run every few bytes: the fixed parts are made once.
-    static const ByteText one = text("строчная буква \"");
-    static const ByteText several = text("строчные буквы \"");
-    static const ByteText end = text("\": модель печатает только большие буквы");
-    static const ByteText more = text("…");
-    ByteText message;
-    message.reserve(several.size() + quotedAtMost + more.size() + end.size());
+    static const QString one = QStringLiteral("строчная буква \"");
+    static const QString several = QStringLiteral("строчные буквы \"");
+    static const QString end = QStringLiteral("\": модель печатает только большие буквы");
+    QString message;
+    message.reserve(several.size() + quotedAtMost + 1 + end.size());
     message += runLength == 1 ? one : several;
-    message += quoted;
+    for (const char letter : quoted)
+        message += cp1251::toChar(static_cast<unsigned char>(letter));
     if (runLength > quotedAtMost)
-        message += more;
+        message += u'…';
     return message + end;
 }
 
-ByteText loneBreakMessage(char b, Group group) {
-    ByteText message = text(b == lf ? "одиночный LF (байт 10)" : "одиночный CR (байт 13)");
-    message += text(" вместо CR LF: группа ") + groupName(group);
-    message += text(b == newLineByte(group) ? " начинает с него новую строку"
-                                            : " не начинает с него новой строки");
-    return message;
+QString loneBreakMessage(char b, Group group) {
+    return (b == lf ? QStringLiteral("одиночный LF (байт 10)")
+                    : QStringLiteral("одиночный CR (байт 13)")) +
+           QStringLiteral(" вместо CR LF: группа ") + groupName(group) +
+           (b == newLineByte(group) ? QStringLiteral(" начинает с него новую строку")
+                                    : QStringLiteral(" не начинает с него новой строки"));
 }
 
-ByteText tooWideMessage(qsizetype characters, int width) {
-    return text("в строке ") + countOf(characters, "знак", "знака", "знаков") +
-           text(", модель печатает ") + countOf(width, "знак", "знака", "знаков");
+QString tooWideMessage(qsizetype characters, int width) {
+    return QStringLiteral("в строке ") + countOf(characters, "знак", "знака", "знаков") +
+           QStringLiteral(", модель печатает ") + countOf(width, "знак", "знака", "знаков");
 }
 
-ByteText tooManyLinesMessage(qsizetype lines, int limit) {
-    return text("в клише ") + countOf(lines, "строка", "строки", "строк") +
-           text(", модель печатает ") + countOf(limit, "строку", "строки", "строк");
+QString tooManyLinesMessage(qsizetype lines, int limit) {
+    return QStringLiteral("в клише ") + countOf(lines, "строка", "строки", "строк") +
+           QStringLiteral(", модель печатает ") + countOf(limit, "строку", "строки", "строк");
 }
 
-ByteText tooLongMessage(qsizetype size) {
-    return text("текст клише ") + countOf(size, "байт", "байта", "байт") +
-           text(": должен быть меньше 10К (") + QByteArray::number(textLimit) + text(" байт)");
+QString tooLongMessage(qsizetype size) {
+    return QStringLiteral("текст клише ") + countOf(size, "байт", "байта", "байт") +
+           QStringLiteral(": должен быть меньше 10К (") + QString::number(textLimit) +
+           QStringLiteral(" байт)");
 }
 
 } // namespace
@@ -151,8 +152,8 @@ CheckStream::CheckStream(const RegisterModel &model, Sink sink)
 }
 
 // One message per byte value, shared by every finding of that value.
-const ByteText &CheckStream::byteMessage(unsigned char b) {
-    ByteText &message = byteMessages[b];
+const QString &CheckStream::byteMessage(unsigned char b) {
+    QString &message = byteMessages[b];
     if (message.isEmpty()) {
         message = classes[b] == CharClass::Unprintable ? unprintableMessage(b, model.group)
                                                        : loneBreakMessage(char(b), model.group);

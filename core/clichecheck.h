@@ -4,6 +4,7 @@
 #include "registermodels.h"
 
 #include <QList>
+#include <QString>
 #include <array>
 #include <functional>
 
@@ -38,7 +39,7 @@ struct Finding {
     qsizetype offset = 0; // of the first byte concerned, in the document
     qsizetype length = 0; // bytes concerned
     FindingKind kind = FindingKind::Unprintable;
-    ByteText message; // Russian, code page 1251
+    QString message; // Russian
 };
 
 } // namespace cliche
@@ -102,12 +103,12 @@ private:
     void endLine(qsizetype offset, int breakLength, unsigned char breakByte);
     void endSmallRun(qsizetype end);
     void resolveCarriageReturn(qsizetype offset);
-    const ByteText &byteMessage(unsigned char byte);
+    const QString &byteMessage(unsigned char byte);
 
     RegisterModel model;
     Sink sink;
     std::array<CharClass, 256> classes{};
-    std::array<ByteText, 256> byteMessages;
+    std::array<QString, 256> byteMessages;
 
     qsizetype position = 0; // of the next byte
     qint64 lines = 0;       // begun so far; the current one is the last
@@ -120,7 +121,7 @@ private:
 
     Pending tooWide;
     qsizetype tooWideLength = -1; // of the line tooWideText was made for
-    ByteText tooWideText;
+    QString tooWideText;
     Pending tooManyLines;
     Pending tooLong;
 };

@@ -85,19 +85,6 @@ inline QByteArray text(std::string_view utf8) {
     return out;
 }
 
-// A number and the Russian word form that goes with it: "1 знак",
-// "3 знака", "11 знаков", "21 знак".
-inline QByteArray countOf(qint64 n, std::string_view one, std::string_view few,
-                          std::string_view many) {
-    const qint64 lastTwo = n % 100;
-    const qint64 last = n % 10;
-    const std::string_view word = lastTwo >= 11 && lastTwo <= 14 ? many
-                                  : last == 1                    ? one
-                                  : last >= 2 && last <= 4       ? few
-                                                                 : many;
-    return QByteArray::number(n) + ' ' + text(word);
-}
-
 // The value in decimal, without leading zeros, followed by suffix.
 template <std::size_t W> constexpr Token<W> number(int value, std::string_view suffix) {
     char digits[3] = {};

@@ -1,15 +1,13 @@
 #include "helptext.h"
 
-#include "cp1251text.h"
-
 namespace helptext {
 
-ByteText message() {
-    ByteText out;
+QString message() {
+    QString out;
     for (const std::string_view line : lines) {
         if (!out.isEmpty())
-            out += "\r\n";
-        out += cp1251text::text(line);
+            out += u'\n';
+        out += QString::fromUtf8(line.data(), qsizetype(line.size()));
     }
     return out;
 }

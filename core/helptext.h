@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytetext.h"
+#include <QString>
 
 #include <array>
 #include <string_view>
@@ -35,8 +35,7 @@ inline constexpr int last1251Model = 9;
 inline constexpr int first866Model = 12;
 inline constexpr int last866Model = 13;
 
-// The message in code page 1251, its lines joined by CR LF, nothing after
-// the last one.
-ByteText message();
+// The message, its lines joined by "\n", nothing after the last one.
+QString message();
 
 } // namespace helptext

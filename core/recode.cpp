@@ -1,7 +1,8 @@
 #include "recode.h"
 
 #include "codepages.h"
-#include "cp1251text.h"
+#include "cp1251codec.h"
+#include "russiancount.h"
 
 #include <array>
 
@@ -62,27 +63,27 @@ Result cp1251ToCp866(QByteArrayView text) {
     return convert(text, map1251To866);
 }
 
-ByteText unmatchedNotice(const Result &result, bool from866) {
+QString unmatchedNotice(const Result &result, bool from866) {
     if (result.unmatchedCount == 0)
         return {};
-    ByteText notice = cp1251text::countOf(result.unmatchedCount, "символ", "символа", "символов") +
-                      cp1251text::text(" без соответствия: ");
+    QString notice = russiancount::countOf(result.unmatchedCount, "символ", "символа", "символов") +
+                     QStringLiteral(" без соответствия: ");
     // Code page 1251 has none of the 866 characters without a counterpart,
     // nor a character for 152: those go by their code, as does the invisible
     // soft hyphen.
     constexpr qsizetype shownAtMost = 10;
     for (qsizetype i = 0; i < result.unmatched.size(); ++i) {
         if (i == shownAtMost) {
-            notice += cp1251text::text(", …");
+            notice += QStringLiteral(", …");
             break;
         }
         if (i > 0)
-            notice += ", ";
+            notice += QStringLiteral(", ");
         const auto b = static_cast<unsigned char>(result.unmatched[i]);
         if (from866 || b == 152 || b == 173)
-            notice += cp1251text::text("код ") + QByteArray::number(b);
+            notice += QStringLiteral("код ") + QString::number(b);
         else
-            notice += char(b);
+            notice += cp1251::toChar(b);
     }
     return notice;
 }

@@ -46,9 +46,10 @@ struct CopyInfo {
 // specification says), as nativename::decode gives it.
 QString defaultDirectory();
 
-// Left copies kept: the newest five. Each can be as large as an opened file
-// (64 MiB), so five bound the directory to a few hundred MiB, and they are
-// more than a user drops between two starts without restoring them.
+// Left copies kept: the newest five. Each is as large as its document: a
+// few KiB for a cliche, at most an opened file (sizebounds::openedFileAtMost)
+// for a dump unless typing made it longer; so five bound the directory, and
+// they are more than a user drops between two starts without restoring them.
 constexpr int keptCopies = 5;
 
 // A copy that this program holds, for one document: created by its first

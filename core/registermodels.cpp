@@ -1,6 +1,5 @@
 #include "registermodels.h"
 
-#include "cp1251text.h"
 #include "helptext.h"
 
 #include <string_view>
@@ -50,7 +49,8 @@ RegisterModel fromHelpLine(std::string_view line, Group group) {
         model.lineLimit = numberAt(line, paren + 2);
         nameEnd = paren;
     }
-    model.name = cp1251text::text(trimmed(line.substr(0, nameEnd)));
+    const std::string_view name = trimmed(line.substr(0, nameEnd));
+    model.name = QString::fromUtf8(name.data(), qsizetype(name.size()));
     model.capitalsOnly = line.find(capitalsNote) != std::string_view::npos;
     return model;
 }
@@ -69,7 +69,7 @@ const QList<RegisterModel> &registerModels() {
     return models;
 }
 
-std::optional<RegisterModel> findRegisterModel(QByteArrayView name) {
+std::optional<RegisterModel> findRegisterModel(QStringView name) {
     for (const RegisterModel &model : registerModels()) {
         if (model.name == name)
             return model;
@@ -77,8 +77,8 @@ std::optional<RegisterModel> findRegisterModel(QByteArrayView name) {
     return std::nullopt;
 }
 
-ByteText otherModelName() {
-    return cp1251text::text("Другая модель");
+QString otherModelName() {
+    return QStringLiteral("Другая модель");
 }
 
 RegisterModel otherModel(Group group, int width, int lineLimit) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bytetext.h"
-
 #include <QList>
+#include <QString>
+#include <QStringView>
 #include <optional>
 
 namespace cliche {
@@ -11,7 +11,7 @@ namespace cliche {
 enum class Group { Cp1251, Cp866 };
 
 struct RegisterModel {
-    ByteText name; // code page 1251, as the Help writes it
+    QString name; // as the Help writes it
     Group group = Group::Cp1251;
     int width = 0;     // characters of a printed line; 0 when not known
     int lineLimit = 0; // lines the register takes; 0 for no limit
@@ -24,14 +24,14 @@ struct RegisterModel {
 // group.
 const QList<RegisterModel> &registerModels();
 
-// The model of that name (code page 1251 bytes), if the Help names one.
-std::optional<RegisterModel> findRegisterModel(QByteArrayView name);
+// The model of that name, exactly as the Help writes it, if it names one.
+std::optional<RegisterModel> findRegisterModel(QStringView name);
 
 // "Другая модель": any register, described by the user.
 inline constexpr int minOtherWidth = 8;
 inline constexpr int maxOtherWidth = 80;
 inline constexpr int maxOtherLineLimit = 99;
-ByteText otherModelName();
+QString otherModelName();
 // Width clamped to minOtherWidth..maxOtherWidth, the line limit to
 // 0..maxOtherLineLimit (0: no limit).
 RegisterModel otherModel(Group group, int width, int lineLimit);

@@ -4,14 +4,11 @@
 // within 5 s and 100 MiB on 64 MiB of text, and its memory must not grow
 // with the file.
 
-#include "cp1251text.h"
+#include "benchtools.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -71,26 +68,6 @@ Measure fastestOfThree(const QStringList &command) {
     return best;
 }
 
-QByteArray clicheText(qsizetype size) {
-    const QByteArray block = cp1251text::text("ООО \"РОМАШКА\"\r\n"
-                                              "г. Москва, ул. Ленина, д. 15\r\n"
-                                              "ИНН 7701234567  ККМ 00012345\r\n"
-                                              "СПАСИБО ЗА ПОКУПКУ!\r\n"
-                                              "Магазин «Ёлочка» №1\r\n");
-    QByteArray text;
-    text.reserve(size + block.size());
-    while (text.size() < size)
-        text += block;
-    text.truncate(size);
-    return text;
-}
-
-void write(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
 } // namespace
 
 int main() {
@@ -99,13 +76,9 @@ int main() {
     const QString text = dir.filePath("text-64.txt");
     const QString text16 = dir.filePath("text-16.txt");
     const QString random = dir.filePath("random-64.bin");
-    write(text, clicheText(64 << 20));
-    write(text16, clicheText(16 << 20));
-    {
-        QByteArray bytes(64 << 20, Qt::Uninitialized);
-        QRandomGenerator(64).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-        write(random, bytes);
-    }
+    bench::writeFile(text, bench::clicheText(64 << 20));
+    bench::writeFile(text16, bench::clicheText(16 << 20));
+    bench::writeFile(random, bench::randomBytes(64 << 20, 64));
 
     struct Row {
         const char *name;

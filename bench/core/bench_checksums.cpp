@@ -4,15 +4,11 @@
 // file as peers (their time includes starting the process and reading the
 // file from the page cache).
 
+#include "benchtools.h"
 #include "checksums.h"
 #include "crc.h"
-#include "fastestrun.h"
-#include "peerprocess.h"
 
 #include <QCryptographicHash>
-#include <QFile>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
@@ -39,8 +35,7 @@ qsizetype inBlocks(const QByteArray &bytes, const std::function<void(QByteArrayV
 } // namespace
 
 int main() {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(866).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    const QByteArray bytes = bench::randomBytes(size, 866);
 
     const crc::Engine engines[] = {crc::Engine(crc::ccittFalse), crc::Engine(crc::modbus),
                                    crc::Engine(crc::xmodem), crc::Engine(crc::crc32),
@@ -83,13 +78,7 @@ int main() {
            }));
 
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("random.bin"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size) {
-        std::printf("cannot write %s\n", qPrintable(path));
-        return 1;
-    }
-    file.close();
+    const QString path = bench::writeFile(dir, "random.bin", bytes);
     std::printf("Peers on the same bytes in a file:\n");
     for (const char *peer : {"crc32", "md5sum", "sha1sum", "sha256sum"})
         report(peer, bench::fastestProcessSeconds(QString::fromLatin1(peer), {path}));

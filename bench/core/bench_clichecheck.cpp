@@ -2,14 +2,11 @@
 // on 1 MiB of cliche text, and on 1 MiB of random bytes (a finding almost
 // every byte). The check must stay under a millisecond per KiB.
 
+#include "benchtools.h"
 #include "clichecheck.h"
 #include "clichefixes.h"
-#include "cp1251text.h"
-#include "fastestrun.h"
 #include "recode.h"
 #include "registermodels.h"
-
-#include <QRandomGenerator>
 
 #include <cstdio>
 #include <functional>
@@ -20,37 +17,19 @@ double millisecondsPerRun(const std::function<qsizetype()> &run) {
     return bench::fastestSecondsPerRun(run) * 1e3;
 }
 
-// A cliche of the usual kind, with a too-wide line, small letters and
-// characters the 866 group has no code for, repeated to the size.
-QByteArray clicheText(qsizetype size) {
-    const QByteArray block = cp1251text::text("ООО \"РОМАШКА\"\r\n"
-                                              "г. Москва, ул. Ленина, д. 15\r\n"
-                                              "ИНН 7701234567  ККМ 00012345\r\n"
-                                              "СПАСИБО ЗА ПОКУПКУ!\r\n"
-                                              "Магазин «Ёлочка» №1\r\n");
-    QByteArray text;
-    while (text.size() < size)
-        text += block;
-    text.truncate(size);
-    return text;
-}
-
 } // namespace
 
 int main() {
-    const cliche::RegisterModel mercuryF =
-        *cliche::findRegisterModel(cp1251text::text("МЕРКУРИЙ Ф"));
-    const cliche::RegisterModel wab = *cliche::findRegisterModel(cp1251text::text("WAB 04RK"));
-    QByteArray random(1 << 20, Qt::Uninitialized);
-    QRandomGenerator(20240607).fillRange(reinterpret_cast<quint32 *>(random.data()),
-                                         random.size() / 4);
+    const cliche::RegisterModel mercuryF = *cliche::findRegisterModel(u"МЕРКУРИЙ Ф");
+    const cliche::RegisterModel wab = *cliche::findRegisterModel(u"WAB 04RK");
+    const QByteArray random = bench::randomBytes(1 << 20, 20240607);
     struct Input {
         const char *name;
         QByteArray bytes;
     };
     const Input inputs[] = {
-        {"cliche 10239 B", clicheText(cliche::textLimit - 1)},
-        {"cliche 1 MiB", clicheText(1 << 20)},
+        {"cliche 10239 B", bench::clicheText(cliche::textLimit - 1)},
+        {"cliche 1 MiB", bench::clicheText(1 << 20)},
         {"random 1 MiB", random},
     };
 

@@ -2,28 +2,18 @@
 // other file included), finding a difference, following an edit; and
 // kktview --diff streaming two files, with cmp -l as the peer.
 
+#include "benchtools.h"
 #include "bytecomparison.h"
 #include "document.h"
-#include "fastestrun.h"
-#include "peerprocess.h"
 #include "piecetable.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
 namespace {
 
 constexpr qsizetype size = 64 * 1024 * 1024;
-
-QByteArray randomBytes(qsizetype length, quint32 seed) {
-    QByteArray bytes(length, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), length / 4);
-    return bytes;
-}
 
 // A byte changed every 4 KiB, as two dumps of one register differ.
 QByteArray sparselyChanged(QByteArray bytes) {
@@ -38,14 +28,6 @@ QByteArray everyOtherChanged(QByteArray bytes) {
     return bytes;
 }
 
-QString write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes) {
-    const QString path = dir.filePath(QString::fromLatin1(name));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 void reportRate(const char *what, qsizetype bytes, double seconds) {
     if (seconds < 0)
         std::printf("  %-44s (not installed or failed)\n", what);
@@ -57,8 +39,8 @@ void reportRate(const char *what, qsizetype bytes, double seconds) {
 
 int main() {
     QTemporaryDir dir;
-    const QByteArray other = randomBytes(size, 1251);
-    const QString otherPath = write(dir, "other.bin", other);
+    const QByteArray other = bench::randomBytes(size, 1251);
+    const QString otherPath = bench::writeFile(dir, "other.bin", other);
 
     std::printf("The document (64 MiB) compared with a file of 64 MiB, reading it included:\n");
     const struct {
@@ -100,11 +82,13 @@ int main() {
                     }) * 1e3);
     }
 
-    const QString same = write(dir, "same.bin", other);
-    const QString sparse = write(dir, "sparse.bin", sparselyChanged(other));
+    const QString same = bench::writeFile(dir, "same.bin", other);
+    const QString sparse = bench::writeFile(dir, "sparse.bin", sparselyChanged(other));
     constexpr qsizetype denseSize = 8 * 1024 * 1024;
-    const QString denseFirst = write(dir, "dense1.bin", randomBytes(denseSize, 1));
-    const QString denseSecond = write(dir, "dense2.bin", randomBytes(denseSize, 2));
+    const QString denseFirst =
+        bench::writeFile(dir, "dense1.bin", bench::randomBytes(denseSize, 1));
+    const QString denseSecond =
+        bench::writeFile(dir, "dense2.bin", bench::randomBytes(denseSize, 2));
     const struct {
         const char *what;
         QString first, second;

@@ -3,9 +3,9 @@
 // thread (the bytes, fsync and rename), with dd writing and syncing 64 MiB as
 // the peer; restoring it; and a keystroke with the recovery following.
 
+#include "benchtools.h"
 #include "bytedocument.h"
 #include "documentrecovery.h"
-#include "peerprocess.h"
 #include "recoverystore.h"
 
 #include <QCoreApplication>
@@ -24,19 +24,8 @@ constexpr qsizetype size = 64 * 1024 * 1024;
 constexpr int edits = 1000;
 constexpr int rounds = 7;
 
-QByteArray randomBytes(qsizetype length, quint32 seed) {
-    QByteArray bytes(length, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), length / 4);
-    return bytes;
-}
-
 double milliseconds(const QElapsedTimer &timer) {
     return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
@@ -47,7 +36,7 @@ int main(int argc, char *argv[]) {
     const QString copies = dir.filePath(QStringLiteral("recovery"));
 
     ByteDocument document;
-    document.load(randomBytes(size, 866));
+    document.load(bench::randomBytes(size, 866));
     QRandomGenerator random(1251);
     // Typing, deleting and overwriting all over the document.
     for (int i = 0; i < edits; ++i) {
@@ -77,16 +66,12 @@ int main(int argc, char *argv[]) {
     std::printf("64 MiB document after %d edits (%lld pieces), %d copies written:\n", edits,
                 static_cast<long long>(document.bytes().pieceCount()), rounds);
     std::printf("  document's thread per copy (snapshot)   %8.3f ms median, %.3f ms worst\n",
-                median(handOver), *std::max_element(handOver.begin(), handOver.end()));
-    std::printf("  writing thread per copy (write, fsync)  %8.0f ms median\n", median(written));
+                bench::median(handOver), *std::max_element(handOver.begin(), handOver.end()));
+    std::printf("  writing thread per copy (write, fsync)  %8.0f ms median\n",
+                bench::median(written));
 
     const QString source = dir.filePath(QStringLiteral("source.bin"));
-    {
-        QFile file(source);
-        const QByteArray bytes = document.read(0, document.size());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(source));
-    }
+    bench::writeFile(source, document.read(0, document.size()));
     const double dd = bench::fastestProcessSeconds(
         QStringLiteral("dd"),
         {QStringLiteral("if=") + source, QStringLiteral("of=") + dir.filePath(QStringLiteral("dd")),

@@ -2,10 +2,10 @@
 // pattern kind, with and without case, and the worst case of the search, a
 // pattern that almost matches at every byte of a flash-erased dump.
 
+#include "benchtools.h"
 #include "search.h"
 
 #include <QElapsedTimer>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,8 +16,7 @@ constexpr qsizetype documentSize = 16 * 1024 * 1024;
 
 // Any byte but the patterns' first ones, so the only match is the planted one.
 QByteArray registerMemory(const QByteArray &tail) {
-    QByteArray bytes(documentSize, Qt::Uninitialized);
-    QRandomGenerator(866).fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+    QByteArray bytes = bench::randomBytes(documentSize, 866);
     for (char &b : bytes) {
         if (b == '\x91' || b == '\xE1' || b == '\x0D')
             b = '\x20';

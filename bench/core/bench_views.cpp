@@ -1,11 +1,10 @@
 // Throughput of every byte view and of the pane codec, against glibc iconv
 // converting the same bytes from code page 866 to UTF-8.
 
+#include "benchtools.h"
 #include "cp1251codec.h"
-#include "fastestrun.h"
 #include "views.h"
 
-#include <QRandomGenerator>
 #include <QString>
 
 #include <cstdio>
@@ -38,8 +37,7 @@ struct Subject {
 } // namespace
 
 int main() {
-    QByteArray big(16 << 20, Qt::Uninitialized);
-    QRandomGenerator(20240607).fillRange(reinterpret_cast<quint32 *>(big.data()), big.size() / 4);
+    const QByteArray big = bench::randomBytes(16 << 20, 20240607);
     const QByteArray small = big.left(10700);
     const QByteArray inputs[] = {small, big};
     const QString paneTexts[] = {cp1251::toPaneText(small), cp1251::toPaneText(big)};

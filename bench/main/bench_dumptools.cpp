@@ -4,21 +4,18 @@
 // opening to the ten values shown, against the core's sums alone; and the
 // values panel's cost per caret move and per edit.
 
+#include "benchtools.h"
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "checksumsdialog.h"
 #include "document.h"
-#include "fastestrun.h"
 #include "filecomparison.h"
-#include "peerprocess.h"
 #include "valuespanel.h"
 #include "windowbench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -27,42 +24,15 @@ namespace {
 
 constexpr qsizetype size = 64 * 1024 * 1024;
 
-QByteArray randomBytes(qsizetype length, quint32 seed) {
-    QByteArray bytes(length, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), length / 4);
-    return bytes;
-}
-
 QByteArray changedEvery(QByteArray bytes, qsizetype step) {
     for (qsizetype at = step / 2; at < bytes.size(); at += step)
         bytes[at] = char(~bytes[at]);
     return bytes;
 }
 
-QString write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes) {
-    const QString path = dir.filePath(QString::fromLatin1(name));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-// The fastest of a few runs of something too long to repeat many times.
-double fastestOf(int runs, const std::function<void()> &run) {
-    double best = -1;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        const double seconds = double(timer.nsecsElapsed()) / 1e9;
-        best = best < 0 ? seconds : std::min(best, seconds);
-    }
-    return best;
-}
-
 void compareWithFiles(const QTemporaryDir &dir) {
-    const QByteArray mine = randomBytes(size, 1251);
-    const QString minePath = write(dir, "mine.bin", mine);
+    const QByteArray mine = bench::randomBytes(size, 1251);
+    const QString minePath = bench::writeFile(dir, "mine.bin", mine);
     ByteDocument document;
     document.load(document::load(minePath, size).bytes);
     FileComparison comparison(&document);
@@ -76,7 +46,7 @@ void compareWithFiles(const QTemporaryDir &dir) {
                  {"a byte in 4 KiB differs", changedEvery(mine, 4096)},
                  {"every other byte differs", changedEvery(mine, 2)}};
     for (const auto &[what, other] : cases) {
-        const QString path = write(dir, "other.bin", other);
+        const QString path = bench::writeFile(dir, "other.bin", other);
         QString summary;
         const double seconds = bench::fastestSecondsPerRun([&] {
             if (comparison.compareWith(path, size))
@@ -86,7 +56,7 @@ void compareWithFiles(const QTemporaryDir &dir) {
         });
         std::printf("  %-28s %8.3f s  %s\n", what, seconds, qPrintable(summary));
     }
-    const QString same = write(dir, "same.bin", mine);
+    const QString same = bench::writeFile(dir, "same.bin", mine);
     const double cmp = bench::fastestProcessSeconds(QStringLiteral("cmp"), {minePath, same});
     if (cmp < 0)
         std::printf("  %-28s (not installed)\n", "cmp, equal files");
@@ -96,23 +66,23 @@ void compareWithFiles(const QTemporaryDir &dir) {
 
 void checksumsOf64MiB() {
     ByteDocument document;
-    document.load(randomBytes(size, 866));
+    document.load(bench::randomBytes(size, 866));
     ByteSelection selection(&document);
     std::printf("\nThe checksums dialog over 64 MiB, from opening to the ten values shown:\n");
-    const double dialog = fastestOf(3, [&] {
+    const double dialog = bench::fastestOf(3, [&] {
         ChecksumsDialog sums(document, selection);
         QEventLoop loop;
         QObject::connect(&sums, &ChecksumsDialog::computed, &loop, &QEventLoop::quit);
         loop.exec();
     });
-    const double core = fastestOf(3, [&] { checksums::of(document.bytes(), 0, size); });
+    const double core = bench::fastestOf(3, [&] { checksums::of(document.bytes(), 0, size); });
     std::printf("  %-28s %8.3f s\n  %-28s %8.3f s\n", "dialog, on its thread", dialog,
                 "the core's sums alone", core);
 }
 
 void valuesPanelPerMove() {
     ByteDocument document;
-    document.load(randomBytes(size, 7));
+    document.load(bench::randomBytes(size, 7));
     ByteSelection selection(&document);
     ValuesPanel panel;
     panel.follow(&document, &selection);

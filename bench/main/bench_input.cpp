@@ -14,11 +14,11 @@
 //   BENCH_MIB=1024 bench_input ff     one kind; from 256 MiB on, opening only
 //   xvfb-run -a bench_input           with the external comparison
 
+#include "benchtools.h"
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "form1.h"
 #include "inputpane.h"
-#include "openlimits.h"
 #include "windowbench.h"
 
 #include <QAction>
@@ -222,8 +222,8 @@ struct Bench {
         const double cpuBefore = cpuSeconds();
         results["open"] = timed([&] { form.openFile(path); });
         results["open, CPU"] = (cpuSeconds() - cpuBefore) * 1000;
-        results["RSS after open, MiB"] = memoryMiB("VmRSS:");
-        results["peak RSS at open, MiB"] = memoryMiB("VmHWM:");
+        results["RSS after open, MiB"] = bench::statusMiB(QStringLiteral("self"), "VmRSS:");
+        results["peak RSS at open, MiB"] = bench::statusMiB(QStringLiteral("self"), "VmHWM:");
         if (openOnly())
             return;
 
@@ -272,17 +272,6 @@ struct Bench {
         results["copy of the document"] = timer.nsecsElapsed() / 1e6;
         if (all.size() != doc->size())
             results["copy WRONG SIZE"] = double(all.size());
-    }
-
-    // VmRSS: now; VmHWM: the most so far.
-    static double memoryMiB(const char *field) {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith(field))
-                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-        return -1;
     }
 };
 
@@ -400,12 +389,7 @@ External startExternal(const QString &program, const QString &path) {
             break;
         }
     }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                result.peakMiB = line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
+    result.peakMiB = bench::statusMiB(QString::number(pid), "VmHWM:");
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     return result;

@@ -6,6 +6,7 @@
 // own. With an X display (xvfb-run), ghex opening the same 64 MiB file is
 // timed too, as a peer.
 
+#include "benchtools.h"
 #include "bytedocument.h"
 #include "form1.h"
 #include "hexpane.h"
@@ -14,66 +15,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
+using bench::median;
 using windowbench::PaintWatcher;
+using windowbench::sampleText;
+using windowbench::waitForPaint;
 
 constexpr qint64 mebibyte = 1024 * 1024;
-
-void waitForPaint(const PaintWatcher &watcher, int before) {
-    QElapsedTimer timeout;
-    timeout.start();
-    while (watcher.paints == before && timeout.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
-// line break (CR LF) after every lineLength bytes, or none if 0.
-QByteArray sampleText(qint64 size, int lineLength) {
-    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
-                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
-    QRandomGenerator random(1251);
-    QByteArray bytes(size, Qt::Uninitialized);
-    int column = 0;
-    for (qint64 i = 0; i < size; ++i) {
-        if (lineLength && column == lineLength - 2 && i + 1 < size) {
-            bytes[i++] = '\r';
-            bytes[i] = '\n';
-            column = 0;
-            continue;
-        }
-        bytes[i] = alphabet[random.bounded(int(sizeof alphabet - 1))];
-        ++column;
-    }
-    return bytes;
-}
-
-QByteArray randomBytes(qint64 size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator random(866);
-    random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
-}
-
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // The window with a document shown, as after opening it.
 struct Window {
@@ -114,7 +73,7 @@ struct LivePane {
     double shown = 0;
 
     explicit LivePane(bool hex) {
-        document.load(randomBytes(64 * mebibyte));
+        document.load(bench::randomBytes(64 * mebibyte, 866));
         QElapsedTimer timer;
         timer.start();
         if (hex) {
@@ -202,11 +161,7 @@ double ghexOpen(qint64 size) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return -1;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("dump64m.bin"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(randomBytes(size)) < 0)
-        return -1;
-    file.close();
+    const QString path = bench::writeFile(dir, "dump64m.bin", bench::randomBytes(size, 866));
     QElapsedTimer timer;
     timer.start();
     QProcess ghex;
@@ -222,11 +177,7 @@ double ghexOpen(qint64 size) {
     return search.exitCode() == 0 ? ms : -1;
 }
 
-struct Case {
-    const char *name;
-    const char *what;
-    std::function<double()> run;
-};
+using windowbench::Case;
 
 const std::vector<Case> &cases() {
     // Made in the case's own process, when it runs.
@@ -260,49 +211,8 @@ const std::vector<Case> &cases() {
     return all;
 }
 
-int runCase(int argc, char *argv[], const char *name) {
-    QApplication app(argc, argv);
-    for (const Case &c : cases()) {
-        if (std::strcmp(c.name, name) == 0) {
-            std::printf("%.1f\n", c.run());
-            return 0;
-        }
-    }
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
-    windowbench::start();
-    if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
-        return runCase(1, argv, argv[2]);
-    if (argc == 2)
-        return runCase(1, argv, argv[1]);
-
-    std::printf("%-55s %10s %12s\n", "display panes", "ms", "peak RSS MiB");
-    for (const Case &c : cases()) {
-        std::fflush(stdout);
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0)
-            return 1;
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(pipeFds[1], STDOUT_FILENO);
-            close(pipeFds[0]);
-            execl("/proc/self/exe", argv[0], "--case", c.name, static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(pipeFds[1]);
-        char buffer[64] = {};
-        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer - 1);
-        close(pipeFds[0]);
-        int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
-        const double ms = got > 0 ? std::atof(buffer) : -1;
-        std::printf("%-55s %10.1f %12.1f\n", c.what, ms, usage.ru_maxrss / 1024.0);
-        std::fflush(stdout);
-    }
-    return 0;
+    return windowbench::runCases(argc, argv, "display panes", cases());
 }

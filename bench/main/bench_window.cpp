@@ -25,43 +25,13 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using windowbench::PaintWatcher;
-
-void waitForPaint(const PaintWatcher &watcher, int before) {
-    QElapsedTimer timeout;
-    timeout.start();
-    while (watcher.paints == before && timeout.elapsed() < 30000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
-// line break (CR LF) after every lineLength bytes, or none if 0.
-QByteArray sampleText(qsizetype size, int lineLength) {
-    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
-                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
-    QRandomGenerator random(1251);
-    QByteArray bytes;
-    bytes.reserve(size);
-    int column = 0;
-    while (bytes.size() < size) {
-        if (lineLength && column == lineLength - 2) {
-            bytes += "\r\n";
-            column = 0;
-            continue;
-        }
-        bytes += alphabet[random.bounded(int(sizeof alphabet - 1))];
-        ++column;
-    }
-    bytes.truncate(size);
-    return bytes;
-}
+using windowbench::sampleText;
+using windowbench::waitForPaint;
 
 // Any byte but CR, so the document stays one paragraph.
 QByteArray randomBytes(qsizetype size) {
@@ -261,11 +231,7 @@ double checkWindow() {
     return times[times.size() / 2];
 }
 
-struct Case {
-    const char *name;
-    const char *what;
-    std::function<double()> run;
-};
+using windowbench::Case;
 
 const std::vector<Case> &cases() {
     static const std::vector<Case> all = {
@@ -301,52 +267,8 @@ const std::vector<Case> &cases() {
     return all;
 }
 
-int runCase(int argc, char *argv[], const char *name) {
-    QApplication app(argc, argv);
-    for (const Case &c : cases()) {
-        if (std::strcmp(c.name, name) == 0) {
-            std::printf("%.1f\n", c.run());
-            return 0;
-        }
-    }
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
-    windowbench::start();
-    if (argc == 3 && std::strcmp(argv[1], "--case") == 0)
-        return runCase(1, argv, argv[2]);
-    // One case only, by name: bench_window key64k
-    if (argc == 2) {
-        const int status = runCase(1, argv, argv[1]);
-        return status;
-    }
-
-    std::printf("%-55s %10s %12s\n", "main window (offscreen)", "ms", "peak RSS MiB");
-    for (const Case &c : cases()) {
-        std::fflush(stdout);
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0)
-            return 1;
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(pipeFds[1], STDOUT_FILENO);
-            close(pipeFds[0]);
-            execl("/proc/self/exe", argv[0], "--case", c.name, static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(pipeFds[1]);
-        char buffer[64] = {};
-        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer - 1);
-        close(pipeFds[0]);
-        int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
-        const double ms = got > 0 ? std::atof(buffer) : -1;
-        std::printf("%-55s %10.1f %12.1f\n", c.what, ms, usage.ru_maxrss / 1024.0);
-        std::fflush(stdout);
-    }
-    return 0;
+    return windowbench::runCases(argc, argv, "main window (offscreen)", cases());
 }

@@ -1,10 +1,24 @@
 #pragma once
 
+#include <QApplication>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QString>
 #include <QWidget>
 #include <QtGlobal>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 // What the window benchmarks share.
 namespace windowbench {
@@ -46,5 +60,90 @@ public:
         return false;
     }
 };
+
+// Lets the events run until the widget has painted once more than before
+// (a minute at most).
+inline void waitForPaint(const PaintWatcher &watcher, int before) {
+    QElapsedTimer timeout;
+    timeout.start();
+    while (watcher.paints == before && timeout.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// Cliche-like text: Cyrillic and Latin letters, digits and spaces, with a
+// line break (CR LF) after every lineLength bytes, or none if 0.
+inline QByteArray sampleText(qint64 size, int lineLength) {
+    static const char alphabet[] = "0123456789 ABCDEFGHIJ abcdefghij "
+                                   "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xE0\xE1\xE2\xE3\xE4\xE5";
+    QRandomGenerator random(1251);
+    QByteArray bytes(size, Qt::Uninitialized);
+    int column = 0;
+    for (qint64 i = 0; i < size; ++i) {
+        if (lineLength && column == lineLength - 2 && i + 1 < size) {
+            bytes[i++] = '\r';
+            bytes[i] = '\n';
+            column = 0;
+            continue;
+        }
+        bytes[i] = alphabet[random.bounded(int(sizeof alphabet - 1))];
+        ++column;
+    }
+    return bytes;
+}
+
+// A measurement of its own, in milliseconds, run by name.
+struct Case {
+    const char *name;
+    const char *what;
+    std::function<double()> run;
+};
+
+// The benchmark program: with "--case NAME", or NAME alone, runs that case
+// and prints its milliseconds; else runs every case in a process of its own,
+// this program again with "--case NAME", so that the peak memory is the
+// case's alone, and prints a line per case under the title.
+inline int runCases(int argc, char *argv[], const char *title, const std::vector<Case> &cases) {
+    start();
+    const char *only = argc == 3 && std::strcmp(argv[1], "--case") == 0 ? argv[2]
+                       : argc == 2                                      ? argv[1]
+                                                                        : nullptr;
+    if (only) {
+        int one = 1;
+        QApplication app(one, argv);
+        for (const Case &c : cases) {
+            if (std::strcmp(c.name, only) == 0) {
+                std::printf("%.1f\n", c.run());
+                return 0;
+            }
+        }
+        return 1;
+    }
+
+    std::printf("%-55s %10s %12s\n", title, "ms", "peak RSS MiB");
+    for (const Case &c : cases) {
+        std::fflush(stdout);
+        int pipeFds[2];
+        if (pipe(pipeFds) != 0)
+            return 1;
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(pipeFds[1], STDOUT_FILENO);
+            close(pipeFds[0]);
+            execl("/proc/self/exe", argv[0], "--case", c.name, static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(pipeFds[1]);
+        char buffer[64] = {};
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer - 1);
+        close(pipeFds[0]);
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const double ms = got > 0 ? std::atof(buffer) : -1;
+        std::printf("%-55s %10.1f %12.1f\n", c.what, ms, usage.ru_maxrss / 1024.0);
+        std::fflush(stdout);
+    }
+    return 0;
+}
 
 } // namespace windowbench

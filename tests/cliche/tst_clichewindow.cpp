@@ -152,6 +152,46 @@ private slots:
         QCOMPARE(preview->rowText(0), QStringLiteral("«Ёж» №1"));
     }
 
+    // The list, the legend and the preview mark a finding in one colour; the
+    // text over 10K has none and keeps its place in the list.
+    void findingsWearTheirLegendsColour_data() {
+        QTest::addColumn<QByteArray>("model");
+        QTest::addColumn<QByteArray>("document");
+        QTest::newRow("small, unprintable, too wide, lone LF")
+            << QByteArray("МЕРКУРИЙ Ф") << inCp1251("ab «x»\r\n") + QByteArray(30, 'A') + "\n\r\n";
+        QTest::newRow("too many lines, lone LF")
+            << QByteArray("WAB 04RK") << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7 x\ny");
+        QTest::newRow("over 10K") << QByteArray("WAB 04RK") << QByteArray(10240, 'A');
+    }
+    void findingsWearTheirLegendsColour() {
+        QFETCH(QByteArray, model);
+        QFETCH(QByteArray, document);
+        form->setDocument(document);
+        FrmCheck *window = openCheck(model.constData());
+        auto *list = child<QListWidget>(window, "lstFindings");
+        const QString legend = child<QLabel>(window, "lblLegend")->text();
+        const QImage preview =
+            child<ReceiptPreview>(window, "prvReceipt")->viewport()->grab().toImage();
+        QVERIFY(list->count() > 0);
+        for (int row = 0; row < list->count(); ++row) {
+            const QImage swatch = list->item(row)->icon().pixmap(8, 8).toImage();
+            QCOMPARE(swatch.size(), QSize(8, 8));
+            const QColor colour = swatch.pixelColor(4, 4);
+            if (window->findings().at(row).kind == cliche::FindingKind::TextTooLong) {
+                QCOMPARE(colour.alpha(), 0);
+                continue;
+            }
+            QCOMPARE(colour.alpha(), 255);
+            QVERIFY2(legend.contains(colour.name()), qPrintable(list->item(row)->text()));
+            bool painted = false;
+            for (int y = 0; y < preview.height() && !painted; ++y) {
+                for (int x = 0; x < preview.width() && !painted; ++x)
+                    painted = preview.pixelColor(x, y) == colour;
+            }
+            QVERIFY2(painted, qPrintable(list->item(row)->text()));
+        }
+    }
+
     void typingIsCheckedWithoutAsking() {
         form->setDocument("12");
         FrmCheck *window = openCheck("ЛАДОГА Ф/К");

@@ -3,6 +3,7 @@
 #include "helptext.h"
 #include "oracle.h"
 #include "registermodels.h"
+#include "russiancount.h"
 #include "views.h"
 
 #include <QRandomGenerator>
@@ -13,7 +14,7 @@ using namespace cliche;
 namespace {
 
 cliche::RegisterModel model(const char *utf8Name) {
-    const auto found = findRegisterModel(inCp1251(utf8Name));
+    const auto found = findRegisterModel(QString::fromUtf8(utf8Name));
     if (!found)
         qFatal("no model %s", utf8Name);
     return *found;
@@ -74,18 +75,18 @@ private slots:
         QCOMPARE(models.size(), qsizetype(std::size(expected)));
         for (qsizetype i = 0; i < models.size(); ++i) {
             const Row &row = expected[i];
-            QCOMPARE(models[i].name, inCp1251(row.name));
+            QCOMPARE(models[i].name, QString::fromUtf8(row.name));
             QVERIFY(models[i].group == row.group);
             QCOMPARE(models[i].width, row.width);
             QCOMPARE(models[i].lineLimit, row.lineLimit);
             QCOMPARE(models[i].capitalsOnly, row.capitalsOnly);
         }
-        QVERIFY(!findRegisterModel(inCp1251("АМС 200Ф ")));
+        QVERIFY(!findRegisterModel(u"АМС 200Ф "));
     }
 
     void otherModelKeepsItsFieldsInRange() {
         const RegisterModel narrow = otherModel(Group::Cp866, 3, 120);
-        QCOMPARE(narrow.name, inCp1251("Другая модель"));
+        QCOMPARE(narrow.name, QStringLiteral("Другая модель"));
         QVERIFY(narrow.group == Group::Cp866);
         QCOMPARE(narrow.width, 8);
         QCOMPARE(narrow.lineLimit, 99);
@@ -93,12 +94,11 @@ private slots:
         QCOMPARE(otherModel(Group::Cp1251, 40, -1).lineLimit, 0);
     }
 
-    void helpMessageIsItsLinesJoinedByCrLf() {
-        const QByteArray message = helptext::message();
-        QCOMPARE(message.count("\r\n"), 14);
-        QVERIFY(message.startsWith(inCp1251("Кодировка Win1251 годится для ККМ:\r\nАМС100Мк  18")));
-        QVERIFY(message.endsWith(
-            inCp1251("ЛАДОГА Ф/К 17 знаков\r\nТекст клише не должен превышать 10К!")));
+    void helpMessageIsItsLinesJoinedByLineFeeds() {
+        const QString message = helptext::message();
+        QCOMPARE(message.count(u'\n'), 14);
+        QVERIFY(message.startsWith(u"Кодировка Win1251 годится для ККМ:\nАМС100Мк  18"));
+        QVERIFY(message.endsWith(u"ЛАДОГА Ф/К 17 знаков\nТекст клише не должен превышать 10К!"));
     }
 
     void checkFindsWhatTheRegisterWouldMake_data() {
@@ -179,43 +179,64 @@ private slots:
         QCOMPARE(described(check(document, m)), findings);
     }
 
+    // Every count the program says takes its word by the last two digits.
+    void countsTakeTheRussianWordForm_data() {
+        QTest::addColumn<qint64>("n");
+        QTest::addColumn<QString>("said");
+        const struct {
+            qint64 n;
+            const char *said;
+        } rows[] = {{0, "0 знаков"},     {1, "1 знак"},        {2, "2 знака"},
+                    {4, "4 знака"},      {5, "5 знаков"},      {11, "11 знаков"},
+                    {12, "12 знаков"},   {14, "14 знаков"},    {21, "21 знак"},
+                    {22, "22 знака"},    {101, "101 знак"},    {111, "111 знаков"},
+                    {112, "112 знаков"}, {1004, "1004 знака"}, {10240, "10240 знаков"}};
+        for (const auto &row : rows)
+            QTest::newRow(row.said) << row.n << QString::fromUtf8(row.said);
+    }
+    void countsTakeTheRussianWordForm() {
+        QFETCH(qint64, n);
+        QFETCH(QString, said);
+        QCOMPARE(russiancount::countOf(n, "знак", "знака", "знаков"), said);
+    }
+
     void messagesSayWhatAndHowMuch() {
         const auto messages = [](const char *modelName, const QByteArray &document) {
-            QByteArrayList list;
+            QStringList list;
             for (const Finding &f : check(document, model(modelName)))
                 list << f.message;
             return list;
         };
         QCOMPARE(
             messages("МЕРКУРИЙ Ф", inCp1251("СПАСИБО!\nя\t")),
-            QByteArrayList({inCp1251("знак \"!\" не печатается в группе 866: для него нет кода"),
-                            inCp1251("одиночный LF (байт 10) вместо CR LF: группа 866 "
-                                     "начинает с него новую строку"),
-                            inCp1251("строчная буква \"я\": модель печатает только большие "
-                                     "буквы"),
-                            inCp1251("управляющий символ HT (байт 9) не печатается в группе "
-                                     "866: это команда, а не знак")}));
+            QStringList({QStringLiteral("знак \"!\" не печатается в группе 866: для него нет кода"),
+                         QStringLiteral("одиночный LF (байт 10) вместо CR LF: группа 866 "
+                                        "начинает с него новую строку"),
+                         QStringLiteral("строчная буква \"я\": модель печатает только большие "
+                                        "буквы"),
+                         QStringLiteral("управляющий символ HT (байт 9) не печатается в группе "
+                                        "866: это команда, а не знак")}));
         QCOMPARE(messages("МЕРКУРИЙ К", "\x1b\x98\x7f"),
-                 QByteArrayList({inCp1251("управляющий символ ESC (байт 27) не печатается в "
-                                          "группе 1251: это команда, а не знак"),
-                                 inCp1251("байт 152 не печатается в группе 1251: в кодировке "
-                                          "1251 у него нет знака"),
-                                 inCp1251("управляющий символ DEL (байт 127) не печатается в "
-                                          "группе 1251: это команда, а не знак")}));
+                 QStringList({QStringLiteral("управляющий символ ESC (байт 27) не печатается в "
+                                             "группе 1251: это команда, а не знак"),
+                              QStringLiteral("байт 152 не печатается в группе 1251: в кодировке "
+                                             "1251 у него нет знака"),
+                              QStringLiteral("управляющий символ DEL (байт 127) не печатается в "
+                                             "группе 1251: это команда, а не знак")}));
         QCOMPARE(messages("МЕРКУРИЙ Ф", inCp1251("ДОБРО пожаловать в магазин")),
-                 QByteArrayList({inCp1251("строчные буквы \"пожаловать\": модель печатает "
-                                          "только большие буквы"),
-                                 inCp1251("строчная буква \"в\": модель печатает только большие "
-                                          "буквы"),
-                                 inCp1251("строчные буквы \"магазин\": модель печатает только "
-                                          "большие буквы"),
-                                 inCp1251("в строке 26 знаков, модель печатает 24 знака")}));
+                 QStringList({QStringLiteral("строчные буквы \"пожаловать\": модель печатает "
+                                             "только большие буквы"),
+                              QStringLiteral("строчная буква \"в\": модель печатает только большие "
+                                             "буквы"),
+                              QStringLiteral("строчные буквы \"магазин\": модель печатает только "
+                                             "большие буквы"),
+                              QStringLiteral("в строке 26 знаков, модель печатает 24 знака")}));
         QCOMPARE(messages("ЛАДОГА Ф/К", QByteArray(21, '1')),
-                 QByteArrayList{inCp1251("в строке 21 знак, модель печатает 17 знаков")});
+                 QStringList{QStringLiteral("в строке 21 знак, модель печатает 17 знаков")});
         QCOMPARE(messages("WAB 04RK", lines(7)).value(0),
-                 inCp1251("в клише 7 строк, модель печатает 6 строк"));
+                 QStringLiteral("в клише 7 строк, модель печатает 6 строк"));
         QCOMPARE(messages("АМС 200Ф", QByteArray(10242, '1')).value(0),
-                 inCp1251("текст клише 10242 байта: должен быть меньше 10К (10240 байт)"));
+                 QStringLiteral("текст клише 10242 байта: должен быть меньше 10К (10240 байт)"));
     }
 
     // The check of a file streams it a piece at a time: wherever the pieces

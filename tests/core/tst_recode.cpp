@@ -59,13 +59,13 @@ private slots:
         QCOMPARE(result.unmatched, inCp1251("«»‰") + '\x98');
         QCOMPARE(result.bytes.at(0), text.at(0));
         QCOMPARE(recode::unmatchedNotice(result, false),
-                 inCp1251("6 символов без соответствия: «, », ‰, код 152"));
+                 QStringLiteral("6 символов без соответствия: «, », ‰, код 152"));
 
         const recode::Result boxes = recode::cp866ToCp1251(QByteArray::fromHex("b0b0c48d"));
         QCOMPARE(boxes.bytes, QByteArray::fromHex("b0b0c4cd"));
         QCOMPARE(recode::unmatchedNotice(boxes, true),
-                 inCp1251("3 символа без соответствия: код 176, код 196"));
-        QCOMPARE(recode::unmatchedNotice(recode::cp866ToCp1251("abc"), true), QByteArray());
+                 QStringLiteral("3 символа без соответствия: код 176, код 196"));
+        QCOMPARE(recode::unmatchedNotice(recode::cp866ToCp1251("abc"), true), QString());
     }
 
     void differenceIsTheSmallestEditAndKeepsPairsWhole_data() {

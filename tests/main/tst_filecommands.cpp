@@ -6,8 +6,8 @@
 #include "frmtabl.h"
 #include "hexpane.h"
 #include "inputpane.h"
-#include "openlimits.h"
 #include "russianqt.h"
+#include "sizebounds.h"
 #include "views.h"
 #include "windowdriver.h"
 
@@ -182,8 +182,8 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption_data() {
     QTest::newRow("too large") << "huge.bin"
                                << "Файл слишком большой:"
                                << QString("Размер в байтах: %1, можно открыть не более %2.")
-                                      .arg(russian.toString(maxDocumentBytes + 1),
-                                           russian.toString(maxDocumentBytes));
+                                      .arg(russian.toString(sizebounds::openedFileAtMost + 1),
+                                           russian.toString(sizebounds::openedFileAtMost));
 }
 
 void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
@@ -196,7 +196,7 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
         // Sparse: no disk space, one byte over the bound.
         QFile huge(path("huge.bin"));
         QVERIFY(huge.open(QIODevice::WriteOnly));
-        QVERIFY(huge.resize(maxDocumentBytes + 1));
+        QVERIFY(huge.resize(sizebounds::openedFileAtMost + 1));
     }
     QString file = dir.filePath(name);
     if (name == QLatin1String("pipe"))
@@ -330,7 +330,7 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
     {
         QFile huge(path("huge.bin")); // sparse, one byte over the bound
         QVERIFY(huge.open(QIODevice::WriteOnly));
-        QVERIFY(huge.resize(maxDocumentBytes + 1));
+        QVERIFY(huge.resize(sizebounds::openedFileAtMost + 1));
     }
     MessageCatcher catcher; // the refusals, then the overwrite question
     for (const QString &step : steps) {
@@ -363,7 +363,7 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
 
     QCOMPARE(name, proposed);
     QCOMPARE(folder, QDir(dir.path()).absolutePath());
-    QCOMPARE(QFileInfo(path("huge.bin")).size(), maxDocumentBytes + 1);
+    QCOMPARE(QFileInfo(path("huge.bin")).size(), sizebounds::openedFileAtMost + 1);
     QCOMPARE(QFileInfo(path("empty.bin")).size(), 0);
     if (!proposed.isEmpty())
         QCOMPARE(readFile(path(qPrintable(proposed))), document);

@@ -1,5 +1,5 @@
 #include "form1fixture.h"
-#include "openlimits.h"
+#include "sizebounds.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -352,7 +352,7 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("listed");
-        const int bound = int(maxListingBytes);
+        const int bound = int(sizebounds::clicheListingAtMost);
         QTest::newRow("866, 1 MiB + 1") << 1024 * 1024 + 1 << int(Qt::Key_F8) << true;
         QTest::newRow("866, the bound + 1") << bound + 1 << int(Qt::Key_F8) << false;
         QTest::newRow("1251, the bound + 1") << bound + 1 << int(Qt::Key_F7) << false;
@@ -373,7 +373,8 @@ private slots:
             QCOMPARE(catcher.texts(), QStringList());
             QVERIFY(rtb3->toPlainText().startsWith(QStringLiteral("нов.стр.")));
         } else {
-            const QString mebibytes = QString::number(maxListingBytes / (1024 * 1024));
+            const QString mebibytes =
+                QString::number(sizebounds::inMebibytes(sizebounds::clicheListingAtMost));
             QCOMPARE(catcher.texts(),
                      QStringList(QStringLiteral("Файл больше %1 МБ!\nЛистинг клише "
                                                 "строится для файлов до %1 МБ")

@@ -7,8 +7,10 @@
 #include "byteselection.h"
 #include "clichefixes.h"
 #include "cp1251codec.h"
-#include "cp1251text.h"
+#include "findingcolours.h"
 #include "receiptpreview.h"
+#include "russiancount.h"
+#include "sizebounds.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -24,15 +27,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace {
 
 // Typing is checked at most this often: on a 10K cliche the check takes
 // about a millisecond, the list and the preview about ten to show.
 constexpr int refreshDelayMs = 150;
-// A cliche is a few KiB; a larger document is not checked, so typing in a
-// long file stays smooth while the window is open (the check of 1 MiB takes
-// up to 150 ms, and it would run every interval).
-constexpr qsizetype checkedAtMost = 1024 * 1024;
 // A binary file may have a finding per byte; the list shows the first ones.
 constexpr qsizetype listedAtMost = 200;
 
@@ -40,13 +41,11 @@ QString shown(const ByteText &text) {
     return cp1251::toDisplayText(text);
 }
 
-QString count(qint64 n, const char *one, const char *few, const char *many) {
-    return shown(cp1251text::countOf(n, one, few, many));
-}
+using russiancount::countOf;
 
-QString swatch(const char *colour, const QString &caption) {
+QString swatch(const findingcolours::Marking &marking) {
     return QStringLiteral("<span style=\"background:%1\">&nbsp;&nbsp;&nbsp;&nbsp;</span>&nbsp;%2")
-        .arg(QLatin1String(colour), caption);
+        .arg(marking.background.name(), marking.caption);
 }
 
 } // namespace
@@ -94,8 +93,8 @@ void FrmCheck::createControls() {
     cboModel = new QComboBox;
     cboModel->setObjectName(QStringLiteral("cboModel"));
     for (const cliche::RegisterModel &m : cliche::registerModels())
-        cboModel->addItem(shown(m.name));
-    cboModel->addItem(shown(cliche::otherModelName()));
+        cboModel->addItem(m.name);
+    cboModel->addItem(cliche::otherModelName());
 
     cboGroup = new QComboBox;
     cboGroup->setObjectName(QStringLiteral("cboGroup"));
@@ -169,11 +168,11 @@ void FrmCheck::createControls() {
     splitter->setChildrenCollapsible(false);
     splitter->setSizes({prvReceipt->sizeHint().width(), 2 * prvReceipt->sizeHint().width()});
 
-    auto *legend = new QLabel(
-        swatch("#ffbebe", QStringLiteral("за краем ленты")) + QStringLiteral("&nbsp;&nbsp; ") +
-        swatch("#ffde78", QStringLiteral("не печатается")) + QStringLiteral("&nbsp;&nbsp; ") +
-        swatch("#cddeff", QStringLiteral("строчная буква")) + QStringLiteral("&nbsp;&nbsp; ") +
-        swatch("#e8d4ff", QStringLiteral("лишняя строка")));
+    QStringList swatches;
+    for (const cliche::FindingKind kind : findingcolours::legend)
+        swatches << swatch(findingcolours::of(kind));
+    auto *legend = new QLabel(swatches.join(QStringLiteral("&nbsp;&nbsp; ")));
+    legend->setObjectName(QStringLiteral("lblLegend"));
     legend->setTextFormat(Qt::RichText);
 
     auto *layout = new QVBoxLayout(this);
@@ -241,11 +240,11 @@ void FrmCheck::showModel() {
     const bool is866 = m.group == cliche::Group::Cp866;
     QStringList facts{is866 ? QStringLiteral("группа 866") : QStringLiteral("группа 1251")};
     if (m.hasWidth())
-        facts << count(m.width, "знак", "знака", "знаков") + QStringLiteral(" в строке");
+        facts << countOf(m.width, "знак", "знака", "знаков") + QStringLiteral(" в строке");
     else
         facts << QStringLiteral("ширина не указана: длина строк не проверяется");
     if (m.lineLimit > 0)
-        facts << QStringLiteral("не больше ") + count(m.lineLimit, "строки", "строк", "строк");
+        facts << QStringLiteral("не больше ") + countOf(m.lineLimit, "строки", "строк", "строк");
     if (m.capitalsOnly)
         facts << QStringLiteral("только большие русские буквы");
     facts << QStringLiteral("текст меньше 10К (%1 байт)").arg(cliche::textLimit);
@@ -266,15 +265,16 @@ void FrmCheck::refresh() {
     refreshTimer.stop();
     if (!doc)
         return;
-    const bool tooLarge = doc->size() > checkedAtMost;
+    const bool tooLarge = doc->size() > sizebounds::checkedDocumentAtMost;
     checked = tooLarge ? ByteText() : doc->read(0, doc->size());
     const cliche::RegisterModel m = model();
     currentFindings = cliche::check(checked, m);
     prvReceipt->setContent(checked, m);
     showFindings();
     if (tooLarge)
-        lblSummary->setText(QStringLiteral("Документ больше 1 МиБ: такой текст не клише, "
-                                           "проверка не выполняется"));
+        lblSummary->setText(
+            QStringLiteral("Документ больше %1 МиБ: такой текст не клише, проверка не выполняется")
+                .arg(sizebounds::inMebibytes(sizebounds::checkedDocumentAtMost)));
     cmdUpper->setEnabled(cliche::toCapitals(checked) != checked);
     cmdReplace->setEnabled(cliche::replaceUnprintable866(checked) != checked);
 }
@@ -283,16 +283,27 @@ void FrmCheck::showFindings() {
     const QSignalBlocker blocker(lstFindings);
     lstFindings->clear();
     const qsizetype listed = std::min(currentFindings.size(), listedAtMost);
-    QStringList items;
-    items.reserve(listed);
+    // Each finding beside the colour the preview marks it with; one without
+    // a colour keeps the place, so the texts stay in line.
+    const int side = lstFindings->fontMetrics().ascent();
+    std::array<QIcon, 6> swatches; // one for each kind
+    const auto swatchOf = [&](cliche::FindingKind kind) {
+        QIcon &icon = swatches.at(std::size_t(kind));
+        if (icon.isNull()) {
+            QPixmap square(side, side);
+            const findingcolours::Marking &marking = findingcolours::of(kind);
+            square.fill(marking.isMarked() ? marking.background : QColor(Qt::transparent));
+            icon = QIcon(square);
+        }
+        return icon;
+    };
     for (qsizetype i = 0; i < listed; ++i) {
         const cliche::Finding &f = currentFindings[i];
-        items << QStringLiteral("стр. %1, поз. %2: %3")
-                     .arg(f.line)
-                     .arg(f.column)
-                     .arg(shown(f.message));
+        new QListWidgetItem(
+            swatchOf(f.kind),
+            QStringLiteral("стр. %1, поз. %2: %3").arg(f.line).arg(f.column).arg(f.message),
+            lstFindings);
     }
-    lstFindings->addItems(items);
     if (currentFindings.size() > listed) {
         auto *more = new QListWidgetItem(
             QStringLiteral("… и ещё %1").arg(currentFindings.size() - listed), lstFindings);

@@ -1,6 +1,7 @@
 #include "receiptpreview.h"
 
 #include "cp1251codec.h"
+#include "findingcolours.h"
 
 #include <QFontDatabase>
 #include <QMouseEvent>
@@ -15,12 +16,6 @@ const QColor paperColor(Qt::white);
 const QColor inkColor(Qt::black);
 const QColor edgeColor(200, 0, 0);
 const QColor rulerInk(90, 90, 90);
-const QColor overflowBackground(255, 190, 190);
-const QColor unprintableInk(190, 0, 0);
-const QColor unprintableBackground(255, 222, 120);
-const QColor smallLetterInk(0, 60, 200);
-const QColor smallLetterBackground(205, 222, 255);
-const QColor extraLineBackground(232, 212, 255);
 
 // "----+----1----+----2": a mark every column, a cross every five, the
 // tens digit every ten.
@@ -28,6 +23,22 @@ QChar rulerMark(int column) {
     if (column % 10 == 0)
         return QChar(u'0' + (column / 10) % 10);
     return column % 5 == 0 ? QChar(u'+') : QChar(u'-');
+}
+
+// The finding a character of the class is, inside the paper; none for one
+// that prints.
+const findingcolours::Marking &markingOf(cliche::CharClass charClass) {
+    switch (charClass) {
+    case cliche::CharClass::Unprintable:
+        return findingcolours::of(cliche::FindingKind::Unprintable);
+    case cliche::CharClass::SmallLetter:
+        return findingcolours::of(cliche::FindingKind::SmallLetter);
+    case cliche::CharClass::StrayBreak:
+        return findingcolours::of(cliche::FindingKind::LoneLineBreak);
+    case cliche::CharClass::Printable:
+        break;
+    }
+    return findingcolours::of(cliche::FindingKind::TextTooLong);
 }
 
 } // namespace
@@ -166,6 +177,9 @@ void ReceiptPreview::paintEvent(QPaintEvent *) {
     const int firstColumn = std::max(0, (gutter - left) / cw);
     const int columnsInView = area.width() / cw + 2;
 
+    const QColor &beyondEdge = findingcolours::of(cliche::FindingKind::LineTooWide).background;
+    const QColor &extraLine = findingcolours::of(cliche::FindingKind::TooManyLines).background;
+
     auto cell = [&](int column, int y) { return QRect(left + column * cw, y, cw, rh); };
     auto draw = [&](const QRect &r, QChar ch, const QColor &ink) {
         painter.setPen(ink);
@@ -177,29 +191,18 @@ void ReceiptPreview::paintEvent(QPaintEvent *) {
         const cliche::Line &line = lines[row];
         const int y = rh + i * rh;
         if (model.lineLimit > 0 && row >= model.lineLimit)
-            painter.fillRect(QRect(left, y, area.width(), rh), extraLineBackground);
+            painter.fillRect(QRect(left, y, area.width(), rh), extraLine);
         const qsizetype end = std::min<qsizetype>(line.length, firstColumn + columnsInView);
         for (qsizetype k = firstColumn; k < end; ++k) {
             const qsizetype offset = line.start + k;
             const auto byte = static_cast<unsigned char>(document[offset]);
             const QRect r = cell(int(k), y);
             const bool beyond = model.hasWidth() && k >= model.width;
-            QColor ink = inkColor;
-            switch (classes[byte]) {
-            case cliche::CharClass::Printable:
-                if (beyond)
-                    painter.fillRect(r, overflowBackground);
-                break;
-            case cliche::CharClass::SmallLetter:
-                painter.fillRect(r, beyond ? overflowBackground : smallLetterBackground);
-                ink = smallLetterInk;
-                break;
-            default:
-                painter.fillRect(r, beyond ? overflowBackground : unprintableBackground);
-                ink = unprintableInk;
-                break;
-            }
-            draw(r, glyph(byte), ink);
+            // Beyond the edge, its colour takes the place of the character's own.
+            const findingcolours::Marking &marking = markingOf(classes[byte]);
+            if (beyond || marking.isMarked())
+                painter.fillRect(r, beyond ? beyondEdge : marking.background);
+            draw(r, glyph(byte), marking.ink.isValid() ? marking.ink : inkColor);
         }
         // One frame around the marked characters of the row.
         const qsizetype markFrom = std::max(markOffset, line.start) - line.start;

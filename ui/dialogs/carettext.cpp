@@ -1,5 +1,7 @@
 #include "carettext.h"
 
+#include "russiancount.h"
+
 #include <QLocale>
 
 #include <algorithm>
@@ -39,9 +41,8 @@ QString caret(qint64 caret, qint64 selectionStart, qint64 selectionLength, qint6
 }
 
 QString bytes(qint64 count) {
-    // One and many take the same word, "байт"; 2 to 4 (not 12 to 14) "байта".
-    const qint64 last = count % 10;
-    const bool few = last >= 2 && last <= 4 && (count % 100 < 12 || count % 100 > 14);
+    // One and many take the same word, "байт".
+    const bool few = russiancount::formOf(count) == russiancount::Form::Few;
     static const QLocale russian(QLocale::Russian, QLocale::Russia);
     return russian.toString(count) + u' ' +
            (few ? QStringLiteral("байта") : QStringLiteral("байт"));

@@ -3,6 +3,7 @@
 #include "bytedocument.h"
 #include "carettext.h"
 #include "document.h"
+#include "russiancount.h"
 
 FileComparison::FileComparison(ByteDocument *document, QObject *parent)
     : QObject(parent), document(document) {
@@ -64,7 +65,7 @@ QString FileComparison::summary() const {
     } else {
         const QString first = carettext::offset(*compared.nextDifference(0), documentSize);
         // One, 21, 31... take the verb in the singular.
-        const bool singular = count % 10 == 1 && count % 100 != 11;
+        const bool singular = russiancount::formOf(count) == russiancount::Form::One;
         if (count == 1)
             text = tr("Различается 1 байт — %1").arg(first);
         else

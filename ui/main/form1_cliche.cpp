@@ -3,7 +3,6 @@
 #include "bytedocument.h"
 #include "byteedit.h"
 #include "byteselection.h"
-#include "cp1251codec.h"
 #include "frmcheck.h"
 #include "inputpane.h"
 #include "panenotice.h"
@@ -43,7 +42,7 @@ void Form1::recodeDocument(bool from866) {
             selection->selectRange(start, result.bytes.size());
     }
     // Said in the pane without taking the focus from it.
-    const ByteText notice = recode::unmatchedNotice(result, from866);
+    const QString notice = recode::unmatchedNotice(result, from866);
     if (!notice.isEmpty())
-        PaneNotice::say(inputPane, cp1251::toDisplayText(notice));
+        PaneNotice::say(inputPane, notice);
 }

@@ -11,8 +11,8 @@
 #include "hexpane.h"
 #include "messagebox.h"
 #include "nativename.h"
-#include "openlimits.h"
 #include "ruler.h"
+#include "sizebounds.h"
 
 #include <QApplication>
 #include <QDir>
@@ -156,7 +156,7 @@ bool Form1::loadDocument(const QString &path) {
     document::LoadResult loaded;
     {
         WaitCursor wait;
-        loaded = document::load(path, maxDocumentBytes);
+        loaded = document::load(path, sizebounds::openedFileAtMost);
         if (loaded.status == document::LoadResult::Status::Loaded) {
             // What the window drops is kept first; the file's buffer becomes
             // the document, not copied.
@@ -182,7 +182,8 @@ bool Form1::loadDocument(const QString &path) {
     case document::LoadResult::Status::TooLarge:
         showMessage(this,
                     tr("Файл слишком большой:\n%1\nРазмер в байтах: %2, можно открыть не более %3.")
-                        .arg(shownPath(path), byteCount(loaded.size), byteCount(maxDocumentBytes)));
+                        .arg(shownPath(path), byteCount(loaded.size),
+                             byteCount(sizebounds::openedFileAtMost)));
         return false;
     case document::LoadResult::Status::Failed:
         showMessage(this,

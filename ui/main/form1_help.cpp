@@ -1,6 +1,5 @@
 #include "form1.h"
 
-#include "cp1251codec.h"
 #include "fontchoice.h"
 #include "frmtabl.h"
 #include "helptext.h"
@@ -11,7 +10,7 @@
 #include "windowplacement.h"
 
 QString Form1::helpText() {
-    return cp1251::toDisplayText(helptext::message());
+    return helptext::message();
 }
 
 QString Form1::aboutText() {

@@ -5,22 +5,15 @@
 #include "hexeditlink.h"
 #include "hexpane.h"
 #include "messagebox.h"
-#include "openlimits.h"
 #include "ruler.h"
+#include "sizebounds.h"
 #include "views.h"
 #include "windowsettings.h"
 
 namespace {
 
-// Documents and selections of this many bytes or more are refused.
-constexpr qsizetype sizeLimit = 10700;
-
-// The output pane keeps a listing's bytes and the start of each row; it
-// lays out 16 MiB of it in about a tenth of a second.
-constexpr qsizetype listingLimit = maxListingBytes;
-
 QString listingTooLarge() {
-    const qsizetype mebibytes = listingLimit / (1024 * 1024);
+    const qint64 mebibytes = sizebounds::inMebibytes(sizebounds::clicheListingAtMost);
     return QObject::tr("Файл больше %1 МБ!\nЛистинг клише строится для файлов до %1 МБ")
         .arg(mebibytes);
 }
@@ -84,14 +77,14 @@ void Form1::Comand031t(QByteArrayView selected) {
 // once.
 Form1::ViewInput Form1::viewInput() {
     using Scope = ViewInput::Scope;
-    if (doc->size() < sizeLimit)
+    if (doc->size() < sizebounds::viewInputBelow)
         return {Scope::WholeDocument, doc->read(0, doc->size())};
     const qint64 selected = selection->length();
     if (selected == 0) {
         showMessage(this, messageA());
         return {Scope::NoSelection, {}};
     }
-    if (selected < sizeLimit)
+    if (selected < sizebounds::viewInputBelow)
         return {Scope::Selection, doc->read(selection->start(), selected)};
     showMessage(this, messageB());
     return {Scope::SelectionTooLarge, {}};
@@ -198,7 +191,7 @@ void Form1::setTextBeside(bool cp866) {
 // Both listings replace the output pane's text with the listing of the
 // whole document, whatever is selected.
 void Form1::showListing(views::View listing) {
-    if (doc->size() > listingLimit) {
+    if (doc->size() > sizebounds::clicheListingAtMost) {
         showMessage(this, listingTooLarge());
         return;
     }

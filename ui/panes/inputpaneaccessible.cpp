@@ -22,8 +22,7 @@ ByteText bytesFrom(const QString &text) {
 
 } // namespace
 
-InputPaneAccessible::InputPaneAccessible(InputPane *pane)
-    : QAccessibleWidget(pane, QAccessible::EditableText) {}
+InputPaneAccessible::InputPaneAccessible(InputPane *pane) : PaneTextAccessible(pane) {}
 
 void InputPaneAccessible::install() {
     static const bool installed = [] {
@@ -38,67 +37,30 @@ InputPane *InputPaneAccessible::pane() const {
 }
 
 void *InputPaneAccessible::interface_cast(QAccessible::InterfaceType type) {
-    if (type == QAccessible::TextInterface)
-        return static_cast<QAccessibleTextInterface *>(this);
     if (type == QAccessible::EditableTextInterface)
         return static_cast<QAccessibleEditableTextInterface *>(this);
-    return QAccessibleWidget::interface_cast(type);
-}
-
-QAccessible::Role InputPaneAccessible::role() const {
-    return QAccessible::EditableText;
+    return PaneTextAccessible::interface_cast(type);
 }
 
 QAccessible::State InputPaneAccessible::state() const {
-    QAccessible::State state = QAccessibleWidget::state();
+    QAccessible::State state = PaneTextAccessible::state();
     state.editable = true;
-    state.multiLine = true;
-    state.selectableText = true;
     return state;
-}
-
-QString InputPaneAccessible::text(QAccessible::Text type) const {
-    if (type == QAccessible::Value)
-        return text(0, characterCount());
-    return QAccessibleWidget::text(type);
 }
 
 // The selection and the caret -------------------------------------------------
 
-void InputPaneAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const {
-    *startOffset = *endOffset = 0;
+PaneTextAccessible::Span InputPaneAccessible::selectedSpan() const {
     const InputPane::Range shown = pane()->shownSelection();
-    if (selectionIndex == 0 && shown.start < shown.end) {
-        *startOffset = int(shown.start);
-        *endOffset = int(shown.end);
-    }
+    return {shown.start, shown.end};
 }
 
-int InputPaneAccessible::selectionCount() const {
-    const InputPane::Range shown = pane()->shownSelection();
-    return shown.start < shown.end ? 1 : 0;
+qint64 InputPaneAccessible::caret() const {
+    return pane()->caret();
 }
 
-void InputPaneAccessible::addSelection(int startOffset, int endOffset) {
-    setSelection(0, startOffset, endOffset);
-}
-
-void InputPaneAccessible::removeSelection(int selectionIndex) {
-    if (selectionIndex == 0)
-        pane()->selection()->moveCaret(pane()->caret());
-}
-
-void InputPaneAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
-    if (selectionIndex == 0)
-        pane()->selection()->select(startOffset, endOffset);
-}
-
-int InputPaneAccessible::cursorPosition() const {
-    return int(pane()->caret());
-}
-
-void InputPaneAccessible::setCursorPosition(int position) {
-    pane()->selection()->moveCaret(position);
+void InputPaneAccessible::select(qint64 start, qint64 end) {
+    pane()->selection()->select(start, end);
 }
 
 // The text ----------------------------------------------------------------------
@@ -194,16 +156,13 @@ QString InputPaneAccessible::textAfterOffset(int offset, QAccessible::TextBounda
     return unitText(unitAt(here.end, type), startOffset, endOffset);
 }
 
-QRect InputPaneAccessible::characterRect(int offset) const {
+QRect InputPaneAccessible::characterBox(qint64 offset) const {
     const QRectF rect = pane()->byteRect(offset);
-    return QRect(pane()->viewport()->mapToGlobal(rect.topLeft().toPoint()), rect.size().toSize());
+    return QRect(rect.topLeft().toPoint(), rect.size().toSize());
 }
 
-int InputPaneAccessible::offsetAtPoint(const QPoint &point) const {
-    const QPoint inside = pane()->viewport()->mapFromGlobal(point);
-    if (!pane()->viewport()->rect().contains(inside))
-        return -1;
-    return int(pane()->offsetAt(inside));
+qint64 InputPaneAccessible::offsetAt(const QPoint &viewportPoint) const {
+    return pane()->offsetAt(viewportPoint);
 }
 
 void InputPaneAccessible::scrollToSubstring(int startIndex, int) {
@@ -214,7 +173,7 @@ void InputPaneAccessible::scrollToSubstring(int startIndex, int) {
         p->scrollToRow(row - p->visibleRows() / 2);
 }
 
-// Text attributes in the form assistive technologies read (IAccessible2).
+// The run of one style around offset.
 QString InputPaneAccessible::attributes(int offset, int *startOffset, int *endOffset) const {
     const InputPane *p = pane();
     const qint64 size = p->document()->size();
@@ -235,22 +194,7 @@ QString InputPaneAccessible::attributes(int offset, int *startOffset, int *endOf
     const QFont &font = paneStyle.font();
     const QColor color =
         paneStyle.color().isValid() ? paneStyle.color() : p->palette().color(QPalette::Text);
-    QString attributes = QStringLiteral("font-family:\"%1\";font-size:%2pt;")
-                             .arg(font.family())
-                             .arg(font.pointSizeF());
-    if (font.bold())
-        attributes += QStringLiteral("font-weight:bold;");
-    if (font.italic())
-        attributes += QStringLiteral("font-style:italic;");
-    if (font.underline())
-        attributes += QStringLiteral("text-underline-style:solid;text-underline-type:single;");
-    if (font.strikeOut())
-        attributes += QStringLiteral("text-line-through-type:single;");
-    attributes += QStringLiteral("color:rgb(%1,%2,%3);")
-                      .arg(color.red())
-                      .arg(color.green())
-                      .arg(color.blue());
-    return attributes;
+    return runAttributes(font, color);
 }
 
 // Editing ------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAccessibleWidget>
+#include "paneaccessible.h"
 
 class InputPane;
 
@@ -9,9 +9,7 @@ class InputPane;
 // geometry and text attributes, and editing. One character per byte: the
 // bytes of a CR LF pair read as "\r\n", every other byte as the character
 // the pane shows for it, so offsets are the document's byte offsets.
-class InputPaneAccessible : public QAccessibleWidget,
-                            public QAccessibleTextInterface,
-                            public QAccessibleEditableTextInterface {
+class InputPaneAccessible : public PaneTextAccessible, public QAccessibleEditableTextInterface {
 public:
     explicit InputPaneAccessible(InputPane *pane);
 
@@ -22,18 +20,10 @@ public:
     static void textChanged(InputPane *pane, qint64 offset, qint64 removed, qint64 added);
 
     void *interface_cast(QAccessible::InterfaceType type) override;
-    QAccessible::Role role() const override;
     QAccessible::State state() const override;
-    QString text(QAccessible::Text type) const override;
+    using PaneTextAccessible::text;
 
     // QAccessibleTextInterface
-    void selection(int selectionIndex, int *startOffset, int *endOffset) const override;
-    int selectionCount() const override;
-    void addSelection(int startOffset, int endOffset) override;
-    void removeSelection(int selectionIndex) override;
-    void setSelection(int selectionIndex, int startOffset, int endOffset) override;
-    int cursorPosition() const override;
-    void setCursorPosition(int position) override;
     QString text(int startOffset, int endOffset) const override;
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                              int *startOffset, int *endOffset) const override;
@@ -42,8 +32,6 @@ public:
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
                          int *endOffset) const override;
     int characterCount() const override;
-    QRect characterRect(int offset) const override;
-    int offsetAtPoint(const QPoint &point) const override;
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int *startOffset, int *endOffset) const override;
 
@@ -51,6 +39,13 @@ public:
     void deleteText(int startOffset, int endOffset) override;
     void insertText(int offset, const QString &text) override;
     void replaceText(int startOffset, int endOffset, const QString &text) override;
+
+protected:
+    Span selectedSpan() const override;
+    qint64 caret() const override;
+    void select(qint64 start, qint64 end) override;
+    QRect characterBox(qint64 offset) const override;
+    qint64 offsetAt(const QPoint &viewportPoint) const override;
 
 private:
     InputPane *pane() const;

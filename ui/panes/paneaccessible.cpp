@@ -6,67 +6,135 @@
 
 #include <QScrollBar>
 
-// Display panes ----------------------------------------------------------
+// Every pane -------------------------------------------------------------
 
-TokenViewAccessible::TokenViewAccessible(TokenView *view)
-    : QAccessibleWidget(view, QAccessible::EditableText) {}
+PaneTextAccessible::PaneTextAccessible(QAbstractScrollArea *pane)
+    : QAccessibleWidget(pane, QAccessible::EditableText) {}
 
-TokenView *TokenViewAccessible::view() const {
-    return static_cast<TokenView *>(widget());
+QAbstractScrollArea *PaneTextAccessible::area() const {
+    return static_cast<QAbstractScrollArea *>(widget());
 }
 
-void *TokenViewAccessible::interface_cast(QAccessible::InterfaceType type) {
+void *PaneTextAccessible::interface_cast(QAccessible::InterfaceType type) {
     if (type == QAccessible::TextInterface)
         return static_cast<QAccessibleTextInterface *>(this);
     return QAccessibleWidget::interface_cast(type);
 }
 
-QAccessible::State TokenViewAccessible::state() const {
+QAccessible::State PaneTextAccessible::state() const {
     QAccessible::State state = QAccessibleWidget::state();
-    state.readOnly = true;
     state.multiLine = true;
     state.selectableText = true;
     return state;
 }
 
-QString TokenViewAccessible::text(QAccessible::Text kind) const {
+QString PaneTextAccessible::text(QAccessible::Text kind) const {
     if (kind == QAccessible::Value)
-        return view()->toPlainText();
+        return text(0, characterCount());
     return QAccessibleWidget::text(kind);
 }
 
-void TokenViewAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const {
+void PaneTextAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const {
     *startOffset = *endOffset = 0;
-    if (selectionIndex == 0 && view()->hasSelection()) {
-        *startOffset = int(view()->selectionStart());
-        *endOffset = int(view()->selectionEnd());
+    const Span selected = selectedSpan();
+    if (selectionIndex == 0 && selected.start < selected.end) {
+        *startOffset = int(selected.start);
+        *endOffset = int(selected.end);
     }
 }
 
-int TokenViewAccessible::selectionCount() const {
-    return view()->hasSelection() ? 1 : 0;
+int PaneTextAccessible::selectionCount() const {
+    const Span selected = selectedSpan();
+    return selected.start < selected.end ? 1 : 0;
 }
 
-void TokenViewAccessible::addSelection(int startOffset, int endOffset) {
+void PaneTextAccessible::addSelection(int startOffset, int endOffset) {
     setSelection(0, startOffset, endOffset);
 }
 
-void TokenViewAccessible::removeSelection(int selectionIndex) {
+void PaneTextAccessible::removeSelection(int selectionIndex) {
     if (selectionIndex == 0)
-        view()->setSelection(view()->cursorPosition(), view()->cursorPosition());
+        select(caret(), caret());
 }
 
-void TokenViewAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
+void PaneTextAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
     if (selectionIndex == 0)
-        view()->setSelection(startOffset, endOffset);
+        select(startOffset, endOffset);
 }
 
-int TokenViewAccessible::cursorPosition() const {
-    return int(view()->cursorPosition());
+int PaneTextAccessible::cursorPosition() const {
+    return int(caret());
 }
 
-void TokenViewAccessible::setCursorPosition(int position) {
-    view()->setSelection(position, position);
+void PaneTextAccessible::setCursorPosition(int position) {
+    select(position, position);
+}
+
+QRect PaneTextAccessible::characterRect(int offset) const {
+    const QRect box = characterBox(offset);
+    return QRect(area()->viewport()->mapToGlobal(box.topLeft()), box.size());
+}
+
+int PaneTextAccessible::offsetAtPoint(const QPoint &point) const {
+    const QPoint inViewport = area()->viewport()->mapFromGlobal(point);
+    if (!area()->viewport()->rect().contains(inViewport))
+        return -1;
+    return int(offsetAt(inViewport));
+}
+
+// In the form assistive technologies read (IAccessible2).
+QString PaneTextAccessible::runAttributes(const QFont &font, const QColor &color) {
+    QString attributes = QStringLiteral("font-family:\"%1\";font-size:%2pt;")
+                             .arg(font.family())
+                             .arg(font.pointSizeF());
+    if (font.bold())
+        attributes += QStringLiteral("font-weight:bold;");
+    if (font.italic())
+        attributes += QStringLiteral("font-style:italic;");
+    if (font.underline())
+        attributes += QStringLiteral("text-underline-style:solid;text-underline-type:single;");
+    if (font.strikeOut())
+        attributes += QStringLiteral("text-line-through-type:single;");
+    attributes += QStringLiteral("color:rgb(%1,%2,%3);")
+                      .arg(color.red())
+                      .arg(color.green())
+                      .arg(color.blue());
+    return attributes;
+}
+
+// Display panes ----------------------------------------------------------
+
+TokenViewAccessible::TokenViewAccessible(TokenView *view) : PaneTextAccessible(view) {}
+
+TokenView *TokenViewAccessible::view() const {
+    return static_cast<TokenView *>(widget());
+}
+
+QAccessible::State TokenViewAccessible::state() const {
+    QAccessible::State state = PaneTextAccessible::state();
+    state.readOnly = true;
+    return state;
+}
+
+// The pane keeps its whole text: no need to put it together.
+QString TokenViewAccessible::text(QAccessible::Text kind) const {
+    if (kind == QAccessible::Value)
+        return view()->toPlainText();
+    return PaneTextAccessible::text(kind);
+}
+
+PaneTextAccessible::Span TokenViewAccessible::selectedSpan() const {
+    if (!view()->hasSelection())
+        return {};
+    return {view()->selectionStart(), view()->selectionEnd()};
+}
+
+qint64 TokenViewAccessible::caret() const {
+    return view()->cursorPosition();
+}
+
+void TokenViewAccessible::select(qint64 start, qint64 end) {
+    view()->setSelection(start, end);
 }
 
 QString TokenViewAccessible::text(int startOffset, int endOffset) const {
@@ -157,19 +225,15 @@ QString TokenViewAccessible::textAfterOffset(int offset, QAccessible::TextBounda
     return {};
 }
 
-QRect TokenViewAccessible::characterRect(int offset) const {
+QRect TokenViewAccessible::characterBox(qint64 offset) const {
     const QRectF at = view()->positionRect(offset);
     const QRectF next = view()->positionRect(offset + 1);
     const qreal width = next.top() == at.top() && next.x() > at.x() ? next.x() - at.x() : 1;
-    const QPoint topLeft = view()->viewport()->mapToGlobal(at.topLeft().toPoint());
-    return QRect(topLeft, QSize(qMax(1, qRound(width)), qRound(at.height())));
+    return QRect(at.topLeft().toPoint(), QSize(qMax(1, qRound(width)), qRound(at.height())));
 }
 
-int TokenViewAccessible::offsetAtPoint(const QPoint &point) const {
-    const QPoint inViewport = view()->viewport()->mapFromGlobal(point);
-    if (!view()->viewport()->rect().contains(inViewport))
-        return -1;
-    return int(view()->positionAt(inViewport));
+qint64 TokenViewAccessible::offsetAt(const QPoint &viewportPoint) const {
+    return view()->positionAt(viewportPoint);
 }
 
 void TokenViewAccessible::scrollToSubstring(int startIndex, int endIndex) {
@@ -177,8 +241,7 @@ void TokenViewAccessible::scrollToSubstring(int startIndex, int endIndex) {
     view()->ensureVisible(startIndex);
 }
 
-// The run of one font and colour around offset, written as Qt's text
-// widgets write it.
+// The run of one font and colour around offset.
 QString TokenViewAccessible::attributes(int offset, int *startOffset, int *endOffset) const {
     *startOffset = *endOffset = offset;
     if (offset < 0 || offset >= characterCount())
@@ -191,20 +254,7 @@ QString TokenViewAccessible::attributes(int offset, int *startOffset, int *endOf
     const auto [first, last] = view()->formatRange(offset);
     *startOffset = int(first);
     *endOffset = int(last);
-    QString attributes;
-    attributes += QStringLiteral("font-family:\"%1\";").arg(font.family());
-    attributes += QStringLiteral("font-size:%1pt;").arg(font.pointSizeF());
-    attributes += QStringLiteral("font-weight:%1;")
-                      .arg(font.bold() ? QStringLiteral("bold") : QStringLiteral("normal"));
-    if (font.italic())
-        attributes += QStringLiteral("font-style:italic;");
-    if (font.underline())
-        attributes += QStringLiteral("text-underline-style:solid;");
-    attributes += QStringLiteral("color:rgb(%1,%2,%3);")
-                      .arg(color.red())
-                      .arg(color.green())
-                      .arg(color.blue());
-    return attributes;
+    return runAttributes(font, color);
 }
 
 // Hex pane ---------------------------------------------------------------

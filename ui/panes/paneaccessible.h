@@ -3,20 +3,22 @@
 #include <QAccessibleWidget>
 
 class HexPane;
+class QAbstractScrollArea;
 class TokenView;
 
-// The display panes as assistive technology sees them, as Qt's own text
-// widgets show themselves: their text, caret and selection in characters of
-// the pane's text, the place of each character, the fonts by range; the
-// caret and selection can be set through them. Rows are lines, tokens are
-// words.
-class TokenViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+// What every pane shows assistive technology, as Qt's own text widgets show
+// themselves: a multi-line text whose caret and selection are read and set
+// in its characters, each character's place on the screen, and the font and
+// colour of a run written as those widgets write them. A pane says how its
+// own selection, caret and geometry are found.
+class PaneTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
-    explicit TokenViewAccessible(TokenView *view);
+    explicit PaneTextAccessible(QAbstractScrollArea *pane);
 
     void *interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
     QString text(QAccessible::Text kind) const override;
+    using QAccessibleTextInterface::text;
 
     void selection(int selectionIndex, int *startOffset, int *endOffset) const override;
     int selectionCount() const override;
@@ -25,6 +27,39 @@ public:
     void setSelection(int selectionIndex, int startOffset, int endOffset) override;
     int cursorPosition() const override;
     void setCursorPosition(int position) override;
+    QRect characterRect(int offset) const override;
+    int offsetAtPoint(const QPoint &point) const override;
+
+protected:
+    struct Span {
+        qint64 start = 0;
+        qint64 end = 0;
+    };
+    // The selection in characters, start <= end; empty when nothing is
+    // selected.
+    virtual Span selectedSpan() const = 0;
+    virtual qint64 caret() const = 0;
+    // From start to end, the caret at end; the caret alone when they meet.
+    virtual void select(qint64 start, qint64 end) = 0;
+    // In viewport coordinates.
+    virtual QRect characterBox(qint64 offset) const = 0;
+    virtual qint64 offsetAt(const QPoint &viewportPoint) const = 0;
+
+    // "font-family:...;font-size:...;" and the rest of a run's attributes.
+    static QString runAttributes(const QFont &font, const QColor &color);
+
+private:
+    QAbstractScrollArea *area() const;
+};
+
+// The display panes: rows are lines, tokens are words.
+class TokenViewAccessible : public PaneTextAccessible {
+public:
+    explicit TokenViewAccessible(TokenView *view);
+
+    QAccessible::State state() const override;
+    QString text(QAccessible::Text kind) const override;
+
     QString text(int startOffset, int endOffset) const override;
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                              int *startOffset, int *endOffset) const override;
@@ -33,12 +68,16 @@ public:
     QString textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType, int *startOffset,
                          int *endOffset) const override;
     int characterCount() const override;
-    QRect characterRect(int offset) const override;
-    int offsetAtPoint(const QPoint &point) const override;
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int *startOffset, int *endOffset) const override;
 
 protected:
+    Span selectedSpan() const override;
+    qint64 caret() const override;
+    void select(qint64 start, qint64 end) override;
+    QRect characterBox(qint64 offset) const override;
+    qint64 offsetAt(const QPoint &viewportPoint) const override;
+
     TokenView *view() const;
     // The character, token or row around offset; false for other units.
     bool unitAround(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const;

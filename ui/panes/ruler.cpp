@@ -1,6 +1,7 @@
 #include "ruler.h"
 
 #include "hexpane.h"
+#include "views.h"
 
 #include <QPainter>
 #include <QScrollBar>
@@ -12,7 +13,16 @@ void Ruler::follow(HexPane *hexPane) {
     connect(pane, &TokenView::layoutChanged, this, qOverload<>(&QWidget::update));
 }
 
-// Digit k is the character after the leading space and k groups of four.
+namespace {
+
+// Digit k is the character after the leading space and k groups of the
+// dump's width.
+int digitIndex(int k) {
+    return 1 + views::hexGroupWidth * k;
+}
+
+} // namespace
+
 qreal Ruler::digitCentre(int k) const {
     if (pane) {
         const QPointF inPane(pane->columnCentre(k), 0);
@@ -21,8 +31,8 @@ qreal Ruler::digitCentre(int k) const {
     }
     const QFontMetricsF metrics(font());
     const QString digits = text();
-    return contentsRect().left() + metrics.horizontalAdvance(digits.left(1 + 4 * k)) +
-           metrics.horizontalAdvance(digits.at(1 + 4 * k)) / 2;
+    return contentsRect().left() + metrics.horizontalAdvance(digits.left(digitIndex(k))) +
+           metrics.horizontalAdvance(digits.at(digitIndex(k))) / 2;
 }
 
 void Ruler::paintEvent(QPaintEvent *event) {
@@ -36,8 +46,8 @@ void Ruler::paintEvent(QPaintEvent *event) {
     const QFontMetricsF metrics(font());
     const qreal baseline = (height() - metrics.height()) / 2 + metrics.ascent();
     const QString digits = text();
-    for (int k = 0; 1 + 4 * k < digits.size(); ++k) {
-        const QChar digit = digits.at(1 + 4 * k);
+    for (int k = 0; digitIndex(k) < digits.size(); ++k) {
+        const QChar digit = digits.at(digitIndex(k));
         const qreal x = digitCentre(k) - metrics.horizontalAdvance(digit) / 2;
         painter.drawText(QPointF(x, baseline), QString(digit));
     }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The sizes past which the program refuses a command or leaves work undone,
+// each with what it bounds and why. The messages that name a bound take its
+// number from here. (The 10K of a cliche is the registers' rule, not the
+// program's bound: cliche::textLimit.)
+namespace sizebounds {
+
+// The View commands (F2 to F5) work on the whole document below this size;
+// from it on, on the selection, which must be below it too ("Файл больше
+// 10К!", "Выделенная часть больше 10К!"). The program's long-standing rule,
+// which its users know; the views themselves take any size.
+inline constexpr qint64 viewInputBelow = 10700;
+
+// The largest file the open command takes. The input pane draws from the
+// document, which holds the file's buffer as read, and lays out its rows in
+// one pass: a file of this size opens in a few seconds and takes about its
+// own size in memory.
+inline constexpr qint64 openedFileAtMost = qint64(1024) * 1024 * 1024;
+
+// The largest document the cliche listings (F7, F8) take. The output pane
+// keeps the bytes, not the listing's four to five characters a byte; one of
+// 16 MiB shows in about 0.1 s. The message names it in whole MiB.
+inline constexpr qint64 clicheListingAtMost = qint64(16) * 1024 * 1024;
+
+// The largest document the cliche check window checks. A cliche is a few
+// KiB; a larger document is not checked, so typing in a long file stays
+// smooth while the window is open (the check of 1 MiB takes up to 150 ms,
+// and it runs after each pause in typing). The window names it in whole MiB.
+inline constexpr qint64 checkedDocumentAtMost = qint64(1024) * 1024;
+
+// A bound in whole mebibytes, as the messages name it.
+inline constexpr qint64 inMebibytes(qint64 bound) {
+    return bound / (1024 * 1024);
+}
+
+} // namespace sizebounds
