@@ -246,7 +246,7 @@ bool Form1::compareWithFile(const QString &path) {
     std::optional<QString> refused;
     {
         WaitCursor wait;
-        refused = comparison->compareWith(nativename::absolute(path), maxDocumentBytes);
+        refused = comparison->compareWith(nativename::absolute(path), sizebounds::openedFileAtMost);
     }
     if (refused) {
         showMessage(this, *refused);
