@@ -32,6 +32,8 @@ fi
 # The toolbar shows the file's path: a short one where it is free.
 work=/tmp/kktview
 mkdir -m 700 "$work" 2>/dev/null || work="$(mktemp -d)"
+# The window's remembered choices live here, not in the user's settings.
+export XDG_CONFIG_HOME="$work/config"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -50,6 +52,17 @@ printf '    ООО "РОМАШКА"\r\nМАГАЗИН "ТОВАРЫ ДЛЯ ДО�
     head -c 60 klishe.txt
     printf '\x03\x00\x00\x00\x00\x10\x1b\x21\x08\x0c'
 } >klishe.bin
+
+# A register's memory of 64 KiB: a few counters and a BCD date, the header
+# in code page 866, zeros; and yesterday's copy of it, three bytes apart.
+{
+    printf '\x12\xdd\x1b\x21\x2b\x91\x8f\x80\x09\x12\x26\x14\x30\x00\x00\x00'
+    iconv -f CP1251 -t CP866 klishe.txt
+    head -c 65536 /dev/zero
+} | head -c 65536 >dump.bin
+cp dump.bin yesterday.bin
+printf '\x08\x17' | dd of=yesterday.bin bs=1 seek=8 conv=notrunc status=none
+printf '\x7f' | dd of=yesterday.bin bs=1 seek=4660 conv=notrunc status=none
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
@@ -106,3 +119,21 @@ keys ctrl+t
 table="$(window "Таблицы")"
 xdotool windowsize --sync "$table" 680 480
 shot "$table" codetable.png
+kill "${pids[-1]}"
+wait "${pids[-1]}" || true
+
+# The dump whole in hex beside its 866 text, compared with yesterday's copy:
+# Shift+F5, "Файл" → "Сравнить с файлом…", the first difference (Alt+Down)
+# and the values at it.
+# The text beside in 866 and the panel "Значения" shown, as chosen before.
+mkdir -p "$XDG_CONFIG_HOME/kktview"
+printf '[dump]\ntextBeside=866\nvaluesPanel=true\n' >"$XDG_CONFIG_HOME/kktview/kktview.conf"
+start dump.bin
+main="$(window "Просмотр бинарных файлов")"
+keys shift+F5
+keys alt+Cyrillic_ef Cyrillic_er
+xdotool search --sync --onlyvisible --name "^Сравнить с файлом" >/dev/null
+xdotool type --delay 20 "$work/yesterday.bin"
+keys Return
+keys alt+Down
+shot "$main" dump.png
