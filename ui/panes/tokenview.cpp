@@ -534,36 +534,25 @@ void TokenView::repaintCaret() {
 
 // Assistive technology ---------------------------------------------------
 
-// As Qt's own text widgets tell it: the text that came in, and as many
-// spaces as characters went out.
 void TokenView::announce(qint64 position, qint64 removedChars, qint64 addedChars) const {
     if (!QAccessible::isActive() || (removedChars == 0 && addedChars == 0))
         return;
-    auto *self = const_cast<TokenView *>(this);
-    const QString added = text.text(text.placeOf(position), text.placeOf(position + addedChars));
-    const QString removed(removedChars, u' ');
-    if (removedChars == 0) {
-        QAccessibleTextInsertEvent event(self, int(position), added);
-        QAccessible::updateAccessibility(&event);
-    } else if (addedChars == 0) {
-        QAccessibleTextRemoveEvent event(self, int(position), removed);
-        QAccessible::updateAccessibility(&event);
-    } else {
-        QAccessibleTextUpdateEvent event(self, int(position), removed, added);
-        QAccessible::updateAccessibility(&event);
-    }
+    paneaccessible::textChanged(
+        const_cast<TokenView *>(this), position, removedChars,
+        text.text(text.placeOf(position), text.placeOf(position + addedChars)));
 }
 
 // Events -----------------------------------------------------------------
 
+bool TokenView::ownsShortcut(const QKeyEvent *key) const {
+    return key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll);
+}
+
 bool TokenView::event(QEvent *event) {
-    // Copy and select all belong to the pane while it has the focus.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key == QKeySequence::Copy || key == QKeySequence::SelectAll) {
-            event->accept();
-            return true;
-        }
+    if (event->type() == QEvent::ShortcutOverride &&
+        ownsShortcut(static_cast<const QKeyEvent *>(event))) {
+        event->accept();
+        return true;
     }
     return QAbstractScrollArea::event(event);
 }

@@ -156,6 +156,10 @@ protected:
     qsizetype visibleRows() const;
     void moveCursorTo(TokenPlace anchor, TokenPlace caret, bool scroll);
 
+    // Whether a key that a window action may have is the pane's while it
+    // has the focus: copy and select all.
+    virtual bool ownsShortcut(const QKeyEvent *key) const;
+
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
