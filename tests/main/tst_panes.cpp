@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyleHints>
 
 namespace {
 
@@ -311,6 +312,48 @@ private slots:
         rtb3->verticalScrollBar()->setValue(100);
         QCOMPARE(rtb2->firstVisibleRow(), 100);
         QCOMPARE(rtb2->rowHeight(), rtb3->rowHeight());
+    }
+
+    // Where the platform asks for a steady caret (a flash time of 0), a
+    // focused pane draws its caret at every look: the display panes as the
+    // input pane.
+    void aCaretAskedNotToBlinkStaysDrawn_data() {
+        QTest::addColumn<QString>("pane");
+        QTest::newRow("input pane") << "RTB1";
+        QTest::newRow("output pane") << "RTB3";
+        QTest::newRow("hex pane") << "RTB2";
+    }
+    void aCaretAskedNotToBlinkStaysDrawn() {
+        QFETCH(QString, pane);
+        QStyleHints *hints = QGuiApplication::styleHints();
+        const int flashTime = hints->cursorFlashTime();
+        const auto restore = qScopeGuard([&] { hints->setCursorFlashTime(flashTime); });
+        hints->setCursorFlashTime(0);
+
+        // The caret after the last character, where nothing else is drawn.
+        const QByteArray text("caret");
+        form->setDocument(text);
+        if (pane != "RTB1")
+            QTest::keyClick(form, Qt::Key_F5); // the hex-edit layout
+        QAbstractScrollArea *area = child<QAbstractScrollArea>(form, qPrintable(pane));
+        QPoint caret; // a pixel of the caret, drawn one pixel wide
+        if (area == rtb1) {
+            rtb1->selectBytes(text.size(), 0);
+            caret = rtb1->caretRect().center();
+        } else {
+            auto *view = static_cast<TokenView *>(area);
+            const qsizetype end = view->toPlainText().size();
+            view->setSelection(end, end);
+            const QRectF at = view->positionRect(end);
+            caret = QPoint(qRound(at.x()), qRound(at.center().y()));
+        }
+        area->setFocus();
+        QTRY_VERIFY(area->hasFocus());
+        const QRgb textColor = area->palette().color(QPalette::Active, QPalette::Text).rgb();
+        for (int look = 0; look < 6; ++look) {
+            QTest::qWait(60);
+            QCOMPARE(area->viewport()->grab().toImage().pixel(caret), textColor);
+        }
     }
 
 private:

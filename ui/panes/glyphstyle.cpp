@@ -7,16 +7,6 @@
 #include <QTextLayout>
 #include <cmath>
 
-namespace {
-
-// Measuring and drawing must agree glyph by glyph: no kerning.
-QFont unkerned(QFont font) {
-    font.setKerning(false);
-    return font;
-}
-
-} // namespace
-
 QChar GlyphStyle::shownChar(unsigned char byte) {
     return byte == 0xAD ? QLatin1Char('-') : cp1251::toChar(byte);
 }
@@ -51,39 +41,10 @@ GlyphStyle::GlyphStyle(const QFont &font, const QColor &color)
     }
 }
 
-GlyphStyles::GlyphStyles(const QFont &paneFont) {
-    styles.push_back(std::make_unique<GlyphStyle>(paneFont, QColor()));
-    tables.push_back(&styles.back()->advances());
-}
-
-int GlyphStyles::styleOf(const QFont &font, const QColor &color) {
-    const QFont wanted = unkerned(font);
-    for (std::size_t i = 0; i < styles.size(); ++i) {
-        if (styles[i]->font() == wanted && styles[i]->color() == color)
-            return int(i);
-    }
-    styles.push_back(std::make_unique<GlyphStyle>(wanted, color));
-    tables.push_back(&styles.back()->advances());
-    return int(styles.size()) - 1;
-}
-
-QTextCharFormat GlyphStyles::format(int style) const {
-    QTextCharFormat format;
-    format.setFont(at(style).font());
-    if (at(style).color().isValid())
-        format.setForeground(at(style).color());
-    return format;
-}
-
-int GlyphStyles::merged(int style, const QTextCharFormat &change) {
-    QTextCharFormat merged = format(style);
-    merged.merge(change);
-    const QColor color =
-        merged.hasProperty(QTextFormat::ForegroundBrush) ? merged.foreground().color() : QColor();
-    return styleOf(merged.font().resolve(at(0).font()), color);
-}
-
-void GlyphStyles::setPaneFont(const QFont &font) {
-    styles[0] = std::make_unique<GlyphStyle>(font, QColor());
-    tables[0] = &styles[0]->advances();
+std::vector<const ByteAdvances *> GlyphStyles::advanceTables() const {
+    std::vector<const ByteAdvances *> tables;
+    tables.reserve(std::size_t(count()));
+    for (int style = 0; style < count(); ++style)
+        tables.push_back(&at(style).advances());
+    return tables;
 }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "rowlayout.h"
+#include "styletable.h"
 
 #include <QColor>
 #include <QFont>
 #include <QRawFont>
-#include <QTextCharFormat>
 #include <array>
-#include <memory>
 #include <vector>
 
 // One font and colour of the input pane, measured once per byte value: its
@@ -55,24 +54,12 @@ private:
     Decoration lines;
 };
 
-// The styles in use, each made once; style 0 is the pane's own font.
-class GlyphStyles {
+// The input pane's styles in use, each made once; style 0 is the pane's own
+// font.
+class GlyphStyles : public StyleTable<GlyphStyle> {
 public:
-    explicit GlyphStyles(const QFont &paneFont);
+    using StyleTable::StyleTable;
 
-    const GlyphStyle &at(int style) const { return *styles[std::size_t(style)]; }
-    int count() const { return int(styles.size()); }
-    // The style of that font and colour, made if new.
-    int styleOf(const QFont &font, const QColor &color);
-    // Style with the format merged into it, as the Font command applies it.
-    int merged(int style, const QTextCharFormat &format);
-    // The pane's font changed: style 0 takes it.
-    void setPaneFont(const QFont &font);
-    QTextCharFormat format(int style) const;
     // The advance tables by style number, for the row layout.
-    const std::vector<const ByteAdvances *> &advanceTables() const { return tables; }
-
-private:
-    std::vector<std::unique_ptr<GlyphStyle>> styles;
-    std::vector<const ByteAdvances *> tables;
+    std::vector<const ByteAdvances *> advanceTables() const;
 };

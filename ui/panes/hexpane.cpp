@@ -99,16 +99,10 @@ void HexPane::paintRowMargin(QPainter &painter, qsizetype row, const QRectF &row
         offsetText(row));
 }
 
-bool HexPane::event(QEvent *event) {
-    // Undo and redo act on the document, even if a window action had them.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key == QKeySequence::Undo || key == QKeySequence::Redo) {
-            event->accept();
-            return true;
-        }
-    }
-    return TokenView::event(event);
+// Undo and redo act on the document, even if a window action had them.
+bool HexPane::ownsShortcut(const QKeyEvent *key) const {
+    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+           TokenView::ownsShortcut(key);
 }
 
 void HexPane::keyPressEvent(QKeyEvent *event) {

@@ -52,7 +52,7 @@ protected:
     void paintRowMargin(QPainter &painter, qsizetype row, const QRectF &rowRect) override;
     void layoutUpdated() override;
 
-    bool event(QEvent *event) override;
+    bool ownsShortcut(const QKeyEvent *key) const override;
     void keyPressEvent(QKeyEvent *event) override;
     void moveCursor(Move move, bool select) override;
     void mouseSelect(const QPointF &viewportPoint, bool extend) override;

@@ -14,7 +14,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleHints>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -33,7 +32,8 @@ qreal pixels(qint32 fixed) {
 
 InputPane::InputPane(ByteDocument *document, ByteSelection *selection, QWidget *parent)
     : QAbstractScrollArea(parent), doc(document), sel(selection), styles(font()),
-      layoutRows(document->bytes(), runs) {
+      layoutRows(document->bytes(), runs), caretBlink(this, [this] { repaintCaret(); }),
+      dragScroll(viewport(), [this] { autoScroll(); }) {
     InputPaneAccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -51,8 +51,6 @@ InputPane::InputPane(ByteDocument *document, ByteSelection *selection, QWidget *
 
     connect(doc, &ByteDocument::changed, this, &InputPane::documentChanged);
     connect(sel, &ByteSelection::changed, this, &InputPane::selectionChanged);
-    connect(QGuiApplication::styleHints(), &QStyleHints::cursorFlashTimeChanged, this,
-            &InputPane::restartBlinking);
 }
 
 InputPane::~InputPane() = default;
@@ -103,9 +101,9 @@ void InputPane::selectionChanged() {
             scrollPending = true;
     }
     if (laidOut)
-        restartBlinking();
+        caretBlink.restart();
     else
-        caretOn = hasFocus();
+        caretBlink.setOn(hasFocus());
     viewport()->update();
     if (hasFocus() && laidOut)
         QGuiApplication::inputMethod()->update(Qt::ImQueryInput);
@@ -277,7 +275,7 @@ void InputPane::paintEvent(QPaintEvent *event) {
             paintRow(painter, row, rect, selected);
     }
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    if (caretOn && hasFocus() && preedit.isEmpty())
+    if (caretBlink.isOn() && hasFocus() && preedit.isEmpty())
         painter.fillRect(caretRect(), palette().color(group, QPalette::Text));
     if (dropCaret >= 0) {
         // Where a drop would go.
@@ -397,20 +395,11 @@ void InputPane::setMarkedBytes(ByteMarks marked) {
     viewport()->update();
 }
 
-void InputPane::setCaretVisible(bool on) {
-    if (caretOn == on)
-        return;
-    caretOn = on;
-    viewport()->update(caretRect().adjusted(-1, 0, 1, 0));
-}
-
-void InputPane::restartBlinking() {
-    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
-    if (hasFocus() && flash >= 2)
-        blinkTimer.start(flash / 2, this);
-    else
-        blinkTimer.stop();
-    setCaretVisible(hasFocus());
+// While the document is being changed the rows lag behind it and the
+// caret has no place yet: the pane is repainted whole once they catch up.
+void InputPane::repaintCaret() {
+    if (layoutRows.size() == doc->size())
+        viewport()->update(caretRect().adjusted(-1, 0, 1, 0));
 }
 
 // Events -----------------------------------------------------------------
@@ -438,23 +427,13 @@ void InputPane::changeEvent(QEvent *event) {
 }
 
 void InputPane::focusInEvent(QFocusEvent *event) {
-    restartBlinking();
+    caretBlink.restart();
     viewport()->update();
     QAbstractScrollArea::focusInEvent(event);
 }
 
 void InputPane::focusOutEvent(QFocusEvent *event) {
-    blinkTimer.stop();
-    setCaretVisible(false);
+    caretBlink.stop();
     viewport()->update();
     QAbstractScrollArea::focusOutEvent(event);
-}
-
-void InputPane::timerEvent(QTimerEvent *event) {
-    if (event->timerId() == blinkTimer.timerId())
-        setCaretVisible(!caretOn);
-    else if (event->timerId() == dragScrollTimer.timerId())
-        autoScroll();
-    else
-        QAbstractScrollArea::timerEvent(event);
 }

@@ -2,12 +2,14 @@
 
 #include "bytemarks.h"
 #include "bytetext.h"
+#include "caretblink.h"
+#include "caretmove.h"
+#include "dragscroll.h"
 #include "glyphstyle.h"
 #include "rowlayout.h"
 #include "styleruns.h"
 
 #include <QAbstractScrollArea>
-#include <QBasicTimer>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTextCharFormat>
@@ -97,7 +99,6 @@ protected:
     void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -122,20 +123,7 @@ private:
     void updateScrollBars();
 
     // Moving the caret and the selection.
-    enum class Move {
-        Left,
-        Right,
-        WordLeft,
-        WordRight,
-        Up,
-        Down,
-        RowStart,
-        RowEnd,
-        Start,
-        End,
-        PageUp,
-        PageDown
-    };
+    using Move = CaretMove;
     bool moveByKey(QKeyEvent *event);
     void moveCaret(Move move, bool select);
     void setSelection(qint64 anchor, qint64 caret, bool upstream = false);
@@ -165,8 +153,7 @@ private:
     QRectF rowRect(qint64 row) const;
     qreal textLeft() const;
     void paintRow(QPainter &painter, qint64 row, const QRectF &rect, Range selected);
-    void setCaretVisible(bool on);
-    void restartBlinking();
+    void repaintCaret();
     void autoScroll();
 
     // Accessibility.
@@ -196,10 +183,8 @@ private:
     bool ownChange = false;
     bool scrollPending = false;
 
-    bool caretOn = false;
-    QBasicTimer blinkTimer;
-    QBasicTimer dragScrollTimer;
-    QPoint lastDragPoint;
+    CaretBlink caretBlink;
+    DragScroll dragScroll;
 
     // The mouse: a press in the selection may start a drag; a double click
     // selects words, a triple click lines.

@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -140,35 +141,10 @@ bool InputPane::event(QEvent *event) {
 // Moves -------------------------------------------------------------------
 
 bool InputPane::moveByKey(QKeyEvent *event) {
-    struct Binding {
-        QKeySequence::StandardKey move;
-        QKeySequence::StandardKey select;
-        Move where;
-    };
-    static const Binding bindings[] = {
-        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Move::Left},
-        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Move::Right},
-        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, Move::WordLeft},
-        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Move::WordRight},
-        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Move::Up},
-        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Move::Down},
-        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Move::RowStart},
-        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Move::RowEnd},
-        {QKeySequence::MoveToStartOfBlock, QKeySequence::SelectStartOfBlock, Move::RowStart},
-        {QKeySequence::MoveToEndOfBlock, QKeySequence::SelectEndOfBlock, Move::RowEnd},
-        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Move::Start},
-        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Move::End},
-        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, Move::PageUp},
-        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, Move::PageDown},
-    };
-    for (const Binding &binding : bindings) {
-        const bool move = event->matches(binding.move);
-        if (move || event->matches(binding.select)) {
-            moveCaret(binding.where, !move);
-            return true;
-        }
-    }
-    return false;
+    const std::optional<CaretMoveKey> key = caretMoveOf(event);
+    if (key)
+        moveCaret(key->move, key->select);
+    return key.has_value();
 }
 
 void InputPane::moveCaret(Move move, bool select) {
@@ -177,9 +153,7 @@ void InputPane::moveCaret(Move move, bool select) {
     const qint64 from = caret();
     const qint64 anchor = sel->isEmpty() ? from : (from == shown.end ? shown.start : shown.end);
     const qint64 row = caretRow();
-    const bool vertical =
-        move == Move::Up || move == Move::Down || move == Move::PageUp || move == Move::PageDown;
-    if (!vertical)
+    if (!isVertical(move))
         preferredX = -1;
     else if (preferredX < 0)
         preferredX = caretRect().x();
@@ -368,7 +342,7 @@ void InputPane::keyPressEvent(QKeyEvent *event) {
         return;
     }
     event->accept();
-    restartBlinking();
+    caretBlink.restart();
 }
 
 void InputPane::undo() {

@@ -91,28 +91,18 @@ void InputPane::mouseMoveEvent(QMouseEvent *event) {
             startDrag();
         return;
     }
-    lastDragPoint = event->position().toPoint();
-    if (viewport()->rect().contains(lastDragPoint))
-        dragScrollTimer.stop();
-    else if (!dragScrollTimer.isActive())
-        dragScrollTimer.start(50, this);
+    dragScroll.follow(event->position().toPoint());
     autoScroll();
 }
 
 // Extends the selection to the mouse, by words after a double click; past
 // the pane's top or bottom edge the pane scrolls a row at a time.
 void InputPane::autoScroll() {
-    if (!(QApplication::mouseButtons() & Qt::LeftButton)) {
-        dragScrollTimer.stop();
+    if (!dragScroll.buttonHeld())
         return;
-    }
-    if (dragScrollTimer.isActive()) {
-        if (lastDragPoint.y() < 0)
-            scrollToRow(firstVisibleRow() - 1);
-        else if (lastDragPoint.y() > viewport()->height())
-            scrollToRow(firstVisibleRow() + 1);
-    }
-    const qint64 at = offsetAt(lastDragPoint);
+    if (const int step = dragScroll.direction())
+        scrollToRow(firstVisibleRow() + step);
+    const qint64 at = offsetAt(dragScroll.point());
     if (!selectingWords) {
         setSelection(sel->anchor(), at);
     } else if (at < wordOnDoubleClick.start) {
@@ -126,7 +116,7 @@ void InputPane::autoScroll() {
 }
 
 void InputPane::mouseReleaseEvent(QMouseEvent *event) {
-    dragScrollTimer.stop();
+    dragScroll.stop();
     if (event->button() == Qt::LeftButton && std::exchange(mayStartDrag, false)) {
         // A click in the selection, without a drag: the caret goes there.
         const qint64 at = offsetAt(event->position());

@@ -229,23 +229,11 @@ void InputPaneAccessible::selectionMoved(InputPane *pane) {
     QAccessible::updateAccessibility(&selection);
 }
 
-// As Qt's text edits tell it: the new text, and the removed one as spaces.
 void InputPaneAccessible::textChanged(InputPane *pane, qint64 offset, qint64 removed,
                                       qint64 added) {
-    if (!QAccessible::isActive())
-        return;
-    const QString newText = pane->accessibleText(offset, offset + added);
-    const QString oldText(removed, QLatin1Char(' '));
-    if (removed == 0) {
-        QAccessibleTextInsertEvent event(pane, int(offset), newText);
-        QAccessible::updateAccessibility(&event);
-    } else if (added == 0) {
-        QAccessibleTextRemoveEvent event(pane, int(offset), oldText);
-        QAccessible::updateAccessibility(&event);
-    } else {
-        QAccessibleTextUpdateEvent event(pane, int(offset), oldText, newText);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (QAccessible::isActive())
+        paneaccessible::textChanged(pane, offset, removed,
+                                    pane->accessibleText(offset, offset + added));
 }
 
 void InputPane::tellAccessibility(qint64 offset, qint64 removed, qint64 added) {

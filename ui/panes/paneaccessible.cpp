@@ -333,4 +333,18 @@ void install() {
     Q_UNUSED(installed);
 }
 
+void textChanged(QWidget *pane, qint64 position, qint64 removed, const QString &added) {
+    const QString removedText(removed, u' ');
+    if (removed == 0) {
+        QAccessibleTextInsertEvent event(pane, int(position), added);
+        QAccessible::updateAccessibility(&event);
+    } else if (added.isEmpty()) {
+        QAccessibleTextRemoveEvent event(pane, int(position), removedText);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextUpdateEvent event(pane, int(position), removedText, added);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 } // namespace paneaccessible

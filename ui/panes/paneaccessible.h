@@ -108,4 +108,10 @@ namespace paneaccessible {
 // Registers the display panes' interfaces with Qt; once is enough.
 void install();
 
+// Tells assistive technology that the pane's text lost removed characters
+// at position and took added there, as Qt's own text widgets tell it: the
+// new text, and the removed one as spaces. Worth calling only while
+// QAccessible::isActive().
+void textChanged(QWidget *pane, qint64 position, qint64 removed, const QString &added);
+
 } // namespace paneaccessible

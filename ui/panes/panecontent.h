@@ -233,33 +233,16 @@ template <class F> void PaneContent::forEachToken(qint64 from, qint64 to, F &&f)
         f(k, shown, byte);
         return true;
     };
-    from = qMax<qint64>(0, from);
-    to = qMin(to, tokenCount());
-    bool going = true;
-    for (std::size_t s = segmentOf(from); going && s < segments.size() && from < to; ++s) {
-        const Segment &segment = segments[s];
-        const DisplayTokens &shown = *segment.tokens;
-        qint64 k = from;
-        qint64 local = k - segment.firstToken;
-        const qint64 stop = qMin(to, segment.firstToken + segment.tokenCount());
-        if (segment.hasLead()) {
-            if (local == 0 && k < stop)
-                going = call(k++, shown, -1);
-            local = qMax<qint64>(0, local - 1);
+    // Only a lead comes without bytes: a run of bytes is never empty.
+    forEachChunk(from, to, [&](qint64 k, const DisplayTokens &shown, QByteArrayView bytes) {
+        if (bytes.isEmpty())
+            return call(k, shown, -1);
+        for (const char c : bytes) {
+            if (!call(k++, shown, int(uchar(c))))
+                return false;
         }
-        if (going) {
-            segment.bytes().forEachChunk(segment.offset + local, stop - k,
-                                         [&](QByteArrayView chunk) {
-                                             for (const char c : chunk) {
-                                                 going = call(k++, shown, int(uchar(c)));
-                                                 if (!going)
-                                                     return false;
-                                             }
-                                             return true;
-                                         });
-        }
-        from = stop;
-    }
+        return true;
+    });
 }
 
 template <class F> void PaneContent::forEachChunk(qint64 from, qint64 to, F &&f) const {

@@ -2,16 +2,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Painting and measuring must agree character by character: no kerning.
-QFont unkerned(QFont font) {
-    font.setKerning(false);
-    return font;
-}
-
-} // namespace
-
 // Style ------------------------------------------------------------------
 
 PaneStyles::Style::Style(const QFont &font, const QColor &color)
@@ -50,12 +40,10 @@ const PaneStyles::Style::TokenWidths &PaneStyles::Style::widths(const DisplayTok
 
 // Runs -------------------------------------------------------------------
 
-PaneStyles::PaneStyles(const QFont &paneFont) {
-    styles.push_back(std::make_unique<Style>(paneFont, QColor()));
-}
+PaneStyles::PaneStyles(const QFont &paneFont) : table(paneFont) {}
 
 void PaneStyles::setPaneFont(const QFont &font) {
-    styles[0] = std::make_unique<Style>(font, QColor());
+    table.setPaneFont(font);
 }
 
 int PaneStyles::styleAt(TokenPlace place) const {
@@ -78,12 +66,12 @@ TokenPlace PaneStyles::runStart(TokenPlace place) const {
 }
 
 std::vector<int> PaneStyles::stylesInUse() const {
-    std::vector<bool> used(styles.size());
+    std::vector<bool> used(std::size_t(table.count()));
     used[std::size_t(insertionStyle)] = true;
     for (const Run &run : runs)
         used[std::size_t(run.style)] = true;
     std::vector<int> list;
-    for (std::size_t i = 0; i < styles.size(); ++i) {
+    for (std::size_t i = 0; i < used.size(); ++i) {
         if (used[i])
             list.push_back(int(i));
     }
@@ -104,32 +92,6 @@ qreal PaneStyles::lineSpacing() const {
     return tallest;
 }
 
-QTextCharFormat PaneStyles::formatOf(int index) const {
-    QTextCharFormat format;
-    format.setFont(style(index).font());
-    if (style(index).color().isValid())
-        format.setForeground(style(index).color());
-    return format;
-}
-
-int PaneStyles::addStyle(const QFont &font, const QColor &color) {
-    const QFont wanted = unkerned(font);
-    for (std::size_t i = 0; i < styles.size(); ++i) {
-        if (styles[i]->font() == wanted && styles[i]->color() == color)
-            return int(i);
-    }
-    styles.push_back(std::make_unique<Style>(wanted, color));
-    return int(styles.size()) - 1;
-}
-
-int PaneStyles::mergedStyle(int index, const QTextCharFormat &format) {
-    QTextCharFormat merged = formatOf(index);
-    merged.merge(format);
-    const QColor color =
-        merged.hasProperty(QTextFormat::ForegroundBrush) ? merged.foreground().color() : QColor();
-    return addStyle(merged.font().resolve(style(0).font()), color);
-}
-
 void PaneStyles::splitAt(TokenPlace place) {
     if (runs.empty() || place <= runs.front().start)
         return;
@@ -147,7 +109,7 @@ void PaneStyles::joinRuns() {
 
 void PaneStyles::merge(TokenPlace from, TokenPlace to, TokenPlace end,
                        const QTextCharFormat &format) {
-    insertionStyle = mergedStyle(insertionStyle, format);
+    insertionStyle = table.merged(insertionStyle, format);
     if (!(from < to) || runs.empty())
         return;
     splitAt(from);
@@ -155,7 +117,7 @@ void PaneStyles::merge(TokenPlace from, TokenPlace to, TokenPlace end,
         splitAt(to);
     for (Run &run : runs) {
         if (run.start >= from && run.start < to)
-            run.style = mergedStyle(run.style, format);
+            run.style = table.merged(run.style, format);
     }
     joinRuns();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panecontent.h"
+#include "styletable.h"
 
 #include <QColor>
 #include <QFont>
@@ -61,7 +62,7 @@ public:
     // The pane's font changed: text in style 0 shows in the new one.
     void setPaneFont(const QFont &font);
 
-    const Style &style(int index) const { return *styles[std::size_t(index)]; }
+    const Style &style(int index) const { return table.at(index); }
     int styleAt(TokenPlace place) const;
     // The style at place and where its run ends ({-1, 0} for the last run).
     std::pair<int, TokenPlace> runAt(TokenPlace place) const;
@@ -73,7 +74,7 @@ public:
     // The tallest ascent and line spacing of the styles in use.
     qreal ascent() const;
     qreal lineSpacing() const;
-    QTextCharFormat formatOf(int style) const;
+    QTextCharFormat formatOf(int style) const { return table.format(style); }
 
     // The Font command: merges format into the fonts and colours of
     // [from, to) of a text that ends at end, and into the insertion style.
@@ -88,12 +89,10 @@ public:
     void tokensChanged(qint64 first, qint64 removed, qint64 added);
 
 private:
-    int addStyle(const QFont &font, const QColor &color);
-    int mergedStyle(int style, const QTextCharFormat &format);
     void splitAt(TokenPlace place);
     void joinRuns();
 
-    std::vector<std::unique_ptr<Style>> styles;
+    StyleTable<Style> table;
     std::vector<Run> runs;
     int insertionStyle = 0;
 };

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QtMath>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -22,7 +23,9 @@ constexpr qreal margin = TokenLayout::margin;
 } // namespace
 
 TokenView::TokenView(QWidget *parent)
-    : QAbstractScrollArea(parent), styles(font()), rows(text, styles) {
+    : QAbstractScrollArea(parent), styles(font()), rows(text, styles),
+      caretBlink(this, [this] { repaintCaret(); }),
+      dragScroll(viewport(), [this] { autoScroll(); }) {
     paneaccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -32,11 +35,6 @@ TokenView::TokenView(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
-
-    caretTimer.setInterval(qMax(100, QApplication::cursorFlashTime() / 2));
-    connect(&caretTimer, &QTimer::timeout, this, [this] { setCaretVisible(!caretOn); });
-    dragTimer.setInterval(50);
-    connect(&dragTimer, &QTimer::timeout, this, &TokenView::dragScroll);
 }
 
 TokenView::~TokenView() = default;
@@ -332,9 +330,7 @@ void TokenView::moveCursorTo(TokenPlace newAnchor, TokenPlace newCaret, bool scr
     caret = newCaret;
     if (scroll)
         ensureVisible(caret);
-    setCaretVisible(hasFocus());
-    if (hasFocus())
-        caretTimer.start();
+    caretBlink.restart();
     viewport()->update();
     if (QAccessible::isActive()) {
         if (cursorMoved) {
@@ -499,7 +495,7 @@ void TokenView::paintEvent(QPaintEvent *event) {
             i = j;
         }
     }
-    if (caretOn && hasFocus()) {
+    if (caretBlink.isOn() && hasFocus()) {
         const QRectF caretRect = placeRect(caret);
         painter.fillRect(QRectF(caretRect.x(), caretRect.y(), 1, caretRect.height()), textColor);
     }
@@ -531,46 +527,32 @@ void TokenView::paintMarks(QPainter &painter, const TokenLayout::Row &row, qsize
     }
 }
 
-void TokenView::setCaretVisible(bool on) {
-    if (caretOn == on)
-        return;
-    caretOn = on;
+void TokenView::repaintCaret() {
     if (!layoutDirty)
         viewport()->update(placeRect(caret).toAlignedRect().adjusted(-1, 0, 1, 0));
 }
 
 // Assistive technology ---------------------------------------------------
 
-// As Qt's own text widgets tell it: the text that came in, and as many
-// spaces as characters went out.
 void TokenView::announce(qint64 position, qint64 removedChars, qint64 addedChars) const {
     if (!QAccessible::isActive() || (removedChars == 0 && addedChars == 0))
         return;
-    auto *self = const_cast<TokenView *>(this);
-    const QString added = text.text(text.placeOf(position), text.placeOf(position + addedChars));
-    const QString removed(removedChars, u' ');
-    if (removedChars == 0) {
-        QAccessibleTextInsertEvent event(self, int(position), added);
-        QAccessible::updateAccessibility(&event);
-    } else if (addedChars == 0) {
-        QAccessibleTextRemoveEvent event(self, int(position), removed);
-        QAccessible::updateAccessibility(&event);
-    } else {
-        QAccessibleTextUpdateEvent event(self, int(position), removed, added);
-        QAccessible::updateAccessibility(&event);
-    }
+    paneaccessible::textChanged(
+        const_cast<TokenView *>(this), position, removedChars,
+        text.text(text.placeOf(position), text.placeOf(position + addedChars)));
 }
 
 // Events -----------------------------------------------------------------
 
+bool TokenView::ownsShortcut(const QKeyEvent *key) const {
+    return key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll);
+}
+
 bool TokenView::event(QEvent *event) {
-    // Copy and select all belong to the pane while it has the focus.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key == QKeySequence::Copy || key == QKeySequence::SelectAll) {
-            event->accept();
-            return true;
-        }
+    if (event->type() == QEvent::ShortcutOverride &&
+        ownsShortcut(static_cast<const QKeyEvent *>(event))) {
+        event->accept();
+        return true;
     }
     return QAbstractScrollArea::event(event);
 }
@@ -599,15 +581,13 @@ void TokenView::changeEvent(QEvent *event) {
 }
 
 void TokenView::focusInEvent(QFocusEvent *event) {
-    setCaretVisible(true);
-    caretTimer.start();
+    caretBlink.restart();
     viewport()->update();
     QAbstractScrollArea::focusInEvent(event);
 }
 
 void TokenView::focusOutEvent(QFocusEvent *event) {
-    caretTimer.stop();
-    setCaretVisible(false);
+    caretBlink.stop();
     viewport()->update();
     QAbstractScrollArea::focusOutEvent(event);
 }
@@ -669,35 +649,12 @@ void TokenView::keyPressEvent(QKeyEvent *event) {
         selectAll();
         return;
     }
-    struct Binding {
-        QKeySequence::StandardKey move, select;
-        Move where;
-    };
-    static const Binding bindings[] = {
-        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Move::Left},
-        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Move::Right},
-        {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, Move::WordLeft},
-        {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Move::WordRight},
-        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Move::Up},
-        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Move::Down},
-        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Move::RowStart},
-        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Move::RowEnd},
-        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Move::Start},
-        {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Move::End},
-        {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, Move::PageUp},
-        {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, Move::PageDown},
-    };
-    for (const Binding &binding : bindings) {
-        const bool move = event->matches(binding.move);
-        if (!move && !event->matches(binding.select))
-            continue;
-        const bool vertical = binding.where == Move::Up || binding.where == Move::Down ||
-                              binding.where == Move::PageUp || binding.where == Move::PageDown;
-        if (!vertical)
+    if (const std::optional<CaretMoveKey> key = caretMoveOf(event)) {
+        if (!isVertical(key->move))
             preferredX = -1;
         else if (preferredX < 0)
             preferredX = layout().pointOf(caret).x();
-        moveCursor(binding.where, !move);
+        moveCursor(key->move, key->select);
         return;
     }
     event->ignore();
@@ -732,17 +689,13 @@ void TokenView::mouseMoveEvent(QMouseEvent *event) {
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
-    lastDragPoint = event->position().toPoint();
-    if (viewport()->rect().contains(lastDragPoint))
-        dragTimer.stop();
-    else if (!dragTimer.isActive())
-        dragTimer.start();
+    dragScroll.follow(event->position().toPoint());
     mouseSelect(event->position(), true);
     ensureVisible(caret);
 }
 
 void TokenView::mouseReleaseEvent(QMouseEvent *event) {
-    dragTimer.stop();
+    dragScroll.stop();
     QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
@@ -751,18 +704,12 @@ void TokenView::mouseDoubleClickEvent(QMouseEvent *event) {
         mouseSelectToken(event->position());
 }
 
-// While a drag holds the mouse past the edge, the pane keeps scrolling.
-void TokenView::dragScroll() {
-    if (!(QApplication::mouseButtons() & Qt::LeftButton)) {
-        dragTimer.stop();
+void TokenView::autoScroll() {
+    if (!dragScroll.buttonHeld())
         return;
-    }
-    QScrollBar *vertical = verticalScrollBar();
-    if (lastDragPoint.y() < 0)
-        vertical->setValue(vertical->value() - 1);
-    else if (lastDragPoint.y() > viewport()->height())
-        vertical->setValue(vertical->value() + 1);
-    mouseSelect(lastDragPoint, true);
+    if (const int step = dragScroll.direction())
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + step);
+    mouseSelect(dragScroll.point(), true);
 }
 
 void TokenView::contextMenuEvent(QContextMenuEvent *event) {

@@ -2,6 +2,9 @@
 
 #include "bytemarks.h"
 #include "byteselection.h"
+#include "caretblink.h"
+#include "caretmove.h"
+#include "dragscroll.h"
 #include "panecontent.h"
 #include "panestyles.h"
 #include "tokenlayout.h"
@@ -9,7 +12,6 @@
 #include <QAbstractScrollArea>
 #include <QPointer>
 #include <QTextCharFormat>
-#include <QTimer>
 
 class ByteDocument;
 
@@ -153,7 +155,10 @@ protected:
     qreal rowTopInViewport(qsizetype row) const;
     qsizetype visibleRows() const;
     void moveCursorTo(TokenPlace anchor, TokenPlace caret, bool scroll);
-    void setCaretVisible(bool on);
+
+    // Whether a key that a window action may have is the pane's while it
+    // has the focus: copy and select all.
+    virtual bool ownsShortcut(const QKeyEvent *key) const;
 
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -170,20 +175,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
     // A cursor move by keys; select extends the selection.
-    enum class Move {
-        Left,
-        Right,
-        WordLeft,
-        WordRight,
-        Up,
-        Down,
-        RowStart,
-        RowEnd,
-        Start,
-        End,
-        PageUp,
-        PageDown
-    };
+    using Move = CaretMove;
     virtual void moveCursor(Move move, bool select);
     // The place a move by keys leads to from place.
     TokenPlace movedPlace(TokenPlace from, Move move) const;
@@ -204,7 +196,9 @@ private:
                     qreal top, qreal scrollX);
     bool applyChange(const PaneContent::TokenChange &change);
     void updateScrollBars() const;
-    void dragScroll();
+    void repaintCaret();
+    // While a drag holds the mouse past the edge, the pane keeps scrolling.
+    void autoScroll();
     // Tells assistive technology of a change of the text.
     void announce(qint64 position, qint64 removedChars, qint64 addedChars) const;
 
@@ -224,8 +218,6 @@ private:
     TokenPlace anchor;
     TokenPlace caret;
     qreal preferredX = -1; // kept over Up/Down moves
-    bool caretOn = false;
-    QTimer caretTimer;
-    QTimer dragTimer;
-    QPoint lastDragPoint;
+    CaretBlink caretBlink;
+    DragScroll dragScroll;
 };
