@@ -101,8 +101,9 @@ std::optional<Parsed> parse(int fd, const QByteArray &name) {
     return parsed;
 }
 
-// The directory and those above it that are missing, made private as the
-// XDG specification asks. The directory itself must be the user's own.
+// The directory and those above it that are missing, made private (mode
+// 0700), as the desktop's base directories are. The directory itself must be
+// the user's own.
 int makeDirectory(const QByteArray &path) {
     for (qsizetype slash = path.indexOf('/', 1); slash >= 0; slash = path.indexOf('/', slash + 1)) {
         if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)

@@ -42,8 +42,8 @@ struct CopyInfo {
 };
 
 // $XDG_STATE_HOME/kktview/recovery, or ~/.local/state/kktview/recovery when
-// XDG_STATE_HOME is unset, empty or relative (as the XDG base directory
-// specification says), as nativename::decode gives it.
+// XDG_STATE_HOME is unset, empty or relative (a relative one is ignored, as
+// desktop programs do), as nativename::decode gives it.
 QString defaultDirectory();
 
 // Left copies kept: the newest five. Each is as large as its document: a
