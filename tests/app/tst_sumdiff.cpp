@@ -1,6 +1,8 @@
 // --sum and --diff as a script meets them: the built program in a process of
 // its own, its output against coreutils' checksum tools and cmp.
 
+#include "../randombytes.h"
+
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -25,14 +27,6 @@ Run run(const QString &program, const QStringList &arguments, const QString &dir
         return {};
     return {process.exitCode(), process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-QByteArray randomBytes(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator random(seed);
-    for (char &b : bytes)
-        b = char(random.bounded(256));
-    return bytes;
 }
 
 QByteArray flipped(QByteArray bytes, qsizetype from, qsizetype to) {

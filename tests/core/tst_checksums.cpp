@@ -1,3 +1,4 @@
+#include "../randombytes.h"
 #include "checksums.h"
 #include "crc.h"
 #include "piecetable.h"
@@ -36,14 +37,6 @@ QString valueOf(const std::vector<checksums::Result> &results, Algorithm algorit
             return result.value;
     }
     return {};
-}
-
-QByteArray randomBytes(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator random(seed);
-    for (char &b : bytes)
-        b = char(random.bounded(256));
-    return bytes;
 }
 
 } // namespace

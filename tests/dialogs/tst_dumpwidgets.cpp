@@ -1,3 +1,4 @@
+#include "../randombytes.h"
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "checksumsdialog.h"
@@ -13,12 +14,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-QByteArray randomBytes(qsizetype size, quint32 seed) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
-}
 
 QStringList valuesOf(const std::vector<checksums::Result> &results) {
     QStringList values;
