@@ -1,5 +1,7 @@
 #include "displaycheck.h"
 
+#include "consoleio.h"
+
 #include <QStringList>
 
 #include <cstdio>
@@ -57,8 +59,13 @@ QString missingDisplay(const QString &platform, const QString &display,
 }
 
 QString missingDisplay() {
+#ifdef Q_OS_WIN
+    // A Windows session always has its desktop.
+    return {};
+#else
     return missingDisplay(qEnvironmentVariable("QT_QPA_PLATFORM"), qEnvironmentVariable("DISPLAY"),
                           qEnvironmentVariable("WAYLAND_DISPLAY"));
+#endif
 }
 
 QString message(const QString &reason, const QStringList &details) {
@@ -78,9 +85,7 @@ QString message(const QString &reason, const QStringList &details) {
 }
 
 void tell(const QString &reason, const QStringList &details) {
-    const QByteArray text = message(reason, details).toUtf8();
-    std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
-    std::fflush(stderr);
+    consoleio::open(consoleio::Stream::Error)->write(message(reason, details).toUtf8());
 }
 
 ReportFailedStart::ReportFailedStart() {

@@ -1,19 +1,14 @@
 #include "appicon.h"
 #include "appsetup.h"
 #include "commandline.h"
+#include "consoleio.h"
 #include "displaycheck.h"
 #include "form1.h"
-#include "nativename.h"
 
 #include <QApplication>
-#include <QFile>
-#include <unistd.h>
 
 int main(int argc, char *argv[]) {
-    // Names as their bytes, so a file named in code page 1251 still opens.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << nativename::decode(argv[i]);
+    const QStringList arguments = consoleio::arguments(argc, argv);
     // Qt would take options of its own out of argv (a file named "-reverse"
     // after "--" among them); this program's parser reads them all.
     int qtArgc = 1;
@@ -23,12 +18,10 @@ int main(int argc, char *argv[]) {
     if (!CommandLine(arguments).opensWindow()) {
         QCoreApplication app(qtArgc, argv);
         appsetup::configureApplication();
-        QFile out;
-        QFile err;
-        out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
-        err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        const auto out = consoleio::open(consoleio::Stream::Output);
+        const auto err = consoleio::open(consoleio::Stream::Error);
         // Parsed again now that Qt's messages about it are Russian.
-        return CommandLine(arguments).runWithoutWindow(out, err);
+        return CommandLine(arguments).runWithoutWindow(*out, *err);
     }
 
     // Without a display Qt would abort with a message in English.

@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include "filesave.h"
 #include "largebytes.h"
 #include "nativename.h"
 #include "piecetable.h"
@@ -7,15 +8,17 @@
 #include <QFile>
 
 #ifdef Q_OS_UNIX
-#include "filesave.h"
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#else
-#include <QSaveFile>
+#elif defined(Q_OS_WIN)
+#include "windowspaths.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 #endif
 
 namespace document {
@@ -76,11 +79,37 @@ std::optional<QString> openRegularFile(const QString &path, QFile &file) {
     return std::nullopt;
 }
 
-#else
+#elif defined(Q_OS_WIN)
+// Devices (CON, COM1, a physical drive) and pipes are refused by their name
+// before they are opened, as opening one may wait or signal the device; what
+// a name still leads to is looked at once it is open.
 std::optional<QString> openRegularFile(const QString &path, QFile &file) {
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (const QString device = windowspaths::deviceNameReason(path); !device.isEmpty())
+        return device;
+    const std::wstring name = windowspaths::longPath(path);
+    HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return windowspaths::errorText(GetLastError());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info)) {
+        CloseHandle(handle);
+        return QStringLiteral("Это устройство или канал, а не обычный файл.");
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        CloseHandle(handle);
+        return QStringLiteral("Это папка, а не файл.");
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return windowspaths::errorText(ERROR_TOO_MANY_OPEN_FILES);
+    }
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        _close(fd);
         return file.errorString();
+    }
     return std::nullopt;
 }
 #endif
@@ -130,26 +159,8 @@ LoadResult load(const QString &path, qint64 maxBytes) {
 }
 
 SaveResult save(const QString &path, const std::vector<QByteArrayView> &parts) {
-#ifdef Q_OS_UNIX
     const QString error = filesave::save(path, parts);
     return SaveResult{error.isEmpty(), error};
-#else
-    // Unbuffered, so a short write shows at the write and not after commit().
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return SaveResult{false, file.errorString()};
-    for (const QByteArrayView bytes : parts) {
-        if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            return SaveResult{false, reason};
-        }
-    }
-    if (!file.commit())
-        return SaveResult{false, file.errorString()};
-    return SaveResult{true, {}};
-#endif
 }
 
 SaveResult save(const QString &path, QByteArrayView bytes) {

@@ -5,11 +5,12 @@
 
 #include <vector>
 
-// Writing a file on a POSIX system so that a failure is never taken for
-// success, a failed save leaves an existing file's content as it was where
-// the file can be replaced (and says so where it had to be rewritten in
-// place), and a saved file stays the same file: owner, group, mode bits,
-// extended attributes and hard links are kept.
+// Writing a file so that a failure is never taken for success, a failed save
+// leaves an existing file's content as it was where the file can be replaced
+// (and says so where it had to be rewritten in place), and a saved file stays
+// the same file: on a POSIX system owner, group, mode bits, extended
+// attributes and hard links are kept (filesave_unix.cpp); on Windows its
+// attributes and security (filesave_windows.cpp).
 namespace filesave {
 
 // The bytes to write as contiguous parts, written in order without being
@@ -22,11 +23,13 @@ using Parts = std::vector<QByteArrayView>;
 QString save(const QString &path, const Parts &parts);
 QString save(const QString &path, QByteArrayView bytes);
 
+#ifdef Q_OS_UNIX
 // The two steps of a save that other files the program writes whole (the
 // recovery copies) share: the parts written from the start of an open file,
 // a short write continued and EINTR retried; and a directory synced so that
 // a new name or a rename in it is durable. Each returns 0 or an errno value.
 int writeParts(int fd, const Parts &parts);
 int syncDirectory(const QByteArray &directory);
+#endif
 
 } // namespace filesave

@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QStringList>
 
+#ifdef Q_OS_UNIX
 #include <climits>
 #include <dirent.h>
 #include <unistd.h>
+#endif
 
 namespace nativename {
 namespace {
@@ -78,6 +80,7 @@ void appendUtf8(QByteArray &out, char32_t code) {
 // The entries of a directory whose names Qt decodes to `lossy`.
 QList<QByteArray> entriesDecodedTo(const QByteArray &directory, const QString &lossy) {
     QList<QByteArray> matches;
+#ifdef Q_OS_UNIX
     DIR *dir = ::opendir(directory.constData());
     if (!dir)
         return matches;
@@ -87,6 +90,11 @@ QList<QByteArray> entriesDecodedTo(const QByteArray &directory, const QString &l
             matches << name;
     }
     ::closedir(dir);
+#else
+    // Windows keeps names in UTF-16, which Qt never decodes lossily.
+    Q_UNUSED(directory);
+    Q_UNUSED(lossy);
+#endif
     return matches;
 }
 
@@ -147,6 +155,7 @@ QString displayed(QStringView name) {
 }
 
 QString absolute(const QString &path) {
+#ifdef Q_OS_UNIX
     if (path.isEmpty() || path.startsWith(u'/'))
         return QDir::cleanPath(path);
     QByteArray current(PATH_MAX, Qt::Uninitialized);
@@ -154,6 +163,9 @@ QString absolute(const QString &path) {
         return path;
     current.truncate(qstrlen(current.constData()));
     return QDir::cleanPath(decode(current) + u'/' + path);
+#else
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+#endif
 }
 
 Resolved resolveLossy(const QString &path) {

@@ -1,5 +1,7 @@
 #include "windowsettings.h"
 
+#include "statepaths.h"
+
 #include <QSettings>
 
 namespace windowsettings {
@@ -9,8 +11,12 @@ const QString textBesideKey = QStringLiteral("dump/textBeside");
 const QString valuesPanelKey = QStringLiteral("dump/valuesPanel");
 
 // $XDG_CONFIG_HOME/kktview/kktview.conf (~/.config/kktview/kktview.conf),
-// named by the program alone: the program sets no organisation.
+// named by the program alone: the program sets no organisation. On Windows
+// an INI file under %APPDATA%\kktview (or beside a portable program), not
+// the registry, so a portable copy takes its settings along.
 QSettings settings() {
+    if (const QString file = statepaths::settingsFile(); !file.isEmpty())
+        return QSettings(file, QSettings::IniFormat);
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("kktview"),
                      QStringLiteral("kktview"));
 }

@@ -1,0 +1,13 @@
+#include "statepaths.h"
+
+namespace statepaths {
+
+bool isPortable() {
+    return false;
+}
+
+QString settingsFile() {
+    return {};
+}
+
+} // namespace statepaths
