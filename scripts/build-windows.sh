@@ -18,7 +18,8 @@ echo "Qt for Windows: $qt"
 version="$(sed -n 's/^project(kktview VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")"
 build="$out/program"
 "$qt/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DBUILD_TESTING="${KKTVIEW_WINDOWS_TESTS:-OFF}" -DKKTVIEW_WERROR=ON >"$out.configure.log" 2>&1 ||
+    -DBUILD_TESTING="${KKTVIEW_WINDOWS_TESTS:-OFF}" -DKKTVIEW_WERROR=ON \
+    -DCMAKE_CROSSCOMPILING_EMULATOR=wine >"$out.configure.log" 2>&1 ||
     { cat "$out.configure.log" >&2; exit 1; }
 rm -f "$out.configure.log"
 cmake --build "$build" --parallel "$(nproc)"

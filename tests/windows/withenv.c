@@ -1,0 +1,58 @@
+/* Runs a test program under wine with the environment its suite asks for.
+ * Wine leaves out of a Windows program's environment the Unix variables
+ * named QT_... and XDG_... and puts its own LOCALAPPDATA and APPDATA in;
+ * so the suite passes each as KKTVIEW_TEST_ENV_NAME=value, and this sets
+ * NAME=value before it starts the program named by its arguments. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+#include <windows.h>
+
+static const wchar_t prefix[] = L"KKTVIEW_TEST_ENV_";
+
+int wmain(int argc, wchar_t **argv) {
+    if (argc < 2) {
+        fwprintf(stderr, L"usage: withenv PROGRAM [ARGUMENT...]\n");
+        return 2;
+    }
+    wchar_t *block = GetEnvironmentStringsW();
+    const size_t prefixLength = wcslen(prefix);
+    for (wchar_t *entry = block; *entry; entry += wcslen(entry) + 1) {
+        if (_wcsnicmp(entry, prefix, prefixLength) != 0)
+            continue;
+        wchar_t *copy = _wcsdup(entry + prefixLength);
+        wchar_t *equals = wcschr(copy, L'=');
+        if (equals) {
+            *equals = 0;
+            SetEnvironmentVariableW(copy, equals + 1);
+        }
+        free(copy);
+    }
+    FreeEnvironmentStringsW(block);
+
+    /* The rest of the command line as it was given. */
+    const wchar_t *line = GetCommandLineW();
+    int quoted = 0;
+    while (*line && (quoted || (*line != L' ' && *line != L'\t'))) {
+        if (*line == L'"')
+            quoted = !quoted;
+        ++line;
+    }
+    while (*line == L' ' || *line == L'\t')
+        ++line;
+    wchar_t *command = _wcsdup(line);
+
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process;
+    if (!CreateProcessW(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+        fwprintf(stderr, L"withenv: cannot start %ls: error %lu\n", argv[1], GetLastError());
+        return 127;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    free(command);
+    return (int)status;
+}
