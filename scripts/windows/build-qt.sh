@@ -4,7 +4,8 @@
 # cache outside the tree. A second run finds the cache and does nothing while
 # the version and options below are the ones it was built with.
 #
-# Prints the cache's path on its last line.
+# Prints the cache's path on its last line. With --cached it builds nothing
+# and tells by its status whether the cache is there (0) or not (1).
 set -euo pipefail
 
 qt_version=6.4.2
@@ -36,6 +37,10 @@ if [ -f "$cache/.kktview-stamp" ] && [ "$(cat "$cache/.kktview-stamp")" = "$stam
     echo "$cache"
     exit 0
 fi
+[ "${1:-}" != --cached ] || exit 1
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
 work="${KKTVIEW_QT_WINDOWS_WORK:-${XDG_CACHE_HOME:-$HOME/.cache}/kktview/qt-$qt_version-work}"
 mkdir -p "$work"
@@ -44,10 +49,11 @@ cd "$work"
 # The source: Debian's own package of the version the Linux build uses.
 src_dir="$(find . -maxdepth 1 -type d -name "qt6-base-$qt_version*" | head -n 1)"
 if [ -z "$src_dir" ]; then
+    # Source packages come from the same mirror as the binary ones.
     if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-        sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-            > /etc/apt/sources.list.d/kktview-deb-src.sources
-        apt-get update -qq
+        sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+            "${sudo_cmd[@]}" tee /etc/apt/sources.list.d/kktview-deb-src.sources >/dev/null
+        "${sudo_cmd[@]}" apt-get update -qq
     fi
     apt-get source -qq --download-only "qt6-base=$qt_version*" >/dev/null 2>&1 || apt-get source -qq --download-only qt6-base
     dpkg-source -x qt6-base_*.dsc >/dev/null
@@ -55,7 +61,10 @@ if [ -z "$src_dir" ]; then
 fi
 src_dir="$(cd "$src_dir" && pwd)"
 
-toolchain="$work/mingw64-toolchain.cmake"
+# The toolchain file stays with the cache: Qt's own (bin/qt-cmake) loads it.
+rm -rf "$cache"
+mkdir -p "$cache"
+toolchain="$cache/mingw64-toolchain.cmake"
 cat >"$toolchain" <<'TOOLCHAIN'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
@@ -70,7 +79,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 TOOLCHAIN
 
 build="$work/build"
-rm -rf "$build" "$cache"
+rm -rf "$build"
 mkdir -p "$build"
 cmake -S "$src_dir" -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
