@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "displaycheck.h"
 #include "form1.h"
+#include "keepunsaved.h"
 #include "nativename.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(kktview::applicationIcon());
 
     Form1 form1;
+    const KeepUnsaved keepUnsaved(form1);
     form1.show();
     // Opened as if chosen in the open dialog ("Open with" too).
     const QString file = CommandLine(arguments).fileToOpen();
