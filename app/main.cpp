@@ -4,6 +4,7 @@
 #include "consoleio.h"
 #include "displaycheck.h"
 #include "form1.h"
+#include "keepunsaved.h"
 
 #include <QApplication>
 
@@ -37,6 +38,7 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(kktview::applicationIcon());
 
     Form1 form1;
+    const KeepUnsaved keepUnsaved(form1);
     form1.show();
     // Opened as if chosen in the open dialog ("Open with" too).
     const QString file = CommandLine(arguments).fileToOpen();

@@ -61,12 +61,16 @@ void DocumentRecovery::writeNow() {
     // The pieces are copied here; the bytes they point to are never written
     // again nor freed while the snapshot holds them.
     worker.post([this, snapshot = document->bytes(), origin = origin, dir = copies.directory(),
-                 written = QDateTime::currentDateTimeUtc(), removalsBefore = removals.load()] {
-        if (removals.load() != removalsBefore)
+                 written = QDateTime::currentDateTimeUtc(), removalsBefore = removals.load(),
+                 write = ++writes] {
+        if (removals.load() != removalsBefore) {
+            lastError.clear();
             return;
+        }
         const QString error = held.write(dir, snapshot, origin, written);
+        lastError = error;
         QMetaObject::invokeMethod(
-            this, [this, error] { reportWrite(error); }, Qt::QueuedConnection);
+            this, [this, write, error] { reportWrite(write, error); }, Qt::QueuedConnection);
     });
 }
 
@@ -76,18 +80,35 @@ void DocumentRecovery::removeCopy() {
     worker.post([this] { held.remove(); });
 }
 
+QString DocumentRecovery::secure() {
+    if (!document || !document->isModified())
+        return {};
+    if (stale || failedAtSecure)
+        writeNow();
+    worker.waitUntilIdle();
+    // The caller says what failed; the reports on their way say nothing more.
+    taken = writes;
+    // An empty document has no copy and nothing to lose.
+    failedAtSecure = hasCopy && !lastError.isEmpty();
+    failing = failedAtSecure;
+    return failedAtSecure ? lastError : QString();
+}
+
 void DocumentRecovery::keep() {
     if (document && document->isModified() && stale)
         writeNow();
     debounce->cancel();
     stale = false;
-    if (!hasCopy)
-        return;
-    hasCopy = false;
-    worker.post([this] {
-        held.release();
-        copies.prune();
-    });
+    failedAtSecure = false;
+    if (hasCopy) {
+        hasCopy = false;
+        worker.post([this] {
+            held.release();
+            copies.prune();
+        });
+    }
+    // A program killed right after the drop still leaves the copy.
+    worker.waitUntilIdle();
 }
 
 std::optional<recovery::CopyInfo> DocumentRecovery::restore(const QString &id, QString *error) {
@@ -112,7 +133,9 @@ void DocumentRecovery::waitForWrites() {
     worker.waitUntilIdle();
 }
 
-void DocumentRecovery::reportWrite(const QString &error) {
+void DocumentRecovery::reportWrite(quint64 write, const QString &error) {
+    if (write <= taken)
+        return;
     if (error.isEmpty()) {
         failing = false;
         return;

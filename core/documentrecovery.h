@@ -46,11 +46,19 @@ public:
     void setOriginFile(const QString &path);
     QString originFile() const { return origin; }
 
+    // Brings a modified document's copy up to date at once and waits for
+    // it: before a drop, which may not go ahead unasked when the copy fails,
+    // and before the program ends unasked. Returns the reason the copy could
+    // not be written, or an empty string when the document's edits are safe
+    // (or there are none to keep). A failed copy is tried again at the next
+    // call or edit; keep() alone does not try it again.
+    QString secure();
+
     // The one thing to call before the document is dropped: the window
     // closes, the program ends, another file or a restored copy replaces
     // it, or the pane is cleared. A modified document's copy is brought up to
     // date and left for the next start; whatever the document does next gets
-    // a copy of its own.
+    // a copy of its own. Returns once the copy is written and left.
     void keep();
 
     // Makes a copy the document: its bytes as an unsaved document, the file
@@ -67,7 +75,8 @@ public:
 
 signals:
     // A copy could not be written: said once, and again only after a write
-    // succeeded in between.
+    // succeeded in between. A failure that secure() returns is its caller's
+    // to say.
     void writeFailed(const QString &reason);
 
 private:
@@ -76,7 +85,7 @@ private:
     // Posts a write of the document as it is now.
     void writeNow();
     void removeCopy();
-    void reportWrite(const QString &error);
+    void reportWrite(quint64 write, const QString &error);
 
     QPointer<ByteDocument> document;
     recovery::Store copies;
@@ -87,9 +96,18 @@ private:
     bool hasCopy = false;
     bool stale = false;
     bool failing = false;
+    // The last write that secure() waited for failed: the next secure()
+    // tries again, keep() does not (the user chose to drop the edits).
+    bool failedAtSecure = false;
+    // Writes asked for, and the last one whose outcome secure() took: the
+    // queued report of a write up to it says nothing new.
+    quint64 writes = 0;
+    quint64 taken = 0;
 
-    // Touched by the worker only. Declared before it, so it outlives it.
+    // Touched by the worker only, and read by the document's thread once
+    // it waited for the writes. Declared before it, so they outlive it.
     recovery::HeldCopy held;
+    QString lastError;
     // A write is skipped when a removal was asked for after it.
     std::atomic<quint64> removals{0};
     SerialWorker worker;

@@ -36,8 +36,39 @@ class RecoveryWindowTest : public QObject {
         return file.fileName();
     }
 
+    QByteArray bytesOf(const QString &name) {
+        QFile file(files.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+
+    // The drops of the window by the names of the rows; true when the
+    // document went.
+    bool drop(Form1 &window, const QString &how) {
+        if (how == QLatin1String("close"))
+            return window.close();
+        if (how == QLatin1String("open"))
+            return window.openFile(file(QStringLiteral("second.bin"), "second"));
+        child<QAction>(&window, "mnuDell")->trigger();
+        return window.document().isEmpty();
+    }
+
+    // A state directory under a regular file: no copy can be written there,
+    // whoever runs the tests.
+    struct UnwritableState {
+        explicit UnwritableState(const QString &blocker) : before(qgetenv("XDG_STATE_HOME")) {
+            QFile file(blocker);
+            if (!file.open(QIODevice::WriteOnly))
+                qFatal("cannot write %s", qPrintable(blocker));
+            qputenv("XDG_STATE_HOME", QFile::encodeName(blocker));
+        }
+        ~UnwritableState() { qputenv("XDG_STATE_HOME", before); }
+        QByteArray before;
+    };
+
 private slots:
     void initTestCase() { qputenv("XDG_STATE_HOME", QFile::encodeName(state.path())); }
+    // Each test starts without the copies another one left.
+    void init() { takeLeftCopies(); }
 
     // Nothing is asked; a modified document leaves its bytes when it is
     // dropped, an unmodified one (a long paragraph, which the pane cuts into
@@ -71,6 +102,118 @@ private slots:
             window.close();
         } // the program ends: the copies are written
         QCOMPARE(takeLeftCopies(), left.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{left});
+    }
+
+    // The copy is written by the drop itself, not a few seconds after the
+    // edit: a program killed right after the drop still leaves it.
+    void dropWritesTheCopyAtOnce_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("closed") << QStringLiteral("close");
+        QTest::newRow("another opened") << QStringLiteral("open");
+        QTest::newRow("cleared") << QStringLiteral("clear");
+    }
+    void dropWritesTheCopyAtOnce() {
+        QFETCH(QString, how);
+        QByteArray bytes;
+        for (int line = 0; bytes.size() < 4 << 20; ++line)
+            bytes += QByteArray::number(line).rightJustified(62, '.') + "\r\n";
+        Form1 window;
+        window.show();
+        QVERIFY(window.openFile(file(QStringLiteral("large.bin"), bytes)));
+        typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("x"));
+        QVERIFY(drop(window, how));
+        const std::vector<recovery::CopyInfo> copies = recovery::Store().list();
+        QCOMPARE(copies.size(), size_t(1));
+        QCOMPARE(copies[0].size, bytes.size() + 1);
+        QCOMPARE(takeLeftCopies(), QList<QByteArray>{"x" + bytes});
+    }
+
+    // Where the copy cannot be written, the drop asks first; each answer
+    // does what it says: the document saved (to its file, or where Save As
+    // puts it) and dropped, dropped, or kept with the window open.
+    void failedCopyAsksBeforeTheDrop_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("fromFile");
+        QTest::addColumn<QString>("answer");
+        // Save As: the name chosen, or none for a cancelled dialog.
+        QTest::addColumn<QString>("saveAs");
+        const QStringList drops{QStringLiteral("close"), QStringLiteral("open"),
+                                QStringLiteral("clear")};
+        const QStringList answers{QStringLiteral("cmdSave"), QStringLiteral("cmdDiscard"),
+                                  QStringLiteral("cmdCancel")};
+        for (const QString &how : drops) {
+            for (const QString &answer : answers) {
+                QTest::addRow("%s, %s", qPrintable(how), qPrintable(answer))
+                    << how << true << answer << QString();
+            }
+        }
+        QTest::newRow("typed, close, saved as")
+            << QStringLiteral("close") << false << QStringLiteral("cmdSave")
+            << QStringLiteral("typed.bin");
+        QTest::newRow("typed, clear, save as cancelled")
+            << QStringLiteral("clear") << false << QStringLiteral("cmdSave") << QString();
+    }
+    void failedCopyAsksBeforeTheDrop() {
+        QFETCH(QString, how);
+        QFETCH(bool, fromFile);
+        QFETCH(QString, answer);
+        QFETCH(QString, saveAs);
+        const UnwritableState state(files.filePath(QStringLiteral("state-file")));
+        const QByteArray original = "file\r\n";
+        const QString opened = file(QStringLiteral("first.bin"), original);
+        QFile::remove(files.filePath(QStringLiteral("typed.bin")));
+        Form1 window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (fromFile)
+            QVERIFY(window.openFile(opened));
+        typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("x"));
+        const QByteArray edited = fromFile ? "x" + original : QByteArray("x");
+
+        QString text;
+        QString informative;
+        QStringList buttons;
+        DialogAnswer<QMessageBox> question([&](QMessageBox *box) {
+            text = box->text();
+            informative = box->informativeText();
+            for (const QAbstractButton *button : box->buttons())
+                buttons << button->text();
+            child<QPushButton>(box, qPrintable(answer))->click();
+        });
+        DialogAnswer<QFileDialog> saveDialog([&](QFileDialog *dialog) {
+            if (saveAs.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->selectFile(files.filePath(saveAs));
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        const bool dropped = drop(window, how);
+        QVERIFY(question.seen);
+        QCOMPARE(text, fromFile ? QStringLiteral("Сохранить изменения в «first.bin»?")
+                                : QStringLiteral("Сохранить изменения в новом документе?"));
+        QVERIFY2(informative.startsWith(
+                     QStringLiteral("Копия для восстановления не записана в папку %1:\n")
+                         .arg(files.filePath(QStringLiteral("state-file/kktview/recovery")))),
+                 qPrintable(informative));
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{QStringLiteral("Не сохранять"), QStringLiteral("Отмена"),
+                                       QStringLiteral("Сохранить")}));
+
+        const bool saved = answer == QLatin1String("cmdSave") && (fromFile || !saveAs.isEmpty());
+        const bool goes = answer == QLatin1String("cmdDiscard") || saved;
+        QCOMPARE(saveDialog.seen, answer == QLatin1String("cmdSave") && !fromFile);
+        QCOMPARE(bytesOf(QStringLiteral("first.bin")), saved && fromFile ? edited : original);
+        if (saved && !fromFile)
+            QCOMPARE(bytesOf(saveAs), edited);
+        QCOMPARE(dropped, goes);
+        QCOMPARE(window.isVisible(), how != QLatin1String("close") || !goes);
+        QByteArray after = edited;
+        if (goes && how == QLatin1String("open"))
+            after = "second";
+        else if (goes && how == QLatin1String("clear"))
+            after.clear();
+        QCOMPARE(window.document(), after);
     }
 
     // At start the notice names what can be restored; the command restores

@@ -75,6 +75,10 @@ inline constexpr char valuesPanel[] = "pnlValues";
 inline constexpr char checksumsWindow[] = "frmChecksums";
 inline constexpr char comparisonSummary[] = "lblCompare";
 
+// The question before a modified document whose recovery copy failed is
+// dropped.
+inline constexpr char saveChangesQuestion[] = "msgSaveChanges";
+
 // The code table window and its pane.
 inline constexpr char codeTableWindow[] = "FrmTabl";
 inline constexpr char codeTablePane[] = "RTBT";

@@ -549,7 +549,8 @@ void Form1::mnuSelectAll() {
 
 // The display panes keep what they show, unlinked.
 void Form1::mnuDell() {
-    keepUnsaved();
+    if (!keepUnsaved())
+        return;
     hexEditLink->stop();
     stopComparison();
     doc->clear();
@@ -569,7 +570,10 @@ void Form1::bringToFront(QWidget *window) {
 
 // The code table and the check window close with the main window.
 void Form1::closeEvent(QCloseEvent *event) {
-    keepUnsaved();
+    if (!keepUnsaved()) {
+        event->ignore();
+        return;
+    }
     if (frmTabl)
         frmTabl->close();
     if (frmCheck)

@@ -72,6 +72,12 @@ public:
     // names the recovery copies left for restoring, if there are any.
     void offerRecovery();
 
+    // The program ends without the window's close (a signal, the display
+    // lost): the recovery copy of unsaved edits is written at once, and
+    // nothing is asked. The reason it could not be written, or an empty
+    // string.
+    QString keepUnsavedUnasked();
+
     // The texts of the About and Help messages.
     static QString aboutText();
     static QString helpText();
@@ -173,11 +179,21 @@ private:
     // is dropped (the window closes, another file or a restored copy
     // replaces it, the pane is cleared), and its copy follows its file.
     void setUpRecovery();
-    void keepUnsaved();
+    // Before the document is dropped. False when its copy failed and the
+    // user kept it: "Отмена", or the save asked for failed or was cancelled.
+    bool keepUnsaved();
+    // The copy written at once; when it fails, the question whether to save
+    // first. True when the document may go.
+    bool unsavedMayGo();
+    bool askToSaveUnsaved(const QString &reason);
 
     // Opening: the steps before the dialog, and reading the chosen file.
     void prepareForOpen();
     bool loadDocument(const QString &path);
+    // Saving: the Save As dialog, and the document written to a file. True
+    // when it was saved.
+    bool saveDocumentAs();
+    bool saveDocumentTo(const QString &path);
 
     void showListing(views::View listing);
     // Converts the selection, or else the whole document, as one undo step.

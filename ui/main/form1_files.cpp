@@ -157,18 +157,20 @@ bool Form1::loadDocument(const QString &path) {
     {
         WaitCursor wait;
         loaded = document::load(path, sizebounds::openedFileAtMost);
-        if (loaded.status == document::LoadResult::Status::Loaded) {
-            // What the window drops is kept first; the file's buffer becomes
-            // the document, not copied.
-            keepUnsaved();
-            // A comparison was of the document dropped.
-            stopComparison();
-            doc->load(std::move(loaded.bytes));
-            selection->moveCaret(0);
-            recovery->setOriginFile(path);
-            setPanelText(1, QString::number(doc->size()));
-            setPanelText(2, QStringLiteral(" bytes"));
-        }
+    }
+    if (loaded.status == document::LoadResult::Status::Loaded) {
+        // What the window drops is kept first, or stays at the user's word.
+        if (!keepUnsaved())
+            return false;
+        WaitCursor wait;
+        // A comparison was of the document dropped.
+        stopComparison();
+        // The file's buffer becomes the document, not copied.
+        doc->load(std::move(loaded.bytes));
+        selection->moveCaret(0);
+        recovery->setOriginFile(path);
+        setPanelText(1, QString::number(doc->size()));
+        setPanelText(2, QStringLiteral(" bytes"));
     }
 
     switch (loaded.status) {
@@ -194,6 +196,10 @@ bool Form1::loadDocument(const QString &path) {
 }
 
 void Form1::mnuSave() {
+    saveDocumentAs();
+}
+
+bool Form1::saveDocumentAs() {
     ByteNameDialog dialog(this, QStringLiteral("Save As"));
     dialog.setObjectName(QLatin1String(objectnames::saveDialog));
     prepareFileDialog(dialog);
@@ -212,18 +218,22 @@ void Form1::mnuSave() {
     }
     const QString path = chosenPath(dialog);
     if (path.isEmpty())
-        return;
+        return false;
     gcdgFileName = path;
+    return saveDocumentTo(path);
+}
 
+bool Form1::saveDocumentTo(const QString &path) {
     const document::SaveResult saved = document::save(path, doc->bytes());
     if (!saved.ok) {
         showMessage(this,
                     tr("Не удалось сохранить файл:\n%1\n%2").arg(shownPath(path), saved.error));
-        return;
+        return false;
     }
     doc->setClean();
     documentFile = path;
     recovery->setOriginFile(path);
+    return true;
 }
 
 // The open dialog's face and rules, titled for the comparison; the folder

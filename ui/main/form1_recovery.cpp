@@ -9,8 +9,10 @@
 #include "panenotice.h"
 #include "recoverydialog.h"
 #include "recoverytext.h"
+#include "savechanges.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 // The recovery copies: what the window does so that no edit is lost when a
 // document is dropped unasked or the program is killed.
@@ -20,12 +22,54 @@ void Form1::setUpRecovery() {
     connect(recovery, &DocumentRecovery::writeFailed, this, [this](const QString &reason) {
         PaneNotice::say(inputPane, tr("Копия для восстановления не записана: %1").arg(reason));
     });
+    // The last moment the event loop still runs, however the program ends.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { recovery->secure(); });
+#ifndef QT_NO_SESSIONMANAGER
+    // The session ends (logout), and a signal or the display's loss follows
+    // when nothing can be asked any more: the copy is written now, and a
+    // failed one asked about while the session manager lets the program ask.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        const QString reason = recovery->secure();
+        if (reason.isEmpty() || !manager.allowsInteraction())
+            return;
+        const bool mayEnd = askToSaveUnsaved(reason);
+        manager.release();
+        if (!mayEnd)
+            manager.cancel();
+    });
+#endif
 }
 
-// Before the window drops the document (open, clear, close), its copy is
-// written if it has unsaved edits.
-void Form1::keepUnsaved() {
+// Nothing is asked while the copy holds the unsaved edits: it is written
+// at once, before the document goes.
+bool Form1::unsavedMayGo() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString reason = recovery->secure();
+    QApplication::restoreOverrideCursor();
+    return reason.isEmpty() || askToSaveUnsaved(reason);
+}
+
+bool Form1::askToSaveUnsaved(const QString &reason) {
+    switch (savechanges::ask(this, documentFile, recovery->store().directory(), reason)) {
+    case savechanges::Answer::Save:
+        return documentFile.isEmpty() ? saveDocumentAs() : saveDocumentTo(documentFile);
+    case savechanges::Answer::Discard:
+        return true;
+    case savechanges::Answer::Cancel:
+        return false;
+    }
+    return false;
+}
+
+bool Form1::keepUnsaved() {
+    if (!unsavedMayGo())
+        return false;
     recovery->keep();
+    return true;
+}
+
+QString Form1::keepUnsavedUnasked() {
+    return recovery->secure();
 }
 
 void Form1::offerRecovery() {
@@ -40,7 +84,7 @@ void Form1::offerRecovery() {
 // it came from. The document on screen is kept first, like any dropped one.
 void Form1::mnuRestore() {
     RecoveryDialog dialog(recovery->store(), this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted || !unsavedMayGo())
         return;
     QString reason;
     QApplication::setOverrideCursor(Qt::WaitCursor);
