@@ -201,6 +201,30 @@ private slots:
         QCOMPARE(form->document(), QByteArray("xyz"));
     }
 
+    // Two bytes typed whole, one Ctrl+Z: only the second comes back, whichever
+    // of its nibbles the typing left as they were.
+    void eachByteTypedInHexIsOneUndoStep_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("edited");
+        QTest::addColumn<QByteArray>("undone");
+        QTest::newRow("high nibbles kept") << "4242" << QByteArray("BB") << QByteArray("BA");
+        QTest::newRow("low nibbles kept") << "5151" << QByteArray("QQ") << QByteArray("QA");
+        QTest::newRow("both nibbles new") << "5253" << QByteArray("RS") << QByteArray("RA");
+        QTest::newRow("first byte as it was") << "4142" << QByteArray("AB") << QByteArray("AA");
+    }
+    void eachByteTypedInHexIsOneUndoStep() {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, edited);
+        QFETCH(QByteArray, undone);
+        form->setDocument("AA");
+        QTest::keyClick(form, Qt::Key_F5);
+        QTest::keyClick(rtb2, Qt::Key_Home, Qt::ControlModifier);
+        typeText(rtb2, typed);
+        QCOMPARE(form->document(), edited);
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->document(), undone);
+    }
+
     // Fonts the Font command gave parts of the dump and of the text beside
     // it stay on their bytes while hex digits overwrite others.
     void fontsStayOnTheirBytesThroughHexEdits() {

@@ -121,7 +121,9 @@ void HexEditLink::typeNibble(qsizetype byte, bool low, int value) {
     const auto now =
         static_cast<unsigned char>(low ? (old & 0xF0) | value : (value << 4) | (old & 0x0F));
     const bool join = low && highNibbleByte == byte;
-    highNibbleByte = low ? -1 : byte;
+    // A high nibble the byte already has makes no edit, so no step: the low
+    // one then starts the byte's step rather than joining the one before.
+    highNibbleByte = !low && now != old ? byte : -1;
     typing = true;
     document->replace(linked.offset + byte, 1, ByteText(1, char(now)),
                       join ? ByteDocument::Step::JoinPrevious : ByteDocument::Step::New);

@@ -59,7 +59,7 @@ private:
     bool linkingOutput = false;
     // Set while a typed digit edits the document.
     bool typing = false;
-    // The byte whose high nibble was typed last: its low nibble joins the
-    // same undo step.
+    // The byte whose high nibble was typed last and changed it: its low
+    // nibble joins the same undo step.
     qsizetype highNibbleByte = -1;
 };
