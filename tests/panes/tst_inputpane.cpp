@@ -243,6 +243,12 @@ private slots:
         QTest::newRow("Shift+Up there selects to the start") << "a|b"
                                                              << "Shift+Up"
                                                              << "|a[b";
+        QTest::newRow("Down on the last row stays") << "ab\r\nc|d"
+                                                    << "Down"
+                                                    << "ab\r\nc|d";
+        QTest::newRow("Shift+Down there selects to the end") << "ab\r\nc|d"
+                                                             << "Shift+Down"
+                                                             << "ab\r\nc[d|";
     }
     void keysStepOverLineBreaks() {
         QFETCH(QString, before);
