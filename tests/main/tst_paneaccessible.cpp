@@ -72,6 +72,8 @@ private slots:
         QCOMPARE(rect.topLeft(),
                  view->viewport()->mapToGlobal(view->positionRect(from).topLeft().toPoint()));
         QCOMPARE(text->offsetAtPoint(rect.center()), from);
+        // The character under the point, wherever in its box.
+        QCOMPARE(text->offsetAtPoint(QPoint(rect.right(), rect.center().y())), from);
         QVERIFY(text->attributes(from, &start, &end).contains(view->font().family()));
         QVERIFY(start <= from && from < end);
     }

@@ -449,6 +449,10 @@ private slots:
         QCOMPARE(text->offsetAtPoint(pane->viewport()->mapToGlobal(
                      pane->byteRect(3).topLeft().toPoint() + QPoint(1, 1))),
                  3);
+        // The character under the point, its right edge too.
+        QCOMPARE(text->offsetAtPoint(pane->viewport()->mapToGlobal(
+                     (pane->byteRect(3).topRight() + QPointF(-1, 1)).toPoint())),
+                 3);
         QAccessibleEditableTextInterface *editable = iface->editableTextInterface();
         QVERIFY(editable);
         editable->insertText(1, QStringLiteral("я"));

@@ -342,16 +342,26 @@ QPointF TokenLayout::pointOf(TokenPlace place) const {
     return {x, rowTop(row)};
 }
 
+qint64 TokenLayout::rowAt(qreal y) const {
+    return std::clamp<qint64>(qFloor((y - margin) / rowHeight()), 0, rowCount() - 1);
+}
+
 TokenPlace TokenLayout::placeAt(const QPointF &point) const {
-    const qint64 row =
-        std::clamp<qint64>(qFloor((point.y() - margin) / rowHeight()), 0, rowCount() - 1);
+    return hit(point, false);
+}
+
+TokenPlace TokenLayout::characterAt(const QPointF &point) const {
+    return hit(point, true);
+}
+
+TokenPlace TokenLayout::hit(const QPointF &point, bool wholeCell) const {
     Row cells;
-    placeRow(row, cells);
+    placeRow(rowAt(point.y()), cells);
     // A row that ends with a line break ends before it.
     const qsizetype n = cells.cells.size() - (cells.endsWithBreak() ? 1 : 0);
     for (qsizetype i = 0; i < n; ++i) {
         const qreal next = i + 1 < cells.cells.size() ? cells.cells[i + 1].x : cells.endX;
-        if (point.x() < (cells.cells[i].x + next) / 2)
+        if (point.x() < (wholeCell ? next : (cells.cells[i].x + next) / 2))
             return cells.cells[i].place;
     }
     return cells.endsWithBreak() ? cells.cells.back().place : cells.end;

@@ -73,6 +73,9 @@ public:
     QPointF pointOf(TokenPlace place) const;
     // The place nearest to a point: the character boundary closest in its row.
     TokenPlace placeAt(const QPointF &point) const;
+    // The character whose cell holds a point: the first of its row left of
+    // the row, the row's end (its line break) right of it.
+    TokenPlace characterAt(const QPointF &point) const;
     // How wide the content is, for scrolling across.
     qreal contentWidth() const;
 
@@ -92,6 +95,11 @@ private:
     // The starts of the rows from checkpoint b on, one block of them.
     void wrapBlock(qint64 b) const;
     qreal widestFixedRow() const;
+    // The row at y, clamped to the rows.
+    qint64 rowAt(qreal y) const;
+    // The place of the first character of a row whose cell reaches past x
+    // (its whole cell, or half of it), else the row's end.
+    TokenPlace hit(const QPointF &point, bool wholeCell) const;
     static quint64 pack(TokenPlace place) {
         return quint64(place.token) << 8 | quint8(place.offset);
     }

@@ -422,6 +422,10 @@ qsizetype TokenView::positionAt(const QPointF &point) const {
     return text.charOf(placeAt(point));
 }
 
+qsizetype TokenView::characterAt(const QPointF &point) const {
+    return text.charOf(rows.characterAt(toLayout(point)));
+}
+
 // Painting ---------------------------------------------------------------
 
 void TokenView::paintEvent(QPaintEvent *event) {

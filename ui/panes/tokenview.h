@@ -108,6 +108,8 @@ public:
     // The caret's place before position, in viewport coordinates.
     QRectF positionRect(qsizetype position) const;
     qsizetype positionAt(const QPointF &viewportPoint) const;
+    // The character whose cell holds a point (TokenLayout::characterAt).
+    qsizetype characterAt(const QPointF &viewportPoint) const;
 
     // The same by places, and by whole tokens.
     TokenPlace cursorPlace() const { return caret; }
