@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "checksumsdialog.h"
 #include "finddialog.h"
 #include "form1fixture.h"
@@ -363,5 +364,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDumpWindow)
+KKTVIEW_TEST_MAIN(TestDumpWindow)
 #include "tst_dumpwindow.moc"

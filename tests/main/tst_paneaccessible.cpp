@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 
 #include <QAccessible>
@@ -142,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPaneAccessible)
+KKTVIEW_TEST_MAIN(TestPaneAccessible)
 #include "tst_paneaccessible.moc"

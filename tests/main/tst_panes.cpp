@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 #include "ruler.h"
 #include "views.h"
@@ -398,5 +399,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestPanes)
+KKTVIEW_TEST_MAIN(TestPanes)
 #include "tst_panes.moc"

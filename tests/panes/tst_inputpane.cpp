@@ -3,6 +3,7 @@
 // and deletions step over a CR LF pair as one character, fonts stay with
 // their bytes, and assistive technologies read and set what the pane shows.
 
+#include "../testfonts.h"
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "cp1251codec.h"
@@ -492,5 +493,5 @@ private:
     InputPane *pane = nullptr;
 };
 
-QTEST_MAIN(InputPaneTest)
+KKTVIEW_TEST_MAIN(InputPaneTest)
 #include "tst_inputpane.moc"
