@@ -91,7 +91,7 @@ private slots:
         QAccessibleTextInterface *hex =
             QAccessible::queryAccessibleInterface(rtb2)->textInterface();
 
-        // "del<<>>c" covers bytes 2 to 5.
+        // Delete, the guillemets and "c": bytes 2 to 5.
         const int start = int(rtb3->tokenStart(2));
         output->setSelection(0, start, int(rtb3->tokenEnd(5)));
         QCOMPARE(rtb1->selectedBytes(), document.mid(2, 4));

@@ -16,9 +16,11 @@
 //    16th row is kept, and the rows between are wrapped again from it when
 //    asked for, so a listing of millions of rows costs half a byte a row;
 //  - a fixed number of tokens a row, the characters at their advances;
-//  - a fixed number of tokens a row in fixed columns, each token's digits
-//    and spaces in cells as wide as the widest digit and space in any of the
-//    fonts in use, so the columns stand still under a ruler (the hex dump).
+//  - a fixed number of tokens a row in fixed columns, for tokens of one
+//    length: each character of a token in a cell as wide as the widest
+//    character any token has at that place in any of the fonts in use, so
+//    the columns stand still under a ruler (the hex dump's digits and
+//    spaces) and a text column keeps one even cell a byte.
 // The fixed ways keep nothing per row, whatever the content's size.
 class TokenLayout {
 public:
@@ -79,10 +81,10 @@ public:
     // How wide the content is, for scrolling across.
     qreal contentWidth() const;
 
-    // Fixed columns: a token's pitch, and its cells.
+    // Fixed columns: a token's pitch, and the cell of its first character
+    // (a hex digit's).
     qreal columnPitch() const;
     qreal digitCell() const;
-    qreal spaceCell() const;
     // The middle of the second character of column k.
     qreal columnCentre(int k) const;
 
@@ -95,6 +97,7 @@ private:
     // The starts of the rows from checkpoint b on, one block of them.
     void wrapBlock(qint64 b) const;
     qreal widestFixedRow() const;
+    void measureCells() const;
     // The row at y, clamped to the rows.
     qint64 rowAt(qreal y) const;
     // The place of the first character of a row whose cell reaches past x
@@ -116,8 +119,9 @@ private:
     mutable bool dirty = true;
     mutable int rowPixels = 1;
     mutable qreal rowAscent = 0;
-    mutable qreal digit = 0;
-    mutable qreal space = 0;
+    // Fixed columns: the cell of each character of a token, and their sum.
+    mutable QVarLengthArray<qreal, 4> cells;
+    mutable qreal pitch = 0;
     mutable qreal widest = -1; // fixed rows, measured when asked
     // Wrapped rows: how many, and the start of every rowsPerCheckpoint-th
     // row, token and offset in one number.

@@ -238,6 +238,11 @@ void TokenView::setTokensPerRow(int n) {
     invalidateLayout();
 }
 
+void TokenView::setColumns(bool on) {
+    rows.setColumns(on);
+    invalidateLayout();
+}
+
 void TokenView::setMinimumRowHeight(int pixels) {
     if (minimumRowHeight == pixels)
         return;
