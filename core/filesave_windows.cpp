@@ -21,6 +21,10 @@ public:
     Handle &operator=(const Handle &) = delete;
 
     bool isOpen() const { return h != INVALID_HANDLE_VALUE; }
+    void reset(HANDLE other) {
+        close();
+        h = other;
+    }
     HANDLE get() const { return h; }
     void close() {
         if (isOpen())
@@ -88,8 +92,8 @@ QString save(const QString &path, const Parts &parts) {
     Handle file(INVALID_HANDLE_VALUE);
     for (int attempt = 0; attempt < 8 && !file.isOpen(); ++attempt) {
         newFile = besideName(target);
-        file = Handle(CreateFileW(newFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_HIDDEN, nullptr));
+        file.reset(CreateFileW(newFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_HIDDEN, nullptr));
         if (!file.isOpen() && GetLastError() != ERROR_FILE_EXISTS)
             return windowspaths::errorText(GetLastError());
     }

@@ -82,10 +82,34 @@ constexpr Deviation cp1251Deviations[] = {
 constexpr GlyphTable cp866Table = makeGlyphTable(codepages::cp866, cp866Deviations);
 constexpr GlyphTable cp1251Table = makeGlyphTable(codepages::cp1251, cp1251Deviations);
 
+using ColumnTable = TokenTable<1>;
+
+// One character a byte, so every byte keeps a cell of its own under the
+// dump: a control byte, delete among them, is "."; a glyph written wider
+// ("<<", ">>") is its code page's own character, which code page 1251 has.
+constexpr ColumnTable makeColumnTable(const std::array<char16_t, 256> &published,
+                                      const GlyphTable &glyphs) {
+    ColumnTable table;
+    for (int b = 0; b < 256; ++b) {
+        if (b < 32 || b == 127)
+            table[b] = token<1>(".");
+        else if (glyphs[b].size == 1)
+            table[b] = ColumnTable::value_type{{glyphs[b].text[0]}, 1};
+        else
+            table[b] = ColumnTable::value_type{{char(cp1251text::encode(published[b]))}, 1};
+    }
+    return table;
+}
+
+constexpr ColumnTable cp866ColumnTable = makeColumnTable(codepages::cp866, cp866Table);
+constexpr ColumnTable cp1251ColumnTable = makeColumnTable(codepages::cp1251, cp1251Table);
+
 } // namespace
 
 constexpr Tokens cp866GlyphTokens = tokensFrom(cp866Table);
 constexpr Tokens cp1251GlyphTokens = tokensFrom(cp1251Table);
+constexpr Tokens cp866ColumnTokens = tokensFrom(cp866ColumnTable);
+constexpr Tokens cp1251ColumnTokens = tokensFrom(cp1251ColumnTable);
 
 ByteText cp866Glyphs(QByteArrayView bytes, TokenEnds *ends) {
     return writeTokens(cp866Table, bytes, {}, ends);
@@ -93,6 +117,14 @@ ByteText cp866Glyphs(QByteArrayView bytes, TokenEnds *ends) {
 
 ByteText cp1251Glyphs(QByteArrayView bytes, TokenEnds *ends) {
     return writeTokens(cp1251Table, bytes, {}, ends);
+}
+
+ByteText cp866Column(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(cp866ColumnTable, bytes, {}, ends);
+}
+
+ByteText cp1251Column(QByteArrayView bytes, TokenEnds *ends) {
+    return writeTokens(cp1251ColumnTable, bytes, {}, ends);
 }
 
 } // namespace views

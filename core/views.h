@@ -26,6 +26,12 @@ ByteText hexDump(QByteArrayView bytes, TokenEnds *ends = nullptr);
 ByteText cp866Glyphs(QByteArrayView bytes, TokenEnds *ends = nullptr);
 ByteText cp1251Glyphs(QByteArrayView bytes, TokenEnds *ends = nullptr);
 
+// The same glyphs as a hex editor's text column, one character a byte:
+// "." for every control byte (delete too), the code page's own guillemets
+// where the 1251 view writes "<<" and ">>".
+ByteText cp866Column(QByteArrayView bytes, TokenEnds *ends = nullptr);
+ByteText cp1251Column(QByteArrayView bytes, TokenEnds *ends = nullptr);
+
 // The Russian name of every control byte 0..31, "." for every other byte.
 ByteText controlNames(QByteArrayView bytes, TokenEnds *ends = nullptr);
 
@@ -56,12 +62,18 @@ struct Tokens {
 extern const Tokens hexDumpTokens;
 extern const Tokens cp866GlyphTokens;
 extern const Tokens cp1251GlyphTokens;
+extern const Tokens cp866ColumnTokens;
+extern const Tokens cp1251ColumnTokens;
 extern const Tokens controlNameTokens;
 extern const Tokens listing866Tokens;
 extern const Tokens listing1251Tokens;
 
 // The tokens of one of the views above; nullptr for any other function.
 const Tokens *tokensOf(View view);
+
+// The view a text column beside a hex dump shows for a view: the column of
+// the 866 or the 1251 glyphs, any other view itself.
+View textColumnOf(View view);
 
 // What the tables above know about one byte, for the cliche check:
 // the 866 cliche listing gives the byte a code or a line break, not ".".

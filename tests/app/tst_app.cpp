@@ -3,6 +3,7 @@
 // titles that reach the window system exactly as each window sets them (Qt
 // appends the application's display name to every title when one is set).
 
+#include "../testfonts.h"
 #include "appsetup.h"
 #include "commandline.h"
 #include "cp1251codec.h"
@@ -387,5 +388,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AppTest)
+KKTVIEW_TEST_MAIN(AppTest)
 #include "tst_app.moc"

@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 #include "frmcheck.h"
 #include "oracle.h"
@@ -289,5 +290,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ClicheWindowTest)
+KKTVIEW_TEST_MAIN(ClicheWindowTest)
 #include "tst_clichewindow.moc"

@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "appicon.h"
 
 #include <QGuiApplication>
@@ -37,5 +38,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAppIcon)
+KKTVIEW_TEST_MAIN(TestAppIcon)
 #include "tst_appicon.moc"

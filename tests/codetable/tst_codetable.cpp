@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "frmtabl.h"
 #include "twips.h"
 
@@ -356,5 +357,5 @@ private:
     QList<Section> sections_;
 };
 
-QTEST_MAIN(TestCodeTable)
+KKTVIEW_TEST_MAIN(TestCodeTable)
 #include "tst_codetable.moc"

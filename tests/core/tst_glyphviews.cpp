@@ -126,6 +126,35 @@ private slots:
         QFETCH(QByteArray, shown);
         QCOMPARE(shownAsUtf8(views::cp1251Glyphs(QByteArray(1, char(byte)))), shown);
     }
+
+    // Beside a hex dump: one character a byte, the glyph view's own where
+    // it writes one.
+    void textColumnsShowOneCharacterAByte_data() {
+        QTest::addColumn<bool>("cp866");
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QByteArray>("column");
+        QTest::newRow("866 delete") << true
+                                    << QByteArray("a\x7f"
+                                                  "b")
+                                    << inCp1251("a.b");
+        QTest::newRow("866 control bytes")
+            << true << QByteArray::fromHex("000D0A1F20") << inCp1251(".... ");
+        QTest::newRow("866 letters and marks")
+            << true << QByteArray::fromHex("8FE0B0F9FB") << inCp1251("Пр.·v");
+        QTest::newRow("1251 delete") << false << QByteArray("\x7f\x7f") << inCp1251("..");
+        QTest::newRow("1251 guillemets")
+            << false << QByteArray::fromHex("AB20BB") << inCp1251("« »");
+        QTest::newRow("1251 letters and marks")
+            << false << QByteArray::fromHex("CFE0969798A0") << inCp1251("Па-_. ");
+    }
+    void textColumnsShowOneCharacterAByte() {
+        QFETCH(bool, cp866);
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, column);
+        const views::View glyphs = cp866 ? views::cp866Glyphs : views::cp1251Glyphs;
+        QCOMPARE(views::textColumnOf(glyphs)(source, nullptr), column);
+        QVERIFY(views::textColumnOf(views::controlNames) == views::controlNames);
+    }
 };
 
 QTEST_APPLESS_MAIN(GlyphViewsTest)

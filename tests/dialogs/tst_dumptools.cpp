@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "bytedocument.h"
 #include "carettext.h"
 #include "filecomparison.h"
@@ -212,5 +213,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DumpToolsTest)
+KKTVIEW_TEST_MAIN(DumpToolsTest)
 #include "tst_dumptools.moc"

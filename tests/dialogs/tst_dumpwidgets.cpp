@@ -1,4 +1,5 @@
 #include "../randombytes.h"
+#include "../testfonts.h"
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "checksumsdialog.h"
@@ -193,5 +194,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(DumpWidgetsTest)
+KKTVIEW_TEST_MAIN(DumpWidgetsTest)
 #include "tst_dumpwidgets.moc"

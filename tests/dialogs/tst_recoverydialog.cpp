@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "nativename.h"
 #include "piecetable.h"
 #include "recoverydialog.h"
@@ -85,6 +86,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(RecoveryDialogTest)
+KKTVIEW_TEST_MAIN(RecoveryDialogTest)
 
 #include "tst_recoverydialog.moc"

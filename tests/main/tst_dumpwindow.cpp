@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "checksumsdialog.h"
 #include "finddialog.h"
 #include "form1fixture.h"
@@ -245,9 +246,9 @@ private slots:
         QVERIFY(label->geometry().right() < label->parentWidget()->width());
     }
 
-    // Differing bytes are marked in both panes while they differ; the toolbar
-    // sums them up; Alt+Down and Alt+Up select one run after the other,
-    // going round at either end.
+    // Differing bytes are marked in all three panes while they differ; the
+    // toolbar sums them up; Alt+Down and Alt+Up select one run after the
+    // other, going round at either end.
     void comparisonMarksAndSteps() {
         QByteArray document(64, ' ');
         QByteArray file = document + "tail!!";
@@ -275,6 +276,12 @@ private slots:
         };
         QVERIFY(pixelsOf(rtb2->viewport(), hexCell(20), mark) > 0);
         QCOMPARE(pixelsOf(rtb2->viewport(), hexCell(21), mark), 0);
+        // The same bytes in the text beside the dump.
+        const auto textCell = [this](qint64 byte) {
+            return rtb3->placeRect({byte, 0}).toAlignedRect();
+        };
+        QVERIFY(pixelsOf(rtb3->viewport(), textCell(20), mark) > 0);
+        QCOMPARE(pixelsOf(rtb3->viewport(), textCell(21), mark), 0);
 
         const QList<std::pair<qint64, qint64>> down = {{3, 2}, {20, 1}, {60, 1}, {3, 2}};
         for (const auto &[offset, length] : down) {
@@ -313,9 +320,9 @@ private slots:
         QVERIFY(action(objectnames::beside1251Command)->isChecked());
         form->setDocument("\x8F\xE0\xA8\xA2\xA5\xE2");
         QTest::keyClick(form, Qt::Key_F5);
-        QVERIFY(rtb3->source().view == views::cp1251Glyphs);
+        QVERIFY(rtb3->source().view == views::cp1251Column);
         action(objectnames::beside866Command)->trigger();
-        QVERIFY(rtb3->source().view == views::cp866Glyphs);
+        QVERIFY(rtb3->source().view == views::cp866Column);
         QCOMPARE(rtb3->tokensPerRow(), 16);
 
         auto *dock = child<QDockWidget>(form, objectnames::valuesDock);
@@ -337,7 +344,7 @@ private slots:
         QVERIFY(action(objectnames::valuesCommand)->isChecked());
         form->setDocument("abc");
         wholeDocument();
-        QVERIFY(rtb3->source().view == views::cp866Glyphs);
+        QVERIFY(rtb3->source().view == views::cp866Column);
         QVERIFY(child<QDockWidget>(form, objectnames::valuesDock)->isVisible());
         // Back as a first run finds them, for the other suites of this run.
         action(objectnames::beside1251Command)->trigger();
@@ -363,5 +370,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDumpWindow)
+KKTVIEW_TEST_MAIN(TestDumpWindow)
 #include "tst_dumpwindow.moc"

@@ -1,6 +1,7 @@
 // The file, font and help commands of the main window, driven through the
 // real dialogs as a user would drive them.
 
+#include "../testfonts.h"
 #include "byteselection.h"
 #include "form1.h"
 #include "frmtabl.h"
@@ -641,5 +642,5 @@ void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
     QTRY_VERIFY(second.isNull());
 }
 
-QTEST_MAIN(FileCommandsTest)
+KKTVIEW_TEST_MAIN(FileCommandsTest)
 #include "tst_filecommands.moc"

@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "finddialog.h"
 #include "form1fixture.h"
 #include "gotodialog.h"
@@ -187,5 +188,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFindCommands)
+KKTVIEW_TEST_MAIN(TestFindCommands)
 #include "tst_findcommands.moc"

@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 #include "sizebounds.h"
 
@@ -397,5 +398,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestForm1Commands)
+KKTVIEW_TEST_MAIN(TestForm1Commands)
 #include "tst_form1commands.moc"

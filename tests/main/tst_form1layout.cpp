@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 #include "form1layout.h"
 #include "ruler.h"
@@ -415,5 +416,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestForm1Layout)
+KKTVIEW_TEST_MAIN(TestForm1Layout)
 #include "tst_form1layout.moc"

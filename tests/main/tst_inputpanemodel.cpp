@@ -8,6 +8,7 @@
 // KKTVIEW_MODEL_STEPS=100000 KKTVIEW_MODEL_SEED=7 run it longer or with
 // another seed (the default is a few seconds over three fixed seeds).
 
+#include "../testfonts.h"
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "cp1251codec.h"
@@ -451,5 +452,5 @@ private:
     QString mismatch;
 };
 
-QTEST_MAIN(InputPaneModelTest)
+KKTVIEW_TEST_MAIN(InputPaneModelTest)
 #include "tst_inputpanemodel.moc"

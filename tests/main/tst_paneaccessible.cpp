@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 
 #include <QAccessible>
@@ -72,6 +73,8 @@ private slots:
         QCOMPARE(rect.topLeft(),
                  view->viewport()->mapToGlobal(view->positionRect(from).topLeft().toPoint()));
         QCOMPARE(text->offsetAtPoint(rect.center()), from);
+        // The character under the point, wherever in its box.
+        QCOMPARE(text->offsetAtPoint(QPoint(rect.right(), rect.center().y())), from);
         QVERIFY(text->attributes(from, &start, &end).contains(view->font().family()));
         QVERIFY(start <= from && from < end);
     }
@@ -88,7 +91,7 @@ private slots:
         QAccessibleTextInterface *hex =
             QAccessible::queryAccessibleInterface(rtb2)->textInterface();
 
-        // "del<<>>c" covers bytes 2 to 5.
+        // Delete, the guillemets and "c": bytes 2 to 5.
         const int start = int(rtb3->tokenStart(2));
         output->setSelection(0, start, int(rtb3->tokenEnd(5)));
         QCOMPARE(rtb1->selectedBytes(), document.mid(2, 4));
@@ -140,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPaneAccessible)
+KKTVIEW_TEST_MAIN(TestPaneAccessible)
 #include "tst_paneaccessible.moc"

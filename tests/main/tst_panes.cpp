@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 #include "ruler.h"
 #include "views.h"
@@ -145,7 +146,7 @@ private slots:
         QTest::newRow("over the LF of a CR LF") << QByteArray("a\r\nb") << 2 << "7F"
                                                 << QByteArray("a\r\x7f"
                                                               "b")
-                                                << "a.delb";
+                                                << "a..b";
         QTest::newRow("makes a CR LF")
             << QByteArray("a\rxb") << 2 << "0A" << QByteArray("a\r\nb") << "a..b";
         QTest::newRow("one nibble") << QByteArray("xyz") << 1 << "3" << QByteArray("x9z") << "x9z";
@@ -175,7 +176,7 @@ private slots:
         QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), document);
         QTRY_COMPARE(rtb2->toPlainText(), decoded(views::hexDump(document)));
-        QCOMPARE(rtb3->toPlainText(), decoded(views::cp1251Glyphs(document)));
+        QCOMPARE(rtb3->toPlainText(), decoded(views::cp1251Column(document)));
         QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(form->document(), edited);
         QTRY_COMPARE(rtb3->toPlainText(), text);
@@ -199,6 +200,30 @@ private slots:
         QCOMPARE(form->document(), QByteArray("Hyz"));
         QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), QByteArray("xyz"));
+    }
+
+    // Two bytes typed whole, one Ctrl+Z: only the second comes back, whichever
+    // of its nibbles the typing left as they were.
+    void eachByteTypedInHexIsOneUndoStep_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("edited");
+        QTest::addColumn<QByteArray>("undone");
+        QTest::newRow("high nibbles kept") << "4242" << QByteArray("BB") << QByteArray("BA");
+        QTest::newRow("low nibbles kept") << "5151" << QByteArray("QQ") << QByteArray("QA");
+        QTest::newRow("both nibbles new") << "5253" << QByteArray("RS") << QByteArray("RA");
+        QTest::newRow("first byte as it was") << "4142" << QByteArray("AB") << QByteArray("AA");
+    }
+    void eachByteTypedInHexIsOneUndoStep() {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, edited);
+        QFETCH(QByteArray, undone);
+        form->setDocument("AA");
+        QTest::keyClick(form, Qt::Key_F5);
+        QTest::keyClick(rtb2, Qt::Key_Home, Qt::ControlModifier);
+        typeText(rtb2, typed);
+        QCOMPARE(form->document(), edited);
+        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(form->document(), undone);
     }
 
     // Fonts the Font command gave parts of the dump and of the text beside
@@ -246,13 +271,65 @@ private slots:
         QCOMPARE(rtb3->toPlainText(), QStringLiteral("Abc"));
     }
 
-    // "del", "<<" and ">>" are wider than one character: positions after
-    // them still meet the same bytes in all three panes.
+    // Beside the dump the 866 or 1251 text is a hex editor's text column: one
+    // character a byte in cells of one width, control bytes and delete as
+    // ".", each row level with its row of the dump, whole at the window's
+    // size. The normal layout's views and face come back after it.
+    void textBesideTheDumpIsOneCellAByte_data() {
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<bool>("cp866");
+        QTest::newRow("F5, 1251") << false << false;
+        QTest::newRow("Shift+F5, 1251") << true << false;
+        QTest::newRow("F5, 866") << false << true;
+    }
+    void textBesideTheDumpIsOneCellAByte() {
+        QFETCH(bool, whole);
+        QFETCH(bool, cp866);
+        const auto restore = qScopeGuard([&] { child<QAction>(form, "mnuBeside1251")->trigger(); });
+        child<QAction>(form, cp866 ? "mnuBeside866" : "mnuBeside1251")->trigger();
+        // Wide letters, narrow ones, and the bytes the views write as names.
+        const QByteArray document = QByteArray(16, '\xD9') + QByteArray(16, 'i') +
+                                    QByteArray("\x7f\x01\xab\xbb\r\n\0 Mw\xc6\xe6\xc0\xe0#%", 16) +
+                                    QByteArray(40, '\xC6');
+        form->setDocument(document);
+        const QFont face = rtb3->font();
+        QTest::keyClick(form, Qt::Key_F5, whole ? Qt::ShiftModifier : Qt::NoModifier);
+        QVERIFY(form->isHexEditLayout());
+
+        const views::View column = cp866 ? views::cp866Column : views::cp1251Column;
+        QCOMPARE(rtb3->toPlainText(), decoded(column(document, nullptr)));
+        QCOMPARE(rtb3->toPlainText().size(), document.size());
+        QCOMPARE(rtb3->toPlainText().mid(32, 2), QStringLiteral(".."));
+        const qreal left = rtb3->positionRect(0).x();
+        const qreal pitch = rtb3->positionRect(1).x() - left;
+        QVERIFY(pitch > 0);
+        const int width = rtb3->viewport()->width();
+        for (int k = 0; k < document.size(); ++k) {
+            const QRectF cell = rtb3->positionRect(k);
+            QCOMPARE(cell.x(), left + (k % 16) * pitch);
+            QVERIFY(cell.x() + pitch <= width);
+            // Level with the dump's row: the same top, height and baseline.
+            const QRectF group = rtb2->positionRect(4 * k);
+            QCOMPARE(rtb3->viewport()->mapToGlobal(cell.topLeft()).y(),
+                     rtb2->viewport()->mapToGlobal(group.topLeft()).y());
+            QCOMPARE(cell.height(), group.height());
+        }
+        QCOMPARE(rtb3->layout().ascent(), rtb2->layout().ascent());
+        QCOMPARE(rtb3->horizontalScrollBar()->maximum(), 0);
+
+        QTest::keyClick(form, Qt::Key_F6);
+        QCOMPARE(rtb3->font(), face);
+        QTest::keyClick(form, Qt::Key_F4);
+        QCOMPARE(rtb3->toPlainText(), decoded(views::cp1251Glyphs(document, nullptr)));
+    }
+
+    // Delete and the guillemets, which the 1251 view writes wider than one
+    // character: positions after them meet the same bytes in all three panes.
     void selectionsMeetTheSameBytesInAllThreePanes_data() {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("count");
-        QTest::newRow("the byte after del") << 2 << 1;
-        QTest::newRow("<< and >>") << 4 << 2;
+        QTest::newRow("the byte after delete") << 2 << 1;
+        QTest::newRow("guillemets") << 4 << 2;
         QTest::newRow("across the rows") << 14 << 6;
     }
     void selectionsMeetTheSameBytesInAllThreePanes() {
@@ -263,7 +340,7 @@ private slots:
                               QByteArray(20, 'q') + "\x7f\x7f";
         form->setDocument(document);
         QTest::keyClick(form, Qt::Key_F5);
-        const QString wanted = decoded(views::cp1251Glyphs(document.mid(from, count)));
+        const QString wanted = decoded(views::cp1251Column(document.mid(from, count)));
         auto check = [&](const char *source) {
             QVERIFY2(rtb1->selectedBytes() == document.mid(from, count), source);
             QCOMPARE(rtb2->selectionStart(), 4 * from);
@@ -275,7 +352,7 @@ private slots:
         rtb1->selectBytes(from, count);
         check("input pane");
         rtb1->selectBytes(0, 0);
-        const qsizetype start = views::cp1251Glyphs(document.left(from), nullptr).size();
+        const qsizetype start = views::cp1251Column(document.left(from), nullptr).size();
         rtb3->setSelection(start, start + wanted.size());
         check("output pane");
         rtb1->selectBytes(0, 0);
@@ -374,5 +451,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestPanes)
+KKTVIEW_TEST_MAIN(TestPanes)
 #include "tst_panes.moc"

@@ -1,6 +1,7 @@
 // The recovery copies as the window keeps them: what closing, opening and
 // clearing leave, the notice at start and the restore command.
 
+#include "../testfonts.h"
 #include "form1.h"
 #include "inputpane.h"
 #include "recoverydialog.h"
@@ -261,6 +262,6 @@ private slots:
     }
 };
 
-QTEST_MAIN(RecoveryWindowTest)
+KKTVIEW_TEST_MAIN(RecoveryWindowTest)
 
 #include "tst_recoverywindow.moc"

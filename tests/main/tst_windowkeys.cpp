@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1fixture.h"
 
 #include <QMenu>
@@ -162,5 +163,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestWindowKeys)
+KKTVIEW_TEST_MAIN(TestWindowKeys)
 #include "tst_windowkeys.moc"

@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "form1.h"
 #include "windowdriver.h"
 #include "windowplacement.h"
@@ -123,5 +124,5 @@ private:
     Form1 *form = nullptr;
 };
 
-QTEST_MAIN(TestWindowPlacement)
+KKTVIEW_TEST_MAIN(TestWindowPlacement)
 #include "tst_windowplacement.moc"

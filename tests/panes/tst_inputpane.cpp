@@ -3,6 +3,7 @@
 // and deletions step over a CR LF pair as one character, fonts stay with
 // their bytes, and assistive technologies read and set what the pane shows.
 
+#include "../testfonts.h"
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "cp1251codec.h"
@@ -243,6 +244,12 @@ private slots:
         QTest::newRow("Shift+Up there selects to the start") << "a|b"
                                                              << "Shift+Up"
                                                              << "|a[b";
+        QTest::newRow("Down on the last row stays") << "ab\r\nc|d"
+                                                    << "Down"
+                                                    << "ab\r\nc|d";
+        QTest::newRow("Shift+Down there selects to the end") << "ab\r\nc|d"
+                                                             << "Shift+Down"
+                                                             << "ab\r\nc[d|";
     }
     void keysStepOverLineBreaks() {
         QFETCH(QString, before);
@@ -443,6 +450,10 @@ private slots:
         QCOMPARE(text->offsetAtPoint(pane->viewport()->mapToGlobal(
                      pane->byteRect(3).topLeft().toPoint() + QPoint(1, 1))),
                  3);
+        // The character under the point, its right edge too.
+        QCOMPARE(text->offsetAtPoint(pane->viewport()->mapToGlobal(
+                     (pane->byteRect(3).topRight() + QPointF(-1, 1)).toPoint())),
+                 3);
         QAccessibleEditableTextInterface *editable = iface->editableTextInterface();
         QVERIFY(editable);
         editable->insertText(1, QStringLiteral("я"));
@@ -482,5 +493,5 @@ private:
     InputPane *pane = nullptr;
 };
 
-QTEST_MAIN(InputPaneTest)
+KKTVIEW_TEST_MAIN(InputPaneTest)
 #include "tst_inputpane.moc"

@@ -1,3 +1,4 @@
+#include "../testfonts.h"
 #include "bytedocument.h"
 #include "cp1251codec.h"
 #include "panecontent.h"
@@ -349,5 +350,5 @@ private:
     }
 };
 
-QTEST_MAIN(TestPaneLayout)
+KKTVIEW_TEST_MAIN(TestPaneLayout)
 #include "tst_panelayout.moc"

@@ -90,13 +90,15 @@ void Form1::mnuCompare() {
         compareWithFile(path);
 }
 
-// The panes mark the differing bytes, the toolbar says how many differ.
+// The panes mark the differing bytes (the output pane while it follows the
+// document beside the dump), the toolbar says how many differ.
 void Form1::comparisonChanged() {
     const bool active = comparison->isActive();
     ByteMarks marks;
     if (active)
         marks = [this](qint64 offset) { return comparison->differs(offset); };
     hexPane->setMarkedBytes(marks);
+    outputPane->setMarkedBytes(marks);
     inputPane->setMarkedBytes(marks);
     comparisonLabel->setText(active ? QStringLiteral("  ") + comparison->summary() : QString());
     comparisonLabel->setToolTip(comparison->filePath());

@@ -168,7 +168,7 @@ void Form1::showWholeDocument() {
     hexPane->clear();
     outputPane->clear();
     applyHexEditGeometry();
-    outputPane->follow(textBeside(), doc, 0);
+    outputPane->follow(views::textColumnOf(textBeside()), doc, 0);
     hexPane->follow(views::hexDump, doc, 0);
     showHexPane();
 }
@@ -185,7 +185,7 @@ void Form1::setTextBeside(bool cp866) {
     if (!hexEditLink->isActive())
         return;
     const PaneContent::Range range = hexEditLink->range();
-    outputPane->follow(textBeside(), doc, range.offset, range.length);
+    outputPane->follow(views::textColumnOf(textBeside()), doc, range.offset, range.length);
 }
 
 // Both listings replace the output pane's text with the listing of the

@@ -7,6 +7,14 @@
 
 #include <QScrollBar>
 
+namespace {
+
+bool isTextColumn(views::View view) {
+    return view == views::cp866Column || view == views::cp1251Column;
+}
+
+} // namespace
+
 HexEditLink::HexEditLink(ByteDocument *document, ByteSelection *selection, HexPane *hex,
                          TokenView *output, QObject *parent)
     : QObject(parent), document(document), selection(selection), hex(hex), output(output) {}
@@ -68,6 +76,8 @@ void HexEditLink::unlink() {
     outputLinked = false;
     hex->setEditable(false);
     output->setTokensPerRow(0);
+    output->setColumns(false);
+    useDumpFace(false);
     hex->setMinimumRowHeight(0);
     output->setMinimumRowHeight(0);
 }
@@ -84,7 +94,9 @@ bool HexEditLink::shows(qint64 offset, qint64 length) const {
 }
 
 // The text pane links while it shows a view of the same bytes, one token a
-// byte; then it follows them as the hex pane does, in rows of its width.
+// byte; then it follows them as the hex pane does, in rows of its width. The
+// 866 or 1251 text stands there as a hex editor's text column: one character
+// a byte, each in an even cell of the dump's face.
 void HexEditLink::linkOutput() {
     if (linkingOutput)
         return;
@@ -92,20 +104,39 @@ void HexEditLink::linkOutput() {
     const bool wasLinked = outputLinked;
     outputLinked = active && view.view && view.offset == linked.offset &&
                    view.length == hex->source().length && output->tokenCount() == hex->tokenCount();
+    const views::View shown = outputLinked ? views::textColumnOf(view.view) : view.view;
     if (outputLinked) {
         const std::optional<PaneContent::Range> followed = output->content().followedRange();
-        if (!followed || followed->offset != linked.offset || followed->length != linked.length) {
+        if (!followed || followed->offset != linked.offset || followed->length != linked.length ||
+            shown != view.view) {
             linkingOutput = true;
-            output->follow(view.view, document, linked.offset, linked.length);
+            output->follow(shown, document, linked.offset, linked.length);
             linkingOutput = false;
         }
         if (!output->sharedSelection())
             output->shareSelection(selection);
     }
+    const bool column = outputLinked && isTextColumn(shown);
+    useDumpFace(column);
+    output->setColumns(column);
     output->setTokensPerRow(outputLinked ? hex->tokensPerRow() : 0);
     if (outputLinked && !wasLinked)
         output->verticalScrollBar()->setValue(hex->verticalScrollBar()->value());
     lineUpRows();
+}
+
+// The dump's face gives the text column one width a character and the
+// dump's baselines; the pane's own face comes back when it stops.
+void HexEditLink::useDumpFace(bool on) {
+    if (on == inDumpFace)
+        return;
+    inDumpFace = on;
+    if (on) {
+        outputFace = output->font();
+        output->setFont(hex->font());
+    } else {
+        output->setFont(outputFace);
+    }
 }
 
 void HexEditLink::lineUpRows() {
@@ -121,7 +152,9 @@ void HexEditLink::typeNibble(qsizetype byte, bool low, int value) {
     const auto now =
         static_cast<unsigned char>(low ? (old & 0xF0) | value : (value << 4) | (old & 0x0F));
     const bool join = low && highNibbleByte == byte;
-    highNibbleByte = low ? -1 : byte;
+    // A high nibble the byte already has makes no edit, so no step: the low
+    // one then starts the byte's step rather than joining the one before.
+    highNibbleByte = !low && now != old ? byte : -1;
     typing = true;
     document->replace(linked.offset + byte, 1, ByteText(1, char(now)),
                       join ? ByteDocument::Step::JoinPrevious : ByteDocument::Step::New);

@@ -2,6 +2,7 @@
 
 #include "panecontent.h"
 
+#include <QFont>
 #include <QObject>
 
 class ByteDocument;
@@ -12,7 +13,8 @@ class TokenView;
 // The hex-edit layout's panes on the document. The hex pane follows a range
 // of the document's bytes (a dumped selection at fixed offsets, or the whole
 // document); the output pane, while it shows a view of the same bytes one
-// token a byte, follows the same range in rows of the hex pane's width. Both
+// token a byte, follows the same range in rows of the hex pane's width (the
+// 866 or 1251 text as a text column, one even cell a byte). Both
 // show the document's one selection, each mapping it by offset, and keep the
 // same rows in sight with rows of one height; hex digits typed in the hex
 // pane overwrite the document's bytes, one undo step per byte, and undo and
@@ -43,6 +45,7 @@ private:
     void unlink();
     void linkOutput();
     void lineUpRows();
+    void useDumpFace(bool on);
     void typeNibble(qsizetype byte, bool low, int value);
 
     ByteDocument *document;
@@ -57,9 +60,12 @@ private:
     bool outputLinked = false;
     // Set while the output pane is made to follow the range.
     bool linkingOutput = false;
+    // The text column shows in the hex pane's face; the output pane's own.
+    bool inDumpFace = false;
+    QFont outputFace;
     // Set while a typed digit edits the document.
     bool typing = false;
-    // The byte whose high nibble was typed last: its low nibble joins the
-    // same undo step.
+    // The byte whose high nibble was typed last and changed it: its low
+    // nibble joins the same undo step.
     qsizetype highNibbleByte = -1;
 };

@@ -234,11 +234,17 @@ qint64 InputPane::offsetInRow(qint64 row, qreal x, bool *upstream) const {
     return hit.offset;
 }
 
+qint64 InputPane::rowAt(qreal y) const {
+    return std::clamp<qint64>(firstVisibleRow() + qint64(std::floor((y - margin) / rowPixels)), 0,
+                              layoutRows.rowCount() - 1);
+}
+
 qint64 InputPane::offsetAt(const QPointF &point, bool *upstream) const {
-    const qint64 row =
-        std::clamp<qint64>(firstVisibleRow() + qint64(std::floor((point.y() - margin) / rowPixels)),
-                           0, layoutRows.rowCount() - 1);
-    return offsetInRow(row, point.x(), upstream);
+    return offsetInRow(rowAt(point.y()), point.x(), upstream);
+}
+
+qint64 InputPane::byteAt(const QPointF &point) const {
+    return layoutRows.byteAt(rowAt(point.y()), qint32(std::lround((point.x() - textLeft()) * 64)));
 }
 
 void InputPane::scrollToRow(qint64 row) {

@@ -82,6 +82,9 @@ public:
     // The caret position nearest to a point; upstream: at the end of its
     // row rather than at the start of the next.
     qint64 offsetAt(const QPointF &viewportPoint, bool *upstream = nullptr) const;
+    // The byte whose glyph holds a point: the first of its row left of the
+    // row, the row's text end right of it.
+    qint64 byteAt(const QPointF &viewportPoint) const;
     qint64 firstVisibleRow() const;
     int rowHeight() const { return rowPixels; }
     const RowLayout &rowLayout() const { return layoutRows; }
@@ -130,6 +133,8 @@ private:
     qint64 caret() const;
     qint64 caretRow() const;
     qint64 offsetInRow(qint64 row, qreal x, bool *upstream = nullptr) const;
+    // The row at y in viewport coordinates, clamped to the rows.
+    qint64 rowAt(qreal y) const;
     void ensureCaretVisible();
     void scrollToRow(qint64 row);
     qint64 visibleRows() const;

@@ -161,8 +161,8 @@ QRect InputPaneAccessible::characterBox(qint64 offset) const {
     return QRect(rect.topLeft().toPoint(), rect.size().toSize());
 }
 
-qint64 InputPaneAccessible::offsetAt(const QPoint &viewportPoint) const {
-    return pane()->offsetAt(viewportPoint);
+qint64 InputPaneAccessible::characterAt(const QPoint &viewportPoint) const {
+    return pane()->byteAt(viewportPoint);
 }
 
 void InputPaneAccessible::scrollToSubstring(int startIndex, int) {

@@ -45,7 +45,7 @@ protected:
     qint64 caret() const override;
     void select(qint64 start, qint64 end) override;
     QRect characterBox(qint64 offset) const override;
-    qint64 offsetAt(const QPoint &viewportPoint) const override;
+    qint64 characterAt(const QPoint &viewportPoint) const override;
 
 private:
     InputPane *pane() const;

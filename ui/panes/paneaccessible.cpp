@@ -79,7 +79,7 @@ int PaneTextAccessible::offsetAtPoint(const QPoint &point) const {
     const QPoint inViewport = area()->viewport()->mapFromGlobal(point);
     if (!area()->viewport()->rect().contains(inViewport))
         return -1;
-    return int(offsetAt(inViewport));
+    return int(characterAt(inViewport));
 }
 
 // In the form assistive technologies read (IAccessible2).
@@ -232,8 +232,8 @@ QRect TokenViewAccessible::characterBox(qint64 offset) const {
     return QRect(at.topLeft().toPoint(), QSize(qMax(1, qRound(width)), qRound(at.height())));
 }
 
-qint64 TokenViewAccessible::offsetAt(const QPoint &viewportPoint) const {
-    return view()->positionAt(viewportPoint);
+qint64 TokenViewAccessible::characterAt(const QPoint &viewportPoint) const {
+    return view()->characterAt(viewportPoint);
 }
 
 void TokenViewAccessible::scrollToSubstring(int startIndex, int endIndex) {

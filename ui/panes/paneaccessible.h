@@ -43,7 +43,8 @@ protected:
     virtual void select(qint64 start, qint64 end) = 0;
     // In viewport coordinates.
     virtual QRect characterBox(qint64 offset) const = 0;
-    virtual qint64 offsetAt(const QPoint &viewportPoint) const = 0;
+    // The character whose box holds the point.
+    virtual qint64 characterAt(const QPoint &viewportPoint) const = 0;
 
     // "font-family:...;font-size:...;" and the rest of a run's attributes.
     static QString runAttributes(const QFont &font, const QColor &color);
@@ -76,7 +77,7 @@ protected:
     qint64 caret() const override;
     void select(qint64 start, qint64 end) override;
     QRect characterBox(qint64 offset) const override;
-    qint64 offsetAt(const QPoint &viewportPoint) const override;
+    qint64 characterAt(const QPoint &viewportPoint) const override;
 
     TokenView *view() const;
     // The character, token or row around offset; false for other units.

@@ -36,7 +36,7 @@ const DisplayTokens *DisplayTokens::of(views::View view) {
     const views::Tokens *tokens = views::tokensOf(view);
     if (!tokens)
         return nullptr;
-    // Six views at most, each made once and kept for the program's life.
+    // Eight views at most, each made once and kept for the program's life.
     static std::vector<std::unique_ptr<DisplayTokens>> made;
     for (const auto &shown : made) {
         if (shown->shownView == view)

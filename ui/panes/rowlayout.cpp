@@ -301,6 +301,16 @@ RowLayout::Hit RowLayout::hit(qint64 rowIndex, qint32 x) const {
     return {end, end > r.start && !r.lineBreak && end < laidOut};
 }
 
+qint64 RowLayout::byteAt(qint64 rowIndex, qint32 x) const {
+    const Row r = row(rowIndex);
+    qint64 found = -1;
+    forEachGlyph(r, [&](qint64 at, unsigned char byte, int style, qint32 glyphX) {
+        if (found < 0 && x < glyphX + advancesOf(style)[byte])
+            found = at;
+    });
+    return found >= 0 ? found : r.textEnd();
+}
+
 bool RowLayout::endsShort(qint64 rowIndex) const {
     const Row r = row(rowIndex);
     if (r.lineBreak || r.end >= laidOut)

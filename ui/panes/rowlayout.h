@@ -77,6 +77,9 @@ public:
         bool upstream = false;
     };
     Hit hit(qint64 rowIndex, qint32 x) const;
+    // The byte whose glyph holds x in a row: the first left of it, the
+    // row's text end right of it.
+    qint64 byteAt(qint64 rowIndex, qint32 x) const;
     // A row cut short by a soft cut: the next byte would have fit beside it.
     bool endsShort(qint64 rowIndex) const;
 

@@ -2,6 +2,7 @@
 
 #include <QtMath>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -74,15 +75,7 @@ void TokenLayout::ensure() const {
     widest = -1;
     rowAscent = styles.ascent();
     rowPixels = qMax(minimumRowHeight, naturalRowHeight());
-    digit = 0;
-    space = 0;
-    for (const int i : styles.stylesInUse()) {
-        const PaneStyles::Style &style = styles.style(i);
-        for (const char16_t ch : u"0123456789ABCDEF")
-            if (ch)
-                digit = qMax<qreal>(digit, style.advance(ch));
-        space = qMax<qreal>(space, style.advance(u' '));
-    }
+    measureCells();
     if (perRow == 0) {
         wrapRows();
     } else {
@@ -106,19 +99,33 @@ qreal TokenLayout::ascent() const {
     return rowAscent;
 }
 
+void TokenLayout::measureCells() const {
+    cells.clear();
+    pitch = 0;
+    const DisplayTokens *shown = content.tokensShown();
+    if (!columns || !shown || shown->uniformLength() == 0)
+        return;
+    cells.resize(shown->uniformLength());
+    std::fill(cells.begin(), cells.end(), 0);
+    for (const int i : styles.stylesInUse()) {
+        const PaneStyles::Style &style = styles.style(i);
+        for (int b = 0; b < 256; ++b) {
+            const QStringView text = shown->token(uchar(b));
+            for (qsizetype c = 0; c < text.size(); ++c)
+                cells[c] = qMax<qreal>(cells[c], style.advance(text[c].unicode()));
+        }
+    }
+    pitch = std::accumulate(cells.begin(), cells.end(), qreal(0));
+}
+
 qreal TokenLayout::columnPitch() const {
     ensure();
-    return 2 * digit + 2 * space;
+    return pitch;
 }
 
 qreal TokenLayout::digitCell() const {
     ensure();
-    return digit;
-}
-
-qreal TokenLayout::spaceCell() const {
-    ensure();
-    return space;
+    return cells.isEmpty() ? 0 : cells.front();
 }
 
 qreal TokenLayout::columnCentre(int k) const {
@@ -312,14 +319,14 @@ void TokenLayout::placeRow(qint64 row, Row &out) const {
             const int from = k == out.start.token ? out.start.offset : 0;
             const int to = k == out.end.token ? out.end.offset : int(text.size());
             if (fixedColumns)
-                x = left + qreal(k - row * perRow) * (2 * digit + 2 * space);
+                x = left + qreal(k - row * perRow) * pitch;
             for (int i = from; i < to; ++i) {
                 const TokenPlace place{k, i};
                 if (runEnd.token >= 0 && runEnd <= place)
                     std::tie(style, runEnd) = styles.runAt(place);
                 const char16_t ch = text[i].unicode();
                 out.cells.append({place, x, ch, style});
-                x += fixedColumns ? (ch == u' ' ? space : digit) : styles.style(style).advance(ch);
+                x += fixedColumns ? cells[i] : styles.style(style).advance(ch);
             }
         });
     out.endX = x;
@@ -342,16 +349,26 @@ QPointF TokenLayout::pointOf(TokenPlace place) const {
     return {x, rowTop(row)};
 }
 
+qint64 TokenLayout::rowAt(qreal y) const {
+    return std::clamp<qint64>(qFloor((y - margin) / rowHeight()), 0, rowCount() - 1);
+}
+
 TokenPlace TokenLayout::placeAt(const QPointF &point) const {
-    const qint64 row =
-        std::clamp<qint64>(qFloor((point.y() - margin) / rowHeight()), 0, rowCount() - 1);
+    return hit(point, false);
+}
+
+TokenPlace TokenLayout::characterAt(const QPointF &point) const {
+    return hit(point, true);
+}
+
+TokenPlace TokenLayout::hit(const QPointF &point, bool wholeCell) const {
     Row cells;
-    placeRow(row, cells);
+    placeRow(rowAt(point.y()), cells);
     // A row that ends with a line break ends before it.
     const qsizetype n = cells.cells.size() - (cells.endsWithBreak() ? 1 : 0);
     for (qsizetype i = 0; i < n; ++i) {
         const qreal next = i + 1 < cells.cells.size() ? cells.cells[i + 1].x : cells.endX;
-        if (point.x() < (cells.cells[i].x + next) / 2)
+        if (point.x() < (wholeCell ? next : (cells.cells[i].x + next) / 2))
             return cells.cells[i].place;
     }
     return cells.endsWithBreak() ? cells.cells.back().place : cells.end;

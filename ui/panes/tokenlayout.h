@@ -16,9 +16,11 @@
 //    16th row is kept, and the rows between are wrapped again from it when
 //    asked for, so a listing of millions of rows costs half a byte a row;
 //  - a fixed number of tokens a row, the characters at their advances;
-//  - a fixed number of tokens a row in fixed columns, each token's digits
-//    and spaces in cells as wide as the widest digit and space in any of the
-//    fonts in use, so the columns stand still under a ruler (the hex dump).
+//  - a fixed number of tokens a row in fixed columns, for tokens of one
+//    length: each character of a token in a cell as wide as the widest
+//    character any token has at that place in any of the fonts in use, so
+//    the columns stand still under a ruler (the hex dump's digits and
+//    spaces) and a text column keeps one even cell a byte.
 // The fixed ways keep nothing per row, whatever the content's size.
 class TokenLayout {
 public:
@@ -73,13 +75,16 @@ public:
     QPointF pointOf(TokenPlace place) const;
     // The place nearest to a point: the character boundary closest in its row.
     TokenPlace placeAt(const QPointF &point) const;
+    // The character whose cell holds a point: the first of its row left of
+    // the row, the row's end (its line break) right of it.
+    TokenPlace characterAt(const QPointF &point) const;
     // How wide the content is, for scrolling across.
     qreal contentWidth() const;
 
-    // Fixed columns: a token's pitch, and its cells.
+    // Fixed columns: a token's pitch, and the cell of its first character
+    // (a hex digit's).
     qreal columnPitch() const;
     qreal digitCell() const;
-    qreal spaceCell() const;
     // The middle of the second character of column k.
     qreal columnCentre(int k) const;
 
@@ -92,6 +97,12 @@ private:
     // The starts of the rows from checkpoint b on, one block of them.
     void wrapBlock(qint64 b) const;
     qreal widestFixedRow() const;
+    void measureCells() const;
+    // The row at y, clamped to the rows.
+    qint64 rowAt(qreal y) const;
+    // The place of the first character of a row whose cell reaches past x
+    // (its whole cell, or half of it), else the row's end.
+    TokenPlace hit(const QPointF &point, bool wholeCell) const;
     static quint64 pack(TokenPlace place) {
         return quint64(place.token) << 8 | quint8(place.offset);
     }
@@ -108,8 +119,9 @@ private:
     mutable bool dirty = true;
     mutable int rowPixels = 1;
     mutable qreal rowAscent = 0;
-    mutable qreal digit = 0;
-    mutable qreal space = 0;
+    // Fixed columns: the cell of each character of a token, and their sum.
+    mutable QVarLengthArray<qreal, 4> cells;
+    mutable qreal pitch = 0;
     mutable qreal widest = -1; // fixed rows, measured when asked
     // Wrapped rows: how many, and the start of every rowsPerCheckpoint-th
     // row, token and offset in one number.

@@ -238,6 +238,11 @@ void TokenView::setTokensPerRow(int n) {
     invalidateLayout();
 }
 
+void TokenView::setColumns(bool on) {
+    rows.setColumns(on);
+    invalidateLayout();
+}
+
 void TokenView::setMinimumRowHeight(int pixels) {
     if (minimumRowHeight == pixels)
         return;
@@ -420,6 +425,10 @@ TokenPlace TokenView::placeAt(const QPointF &point) const {
 
 qsizetype TokenView::positionAt(const QPointF &point) const {
     return text.charOf(placeAt(point));
+}
+
+qsizetype TokenView::characterAt(const QPointF &point) const {
+    return text.charOf(rows.characterAt(toLayout(point)));
 }
 
 // Painting ---------------------------------------------------------------

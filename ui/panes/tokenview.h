@@ -80,6 +80,9 @@ public:
 
     // Rows: 0 wraps at the pane's width, n > 0 puts n tokens in each row.
     void setTokensPerRow(int n);
+    // In rows of n tokens of one length, each character in a cell of a fixed
+    // column (TokenLayout's fixed columns).
+    void setColumns(bool on);
     int tokensPerRow() const { return rows.tokensPerRow(); }
     qsizetype rowCount() const { return layout().rowCount(); }
     qsizetype rowStart(qsizetype row) const { return text.charOf(layout().rowStart(row)); }
@@ -108,6 +111,8 @@ public:
     // The caret's place before position, in viewport coordinates.
     QRectF positionRect(qsizetype position) const;
     qsizetype positionAt(const QPointF &viewportPoint) const;
+    // The character whose cell holds a point (TokenLayout::characterAt).
+    qsizetype characterAt(const QPointF &viewportPoint) const;
 
     // The same by places, and by whole tokens.
     TokenPlace cursorPlace() const { return caret; }
