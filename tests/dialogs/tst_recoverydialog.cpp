@@ -17,8 +17,8 @@ class RecoveryDialogTest : public QObject {
     Q_OBJECT
 
     static recovery::CopyInfo copyOf(const QDateTime &written, qint64 size,
-                                     const QByteArray &origin = {}) {
-        return {QStringLiteral("id"), written.toUTC(), size, nativename::decode(origin)};
+                                     const QByteArray &origin = {}, const QString &damage = {}) {
+        return {QStringLiteral("id"), written.toUTC(), size, nativename::decode(origin), damage};
     }
 
 private slots:
