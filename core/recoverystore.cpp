@@ -27,6 +27,9 @@ namespace recovery {
 namespace {
 
 const QByteArray suffix = QByteArrayLiteral(".kktrecovery");
+// The program's directory in the user's state directory; the copies are in
+// its subdirectory "recovery".
+const QByteArray stateDirectory = QByteArrayLiteral("kktview");
 
 QString errorText(int error) {
     return qt_error_string(error);
@@ -66,14 +69,10 @@ CopyInfo infoOf(const QByteArray &name, const Header &header) {
             header.origin, header.damage};
 }
 
-// The directory and those above it that are missing, made private (mode
-// 0700), as the desktop's base directories are. The directory itself must be
-// the user's own.
-int makeDirectory(const QByteArray &path) {
-    for (qsizetype slash = path.indexOf('/', 1); slash >= 0; slash = path.indexOf('/', slash + 1)) {
-        if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
-            return errno;
-    }
+// A directory of the program's own, made where it is missing: it must be a
+// directory (not a link to one) and the user's, and is made private (mode
+// 0700) should anyone else have access to it.
+int makeOwnDirectory(const QByteArray &path) {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return errno;
     struct stat st {};
@@ -86,6 +85,22 @@ int makeDirectory(const QByteArray &path) {
     if ((st.st_mode & 077) != 0 && ::chmod(path.constData(), 0700) != 0)
         return errno;
     return 0;
+}
+
+// The directory and those above it that are missing, made private, as the
+// desktop's base directories are. The directory is the program's own, and
+// so is the one above it in the usual place (stateDirectory/recovery).
+int makeDirectory(const QByteArray &path) {
+    for (qsizetype slash = path.indexOf('/', 1); slash >= 0; slash = path.indexOf('/', slash + 1)) {
+        if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
+            return errno;
+    }
+    const QByteArray above = path.left(path.lastIndexOf('/'));
+    if (above.endsWith('/' + stateDirectory)) {
+        if (const int error = makeOwnDirectory(above))
+            return error;
+    }
+    return makeOwnDirectory(path);
 }
 
 bool sameFile(const struct stat &a, const struct stat &b) {
@@ -223,7 +238,7 @@ QString defaultDirectory() {
     }
     while (state.size() > 1 && state.endsWith('/'))
         state.chop(1);
-    return nativename::decode(state + "/kktview/recovery");
+    return nativename::decode(state + '/' + stateDirectory + "/recovery");
 }
 
 HeldCopy::HeldCopy(QByteArray directory, QByteArray name, int lock)

@@ -28,7 +28,8 @@ class PieceTable;
 // never offers, removes nor prunes a copy that is held. A hidden file that
 // no one holds is what a killed write left, and the next listing removes it.
 //
-// Files are private to the user: the directory 0700, the copies 0600.
+// Files are private to the user: the directory and the program's state
+// directory above it (kktview) 0700, the copies 0600.
 namespace recovery {
 
 // What a user needs to recognise a copy.

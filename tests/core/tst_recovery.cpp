@@ -297,6 +297,36 @@ private slots:
         }
     }
 
+    // The program's state directory and its copies' directory are the user's
+    // alone, however an earlier start left them; the one above is not the
+    // program's and stays as it is.
+    void directoriesArePrivate_data() {
+        QTest::addColumn<int>("stateMode"); // 0: missing
+        QTest::addColumn<int>("recoveryMode");
+        QTest::newRow("neither there") << 0 << 0;
+        QTest::newRow("state directory left open") << 0755 << 0;
+        QTest::newRow("both left open") << 0755 << 0775;
+    }
+    void directoriesArePrivate() {
+        QFETCH(int, stateMode);
+        QFETCH(int, recoveryMode);
+        const QString program = state->filePath(QStringLiteral("kktview"));
+        QVERIFY(::chmod(QFile::encodeName(state->path()).constData(), 0755) == 0);
+        for (const auto &[path, mode] :
+             {std::pair(program, stateMode), std::pair(directory, recoveryMode)}) {
+            if (mode != 0) {
+                QVERIFY(QDir().mkdir(path));
+                QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
+            }
+        }
+        recovery::HeldCopy copy;
+        QVERIFY(
+            copy.write(directory, PieceTable("x"), {}, QDateTime::currentDateTimeUtc()).isEmpty());
+        QCOMPARE(modeOf(program), mode_t(0700));
+        QCOMPARE(modeOf(directory), mode_t(0700));
+        QCOMPARE(modeOf(state->path()), mode_t(0755));
+    }
+
     // Pruning keeps the newest left copies; held ones neither go nor count.
     void storeKeepsOnlyTheLastFew() {
         const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-1);
