@@ -26,8 +26,8 @@ QString damaged(const QString &why) {
 }
 
 // The damage that the header tells by itself, with the file's size.
-QString damageOfHeader(const Header &header, bool hasChecksumLine, qint64 fileSize) {
-    if (!hasChecksumLine)
+QString damageOfHeader(const Header &header, bool withChecksum, qint64 fileSize) {
+    if (withChecksum && !header.checksum)
         return damaged(QStringLiteral("в заголовке нет контрольной суммы"));
     if (header.size > sizebounds::openedFileAtMost)
         return damaged(QStringLiteral("в заголовке указан размер %1, больше, чем программа "
@@ -63,7 +63,6 @@ std::optional<Header> parseHeader(QByteArrayView head, qint64 fileSize) {
         return std::nullopt;
     Header header;
     header.size = -1;
-    bool hasChecksumLine = !withChecksum;
     for (const QByteArray &line : lines.mid(1)) {
         const qsizetype space = line.indexOf(' ');
         const QByteArray key = line.left(space);
@@ -77,9 +76,7 @@ std::optional<Header> parseHeader(QByteArrayView head, qint64 fileSize) {
                 header.size = -1;
         } else if (key == "crc32c" && withChecksum) {
             const quint32 checksum = value.toUInt(&ok, 16);
-            hasChecksumLine = ok && value.size() == 8;
-            if (hasChecksumLine)
-                header.checksum = checksum;
+            header.checksum = ok && value.size() == 8 ? std::optional(checksum) : std::nullopt;
         } else if (key == "origin") {
             header.origin = nativename::decode(QByteArray::fromPercentEncoding(value));
         }
@@ -87,7 +84,7 @@ std::optional<Header> parseHeader(QByteArrayView head, qint64 fileSize) {
     if (!header.written.isValid() || header.size < 0)
         return std::nullopt;
     header.bytesStart = end + 2;
-    header.damage = damageOfHeader(header, hasChecksumLine, fileSize);
+    header.damage = damageOfHeader(header, withChecksum, fileSize);
     return header;
 }
 
