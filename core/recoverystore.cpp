@@ -29,7 +29,7 @@ namespace {
 const QByteArray suffix = QByteArrayLiteral(".kktrecovery");
 // The program's directory in the user's state directory; the copies are in
 // its subdirectory "recovery".
-const QByteArray stateDirectory = QByteArrayLiteral("kktview");
+const QByteArray programDirectory = QByteArrayLiteral("kktview");
 
 QString errorText(int error) {
     return qt_error_string(error);
@@ -89,14 +89,14 @@ int makeOwnDirectory(const QByteArray &path) {
 
 // The directory and those above it that are missing, made private, as the
 // desktop's base directories are. The directory is the program's own, and
-// so is the one above it in the usual place (stateDirectory/recovery).
+// so is the one above it in the usual place (programDirectory/recovery).
 int makeDirectory(const QByteArray &path) {
     for (qsizetype slash = path.indexOf('/', 1); slash >= 0; slash = path.indexOf('/', slash + 1)) {
         if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
             return errno;
     }
     const QByteArray above = path.left(path.lastIndexOf('/'));
-    if (above.endsWith('/' + stateDirectory)) {
+    if (above.endsWith('/' + programDirectory)) {
         if (const int error = makeOwnDirectory(above))
             return error;
     }
@@ -238,7 +238,7 @@ QString defaultDirectory() {
     }
     while (state.size() > 1 && state.endsWith('/'))
         state.chop(1);
-    return nativename::decode(state + '/' + stateDirectory + "/recovery");
+    return nativename::decode(state + '/' + programDirectory + "/recovery");
 }
 
 HeldCopy::HeldCopy(QByteArray directory, QByteArray name, int lock)
