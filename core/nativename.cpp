@@ -53,6 +53,20 @@ int validSequence(const unsigned char *data, qsizetype size) {
     return length;
 }
 
+// Characters that would hide, move or break the text around a name: the C0
+// and C1 controls and DEL, the bidirectional marks, embeddings, overrides
+// and isolates (a right-to-left override before "gpj.exe" shows it as
+// "exe.jpg"), and the line and paragraph separators.
+bool isHiddenCharacter(char16_t unit) {
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || unit == 0x061C || unit == 0x200E ||
+           unit == 0x200F || (unit >= 0x2028 && unit <= 0x202E) ||
+           (unit >= 0x2066 && unit <= 0x2069);
+}
+
+QString upperHex(uint value, int digits) {
+    return QString::number(value, 16).toUpper().rightJustified(digits, u'0');
+}
+
 bool isEscapedByte(QStringView name, qsizetype i) {
     const char16_t unit = name[i].unicode();
     const bool afterHigh = i > 0 && QChar::isHighSurrogate(name[i - 1].unicode());
@@ -145,9 +159,13 @@ QString displayed(QStringView name) {
     QString shown;
     shown.reserve(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t unit = name[i].unicode();
         if (isEscapedByte(name, i))
-            shown += QStringLiteral("\\x") +
-                     QString::number(name[i].unicode() - escapeBase, 16).toUpper();
+            shown += QStringLiteral("\\x") + upperHex(unit - escapeBase, 2);
+        else if (isHiddenCharacter(unit) && unit < 0x80)
+            shown += QStringLiteral("\\x") + upperHex(unit, 2);
+        else if (isHiddenCharacter(unit))
+            shown += QStringLiteral("\\u") + upperHex(unit, 4);
         else
             shown += name[i];
     }

@@ -20,7 +20,9 @@ QString decode(QByteArrayView native);
 QByteArray encode(QStringView name);
 
 // The name for a message: each byte that is not UTF-8 as "\xCF" (upper-case
-// hex), as a shell's $'...' takes it back; the rest as it is.
+// hex), each control character as "\x1B" (ASCII) or "\u0085", each
+// bidirectional control and line separator as "\u202E", as a shell's $'...'
+// takes them back; the rest as it is.
 QString displayed(QStringView name);
 
 // The path made absolute against the current directory, and cleaned of "."

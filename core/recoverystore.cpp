@@ -4,6 +4,8 @@
 #include "largebytes.h"
 #include "nativename.h"
 #include "piecetable.h"
+#include "recoveryheader.h"
+#include "sizebounds.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -14,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -24,9 +27,9 @@ namespace recovery {
 namespace {
 
 const QByteArray suffix = QByteArrayLiteral(".kktrecovery");
-const QByteArray magic = QByteArrayLiteral("KKTVIEW RECOVERY 1");
-// A header is a few short lines and a name; a longer one is no copy.
-constexpr qsizetype longestHeader = 64 * 1024;
+// The program's directory in the user's state directory; the copies are in
+// its subdirectory "recovery".
+const QByteArray programDirectory = QByteArrayLiteral("kktview");
 
 QString errorText(int error) {
     return qt_error_string(error);
@@ -47,20 +50,9 @@ QByteArray newCopyName() {
            QByteArray::number(QRandomGenerator::global()->generate(), 36) + suffix;
 }
 
-QByteArray headerOf(const PieceTable &bytes, const QString &origin, const QDateTime &written) {
-    return magic + "\nwritten " + written.toUTC().toString(Qt::ISODateWithMs).toLatin1() +
-           "\nsize " + QByteArray::number(bytes.size()) + "\norigin " +
-           nativename::encode(origin).toPercentEncoding("/") + "\n\n";
-}
-
-// The copy's description and where its bytes start; nothing for a file that
-// is not a whole copy.
-struct Parsed {
-    CopyInfo info;
-    qint64 bytesStart = 0;
-};
-
-std::optional<Parsed> parse(int fd, const QByteArray &name) {
+// The copy's header as its file has it now, with its size; nothing for a
+// file that is no copy. Only the header's bytes are read.
+std::optional<Header> parse(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
@@ -69,46 +61,18 @@ std::optional<Parsed> parse(int fd, const QByteArray &name) {
     if (got < 0)
         return std::nullopt;
     head.truncate(got);
-    const qsizetype end = head.indexOf("\n\n");
-    if (end < 0)
-        return std::nullopt;
-    const QList<QByteArray> lines = head.left(end).split('\n');
-    if (lines.constFirst() != magic)
-        return std::nullopt;
-    Parsed parsed;
-    parsed.info.id = QString::fromLatin1(name.chopped(suffix.size()));
-    parsed.info.size = -1;
-    for (const QByteArray &line : lines.mid(1)) {
-        const qsizetype space = line.indexOf(' ');
-        const QByteArray key = line.left(space);
-        const QByteArray value = space < 0 ? QByteArray() : line.mid(space + 1);
-        if (key == "written") {
-            parsed.info.written =
-                QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
-        } else if (key == "size") {
-            bool ok = false;
-            parsed.info.size = value.toLongLong(&ok);
-            if (!ok)
-                parsed.info.size = -1;
-        } else if (key == "origin") {
-            parsed.info.origin = nativename::decode(QByteArray::fromPercentEncoding(value));
-        }
-    }
-    parsed.bytesStart = end + 2;
-    if (!parsed.info.written.isValid() || parsed.info.size < 0 ||
-        st.st_size != parsed.bytesStart + parsed.info.size)
-        return std::nullopt;
-    return parsed;
+    return parseHeader(head, st.st_size);
 }
 
-// The directory and those above it that are missing, made private (mode
-// 0700), as the desktop's base directories are. The directory itself must be
-// the user's own.
-int makeDirectory(const QByteArray &path) {
-    for (qsizetype slash = path.indexOf('/', 1); slash >= 0; slash = path.indexOf('/', slash + 1)) {
-        if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
-            return errno;
-    }
+CopyInfo infoOf(const QByteArray &name, const Header &header) {
+    return {QString::fromLatin1(name.chopped(suffix.size())), header.written, header.size,
+            header.origin, header.damage};
+}
+
+// A directory of the program's own, made where it is missing: it must be a
+// directory (not a link to one) and the user's, and is made private (mode
+// 0700) should anyone else have access to it.
+int makeOwnDirectory(const QByteArray &path) {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return errno;
     struct stat st {};
@@ -121,6 +85,22 @@ int makeDirectory(const QByteArray &path) {
     if ((st.st_mode & 077) != 0 && ::chmod(path.constData(), 0700) != 0)
         return errno;
     return 0;
+}
+
+// The directory and those above it that are missing, made private, as the
+// desktop's base directories are. The directory is the program's own, and
+// so is the one above it in the usual place (programDirectory/recovery).
+int makeDirectory(const QByteArray &path) {
+    for (qsizetype slash = path.indexOf('/', 1); slash >= 0; slash = path.indexOf('/', slash + 1)) {
+        if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
+            return errno;
+    }
+    const QByteArray above = path.left(path.lastIndexOf('/'));
+    if (above.endsWith('/' + programDirectory)) {
+        if (const int error = makeOwnDirectory(above))
+            return error;
+    }
+    return makeOwnDirectory(path);
 }
 
 bool sameFile(const struct stat &a, const struct stat &b) {
@@ -232,8 +212,8 @@ std::vector<Entry> scan(const QString &path, bool withHeld) {
         const bool held = entry.outcome == LockedEntry::Outcome::Held;
         if (held && !withHeld)
             continue;
-        if (const auto parsed = parse(entry.fd, name))
-            entries.push_back({parsed->info, held});
+        if (const auto header = parse(entry.fd))
+            entries.push_back({infoOf(name, *header), held});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         return a.info.written != b.info.written ? a.info.written > b.info.written
@@ -258,7 +238,7 @@ QString defaultDirectory() {
     }
     while (state.size() > 1 && state.endsWith('/'))
         state.chop(1);
-    return nativename::decode(state + "/kktview/recovery");
+    return nativename::decode(state + '/' + programDirectory + "/recovery");
 }
 
 HeldCopy::HeldCopy(QByteArray directory, QByteArray name, int lock)
@@ -295,8 +275,15 @@ QString HeldCopy::write(const QString &directoryPath, const PieceTable &bytes,
     // Made again should someone have removed it meanwhile.
     if (const int error = makeDirectory(directory))
         return errorText(error);
+    // A longer copy would be refused when it is restored.
+    if (bytes.size() > sizebounds::openedFileAtMost)
+        return QStringLiteral("документ больше %1 МиБ, а больше программа не восстанавливает")
+            .arg(sizebounds::inMebibytes(sizebounds::openedFileAtMost));
     filesave::Parts parts = bytes.chunks();
-    const QByteArray header = headerOf(bytes, origin, written);
+    quint32 checksum = checksumStart;
+    for (const QByteArrayView part : parts)
+        checksum = checksumUpdate(checksum, part);
+    const QByteArray header = headerOf(bytes.size(), checksumOf(checksum), origin, written);
     parts.insert(parts.begin(), header);
 
     // A listing removes a new file that it finds unlocked: the one place it
@@ -394,15 +381,23 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
         return fail(QStringLiteral("Копии больше нет."));
     if (entry->outcome == LockedEntry::Outcome::Held)
         return fail(QStringLiteral("Этот документ открыт в другом окне программы."));
-    const auto parsed = parse(entry->fd, name);
-    if (!parsed)
+    const auto header = parse(entry->fd);
+    if (!header)
         return fail(QStringLiteral("Копия повреждена."));
+    if (!header->damage.isEmpty())
+        return fail(header->damage);
 
-    ByteText bytes = uninitializedLargeBytes(parsed->info.size);
-    for (qint64 done = 0; done < parsed->info.size;) {
+    // The header's size is the file's own, and at most an opened file's.
+    ByteText bytes;
+    try {
+        bytes = uninitializedLargeBytes(header->size);
+    } catch (const std::bad_alloc &) {
+        return fail(errorText(ENOMEM));
+    }
+    for (qint64 done = 0; done < header->size;) {
         const ssize_t got = ::pread(entry->fd, bytes.data() + done,
-                                    size_t(std::min<qint64>(parsed->info.size - done, 1 << 30)),
-                                    off_t(parsed->bytesStart + done));
+                                    size_t(std::min<qint64>(header->size - done, 1 << 30)),
+                                    off_t(header->bytesStart + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -411,7 +406,9 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
             return fail(QStringLiteral("Копия повреждена."));
         done += got;
     }
-    return TakenCopy{parsed->info, std::move(bytes),
+    if (const QString damage = damageOfBytes(*header, bytes); !damage.isEmpty())
+        return fail(damage);
+    return TakenCopy{infoOf(name, *header), std::move(bytes),
                      HeldCopy(nativename::encode(dir), name, entry->release())};
 }
 

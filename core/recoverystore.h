@@ -15,11 +15,11 @@ class PieceTable;
 // whose program was killed, kept in a directory of the user's state for the
 // next start to offer.
 //
-// A copy is one file, NAME.kktrecovery: a few lines of text that say when it
-// was written, its size and the file the document came from, an empty line,
-// then exactly the document's bytes (so `tail -c SIZE` gives them back by
-// hand). It is written as a new hidden file beside it, synced and renamed
-// over it, so the name always holds a whole copy.
+// A copy is one file, NAME.kktrecovery: a header that says when it was
+// written, its size, its bytes' checksum and the file the document came
+// from, then exactly the document's bytes (recoveryheader.h). It is written
+// as a new hidden file beside it, synced and renamed over it, so the name
+// always holds a whole copy.
 //
 // A running program holds its copies: each is locked (flock) from the moment
 // its new file is made until the document is dropped. The lock belongs to
@@ -28,7 +28,8 @@ class PieceTable;
 // never offers, removes nor prunes a copy that is held. A hidden file that
 // no one holds is what a killed write left, and the next listing removes it.
 //
-// Files are private to the user: the directory 0700, the copies 0600.
+// Files are private to the user: the directory and the program's state
+// directory above it (kktview) 0700, the copies 0600.
 namespace recovery {
 
 // What a user needs to recognise a copy.
@@ -39,6 +40,10 @@ struct CopyInfo {
     // The file the document was opened from or last saved to, as
     // nativename::decode gives its bytes; empty for a typed document.
     QString origin;
+    // Why it cannot be restored, in Russian ("Копия повреждена: ..."), when
+    // its header disagrees with its file; empty otherwise. Its bytes are
+    // checked against their checksum only when it is taken.
+    QString damage;
 };
 
 // $XDG_STATE_HOME/kktview/recovery, or ~/.local/state/kktview/recovery when
@@ -48,8 +53,8 @@ QString defaultDirectory();
 
 // Left copies kept: the newest five. Each is as large as its document: a
 // few KiB for a cliche, at most an opened file (sizebounds::openedFileAtMost)
-// for a dump unless typing made it longer; so five bound the directory, and
-// they are more than a user drops between two starts without restoring them.
+// for a dump; so five bound the directory, and they are more than a user
+// drops between two starts without restoring them.
 constexpr int keptCopies = 5;
 
 // A copy that this program holds, for one document: created by its first
@@ -69,8 +74,9 @@ public:
 
     // Writes the bytes as the copy, the first time under a new name in
     // directory (made with mode 0700 where it is missing). The old copy stays
-    // whole until the new one replaces it. Returns the reason for a failure,
-    // or an empty string.
+    // whole until the new one replaces it. A document larger than an opened
+    // file (sizebounds::openedFileAtMost) has none, as it could not be
+    // restored. Returns the reason for a failure, or an empty string.
     QString write(const QString &directory, const PieceTable &bytes, const QString &origin,
                   const QDateTime &written);
     // Removes the copy: the document was saved or is as it was saved.
@@ -103,15 +109,17 @@ public:
 
     const QString &directory() const { return dir; }
 
-    // The copies no running program holds, newest first; a hidden file that
-    // a killed write left is removed on the way.
+    // The copies no running program holds, newest first, damaged ones among
+    // them; a hidden file that a killed write left is removed on the way.
     std::vector<CopyInfo> list() const;
     // Removes the copies that no program holds beyond the newest keep.
     void prune(int keep = keptCopies) const;
     // Removes a copy the user does not want; false when it is held or gone.
     bool remove(const QString &id) const;
     // Reads a copy for restoring and holds it. Nothing, with the reason, when
-    // it is held, gone or unreadable.
+    // it is held, gone, unreadable or damaged (its header disagrees with its
+    // file, or its bytes with their checksum). Reads no more than the file
+    // holds.
     std::optional<TakenCopy> take(const QString &id, QString *error = nullptr) const;
 
 private:

@@ -29,6 +29,17 @@ private slots:
             << QByteArray("\xF4\x90\x80\x80") << "\\xF4\\x90\\x80\\x80";
         QTest::newRow("four bytes") << QByteArray("\xF0\x9F\x93\x84") << "\U0001F4C4";
         QTest::newRow("U+FFFD itself") << QByteArray("\xEF\xBF\xBD") << "\uFFFD";
+        // Characters that would hide, move or break the text around the name.
+        QTest::newRow("escape and delete") << QByteArray("a\x1B[2J\x7F") << "a\\x1B[2J\\x7F";
+        QTest::newRow("line break and tab") << QByteArray("a\nb\tc") << "a\\x0Ab\\x09c";
+        QTest::newRow("C1 control") << QByteArray("\xC2\x85") << "\\u0085";
+        QTest::newRow("right-to-left override")
+            << QByteArray("a\xE2\x80\xAEgpj.exe") << "a\\u202Egpj.exe";
+        QTest::newRow("marks and isolates")
+            << QByteArray("\xE2\x80\x8F\xD8\x9C\xE2\x81\xA6\xE2\x81\xA9\xE2\x80\xA8")
+            << "\\u200F\\u061C\\u2066\\u2069\\u2028";
+        QTest::newRow("no-break space and Cyrillic stay")
+            << QByteArray("\xC2\xA0\xD1\x8F") << "\u00A0\u044F";
     }
     void namesGiveTheirBytesBack() {
         QFETCH(QByteArray, native);

@@ -3,6 +3,7 @@
 #include "nativename.h"
 #include "piecetable.h"
 #include "recoverystore.h"
+#include "sizebounds.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -32,6 +33,16 @@ QByteArray bytesOfCopy(const QString &path) {
     QFile file(path);
     const QByteArray raw = file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable";
     return raw.mid(raw.indexOf("\n\n") + 2);
+}
+
+// A copy's file made by hand: a header, the bytes after it, then a hole of
+// that many zero bytes, which takes no room on the disk. False where the file
+// system cannot make the hole.
+bool writeCopyFile(const QString &path, const QByteArray &header, const QByteArray &bytes,
+                   qint64 hole = 0) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(header + bytes) > 0 &&
+           file.resize(file.size() + hole);
 }
 
 mode_t modeOf(const QString &path) {
@@ -194,6 +205,126 @@ private slots:
         ::close(held);
         QVERIFY(!QFile::exists(left));
         QVERIFY(QFile::exists(writing));
+    }
+
+    // A copy whose header's size is not what follows it in the file, or is
+    // more than the program opens, is listed as damaged and never taken: no
+    // room of its size is made, nothing of it is read.
+    void copyWhoseSizeDisagreesIsDamaged_data() {
+        QTest::addColumn<QByteArray>("size"); // as the header says it
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("hole");
+        const qint64 hundredGiB = qint64(100) << 30;
+        QTest::newRow("bigger than the file") << QByteArray("4") << QByteArray("abc") << 0LL;
+        QTest::newRow("smaller than the file") << QByteArray("2") << QByteArray("abc") << 0LL;
+        QTest::newRow("100 GiB, 3 bytes in the file")
+            << QByteArray::number(hundredGiB) << QByteArray("abc") << 0LL;
+        QTest::newRow("100 GiB, a hole as large")
+            << QByteArray::number(hundredGiB) << QByteArray("abc") << hundredGiB - 3;
+        QTest::newRow("a byte more than an opened file, a hole as large")
+            << QByteArray::number(sizebounds::openedFileAtMost + 1) << QByteArray("abc")
+            << sizebounds::openedFileAtMost - 2;
+    }
+    void copyWhoseSizeDisagreesIsDamaged() {
+        QFETCH(QByteArray, size);
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, hole);
+        QVERIFY(QDir().mkpath(directory));
+        const QByteArray header = "KKTVIEW RECOVERY 1\nwritten 2024-01-01T00:00:00.000Z\nsize " +
+                                  size + "\norigin /d/a.bin\n\n";
+        const QString id = QStringLiteral("20240101-000000-1-a");
+        if (!writeCopyFile(pathOf(id), header, bytes, hole))
+            QSKIP("no file with a hole here");
+        const std::vector<recovery::CopyInfo> copies = recovery::Store().list();
+        QCOMPARE(copies.size(), size_t(1));
+        QCOMPARE(copies[0].id, id);
+        QVERIFY2(copies[0].damage.startsWith(QStringLiteral("Копия повреждена: ")),
+                 qPrintable(copies[0].damage));
+        QString reason;
+        QVERIFY(!recovery::Store().take(id, &reason));
+        QCOMPARE(reason, copies[0].damage);
+        QVERIFY(QFile::exists(pathOf(id)));
+    }
+
+    // A bit changed in a copy's bytes after they were written is told at
+    // restoring, never restored as if whole. The copies of the release
+    // before have no checksum: theirs are restored as they are.
+    void changedBitIsToldNotRestored_data() {
+        QTest::addColumn<bool>("oldFormat");
+        QTest::addColumn<int>("offset"); // into the bytes
+        QTest::newRow("first byte") << false << 0;
+        QTest::newRow("a byte in the middle") << false << 300;
+        QTest::newRow("last byte") << false << 767;
+        QTest::newRow("old copy without checksum") << true << 300;
+    }
+    void changedBitIsToldNotRestored() {
+        QFETCH(bool, oldFormat);
+        QFETCH(int, offset);
+        const QByteArray bytes = allBytes().repeated(3);
+        QByteArray changed = bytes;
+        changed[offset] = char(changed[offset] ^ 0x10);
+        const QString id = QStringLiteral("20240101-000000-1-a");
+        if (oldFormat) {
+            QVERIFY(QDir().mkpath(directory));
+            QVERIFY(writeCopyFile(pathOf(id),
+                                  "KKTVIEW RECOVERY 1\nwritten 2024-01-01T00:00:00.000Z\nsize 768\n"
+                                  "origin /d/%CA.bin\n\n",
+                                  changed));
+        } else {
+            recovery::HeldCopy copy;
+            QVERIFY(copy.write(directory, PieceTable(bytes), {}, QDateTime::currentDateTimeUtc())
+                        .isEmpty());
+            QFile file(pathOf(copy.id()));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            const QByteArray written = file.readAll();
+            QVERIFY(file.seek(written.size() - bytes.size() + offset) &&
+                    file.write(changed.mid(offset, 1)) == 1);
+            file.close();
+            QVERIFY(QFile::rename(file.fileName(), pathOf(id)));
+        }
+        const recovery::Store store;
+        QCOMPARE(store.list().size(), size_t(1));
+        QVERIFY(store.list()[0].damage.isEmpty());
+        QString reason;
+        const std::optional<recovery::TakenCopy> taken = store.take(id, &reason);
+        if (oldFormat) {
+            QVERIFY2(taken, qPrintable(reason));
+            QCOMPARE(taken->bytes, changed);
+            QCOMPARE(taken->info.origin, nativename::decode("/d/\xCA.bin"));
+        } else {
+            QVERIFY(!taken);
+            QVERIFY2(reason.startsWith(QStringLiteral("Копия повреждена: ")), qPrintable(reason));
+        }
+    }
+
+    // The program's state directory and its copies' directory are the user's
+    // alone, however an earlier start left them; the one above is not the
+    // program's and stays as it is.
+    void directoriesArePrivate_data() {
+        QTest::addColumn<int>("stateMode"); // 0: missing
+        QTest::addColumn<int>("recoveryMode");
+        QTest::newRow("neither there") << 0 << 0;
+        QTest::newRow("state directory left open") << 0755 << 0;
+        QTest::newRow("both left open") << 0755 << 0775;
+    }
+    void directoriesArePrivate() {
+        QFETCH(int, stateMode);
+        QFETCH(int, recoveryMode);
+        const QString program = state->filePath(QStringLiteral("kktview"));
+        QVERIFY(::chmod(QFile::encodeName(state->path()).constData(), 0755) == 0);
+        for (const auto &[path, mode] :
+             {std::pair(program, stateMode), std::pair(directory, recoveryMode)}) {
+            if (mode != 0) {
+                QVERIFY(QDir().mkdir(path));
+                QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
+            }
+        }
+        recovery::HeldCopy copy;
+        QVERIFY(
+            copy.write(directory, PieceTable("x"), {}, QDateTime::currentDateTimeUtc()).isEmpty());
+        QCOMPARE(modeOf(program), mode_t(0700));
+        QCOMPARE(modeOf(directory), mode_t(0700));
+        QCOMPARE(modeOf(state->path()), mode_t(0755));
     }
 
     // Pruning keeps the newest left copies; held ones neither go nor count.

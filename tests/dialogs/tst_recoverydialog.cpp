@@ -6,6 +6,7 @@
 #include "recoverytext.h"
 #include "windowdriver.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -18,8 +19,8 @@ class RecoveryDialogTest : public QObject {
     Q_OBJECT
 
     static recovery::CopyInfo copyOf(const QDateTime &written, qint64 size,
-                                     const QByteArray &origin = {}) {
-        return {QStringLiteral("id"), written.toUTC(), size, nativename::decode(origin)};
+                                     const QByteArray &origin = {}, const QString &damage = {}) {
+        return {QStringLiteral("id"), written.toUTC(), size, nativename::decode(origin), damage};
     }
 
 private slots:
@@ -38,6 +39,14 @@ private slots:
             << std::vector{copyOf(earlier, 2, "/d/kkm.bin"), copyOf(earlier, 1), copyOf(earlier, 1)}
             << now
             << "Несохранённый документ «kkm.bin» от 12.03.2025 09:07, 2 байта, и ещё 2" + hint;
+        const QString damage = QStringLiteral("Копия повреждена: в заголовке указан размер 9 байт, "
+                                              "а после заголовка в файле 3 байта.");
+        QTest::newRow("a damaged one is not offered")
+            << std::vector{copyOf(today, 1, {}, damage), copyOf(earlier, 2, "/d/kkm.bin"),
+                           copyOf(earlier, 1, {}, damage)}
+            << now << "Несохранённый документ «kkm.bin» от 12.03.2025 09:07, 2 байта" + hint;
+        QTest::newRow("only damaged ones")
+            << std::vector{copyOf(today, 1, {}, damage)} << now << QString();
         QTest::newRow("name not UTF-8")
             << std::vector{copyOf(today, 1, "/d/\xCA\xCA\xD2.bin")} << now
             << "Несохранённый документ «\\xCA\\xCA\\xD2.bin» от 14:05, 1 байт" + hint;
@@ -47,6 +56,68 @@ private slots:
         QFETCH(QDateTime, now);
         QFETCH(QString, notice);
         QCOMPARE(recoverytext::notice(copies, now), notice);
+    }
+
+    // A file's name can neither hide, reorder nor break the text around it.
+    void namesShowTheirControlCharactersEscaped_data() {
+        QTest::addColumn<QByteArray>("origin");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("right-to-left override")
+            << QByteArray("/d/a\xE2\x80\xAEnib.exe") << "/d/a\\u202Enib.exe";
+        QTest::newRow("line break") << QByteArray("/d/a\nb.bin") << "/d/a\\x0Ab.bin";
+        QTest::newRow("escape") << QByteArray("/d/\x1B[31mred") << "/d/\\x1B[31mred";
+    }
+    void namesShowTheirControlCharactersEscaped() {
+        QFETCH(QByteArray, origin);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        recovery::HeldCopy copy;
+        const QDateTime written = QDateTime::currentDateTimeUtc();
+        QVERIFY(
+            copy.write(dir.path(), PieceTable("x"), nativename::decode(origin), written).isEmpty());
+        copy.release();
+        RecoveryDialog dialog{recovery::Store(dir.path())};
+        const QTreeWidgetItem *item = child<QTreeWidget>(&dialog, "lstCopies")->topLevelItem(0);
+        QCOMPARE(item->text(2), shown);
+        QCOMPARE(item->toolTip(2), shown);
+        QVERIFY(recoverytext::copy(copyOf(written, 1, origin), written)
+                    .contains(u'«' + shown.section(u'/', -1) + u'»'));
+    }
+
+    // A damaged copy is listed so that it can be deleted, says why, and is
+    // never chosen for restoring.
+    void damagedCopyCanOnlyBeDeleted() {
+        QTemporaryDir dir;
+        recovery::HeldCopy whole;
+        QVERIFY(whole.write(dir.path(), PieceTable("whole"), {}, QDateTime::currentDateTimeUtc())
+                    .isEmpty());
+        whole.release();
+        QFile damaged(dir.filePath(QStringLiteral("20240101-000000-1-a.kktrecovery")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("KKTVIEW RECOVERY 1\nwritten 2024-01-01T00:00:00.000Z\nsize 9\n"
+                      "origin /d/a.bin\n\nabc");
+        damaged.close();
+        RecoveryDialog dialog{recovery::Store(dir.path())};
+        auto *list = child<QTreeWidget>(&dialog, "lstCopies");
+        auto *restore = child<QPushButton>(&dialog, "cmdRestore");
+        auto *damage = child<QLabel>(&dialog, "lblDamage");
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QVERIFY(restore->isEnabled() && damage->isHidden());
+
+        list->setCurrentItem(list->topLevelItem(1));
+        QCOMPARE(list->topLevelItem(1)->text(2), QStringLiteral("/d/a.bin"));
+        QCOMPARE(list->topLevelItem(1)->text(1), QStringLiteral("повреждена"));
+        QVERIFY(!restore->isEnabled() && !damage->isHidden());
+        QCOMPARE(damage->text(),
+                 QStringLiteral("Копия повреждена: в заголовке указан размер 9 байт, а после "
+                                "заголовка в файле 3 байта. Её можно только удалить."));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(dialog.chosenId().isEmpty());
+        child<QPushButton>(&dialog, "cmdDelete")->click();
+        QVERIFY(!damaged.exists());
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QVERIFY(restore->isEnabled() && damage->isHidden());
     }
 
     // The copies newest first; restore takes exactly one, delete any.

@@ -10,9 +10,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int idRole = Qt::UserRole;
+// Why the copy cannot be restored; empty for a whole one.
+constexpr int damageRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -40,6 +44,11 @@ RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
     lblEmpty = new QLabel(tr("Несохранённых документов нет."), this);
     lblEmpty->setObjectName(QStringLiteral("lblEmpty"));
 
+    lblDamage = new QLabel(this);
+    lblDamage->setObjectName(QStringLiteral("lblDamage"));
+    lblDamage->setWordWrap(true);
+    lblDamage->setTextFormat(Qt::PlainText);
+
     auto *buttons = new QDialogButtonBox(this);
     cmdRestore = buttons->addButton(tr("&Восстановить"), QDialogButtonBox::AcceptRole);
     cmdRestore->setObjectName(QStringLiteral("cmdRestore"));
@@ -54,6 +63,7 @@ RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
     layout->addWidget(lblAbout);
     layout->addWidget(lstCopies);
     layout->addWidget(lblEmpty);
+    layout->addWidget(lblDamage);
     layout->addWidget(buttons);
 
     // The restore button's own clicked() does it: the box's accepted() would
@@ -62,6 +72,7 @@ RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
     connect(cmdDelete, &QPushButton::clicked, this, &RecoveryDialog::deleteSelected);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(lstCopies, &QTreeWidget::itemSelectionChanged, this, &RecoveryDialog::updateButtons);
+    connect(lstCopies, &QTreeWidget::currentItemChanged, this, &RecoveryDialog::showDamage);
     connect(lstCopies, &QTreeWidget::itemActivated, this, &RecoveryDialog::restoreSelected);
 
     refresh();
@@ -72,12 +83,19 @@ void RecoveryDialog::refresh() {
     lstCopies->clear();
     const QDateTime now = QDateTime::currentDateTime();
     for (const recovery::CopyInfo &copy : store.list()) {
-        auto *item = new QTreeWidgetItem(lstCopies,
-                                         {recoverytext::when(copy.written, now),
-                                          carettext::bytes(copy.size), recoverytext::origin(copy)});
+        // A damaged copy's size is what its header says, which is wrong.
+        const QString size = copy.damage.isEmpty() ? carettext::bytes(copy.size) : tr("повреждена");
+        auto *item = new QTreeWidgetItem(
+            lstCopies, {recoverytext::when(copy.written, now), size, recoverytext::origin(copy)});
         item->setData(0, idRole, copy.id);
+        item->setData(0, damageRole, copy.damage);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(2, recoverytext::origin(copy));
+        if (!copy.damage.isEmpty()) {
+            item->setToolTip(1, copy.damage);
+            for (int column = 0; column < 3; ++column)
+                item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
+        }
     }
     for (int column = 0; column < 2; ++column)
         lstCopies->resizeColumnToContents(column);
@@ -85,13 +103,28 @@ void RecoveryDialog::refresh() {
     lblEmpty->setVisible(empty);
     if (!empty)
         lstCopies->setCurrentItem(lstCopies->topLevelItem(0));
+    showDamage();
     updateButtons();
+}
+
+void RecoveryDialog::showDamage() {
+    const QTreeWidgetItem *current = lstCopies->currentItem();
+    const QString damage = current ? current->data(0, damageRole).toString() : QString();
+    lblDamage->setText(damage + tr(" Её можно только удалить."));
+    lblDamage->setVisible(!damage.isEmpty());
 }
 
 void RecoveryDialog::updateButtons() {
     const qsizetype selected = selectedIds().size();
-    cmdRestore->setEnabled(selected == 1);
+    cmdRestore->setEnabled(selected == 1 && !selectedIsDamaged());
     cmdDelete->setEnabled(selected > 0);
+}
+
+bool RecoveryDialog::selectedIsDamaged() const {
+    const QList<QTreeWidgetItem *> items = lstCopies->selectedItems();
+    return std::any_of(items.cbegin(), items.cend(), [](const QTreeWidgetItem *item) {
+        return !item->data(0, damageRole).toString().isEmpty();
+    });
 }
 
 QStringList RecoveryDialog::selectedIds() const {
@@ -103,7 +136,7 @@ QStringList RecoveryDialog::selectedIds() const {
 
 void RecoveryDialog::restoreSelected() {
     const QStringList ids = selectedIds();
-    if (ids.size() != 1)
+    if (ids.size() != 1 || selectedIsDamaged())
         return;
     chosen = ids.constFirst();
     accept();

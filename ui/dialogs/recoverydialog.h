@@ -12,8 +12,9 @@ class QTreeWidget;
 // were dropped unsaved or whose program was killed, newest first, each by
 // when it was written, its size and the file it came from. The user picks
 // one to restore (the dialog is accepted and chosenId() names it) or
-// deletes those not wanted. Copies that another running window holds are
-// not listed.
+// deletes those not wanted. A damaged copy is listed so that it can be
+// deleted, and says why it cannot be restored. Copies that another running
+// window holds are not listed.
 class RecoveryDialog : public QDialog {
     Q_OBJECT
 
@@ -26,6 +27,8 @@ public:
 private:
     void refresh();
     void updateButtons();
+    void showDamage();
+    bool selectedIsDamaged() const;
     void restoreSelected();
     void deleteSelected();
     QStringList selectedIds() const;
@@ -33,6 +36,7 @@ private:
     recovery::Store store;
     QTreeWidget *lstCopies;
     QLabel *lblEmpty;
+    QLabel *lblDamage;
     QPushButton *cmdRestore;
     QPushButton *cmdDelete;
     QString chosen;

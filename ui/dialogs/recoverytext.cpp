@@ -5,6 +5,9 @@
 
 #include <QLocale>
 
+#include <algorithm>
+#include <iterator>
+
 namespace recoverytext {
 
 QString when(const QDateTime &written, const QDateTime &now) {
@@ -39,11 +42,14 @@ QString restored(const recovery::CopyInfo &copy, const QDateTime &now) {
 }
 
 QString notice(const std::vector<recovery::CopyInfo> &copies, const QDateTime &now) {
-    if (copies.empty())
+    std::vector<recovery::CopyInfo> whole;
+    std::copy_if(copies.cbegin(), copies.cend(), std::back_inserter(whole),
+                 [](const recovery::CopyInfo &copy) { return copy.damage.isEmpty(); });
+    if (whole.empty())
         return {};
-    QString text = copy(copies.front(), now);
-    if (copies.size() > 1)
-        text += QStringLiteral(", и ещё %1").arg(copies.size() - 1);
+    QString text = copy(whole.front(), now);
+    if (whole.size() > 1)
+        text += QStringLiteral(", и ещё %1").arg(whole.size() - 1);
     return text + QStringLiteral(". Восстановить: «Файл» → «Восстановить несохранённое…»");
 }
 

@@ -19,7 +19,8 @@ QString when(const QDateTime &written, const QDateTime &now);
 QString copy(const recovery::CopyInfo &copy, const QDateTime &now);
 
 // The notice at the foot of the input pane at start: the newest copy, how
-// many more there are, and where to restore them. Empty without copies.
+// many more there are, and where to restore them. Damaged copies are not
+// offered. Empty without whole copies.
 QString notice(const std::vector<recovery::CopyInfo> &copies, const QDateTime &now);
 
 // The notice after a copy was restored: "Восстановлен несохранённый
