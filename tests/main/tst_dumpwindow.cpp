@@ -303,6 +303,40 @@ private slots:
         QVERIFY(!action(objectnames::nextDifferenceCommand)->isEnabled());
     }
 
+    // The notice that a step went round the document is for that step: the
+    // next step, which does not go round, takes it away.
+    void wrapNoticeGoesWithTheNextStep_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<qint64>("caret");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("Alt+Up") << int(Qt::Key_Up) << qint64(1) << "продолжено с конца";
+        QTest::newRow("Alt+Down") << int(Qt::Key_Down) << qint64(30) << "продолжено с начала";
+    }
+    void wrapNoticeGoesWithTheNextStep() {
+        QFETCH(int, key);
+        QFETCH(qint64, caret);
+        QFETCH(QString, notice);
+        QByteArray document(32, ' ');
+        QByteArray file = document;
+        file[10] = file[20] = '#';
+        QTemporaryDir dir;
+        QFile out(dir.filePath("other.bin"));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        form->setDocument(document);
+        QVERIFY(form->compareWithFile(out.fileName()));
+        wholeDocument();
+        rtb1->selectBytes(caret, 0);
+
+        QTest::keyClick(rtb2, Qt::Key(key), Qt::AltModifier);
+        QVERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains(notice), qPrintable(QToolTip::text()));
+        QTest::keyClick(rtb2, Qt::Key(key), Qt::AltModifier);
+        // Qt lets a tip fade for a moment; left alone, the notice would stay
+        // its own four seconds.
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 2000);
+    }
+
     // The text beside the dump in 866 or 1251, and the values panel beside
     // the hex-edit layout: both chosen in "Вид" and kept for the next window.
     void textBesideAndValuesPanelAreRemembered() {
