@@ -171,7 +171,7 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption_data() {
                                << "папка";
     QTest::newRow("vanished file") << "vanished.bin"
                                    << "Не удалось открыть файл:"
-                                   << "не существует";
+                                   << "Нет такого файла или каталога";
     // Reading either would wait for ever.
     QTest::newRow("pseudo-terminal") << "pty"
                                      << "Не удалось открыть файл:"
