@@ -4,7 +4,7 @@
 #include "diffprinter.h"
 #include "document.h"
 #include "kktview_version.h"
-#include "nativename.h"
+#include "printedname.h"
 #include "sumprinter.h"
 #include "viewprinter.h"
 
@@ -46,11 +46,6 @@ QString longestName(const QCommandLineOption &option) {
             name = candidate;
     }
     return (name.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + name;
-}
-
-// A file's name in messages and headers, readable whatever its bytes.
-QString shownName(const QString &path) {
-    return nativename::displayed(path);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "diffprinter.h"
 
 #include "document.h"
-#include "nativename.h"
 #include "printedname.h"
 #include "streamcompare.h"
 
@@ -117,7 +116,7 @@ int print(const QStringList &files, QIODevice &out,
     QFile *const opened[] = {&first, &second};
     for (int i = 0; i < 2; ++i) {
         if (const auto refused = document::openForReading(files[i], *opened[i])) {
-            complain(nativename::displayed(files[i]) + QStringLiteral(": ") + *refused);
+            complain(shownName(files[i]) + QStringLiteral(": ") + *refused);
             return 2;
         }
     }
@@ -134,7 +133,7 @@ int print(const QStringList &files, QIODevice &out,
     if (outcome.status == Status::FirstFailed || outcome.status == Status::SecondFailed) {
         writer.finish();
         const QString &path = outcome.status == Status::FirstFailed ? files[0] : files[1];
-        complain(nativename::displayed(path) + QStringLiteral(": ") + outcome.error);
+        complain(shownName(path) + QStringLiteral(": ") + outcome.error);
         return 2;
     }
     if (outcome.status == Status::Compared && outcome.ended != Ended::Both) {

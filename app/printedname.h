@@ -22,3 +22,21 @@ inline PrintedName printedName(const QString &path) {
     escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'\n', QStringLiteral("\\n"));
     return {QByteArrayLiteral("\\"), nativename::encode(escaped)};
 }
+
+// A file's name in a message or in a line of --print's and --check's output:
+// a byte that is not UTF-8 as "\xCF" (nativename::displayed), and a control
+// character as "\x0A" too, so that a line break in a name never breaks the
+// line ("file:line:column: ..." stays one line).
+inline QString shownName(const QString &path) {
+    const QString readable = nativename::displayed(path);
+    QString shown;
+    shown.reserve(readable.size());
+    for (const QChar c : readable) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            shown += QStringLiteral("\\x") +
+                     QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper();
+        else
+            shown += c;
+    }
+    return shown;
+}

@@ -2,7 +2,6 @@
 
 #include "checksums.h"
 #include "document.h"
-#include "nativename.h"
 #include "printedname.h"
 
 #include <QFile>
@@ -46,7 +45,7 @@ int print(const QStringList &files, QIODevice &out,
         else
             results = checksumsOf(file, error);
         if (!results) {
-            complain(nativename::displayed(path) + QStringLiteral(": ") + error);
+            complain(shownName(path) + QStringLiteral(": ") + error);
             status = 1;
             continue;
         }

@@ -38,6 +38,10 @@ void addIntegers(std::vector<Row> &rows, QByteArrayView bytes, int width) {
     }
 }
 
+QString twoDigits(int value) {
+    return QString::number(value).rightJustified(2, u'0');
+}
+
 // The two decimal digits of a BCD byte, or nothing when a nibble is over 9.
 std::optional<int> bcdByte(char byte) {
     const int high = quint8(byte) >> 4;
@@ -47,15 +51,16 @@ std::optional<int> bcdByte(char byte) {
     return high * 10 + low;
 }
 
-std::optional<quint32> bcdNumber(QByteArrayView bytes) {
-    quint32 value = 0;
+// Every digit, leading zeros too: 09 12 is "0912", as the register keeps it.
+std::optional<QString> bcdDigits(QByteArrayView bytes) {
+    QString digits;
     for (const char byte : bytes) {
-        const std::optional<int> digits = bcdByte(byte);
-        if (!digits)
+        const std::optional<int> two = bcdByte(byte);
+        if (!two)
             return std::nullopt;
-        value = value * 100 + quint32(*digits);
+        digits += twoDigits(*two);
     }
-    return value;
+    return digits;
 }
 
 QString bcdLabel(int width) {
@@ -68,10 +73,6 @@ QString bcdLabel(int width) {
 int daysIn(int month, int year) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && year % 4 == 0 ? 29 : days[month - 1];
-}
-
-QString twoDigits(int value) {
-    return QString::number(value).rightJustified(2, u'0');
 }
 
 // DD MM YY, followed by hh mm where those two bytes make a time: the date
@@ -138,8 +139,8 @@ std::vector<Row> rows(QByteArrayView bytes) {
     addIntegers(rows, bytes, 2);
     addIntegers(rows, bytes, 4);
     for (int width = 1; width <= 4 && width <= bytes.size(); ++width) {
-        if (const auto number = bcdNumber(bytes.first(width)))
-            rows.push_back({bcdLabel(width), QString::number(*number)});
+        if (const auto digits = bcdDigits(bytes.first(width)))
+            rows.push_back({bcdLabel(width), *digits});
     }
     if (const auto date = dateRow(bytes))
         rows.push_back(*date);

@@ -8,6 +8,8 @@
 #include <QFile>
 
 #ifdef Q_OS_UNIX
+#include "systemerror.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -60,15 +62,20 @@ std::optional<QString> openRegularFile(const QString &path, QFile &file) {
     const QByteArray native = nativename::encode(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0)
-        return qt_error_string(errno);
+        return systemErrorText(errno);
     if (!S_ISREG(st.st_mode))
         return notAFile(st.st_mode);
     // Should the name become a pipe meanwhile, O_NONBLOCK keeps the open from
     // waiting and the second look refuses it.
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return qt_error_string(errno);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return systemErrorText(errno);
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return systemErrorText(error);
+    }
+    if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         return notAFile(st.st_mode);
     }

@@ -1,6 +1,7 @@
 #include "filesave.h"
 
 #include "nativename.h"
+#include "systemerror.h"
 
 #include <QList>
 #include <QRandomGenerator>
@@ -69,13 +70,14 @@ QString reason(Failure failure) {
     if (failure.error == 0)
         return text;
     if (failure.error == notRegularFile)
-        text = QStringLiteral("Not a regular file");
+        text = QStringLiteral("Это не обычный файл (устройство, канал или сокет): сохранить в "
+                              "него нельзя.");
     else if (failure.error == foreignLinkInSharedDirectory)
         text = QStringLiteral("Это символическая ссылка другого пользователя в общей папке "
                               "(как /tmp): по такой ссылке программа не сохраняет, ведь её "
                               "мог подложить кто угодно. Сохраните под другим именем.");
     else
-        text = qt_error_string(failure.error);
+        text = systemErrorText(failure.error);
     if (failure.targetTouched)
         text += QStringLiteral("\nФайл мог измениться частично.");
     return text;

@@ -250,6 +250,36 @@ private slots:
                  QStringLiteral("==> \\xCF\\xF0.bin <==\n42  \n==> klishe.txt <==\n41  \n"));
     }
 
+    // A line break or another control character in a name shows as "\x0A",
+    // so each finding, header and message stays one line.
+    void controlCharactersInANameAreEscaped_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QString name = QStringLiteral("kli\nshe\t.txt");
+        const QString shown = QStringLiteral("kli\\x0Ashe\\x09.txt");
+        QTest::newRow("--check") << QStringList{"--check", "1251:8:1", name}
+                                 << shown + ":2:1: в клише 2 строки, модель печатает 1 строку\n"
+                                 << QString();
+        QTest::newRow("--print of two files")
+            << QStringList{"--print", "hex", name, name}
+            << "==> " + shown + " <==\nC0  E0  0D  0A  FF  \n==> " + shown +
+                   " <==\nC0  E0  0D  0A  FF  \n"
+            << QString();
+        QTest::newRow("a file that is not there")
+            << QStringList{"--check", "1251:8:1", "missing\n.txt"} << QString()
+            << "kktview: missing\\x0A.txt: Нет такого файла или каталога\n";
+    }
+    void controlCharactersInANameAreEscaped() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        write(QStringLiteral("kli\nshe\t.txt"), twoLineCliche);
+        const Run result = run(arguments);
+        QCOMPARE(result.out, out);
+        QCOMPARE(result.err, err);
+    }
+
     // Output that cannot be written (a full disk, here /dev/full) is an
     // error for every answer, as it is for --print.
     void unwritableOutputFails_data() {

@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -121,6 +122,28 @@ private slots:
         QCOMPARE(window.size(),
                  QSize(twips::toPixelsX(window, 5190), twips::toPixelsY(window, 3465)));
         QCOMPARE(pane(window)->textCursor().position(), 0);
+    }
+
+    // Escape closes the window, the text selected or not, as it closes the
+    // check window.
+    void escapeClosesTheWindow_data() {
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("nothing selected") << false;
+        QTest::newRow("text selected") << true;
+    }
+    void escapeClosesTheWindow() {
+        QFETCH(bool, selected);
+        QPointer<FrmTabl> window = new FrmTabl;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTextEdit *text = pane(*window);
+        text->setFocus();
+        if (selected)
+            text->selectAll();
+
+        QTest::keyClick(text, Qt::Key_Escape);
+
+        QTRY_VERIFY(!window);
     }
 
     void paneFillsClientAreaAfterResizing_data() {

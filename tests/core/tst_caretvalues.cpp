@@ -68,8 +68,15 @@ private slots:
         QTest::newRow("BCD with a nibble over 9")
             << QByteArray::fromHex("123A00") << QStringList{"BCD 1 байт: 12"} << false
             << QStringList{"BCD 2 байта", "BCD 3 байта", "uint32 LE", date};
-        QTest::newRow("BCD of zeros") << QByteArray::fromHex("0000")
-                                      << QStringList{"BCD 2 байта: 0"} << false << QStringList{};
+        // Every digit of a BCD number, the leading zeros too.
+        QTest::newRow("BCD of zeros")
+            << QByteArray::fromHex("0000") << QStringList{"BCD 1 байт: 00", "BCD 2 байта: 0000"}
+            << false << QStringList{};
+        QTest::newRow("BCD with a leading zero")
+            << QByteArray::fromHex("0912003450")
+            << QStringList{"BCD 1 байт: 09", "BCD 2 байта: 0912", "BCD 3 байта: 091200",
+                           "BCD 4 байта: 09120034"}
+            << false << QStringList{};
         QTest::newRow("29 February of a leap year")
             << QByteArray::fromHex("290224") << QStringList{date + ": 29.02.24"} << false
             << QStringList{dateTime};

@@ -80,6 +80,13 @@ private slots:
         const search::Match match = search::findNext(registerDump(), *parsed.pattern, from);
         QCOMPARE(match.offset, offset);
         QCOMPARE(match.wrapped, wrapped);
+        // The same in a document just opened: its bytes one piece, searched
+        // where they lie, folded too where case is ignored.
+        const PieceTable opened(registerDump());
+        QCOMPARE(opened.pieceCount(), 1);
+        const search::Match inPiece = search::findNext(opened, *parsed.pattern, from);
+        QCOMPARE(inPiece.offset, offset);
+        QCOMPARE(inPiece.wrapped, wrapped);
     }
 
     // Find searches from `from` to the end, then round from the start up to

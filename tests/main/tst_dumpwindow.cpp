@@ -12,8 +12,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QToolTip>
+#include <QTreeWidget>
 
 namespace {
 
@@ -308,6 +310,40 @@ private slots:
         QVERIFY(!action(objectnames::nextDifferenceCommand)->isEnabled());
     }
 
+    // The notice that a step went round the document is for that step: the
+    // next step, which does not go round, takes it away.
+    void wrapNoticeGoesWithTheNextStep_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<qint64>("caret");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("Alt+Up") << int(Qt::Key_Up) << qint64(1) << "продолжено с конца";
+        QTest::newRow("Alt+Down") << int(Qt::Key_Down) << qint64(30) << "продолжено с начала";
+    }
+    void wrapNoticeGoesWithTheNextStep() {
+        QFETCH(int, key);
+        QFETCH(qint64, caret);
+        QFETCH(QString, notice);
+        QByteArray document(32, ' ');
+        QByteArray file = document;
+        file[10] = file[20] = '#';
+        QTemporaryDir dir;
+        QFile out(dir.filePath("other.bin"));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        form->setDocument(document);
+        QVERIFY(form->compareWithFile(out.fileName()));
+        wholeDocument();
+        rtb1->selectBytes(caret, 0);
+
+        QTest::keyClick(rtb2, Qt::Key(key), Qt::AltModifier);
+        QVERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains(notice), qPrintable(QToolTip::text()));
+        QTest::keyClick(rtb2, Qt::Key(key), Qt::AltModifier);
+        // Qt lets a tip fade for a moment; left alone, the notice would stay
+        // its own four seconds.
+        QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 2000);
+    }
+
     // The text beside the dump in 866 or 1251, and the values panel beside
     // the hex-edit layout: both chosen in "Вид" and kept for the next window.
     void textBesideAndValuesPanelAreRemembered() {
@@ -349,6 +385,44 @@ private slots:
         // Back as a first run finds them, for the other suites of this run.
         action(objectnames::beside1251Command)->trigger();
         action(objectnames::valuesCommand)->trigger();
+    }
+
+    // Beside the hex-edit layout the panel shows every row whole, the
+    // longest control name and date label among them, in whatever font the
+    // machine has.
+    void valuesPanelShowsEveryTextWhole_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("tab before a date and time") << QByteArray::fromHex("0912242359");
+        QTest::newRow("NAK before a date and time") << QByteArray::fromHex("1512242359");
+        QTest::newRow("the smallest int32") << QByteArray::fromHex("00000080");
+    }
+    void valuesPanelShowsEveryTextWhole() {
+        QFETCH(QByteArray, bytes);
+        form->setDocument(bytes);
+        wholeDocument();
+        QAction *values = action(objectnames::valuesCommand);
+        QVERIFY(!values->isChecked());
+        values->trigger();
+        const auto restore = qScopeGuard([values] { values->trigger(); });
+        auto *list = child<QTreeWidget>(form, "lstValues");
+        QTRY_VERIFY(list->isVisible());
+        QVERIFY(list->topLevelItemCount() > 10);
+        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list);
+        const QFontMetrics metrics = list->fontMetrics();
+        QStringList cut;
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            for (int column = 0; column < 2; ++column) {
+                const QString text = list->topLevelItem(row)->text(column);
+                const QRect cell = list->visualRect(list->model()->index(row, column));
+                // The part of the cell in the viewport; the view leaves a gap
+                // at either side of the text.
+                const int shown =
+                    qMin(cell.right(), list->viewport()->width() - 1) - cell.left() + 1;
+                if (metrics.horizontalAdvance(text) + 2 * (margin + 1) > shown)
+                    cut << text;
+            }
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" | "))));
     }
 
     // The checksums of the selection, or of the whole document.

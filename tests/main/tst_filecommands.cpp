@@ -50,6 +50,20 @@ QByteArray readFile(const QString &path) {
     return file.readAll();
 }
 
+// The view the file dialog shows its folder in, the list or the details.
+QAbstractItemView *shownFileView(QFileDialog *dialog) {
+    return child<QAbstractItemView>(dialog, dialog->viewMode() == QFileDialog::Detail ? "treeView"
+                                                                                      : "listView");
+}
+
+// The names the dialog lists in its folder, once it has read them.
+QStringList listedNames(QAbstractItemView *view) {
+    QStringList names;
+    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+        names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+    return names;
+}
+
 QByteArray allByteValues() {
     QByteArray bytes;
     for (int b = 0; b < 256; ++b)
@@ -85,6 +99,8 @@ private slots:
     void failedSaveShowsReasonAndLeavesTargetIntact();
     void saveOntoFullDeviceLeavesTargetIntact();
     void nameThatIsNotUtf8OpensAndSaves();
+    void nameThatIsNotUtf8IsListedAndChosen_data();
+    void nameThatIsNotUtf8IsListedAndChosen();
 
     void aboutAndHelpReadWordForWord();
     void fontAppliesToTheSelectionOfEveryPane();
@@ -172,7 +188,7 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption_data() {
                                << "папка";
     QTest::newRow("vanished file") << "vanished.bin"
                                    << "Не удалось открыть файл:"
-                                   << "не существует";
+                                   << "Нет такого файла или каталога";
     // Reading either would wait for ever.
     QTest::newRow("pseudo-terminal") << "pty"
                                      << "Не удалось открыть файл:"
@@ -487,9 +503,9 @@ void FileCommandsTest::saveOntoFullDeviceLeavesTargetIntact() {
     QCOMPARE(readFile(file), QByteArray("old content"));
 }
 
-// A name in code page 1251 from an old flash drive: the dialog lists it as
-// "��.bin", the command line passes its bytes; either way the file itself
-// opens and is saved, and its name shows each foreign byte as \xCF.
+// A name in code page 1251 from an old flash drive: given to the dialog as
+// Qt decodes it ("��.bin"), or by its bytes on the command line, the file
+// itself opens and is saved, and its name shows each foreign byte as \xCF.
 void FileCommandsTest::nameThatIsNotUtf8OpensAndSaves() {
     const QByteArray native = QFile::encodeName(dir.path()) + "/\xCF\xF0.bin";
     const auto removeIt = qScopeGuard([&] { ::unlink(native.constData()); });
@@ -520,6 +536,108 @@ void FileCommandsTest::nameThatIsNotUtf8OpensAndSaves() {
                              QStringLiteral(".bin")));
     QCOMPARE(window->document(), QByteArray("new"));
     QCOMPARE(window->toolbarCaption(), shown);
+}
+
+// Two names in code page 1251 that Qt would decode alike ("��.bin") are
+// listed each as itself, and the one chosen by a click, Enter or a double
+// click opens, or is saved into, by its own bytes.
+void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("how");
+    QTest::newRow("open: a click, then Open") << "mnuOpen"
+                                              << "click";
+    QTest::newRow("open: Enter on the row") << "mnuOpen"
+                                            << "Enter";
+    QTest::newRow("open: a double click") << "mnuOpen"
+                                          << "double click";
+    QTest::newRow("open: the shown name typed") << "mnuOpen"
+                                                << "typed";
+    QTest::newRow("save: a click, then Save") << "mnuSave"
+                                              << "click";
+    QTest::newRow("save: the opened file proposed") << "mnuSave"
+                                                    << "proposed";
+}
+
+void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
+    QFETCH(QString, command);
+    QFETCH(QString, how);
+    const QString raw = path(qPrintable(QStringLiteral("raw ") + QTest::currentDataTag()));
+    QVERIFY(QDir().mkdir(raw));
+    const QByteArray folder = QFile::encodeName(raw);
+    const QByteArray first = folder + "/\xCF\xF0.bin";
+    const QByteArray second = folder + "/\xCF\xF1.bin";
+    const auto removeThem = qScopeGuard([&] {
+        ::unlink(first.constData());
+        ::unlink(second.constData());
+    });
+    for (const auto &[name, bytes] : {std::pair{first, "first"}, std::pair{second, "second"}}) {
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, bytes, qstrlen(bytes)), ssize_t(qstrlen(bytes)));
+        ::close(fd);
+    }
+    writeFile(raw + "/plain.bin", "plain");
+    QVERIFY(window->openFile(raw + "/plain.bin")); // the dialogs start in its folder
+    if (how == QLatin1String("proposed"))
+        QVERIFY(window->openFile(raw + "/" + QChar(0xDCCF) + QChar(0xDCF1) + ".bin"));
+    window->setDocument("typed");
+
+    MessageCatcher catcher; // the question before overwriting
+    QStringList listed;
+    DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {
+        QAbstractItemView *view = shownFileView(dialog);
+        QTRY_VERIFY(listedNames(view).contains(QStringLiteral("\\xCF\\xF1.bin")));
+        listed = listedNames(view);
+        listed.sort();
+        const QModelIndex row = view->model()->index(
+            int(listedNames(view).indexOf(QStringLiteral("\\xCF\\xF1.bin"))), 0, view->rootIndex());
+        const QPoint where = view->visualRect(row).center();
+        if (how == QLatin1String("double click")) {
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, where);
+        } else if (how == QLatin1String("proposed")) {
+            auto *name = child<QLineEdit>(dialog, "fileNameEdit");
+            QCOMPARE(name->text(), QStringLiteral("\\xCF\\xF1.bin"));
+            QTest::keyClick(name, Qt::Key_Return);
+        } else if (how == QLatin1String("typed")) {
+            auto *name = child<QLineEdit>(dialog, "fileNameEdit");
+            name->setFocus();
+            typeText(name, QStringLiteral("\\xCF\\xF1.bin"));
+            QTest::keyClick(name, Qt::Key_Return);
+        } else if (how == QLatin1String("Enter")) {
+            view->setFocus();
+            view->setCurrentIndex(row);
+            QTest::keyClick(view, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
+            QCOMPARE(child<QLineEdit>(dialog, "fileNameEdit")->text(),
+                     QStringLiteral("\\xCF\\xF1.bin"));
+            auto *buttons = child<QDialogButtonBox>(dialog, "buttonBox");
+            QAbstractButton *accept = buttons->button(QDialogButtonBox::Open);
+            if (!accept)
+                accept = buttons->button(QDialogButtonBox::Save);
+            QTest::mouseClick(accept, Qt::LeftButton);
+        }
+    });
+    trigger(qPrintable(command));
+    QVERIFY(answer.seen);
+
+    QCOMPARE(listed, QStringList({"\\xCF\\xF0.bin", "\\xCF\\xF1.bin", "plain.bin"}));
+    const auto read = [](const QByteArray &native) {
+        QFile file;
+        if (!file.open(::open(native.constData(), O_RDONLY), QIODevice::ReadOnly,
+                       QFileDevice::AutoCloseHandle))
+            return QByteArray("<unreadable>");
+        return file.readAll();
+    };
+    if (command == QLatin1String("mnuOpen")) {
+        QCOMPARE(window->document(), QByteArray("second"));
+        QCOMPARE(window->toolbarCaption(), "  " + raw + "/\\xCF\\xF1.bin");
+        QCOMPARE(catcher.messages.size(), 0);
+    } else {
+        QCOMPARE(catcher.texts(), QStringList("\\xCF\\xF1.bin уже существует.\nЗаменить его?"));
+        QCOMPARE(read(second), QByteArray("typed"));
+    }
+    QCOMPARE(read(first), QByteArray("first"));
 }
 
 void FileCommandsTest::aboutAndHelpReadWordForWord() {

@@ -89,24 +89,28 @@ private slots:
     }
 
     // F9 asks for a pattern only the first time; each press goes on after
-    // the match before, a CR LF pair taken whole, and round from the start.
+    // the match before, a CR LF pair taken whole, and round from the start,
+    // which the next press does not say again.
     void findNextGoesOnAfterEachMatch() {
         form->setDocument("A\r\nB\r\nC");
         DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
             enterInDialog(dialog, "txtFind", "0D", "optHex", "cmdFind");
         });
         QList<qsizetype> starts;
-        for (int press = 0; press < 3; ++press) {
+        for (int press = 0; press < 4; ++press) {
             // The offscreen platform leaves the closed dialog the active window.
             form->activateWindow();
             QTRY_COMPARE(QApplication::activeWindow(), form);
             QTest::keyClick(form, Qt::Key_F9);
             starts << rtb1->selection()->start();
             QCOMPARE(rtb1->selectedBytes(), QByteArray("\r\n"));
-            QCOMPARE(QToolTip::text().contains("продолжен с начала"), press == 2);
+            if (press < 3)
+                QCOMPARE(QToolTip::text().contains("продолжен с начала"), press == 2);
+            else // a tip fades for a moment; left alone, it would stay four seconds
+                QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 2000);
         }
         QVERIFY(driver.seen);
-        QCOMPARE(starts, QList<qsizetype>({1, 4, 1}));
+        QCOMPARE(starts, QList<qsizetype>({1, 4, 1, 4}));
     }
 
     void gotoPutsTheCursorOnTheByteOrRefuses_data() {

@@ -51,6 +51,29 @@ private slots:
         QCOMPARE(form->panelText(1), QStringLiteral("3"));
     }
 
+    // F10 reaches the menus in any keyboard layout: it opens the first one,
+    // and Right goes on to the next.
+    void f10OpensTheMenusFromEveryPane_data() {
+        QTest::addColumn<QString>("pane");
+        for (const char *pane : {"RTB1", "RTB2", "RTB3"})
+            QTest::newRow(pane) << pane;
+    }
+    void f10OpensTheMenusFromEveryPane() {
+        QFETCH(QString, pane);
+        QWidget *focus = focusPane(pane);
+        QVERIFY(focus);
+
+        QTest::keyClick(focus, Qt::Key_F10);
+
+        QTRY_COMPARE(QApplication::activePopupWidget(),
+                     static_cast<QWidget *>(child<QMenu>(form, "mnufile")));
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
+        QTRY_COMPARE(QApplication::activePopupWidget(),
+                     static_cast<QWidget *>(child<QMenu>(form, "mnuEdit")));
+        QApplication::activePopupWidget()->close();
+        QCOMPARE(form->document(), QByteArray("abc"));
+    }
+
     // A key held with Ctrl, Alt or Meta types nothing, whatever its text;
     // the same key without them types. AltGr arrives on X11 as a plain key
     // with its character, and types.

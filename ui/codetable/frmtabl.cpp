@@ -5,6 +5,7 @@
 #include "codetabledocument.h"
 #include "twips.h"
 
+#include <QAction>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -46,6 +47,12 @@ FrmTabl::FrmTabl(QWidget *parent) : QWidget(parent, Qt::Window), RTBT(new QTextE
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(RTBT);
+
+    // Escape closes the window, as it closes the check window and a dialog.
+    auto *closeWindow = new QAction(this);
+    closeWindow->setShortcut(Qt::Key_Escape);
+    connect(closeWindow, &QAction::triggered, this, &QWidget::close);
+    addAction(closeWindow);
 
     resize(twips::toPixelsX(*this, clientWidthTwips), twips::toPixelsY(*this, clientHeightTwips));
 }

@@ -1,10 +1,10 @@
 #include "filedialog.h"
 
+#include "bytenameproxy.h"
+
 #include <QDateTime>
 #include <QFileDialog>
-#include <QFileSystemModel>
 #include <QHeaderView>
-#include <QIdentityProxyModel>
 #include <QLocale>
 #include <QSplitter>
 #include <QTreeView>
@@ -31,28 +31,27 @@ QString russianSize(qint64 bytes) {
 
 // The file system model's sizes and dates, which it formats by the
 // environment's locale ("1.00 MiB", "8 Dec 2026 17:57:11" where none is
-// set), written the Russian way instead.
-class RussianColumns : public QIdentityProxyModel {
+// set), written the Russian way instead; the files whose names are not
+// UTF-8 among the rest.
+class RussianColumns : public ByteNameProxy {
 public:
-    using QIdentityProxyModel::QIdentityProxyModel;
+    using ByteNameProxy::ByteNameProxy;
 
     QVariant data(const QModelIndex &index, int role) const override {
-        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
-        if (role != Qt::DisplayRole || !files || !index.isValid())
-            return QIdentityProxyModel::data(index, role);
-        const QModelIndex source = mapToSource(index);
+        if (role != Qt::DisplayRole || !index.isValid())
+            return ByteNameProxy::data(index, role);
         switch (index.column()) {
         case Size:
-            if (files->isDir(source))
-                break;
-            return russianSize(files->size(source));
+            if (const std::optional<qint64> size = fileSize(index))
+                return russianSize(*size);
+            break;
         case Modified:
             return QLocale(QLocale::Russian, QLocale::Russia)
-                .toString(files->lastModified(source), QLocale::ShortFormat);
+                .toString(lastModified(index), QLocale::ShortFormat);
         default:
             break;
         }
-        return QIdentityProxyModel::data(index, role);
+        return ByteNameProxy::data(index, role);
     }
 };
 

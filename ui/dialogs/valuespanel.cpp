@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -16,6 +17,22 @@ namespace {
 
 // How long "Скопировано" stays under the rows.
 constexpr int copiedShownMs = 3000;
+
+// Rows with every label and the longest values: each control byte's name,
+// the widest integers, a date with its time.
+std::vector<caretvalues::Row> rowsOfEveryKind() {
+    QList<QByteArray> samples = {QByteArray::fromHex("3112242359"), QByteArray::fromHex("00000080"),
+                                 QByteArray::fromHex("FFFFFFFF"), QByteArray::fromHex("80")};
+    for (int byte = 0; byte < 32; ++byte)
+        samples << QByteArray(1, char(byte));
+    samples << QByteArray(1, char(127));
+    std::vector<caretvalues::Row> rows;
+    for (const QByteArray &sample : samples) {
+        const std::vector<caretvalues::Row> more = caretvalues::rows(sample);
+        rows.insert(rows.end(), more.begin(), more.end());
+    }
+    return rows;
+}
 
 } // namespace
 
@@ -142,10 +159,21 @@ void ValuesPanel::copyValue(QTreeWidgetItem *item) {
 }
 
 QSize ValuesPanel::sizeHint() const {
-    // The longest label beside a 32-bit value, without a scroll bar.
+    // The longest label beside the longest value, each whole, without a
+    // scroll bar: a row's value is never cut, whatever the caret's bytes.
     const QFontMetrics metrics = lstValues->fontMetrics();
-    const int labels =
-        metrics.horizontalAdvance(QStringLiteral("Дата и время (BCD ДД ММ ГГ чч мм)"));
-    const int values = metrics.horizontalAdvance(QStringLiteral("-2147483648"));
-    return {labels + values + 8 * metrics.averageCharWidth(), QWidget::sizeHint().height()};
+    const int frames = 2 * lstValues->frameWidth() + layout()->contentsMargins().left() +
+                       layout()->contentsMargins().right();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lstValues);
+    // The gap the view leaves around a cell's text, and some air.
+    const int gap =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lstValues) + 1) +
+        2 * metrics.averageCharWidth();
+    int labels = 0;
+    int values = 0;
+    for (const caretvalues::Row &row : rowsOfEveryKind()) {
+        labels = qMax(labels, metrics.horizontalAdvance(row.label));
+        values = qMax(values, metrics.horizontalAdvance(row.value));
+    }
+    return {labels + values + 2 * gap + frames + scrollBar, QWidget::sizeHint().height()};
 }

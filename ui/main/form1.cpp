@@ -279,7 +279,15 @@ void Form1::createActions() {
     previousControl->setObjectName(QStringLiteral("focusPreviousControl"));
     previousControl->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
     connect(previousControl, &QAction::triggered, this, &Form1::focusPreviousControl);
-    addActions({nextControl, previousControl});
+    // The menus' letters are Cyrillic, out of reach in a Latin layout: F10
+    // opens the first menu, as in Windows and GNOME programs, and the arrows
+    // go on from there.
+    auto *openMenus = new QAction(this);
+    openMenus->setObjectName(QStringLiteral("openMenuBar"));
+    openMenus->setShortcut(Qt::Key_F10);
+    connect(openMenus, &QAction::triggered, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
+    addActions({nextControl, previousControl, openMenus});
 }
 
 void Form1::focusNextControl() {

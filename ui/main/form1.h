@@ -227,8 +227,11 @@ private:
     void stopComparison();
     QString chooseFileToCompare();
     void goToDifference(bool next);
-    // A tip over the pane in front, as when a search goes round.
+    // A tip over the pane in front, as when a search goes round; the next
+    // step that does not go round takes it away, or it would say so of
+    // that step too.
     void sayOverPane(const QString &text);
+    void unsayOverPane();
 
     void findFromCursor();
     // Selects the bytes and brings them into sight; in the hex-edit layout

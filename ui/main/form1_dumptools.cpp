@@ -133,10 +133,16 @@ void Form1::goToDifference(bool next) {
     if (run->wrapped)
         sayOverPane(next ? tr("Различия пройдены до конца документа, продолжено с начала")
                          : tr("Различия пройдены до начала документа, продолжено с конца"));
+    else
+        unsayOverPane();
 }
 
 void Form1::sayOverPane(const QString &text) {
     QWidget *front = paneInFront();
     QToolTip::showText(front->mapToGlobal(QPoint(front->width() / 4, 0)), text, front, QRect(),
                        4000);
+}
+
+void Form1::unsayOverPane() {
+    QToolTip::hideText();
 }

@@ -3,11 +3,11 @@
 #include "objectnames.h"
 
 #include "bytedocument.h"
+#include "bytenamedialog.h"
 #include "byteselection.h"
 #include "document.h"
 #include "documentrecovery.h"
 #include "filecomparison.h"
-#include "filedialog.h"
 #include "hexpane.h"
 #include "messagebox.h"
 #include "nativename.h"
@@ -50,22 +50,6 @@ QString localFileOf(const QMimeData *data) {
     return nativename::resolveLossy(nativename::decode(native)).path;
 }
 
-// Qt's file dialog looks a chosen name up by its lossy decoding and finds no
-// file for a name that is not UTF-8; such a name is taken here when it leads
-// back to a file (or to several, which chosenPath() refuses with a reason).
-class ByteNameDialog : public QFileDialog {
-public:
-    using QFileDialog::QFileDialog;
-
-    void accept() override {
-        const QStringList files = selectedFiles();
-        if (files.size() == 1 && nativename::resolveLossy(files[0]).path != files[0])
-            QDialog::accept();
-        else
-            QFileDialog::accept();
-    }
-};
-
 // A name for messages and the toolbar: a byte that is not UTF-8 as \xCF.
 QString shownPath(const QString &path) {
     return QDir::toNativeSeparators(nativename::displayed(path));
@@ -83,16 +67,20 @@ void listEveryFile(QFileDialog &dialog) {
     QObject::connect(&dialog, &QFileDialog::filterSelected, model, everyName);
 }
 
-// The path the user chose, or nothing when the dialog was cancelled. The
-// dialog decodes a name that is not UTF-8 lossily; the file it shows is
-// found again by its bytes, and a name that could be several is refused.
-// The dialog cannot see that such a file exists, so the question before
-// overwriting it is asked here.
-QString chosenPath(QFileDialog &dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+// The path the user chose, or nothing when the dialog was cancelled. A file
+// whose name is not UTF-8 comes by its bytes when chosen from the list; a
+// name that Qt decoded lossily is found again by its bytes, and one that
+// could be several is refused. Qt cannot see that such a file exists, so
+// the question before overwriting it is asked here.
+QString chosenPath(ByteNameDialog &dialog) {
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    const QString chosen = dialog.selectedFiles().constFirst();
-    const nativename::Resolved resolved = nativename::resolveLossy(chosen);
+    const QString listed = dialog.chosenByBytes();
+    if (listed.isEmpty() && dialog.selectedFiles().isEmpty())
+        return {};
+    const QString chosen = listed.isEmpty() ? dialog.selectedFiles().constFirst() : QString();
+    const nativename::Resolved resolved =
+        listed.isEmpty() ? nativename::resolveLossy(chosen) : nativename::Resolved{listed, {}};
     if (!resolved.error.isEmpty())
         showMessage(dialog.parentWidget(), resolved.error);
     if (dialog.acceptMode() == QFileDialog::AcceptSave && resolved.path != chosen &&
@@ -127,7 +115,6 @@ void Form1::mnuOpen() {
 
     ByteNameDialog dialog(this);
     dialog.setObjectName(QLatin1String(objectnames::openDialog));
-    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!gcdgFileName.isEmpty())
@@ -202,7 +189,6 @@ void Form1::mnuSave() {
 bool Form1::saveDocumentAs() {
     ByteNameDialog dialog(this, QStringLiteral("Save As"));
     dialog.setObjectName(QLatin1String(objectnames::saveDialog));
-    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("All Files (*.*)"));
@@ -212,7 +198,7 @@ bool Form1::saveDocumentAs() {
     // gets the folder last chosen in either dialog and no name.
     if (!documentFile.isEmpty()) {
         dialog.setDirectory(QFileInfo(documentFile).absolutePath());
-        dialog.selectFile(documentFile);
+        dialog.proposeFile(documentFile);
     } else if (!gcdgFileName.isEmpty()) {
         dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
     }
@@ -241,7 +227,6 @@ bool Form1::saveDocumentTo(const QString &path) {
 QString Form1::chooseFileToCompare() {
     ByteNameDialog dialog(this, tr("Сравнить с файлом"));
     dialog.setObjectName(QLatin1String(objectnames::openDialog));
-    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     listEveryFile(dialog);

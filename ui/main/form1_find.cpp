@@ -44,6 +44,8 @@ void Form1::findFromCursor() {
     showBytes(match.offset, length);
     if (match.wrapped)
         sayOverPane(tr("Поиск дошёл до конца документа и продолжен с начала"));
+    else
+        unsayOverPane();
 }
 
 void Form1::mnuGoto() {
