@@ -2,13 +2,17 @@
 // alone, the 8-bit sum and XOR, each hash, and all ten as the accumulator
 // gives them; md5sum, sha1sum, sha256sum and crc32 on the same bytes in a
 // file as peers (their time includes starting the process and reading the
-// file from the page cache).
+// file from the page cache). Then kktview --sum of 256 MiB against rhash
+// computing CRC-32, CRC-32C, MD5, SHA-1 and SHA-256 of the same file, run by
+// turns so that both see the same load, with the medians.
 
 #include "benchtools.h"
 #include "checksums.h"
 #include "crc.h"
+#include "digests.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 
 #include <cstdio>
 #include <functional>
@@ -30,6 +34,59 @@ qsizetype inBlocks(const QByteArray &bytes, const std::function<void(QByteArrayV
     for (qsizetype at = 0; at < bytes.size(); at += block)
         f(QByteArrayView(bytes).sliced(at, std::min(block, bytes.size() - at)));
     return bytes.size();
+}
+
+// The wall time of one run, output to /dev/null; negative when the program
+// is missing or fails.
+double processSeconds(const QString &program, const QStringList &arguments) {
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return -1;
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+QByteArray loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return "?";
+    return file.readAll().split(' ').mid(0, 3).join(' ');
+}
+
+void sumAgainstRhash() {
+    constexpr qsizetype large = 256 * 1024 * 1024;
+    constexpr int runs = 5;
+    QTemporaryDir dir;
+    const QString path = bench::writeFile(dir, "random-256.bin", bench::randomBytes(large, 256));
+    const bool hasRhash = !QStandardPaths::findExecutable(QStringLiteral("rhash")).isEmpty();
+    std::printf("\nkktview --sum of 256 MiB (%s), rhash --crc32 --crc32c --md5 --sha1 "
+                "--sha256 by turns, %d runs each; load average before: %s\n",
+                digests::implementation(), runs, loadAverage().constData());
+    std::vector<double> mine, peer;
+    for (int i = 0; i < runs; ++i) {
+        mine.push_back(processSeconds(QStringLiteral(KKTVIEW_BINARY), {"--sum", path}));
+        if (hasRhash) {
+            peer.push_back(processSeconds(QStringLiteral("rhash"), {"--crc32", "--crc32c", "--md5",
+                                                                    "--sha1", "--sha256", path}));
+        }
+    }
+    const auto show = [](const char *what, const std::vector<double> &times) {
+        if (times.empty()) {
+            std::printf("  %-34s (not installed)\n", what);
+            return;
+        }
+        const auto [fastest, slowest] = std::minmax_element(times.begin(), times.end());
+        const double middle = bench::median(times);
+        std::printf("  %-34s median %6.3f s  %5.0f MB/s  (%.3f to %.3f s)\n", what, middle,
+                    double(large) / middle / 1e6, *fastest, *slowest);
+    };
+    show("kktview --sum", mine);
+    show("rhash, the five", peer);
+    std::printf("  load average after: %s\n", loadAverage().constData());
 }
 
 } // namespace
@@ -64,6 +121,19 @@ int main() {
                    return qsizetype(regs[4]);
                }));
     }
+    for (const auto &[name, hash] : {std::pair{"MD5 (digests)", digests::Hash::Md5},
+                                     std::pair{"SHA-1 (digests)", digests::Hash::Sha1},
+                                     std::pair{"SHA-256 (digests)", digests::Hash::Sha256}}) {
+        report(name, bench::fastestSecondsPerRun([&] {
+                   digests::Hasher hasher(hash);
+                   inBlocks(bytes, [&](QByteArrayView b) { hasher.add(b); });
+                   return hasher.result().size();
+               }));
+    }
+    report("CRC-32 (digests)", bench::fastestSecondsPerRun([&] {
+               regs[3] = digests::updateCrc32(regs[3], bytes);
+               return qsizetype(regs[3]);
+           }));
     for (const auto &[name, algorithm] :
          {std::pair{"MD5 (QCryptographicHash)", QCryptographicHash::Md5},
           std::pair{"SHA-1 (QCryptographicHash)", QCryptographicHash::Sha1},
@@ -82,5 +152,6 @@ int main() {
     std::printf("Peers on the same bytes in a file:\n");
     for (const char *peer : {"crc32", "md5sum", "sha1sum", "sha256sum"})
         report(peer, bench::fastestProcessSeconds(QString::fromLatin1(peer), {path}));
+    sumAgainstRhash();
     return 0;
 }
