@@ -144,7 +144,9 @@ void Accumulator::addFirstHalf(QByteArrayView run) {
         const QByteArrayView block = run.first(std::min(run.size(), blockSize));
         run = run.sliced(block.size());
         md5.add(block);
-        crcs[0] = engine(0).update(crcs[0], block);
+        crcs[1] = engine(1).updateFast(crcs[1], block);
+        crcs[4] = crc::updateCrc32c(crcs[4], block);
+        addSumAndXor(reinterpret_cast<const uchar *>(block.data()), block.size(), sum, xorOfAll);
     }
 }
 
@@ -152,17 +154,17 @@ void Accumulator::addSecondHalf(QByteArrayView run) {
     while (!run.isEmpty()) {
         const QByteArrayView block = run.first(std::min(run.size(), blockSize));
         run = run.sliced(block.size());
-        for (std::size_t i = 1; i < 3; ++i)
-            crcs[i] = engine(i).update(crcs[i], block);
-        crcs[3] = digests::updateCrc32(crcs[3], block);
-        crcs[4] = crc::updateCrc32c(crcs[4], block);
-        addSumAndXor(reinterpret_cast<const uchar *>(block.data()), block.size(), sum, xorOfAll);
         sha1.add(block);
         sha256.add(block);
+        // CRC-16/CCITT-FALSE is XMODEM's CRC from another initial value:
+        // results() derives it.
+        crcs[2] = engine(2).updateFast(crcs[2], block);
+        crcs[3] = digests::updateCrc32(crcs[3], block);
     }
 }
 
 void Accumulator::add(QByteArrayView run) {
+    added += run.size();
     if (run.size() < sharedFrom || !twoCores()) {
         // Each half goes over a block while it is still in the cache.
         while (!run.isEmpty()) {
@@ -181,6 +183,10 @@ void Accumulator::add(QByteArrayView run) {
 }
 
 std::vector<Result> Accumulator::results() {
+    static_assert(crcModels[0].poly == crcModels[2].poly && crcModels[2].init == 0 &&
+                  !crcModels[0].reflected && !crcModels[2].reflected &&
+                  crcModels[0].xorOut == crcModels[2].xorOut);
+    crcs[0] = crcs[2] ^ engine(0).afterZeros(crcModels[0].init, added);
     std::vector<QString> values;
     for (std::size_t i = 0; i < crcs.size(); ++i) {
         const crc::Model &model = crcModels[i];

@@ -64,6 +64,7 @@ private:
     void addSecondHalf(QByteArrayView run);
 
     std::array<quint32, 5> crcs;
+    qint64 added = 0;
     quint8 sum = 0;
     quint8 xorOfAll = 0;
     digests::Hasher md5;

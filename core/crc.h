@@ -36,10 +36,22 @@ public:
 
     quint32 checksum(QByteArrayView bytes) const { return finish(update(start(), bytes)); }
 
+    // update(), for a 16-bit model by carry-less multiplication (PCLMULQDQ)
+    // where the processor has it: several times faster than the tables.
+    quint32 updateFast(quint32 reg, QByteArrayView bytes) const;
+
+    // update(reg, count zero bytes) in about 64 steps whatever the count, for
+    // a model that is not reflected: as a CRC is linear, the register of
+    // another initial value is the one from zero plus this from that value.
+    quint32 afterZeros(quint32 reg, qint64 count) const;
+
 private:
     Model model;
     // tables[k][b]: the register after byte b and k zero bytes, from zero.
     std::array<std::array<quint32, 256>, 8> tables;
+    // What multiplies the high and the low 64 bits of 128 by x^128 modulo
+    // the polynomial, in the order the multiplication takes them.
+    std::array<quint64, 2> foldBy{};
 };
 
 // Engine(crc32c).update(), by the processor's own instruction (SSE 4.2)

@@ -170,6 +170,23 @@ private slots:
         QCOMPARE(reg, tables.update(tables.start(), bytes));
     }
 
+    // The CRC-16s by carry-less multiplication where the processor has it:
+    // from any register, the tables' register.
+    void fastCrc16MatchesTheTables_data() { addSizes(); }
+    void fastCrc16MatchesTheTables() {
+        QFETCH(qsizetype, size);
+        const QByteArray bytes = randomBytes(size, quint32(size) + 3);
+        for (const crc::Model &model : {crc::ccittFalse, crc::modbus, crc::xmodem}) {
+            const crc::Engine engine(model);
+            for (const quint32 start : {0x0000u, 0xFFFFu, 0x8001u, 0x1234u}) {
+                quint32 reg = start;
+                for (const QByteArrayView run : cutIntoRuns(bytes, 11))
+                    reg = engine.updateFast(reg, run);
+                QCOMPARE(reg, engine.update(start, bytes));
+            }
+        }
+    }
+
     // All ten, whether a run is summed on one thread or shared by two, are
     // the values of the whole at once by the references.
     void accumulatorOnOneAndTwoThreads_data() { addSizes(); }
