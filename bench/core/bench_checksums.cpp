@@ -12,7 +12,6 @@
 #include "digests.h"
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 
 #include <cstdio>
 #include <functional>
@@ -36,57 +35,29 @@ qsizetype inBlocks(const QByteArray &bytes, const std::function<void(QByteArrayV
     return bytes.size();
 }
 
-// The wall time of one run, output to /dev/null; negative when the program
-// is missing or fails.
-double processSeconds(const QString &program, const QStringList &arguments) {
-    QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return -1;
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
-QByteArray loadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return "?";
-    return file.readAll().split(' ').mid(0, 3).join(' ');
-}
-
 void sumAgainstRhash() {
     constexpr qsizetype large = 256 * 1024 * 1024;
     constexpr int runs = 5;
     QTemporaryDir dir;
     const QString path = bench::writeFile(dir, "random-256.bin", bench::randomBytes(large, 256));
-    const bool hasRhash = !QStandardPaths::findExecutable(QStringLiteral("rhash")).isEmpty();
     std::printf("\nkktview --sum of 256 MiB (%s), rhash --crc32 --crc32c --md5 --sha1 "
                 "--sha256 by turns, %d runs each; load average before: %s\n",
-                digests::implementation(), runs, loadAverage().constData());
-    std::vector<double> mine, peer;
-    for (int i = 0; i < runs; ++i) {
-        mine.push_back(processSeconds(QStringLiteral(KKTVIEW_BINARY), {"--sum", path}));
-        if (hasRhash) {
-            peer.push_back(processSeconds(QStringLiteral("rhash"), {"--crc32", "--crc32c", "--md5",
-                                                                    "--sha1", "--sha256", path}));
-        }
-    }
-    const auto show = [](const char *what, const std::vector<double> &times) {
-        if (times.empty()) {
-            std::printf("  %-34s (not installed)\n", what);
-            return;
-        }
-        const auto [fastest, slowest] = std::minmax_element(times.begin(), times.end());
-        const double middle = bench::median(times);
-        std::printf("  %-34s median %6.3f s  %5.0f MB/s  (%.3f to %.3f s)\n", what, middle,
-                    double(large) / middle / 1e6, *fastest, *slowest);
+                digests::implementation(), runs, bench::loadAverage().constData());
+    const QString rhash = QStringLiteral("rhash");
+    const std::vector<double> medians = bench::medianProcessSecondsByTurns(
+        {{QStringLiteral(KKTVIEW_BINARY), {"--sum", path}},
+         {rhash, {"--crc32", "--crc32c", "--md5", "--sha1", "--sha256", path}}},
+        runs);
+    const auto show = [](const char *what, double seconds) {
+        if (seconds < 0)
+            std::printf("  %-34s (not installed or failed)\n", what);
+        else
+            std::printf("  %-34s median %6.3f s  %5.0f MB/s\n", what, seconds,
+                        double(large) / seconds / 1e6);
     };
-    show("kktview --sum", mine);
-    show("rhash, the five", peer);
-    std::printf("  load average after: %s\n", loadAverage().constData());
+    show("kktview --sum", medians[0]);
+    show("rhash, the five", medians[1]);
+    std::printf("  load average after: %s\n", bench::loadAverage().constData());
 }
 
 } // namespace
