@@ -63,7 +63,11 @@ QString unprintableMessage(unsigned char b, Group group) {
 
 constexpr qsizetype quotedAtMost = 16;
 
-void appendUtf8(QByteArray &to, char16_t c) {
+QByteArrayView viewOf(const std::string &text) {
+    return QByteArrayView(text.data(), qsizetype(text.size()));
+}
+
+void appendUtf8(std::string &to, char16_t c) {
     if (c < 0x80) {
         to += char(c);
     } else if (c < 0x800) {
@@ -78,9 +82,9 @@ void appendUtf8(QByteArray &to, char16_t c) {
 
 // A binary file has a run of small letters every few bytes, and a text a line
 // of another length every line: their messages are made in UTF-8 in place.
-void appendCount(QByteArray &to, qint64 n, const char *one, const char *few, const char *many) {
+void appendCount(std::string &to, qint64 n, const char *one, const char *few, const char *many) {
     char digits[24];
-    to.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
+    to.append(digits, std::size_t(std::to_chars(digits, digits + sizeof digits, n).ptr - digits));
     to += ' ';
     const russiancount::Form form = russiancount::formOf(n);
     to += form == russiancount::Form::One ? one : form == russiancount::Form::Few ? few : many;
@@ -88,7 +92,7 @@ void appendCount(QByteArray &to, qint64 n, const char *one, const char *few, con
 
 // A run of small letters is one finding: the word it stands in, its first
 // letters quoted.
-void smallLettersMessage(QByteArray &to, QByteArrayView quoted, qsizetype runLength) {
+void smallLettersMessage(std::string &to, QByteArrayView quoted, qsizetype runLength) {
     to += runLength == 1 ? "строчная буква \"" : "строчные буквы \"";
     for (const char letter : quoted)
         appendUtf8(to, cp1251::toChar(static_cast<unsigned char>(letter)).unicode());
@@ -105,7 +109,7 @@ QString loneBreakMessage(char b, Group group) {
                                     : QStringLiteral(" не начинает с него новой строки"));
 }
 
-void tooWideMessage(QByteArray &to, qsizetype characters, int width) {
+void tooWideMessage(std::string &to, qsizetype characters, int width) {
     to += "в строке ";
     appendCount(to, characters, "знак", "знака", "знаков");
     to += ", модель печатает ";
@@ -184,7 +188,7 @@ void CheckStream::sendUtf8(Finding &&finding, QByteArrayView utf8Message) {
     sink(finding);
 }
 
-void CheckStream::send(Finding &&finding, const QString &message) {
+void CheckStream::sendString(Finding &&finding, const QString &message) {
     if (textSink) {
         textSink(finding, message.toUtf8());
         return;
@@ -195,7 +199,7 @@ void CheckStream::send(Finding &&finding, const QString &message) {
 
 void CheckStream::sendByte(Finding &&finding, unsigned char byte) {
     if (!textSink) {
-        send(std::move(finding), byteMessage(byte));
+        sendString(std::move(finding), byteMessage(byte));
         return;
     }
     QByteArray &utf8 = byteMessagesUtf8[byte];
@@ -281,7 +285,7 @@ void CheckStream::character(qsizetype offset, unsigned char b) {
     if (cls == CharClass::SmallLetter) {
         if (smallRunStart < 0) {
             smallRunStart = offset;
-            smallRunLetters.clear();
+            smallRunLetters.resize(0); // keeps the memory
         }
         if (smallRunLetters.size() < quotedAtMost)
             smallRunLetters += char(b);
@@ -298,15 +302,15 @@ void CheckStream::character(qsizetype offset, unsigned char b) {
 void CheckStream::endSmallRun(qsizetype end) {
     if (smallRunStart < 0)
         return;
-    scratch.resize(0);
+    scratch.clear();
     smallLettersMessage(scratch, smallRunLetters, end - smallRunStart);
-    send({lines,
-          smallRunStart - lineStart + 1,
-          smallRunStart,
-          end - smallRunStart,
-          FindingKind::SmallLetter,
-          {}},
-         scratch);
+    sendUtf8({lines,
+              smallRunStart - lineStart + 1,
+              smallRunStart,
+              end - smallRunStart,
+              FindingKind::SmallLetter,
+              {}},
+             viewOf(scratch));
     smallRunStart = -1;
 }
 
@@ -321,19 +325,19 @@ void CheckStream::endLine(qsizetype offset, int breakLength, unsigned char break
                         FindingKind::LineTooWide,
                         {}};
         if (textSink) {
-            scratch.resize(0);
+            scratch.clear();
             tooWideMessage(scratch, length, model.width);
-            textSink(finding, scratch);
+            textSink(finding, viewOf(scratch));
         } else {
             // Lines of one length, as the lines of a file often are, share
             // one message.
             if (length != tooWideLength) {
                 tooWideLength = length;
-                scratch.resize(0);
+                scratch.clear();
                 tooWideMessage(scratch, length, model.width);
-                tooWideText = QString::fromUtf8(scratch);
+                tooWideText = QString::fromUtf8(viewOf(scratch));
             }
-            send(std::move(finding), tooWideText);
+            sendString(std::move(finding), tooWideText);
         }
         tooWide.active = false;
     }
@@ -350,22 +354,22 @@ void CheckStream::finish() {
     if (lineOpen)
         endLine(position, 0, 0);
     if (tooManyLines.active) {
-        send({tooManyLines.line,
-              1,
-              tooManyLines.offset,
-              position - tooManyLines.offset,
-              FindingKind::TooManyLines,
-              {}},
-             tooManyLinesMessage(lines, model.lineLimit));
+        sendString({tooManyLines.line,
+                    1,
+                    tooManyLines.offset,
+                    position - tooManyLines.offset,
+                    FindingKind::TooManyLines,
+                    {}},
+                   tooManyLinesMessage(lines, model.lineLimit));
     }
     if (tooLong.active) {
-        send({tooLong.line,
-              tooLong.column,
-              tooLong.offset,
-              position - tooLong.offset,
-              FindingKind::TextTooLong,
-              {}},
-             tooLongMessage(position));
+        sendString({tooLong.line,
+                    tooLong.column,
+                    tooLong.offset,
+                    position - tooLong.offset,
+                    FindingKind::TextTooLong,
+                    {}},
+                   tooLongMessage(position));
     }
     tooManyLines.active = false;
     tooLong.active = false;

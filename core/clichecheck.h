@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <string>
 
 // The cliche check: what a register model will make of the document, found
 // before the trip to the register. Pure functions; the document is never
@@ -110,7 +111,7 @@ private:
     void resolveCarriageReturn(qsizetype offset);
     const QString &byteMessage(unsigned char byte);
     void sendUtf8(Finding &&finding, QByteArrayView utf8Message);
-    void send(Finding &&finding, const QString &message);
+    void sendString(Finding &&finding, const QString &message);
     void sendByte(Finding &&finding, unsigned char byte);
 
     RegisterModel model;
@@ -119,7 +120,7 @@ private:
     std::array<CharClass, 256> classes{};
     std::array<QString, 256> byteMessages;
     std::array<QByteArray, 256> byteMessagesUtf8;
-    QByteArray scratch; // a message being made, its memory kept
+    std::string scratch; // a message being made, its memory kept
 
     qsizetype position = 0; // of the next byte
     qint64 lines = 0;       // begun so far; the current one is the last
