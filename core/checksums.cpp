@@ -146,7 +146,6 @@ void Accumulator::addFirstHalf(QByteArrayView run) {
         md5.add(block);
         crcs[1] = engine(1).updateFast(crcs[1], block);
         crcs[4] = crc::updateCrc32c(crcs[4], block);
-        addSumAndXor(reinterpret_cast<const uchar *>(block.data()), block.size(), sum, xorOfAll);
     }
 }
 
@@ -160,6 +159,7 @@ void Accumulator::addSecondHalf(QByteArrayView run) {
         // results() derives it.
         crcs[2] = engine(2).updateFast(crcs[2], block);
         crcs[3] = digests::updateCrc32(crcs[3], block);
+        addSumAndXor(reinterpret_cast<const uchar *>(block.data()), block.size(), sum, xorOfAll);
     }
 }
 

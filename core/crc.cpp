@@ -185,7 +185,7 @@ quint32 Engine::afterZeros(quint32 reg, qint64 count) const {
 quint32 Engine::updateFast(quint32 reg, QByteArrayView bytes) const {
 #ifdef KKTVIEW_CARRYLESS_MULTIPLY
     const qsizetype blocks = bytes.size() / 16;
-    if (model.width == 16 && blocks >= 2 && hasCarrylessMultiply()) {
+    if (blocks >= 2 && hasCarrylessMultiply()) {
         const auto *p = reinterpret_cast<const uchar *>(bytes.data());
         const QByteArray folded = fold(foldBy, model.reflected, model.width, reg, p, blocks);
         return update(update(0, folded), bytes.sliced(16 * blocks));

@@ -36,8 +36,8 @@ public:
 
     quint32 checksum(QByteArrayView bytes) const { return finish(update(start(), bytes)); }
 
-    // update(), for a 16-bit model by carry-less multiplication (PCLMULQDQ)
-    // where the processor has it: several times faster than the tables.
+    // update() by carry-less multiplication (PCLMULQDQ) where the processor
+    // has it: several times faster than the tables.
     quint32 updateFast(quint32 reg, QByteArrayView bytes) const;
 
     // update(reg, count zero bytes) in about 64 steps whatever the count, for
