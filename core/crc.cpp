@@ -78,10 +78,6 @@ quint64 mirrored(quint32 polynomial) {
 }
 
 #ifdef KKTVIEW_CARRYLESS_MULTIPLY
-bool hasCarrylessMultiply() {
-    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
-    return has;
-}
 
 __attribute__((target("pclmul,ssse3"))) inline __m128i loadBlock(const uchar *at, bool reflected,
                                                                  __m128i reverse) {
@@ -91,25 +87,40 @@ __attribute__((target("pclmul,ssse3"))) inline __m128i loadBlock(const uchar *at
 
 // The bytes' polynomial is folded 16 bytes a step into 128 bits that are
 // congruent to it modulo the CRC's polynomial: the high and the low half are
-// multiplied by x^192 and x^128 modulo it, and the next 16 bytes added. The
-// 128 bits then go through the tables as 16 bytes of their own: their CRC
-// from zero is the bytes' CRC. The register joins the first bytes, as in
-// the tables. A reflected CRC's bits stand mirrored, first bit lowest; a
-// product of mirrored factors is then one bit short, so its constants are
-// x^191 and x^127.
-__attribute__((target("pclmul,ssse3"))) QByteArray fold(const std::array<quint64, 2> &by,
-                                                        bool reflected, int width, quint32 reg,
-                                                        const uchar *p, qsizetype blocks) {
+// multiplied by x^192 and x^128 modulo it, and the next 16 bytes added. Two
+// such sums go side by side, one over the even and one over the odd blocks,
+// each stepping over the other's by x^320 and x^256, so that neither waits
+// for the last multiplication; they join at the end. The 128 bits then go
+// through the tables as 16 bytes of their own: their CRC from zero is the
+// bytes' CRC. The register joins the first bytes, as in the tables. A
+// reflected CRC's bits stand mirrored, first bit lowest; a product of
+// mirrored factors is then one bit short, so its constants are one power
+// less.
+__attribute__((target("pclmul,ssse3"))) inline __m128i foldStep(__m128i a, __m128i by,
+                                                                __m128i next) {
+    const __m128i low = _mm_clmulepi64_si128(a, by, 0x00);
+    const __m128i high = _mm_clmulepi64_si128(a, by, 0x11);
+    return _mm_xor_si128(_mm_xor_si128(low, high), next);
+}
+
+__attribute__((target("pclmul,ssse3"))) QByteArray fold(const FoldConstants &by, bool reflected,
+                                                        int width, quint32 reg, const uchar *p,
+                                                        qsizetype blocks) {
     const __m128i reverse = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m128i constants = _mm_set_epi64x(qint64(by[1]), qint64(by[0]));
-    __m128i a = loadBlock(p, reflected, reverse);
-    a = _mm_xor_si128(a, reflected ? _mm_set_epi64x(0, reg)
-                                   : _mm_set_epi64x(qint64(quint64(reg) << (64 - width)), 0));
-    for (qsizetype i = 1; i < blocks; ++i) {
-        const __m128i low = _mm_clmulepi64_si128(a, constants, 0x00);
-        const __m128i high = _mm_clmulepi64_si128(a, constants, 0x11);
-        a = _mm_xor_si128(_mm_xor_si128(low, high), loadBlock(p + 16 * i, reflected, reverse));
+    const __m128i byOne = _mm_set_epi64x(qint64(by.one[1]), qint64(by.one[0]));
+    const __m128i byTwo = _mm_set_epi64x(qint64(by.two[1]), qint64(by.two[0]));
+    __m128i even = loadBlock(p, reflected, reverse);
+    even = _mm_xor_si128(even, reflected ? _mm_set_epi64x(0, reg)
+                                         : _mm_set_epi64x(qint64(quint64(reg) << (64 - width)), 0));
+    __m128i odd = loadBlock(p + 16, reflected, reverse);
+    qsizetype i = 2;
+    for (; i + 1 < blocks; i += 2) {
+        even = foldStep(even, byTwo, loadBlock(p + 16 * i, reflected, reverse));
+        odd = foldStep(odd, byTwo, loadBlock(p + 16 * (i + 1), reflected, reverse));
     }
+    __m128i a = foldStep(even, byOne, odd);
+    if (i < blocks)
+        a = foldStep(a, byOne, loadBlock(p + 16 * i, reflected, reverse));
     if (!reflected)
         a = _mm_shuffle_epi8(a, reverse);
     QByteArray folded(16, Qt::Uninitialized);
@@ -122,10 +133,13 @@ __attribute__((target("pclmul,ssse3"))) QByteArray fold(const std::array<quint64
 
 Engine::Engine(const Model &model) : model(model) {
     // The low qword multiplies the first, the high the second constant.
-    if (model.reflected)
-        foldBy = {mirrored(powerOfX(model, 191)), mirrored(powerOfX(model, 127))};
-    else
-        foldBy = {powerOfX(model, 128), powerOfX(model, 192)};
+    if (model.reflected) {
+        foldBy.one = {mirrored(powerOfX(model, 191)), mirrored(powerOfX(model, 127))};
+        foldBy.two = {mirrored(powerOfX(model, 319)), mirrored(powerOfX(model, 255))};
+    } else {
+        foldBy.one = {powerOfX(model, 128), powerOfX(model, 192)};
+        foldBy.two = {powerOfX(model, 256), powerOfX(model, 320)};
+    }
     const int width = model.width;
     const quint32 mask = width == 32 ? 0xFFFFFFFF : (quint32(1) << width) - 1;
     const quint32 top = quint32(1) << (width - 1);
@@ -181,6 +195,17 @@ quint32 Engine::afterZeros(quint32 reg, qint64 count) const {
     }
     return reg;
 }
+
+#ifdef KKTVIEW_CARRYLESS_MULTIPLY
+bool hasCarrylessMultiply() {
+    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+    return has;
+}
+#else
+bool hasCarrylessMultiply() {
+    return false;
+}
+#endif
 
 quint32 Engine::updateFast(quint32 reg, QByteArrayView bytes) const {
 #ifdef KKTVIEW_CARRYLESS_MULTIPLY
