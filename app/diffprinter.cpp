@@ -40,7 +40,8 @@ char *writeBytes(char *to, const uchar *bytes, int length) {
 // writes them out in large writes.
 class LineWriter {
 public:
-    explicit LineWriter(QIODevice &out) : out(out) { buffer.reserve(flushSize + longestLine); }
+    // The buffer keeps its full size; used is what holds lines.
+    explicit LineWriter(QIODevice &out) : out(out), buffer(flushSize + longestLine, '\0') {}
 
     // False once the output failed.
     bool add(qint64 offset, QByteArrayView first, QByteArrayView second) {
@@ -63,11 +64,13 @@ public:
 
     void addEnd(qint64 offset, const QString &shorterFile) {
         endLine();
+        buffer.resize(used);
         const PrintedName name = printedName(shorterFile);
         char digits[16];
         buffer += name.linePrefix;
         buffer.append(digits, writeOffset(digits, offset) - digits);
         buffer += " EOF " + name.name + '\n';
+        used = buffer.size();
     }
 
     bool finish() {
@@ -83,29 +86,31 @@ private:
     void endLine() {
         if (length == 0)
             return;
-        // Straight into the buffer, within the capacity it was given.
-        const qsizetype start = buffer.size();
-        buffer.resize(start + longestLine);
-        char *end = writeOffset(buffer.data() + start, lineOffset);
+        // Straight into the buffer, which has room for a line past a flush's
+        // size.
+        if (buffer.size() < used + longestLine)
+            buffer.resize(used + longestLine);
+        char *end = writeOffset(buffer.data() + used, lineOffset);
         *end++ = ' ';
         end = writeBytes(end, firstBytes, length);
         *end++ = ' ';
         end = writeBytes(end, secondBytes, length);
         *end++ = '\n';
-        buffer.resize(end - buffer.constData());
+        used = end - buffer.data();
         length = 0;
-        if (buffer.size() >= flushSize)
+        if (used >= flushSize)
             flush();
     }
 
     void flush() {
-        if (!failed && out.write(buffer) != buffer.size())
+        if (!failed && out.write(buffer.constData(), used) != used)
             failed = true;
-        buffer.resize(0); // keeps the capacity
+        used = 0;
     }
 
     QIODevice &out;
     QByteArray buffer;
+    qsizetype used = 0;
     bool failed = false;
     qint64 lineOffset = 0;
     uchar firstBytes[bytesPerLine] = {};
