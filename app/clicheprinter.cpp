@@ -3,7 +3,6 @@
 #include "clichecheck.h"
 
 #include <QIODevice>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <array>
@@ -14,20 +13,14 @@ namespace clicheprinter {
 namespace {
 
 // A file's findings go out by the million, so their lines are put together
-// in plain memory.
+// in plain memory, the message as the check made it in UTF-8.
 class LineWriter {
 public:
     explicit LineWriter(const QString &file) : prefix(file.toUtf8() + ':') {}
 
-    void append(const cliche::Finding &f) {
-        // A message the finding alone holds is made for it and seen once:
-        // it is encoded in place. UTF-8 takes at most three bytes for a
-        // UTF-16 unit.
-        const bool once = f.message.isDetached();
-        const QByteArray *const shared = once ? nullptr : &utf8Of(f.message);
-        const qsizetype messageMost = once ? f.message.size() * 3 : shared->size();
+    void append(const cliche::Finding &f, QByteArrayView message) {
         // Digits of two numbers, the separators and the line's end.
-        const qsizetype most = prefix.size() + 2 * 20 + 4 + messageMost;
+        const qsizetype most = prefix.size() + 2 * 20 + 4 + message.size();
         if (used + most > qsizetype(buffer.size()))
             buffer.resize(std::max(buffer.size() * 2, size_t(used + most)));
         char *at = buffer.data() + used;
@@ -37,8 +30,7 @@ public:
         at = std::to_chars(at, at + 20, f.column).ptr;
         *at++ = ':';
         *at++ = ' ';
-        at = once ? encoder.appendToBuffer(at, f.message)
-                  : std::copy(shared->cbegin(), shared->cend(), at);
+        at = std::copy(message.begin(), message.end(), at);
         *at++ = '\n';
         used = at - buffer.data();
     }
@@ -50,29 +42,7 @@ public:
     }
 
 private:
-    // Most findings share their message with every other of their byte
-    // value or line: the UTF-8 of recent shared messages is kept, found by
-    // the message's storage. Each slot holds a copy of its message, so that
-    // storage cannot meanwhile be freed and given to another text. A prime
-    // count of slots spreads the aligned addresses; there are more than byte
-    // values.
-    struct Encoded {
-        QString message;
-        QByteArray utf8;
-    };
-    const QByteArray &utf8Of(const QString &message) {
-        Encoded &slot = recent[(quintptr(message.constData()) >> 3) % recent.size()];
-        if (slot.message.constData() != message.constData() ||
-            slot.message.size() != message.size()) {
-            slot.message = message;
-            slot.utf8 = message.toUtf8();
-        }
-        return slot.utf8;
-    }
-
     QByteArray prefix;
-    QStringEncoder encoder{QStringEncoder::Utf8};
-    std::array<Encoded, 1021> recent;
     std::vector<char> buffer;
     qsizetype used = 0;
 };
@@ -132,11 +102,11 @@ Result printFindings(const QString &file, QIODevice &in, const cliche::RegisterM
     };
     // A piece of zeros is a finding per byte: the lines go out as they fill
     // a piece, not a piece's findings at once.
-    cliche::CheckStream stream(model, [&](const cliche::Finding &f) {
+    cliche::CheckStream stream(model, [&](const cliche::Finding &f, QByteArrayView message) {
         ++result.findings;
         if (result.status == Result::Status::WriteFailed)
             return;
-        lines.append(f);
+        lines.append(f, message);
         if (lines.size() >= pieceSize)
             flush();
     });

@@ -35,7 +35,10 @@ const NamedView *find(QStringView name) {
 
 constexpr qint64 pieceSize = 64 * 1024;
 
-bool writeText(QIODevice &out, QByteArrayView viewText) {
+// The hex dump's text is ASCII without line breaks: its own UTF-8.
+bool writeText(QIODevice &out, QByteArrayView viewText, bool ascii) {
+    if (ascii)
+        return out.write(viewText.data(), viewText.size()) == viewText.size();
     QByteArray utf8;
     cp1251::appendDisplayUtf8(utf8, viewText);
     return out.write(utf8) == utf8.size();
@@ -70,8 +73,9 @@ Result print(View view, QIODevice &in, QIODevice &out) {
     // bytes). So a file is read and converted a piece at a time, and its size
     // costs no memory; each piece's view is written without that lead. No
     // token ends in a CR, so no CR LF pair straddles two pieces.
+    const bool ascii = view == views::hexDump;
     const ByteText lead = view({}, nullptr);
-    if (!writeText(out, lead))
+    if (!writeText(out, lead, ascii))
         return writeFailed(out);
 
     QByteArray piece(pieceSize, Qt::Uninitialized);
@@ -82,7 +86,7 @@ Result print(View view, QIODevice &in, QIODevice &out) {
         if (length == 0)
             break;
         const ByteText text = view(QByteArrayView(piece.constData(), length), nullptr);
-        if (!writeText(out, QByteArrayView(text).sliced(lead.size())))
+        if (!writeText(out, QByteArrayView(text).sliced(lead.size()), ascii))
             return writeFailed(out);
     }
     if (out.write("\n", 1) != 1)

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -93,6 +94,35 @@ inline double fastestProcessSeconds(const QString &program, const QStringList &a
         best = best < 0 ? seconds : std::min(best, seconds);
     }
     return best;
+}
+
+// Programs run by turns, so a load that comes and goes slows each alike:
+// the median seconds of each, negative for one that is missing or fails.
+// The output goes to outputFile, as for fastestProcessSeconds.
+inline std::vector<double>
+medianProcessSecondsByTurns(const std::vector<std::pair<QString, QStringList>> &commands, int runs,
+                            const QString &outputFile = QProcess::nullDevice()) {
+    std::vector<std::vector<double>> times(commands.size());
+    for (int run = 0; run < runs; ++run) {
+        for (std::size_t i = 0; i < commands.size(); ++i)
+            times[i].push_back(
+                fastestProcessSeconds(commands[i].first, commands[i].second, outputFile, 1));
+    }
+    std::vector<double> medians;
+    for (const std::vector<double> &each : times) {
+        const bool failed = std::any_of(each.begin(), each.end(), [](double s) { return s < 0; });
+        medians.push_back(failed ? -1 : median(each));
+    }
+    return medians;
+}
+
+// The load average of the last minute, five and fifteen minutes, for a
+// report: figures taken on a busy machine say so.
+inline QByteArray loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return "?";
+    return file.readAll().split(' ').mid(0, 3).join(' ');
 }
 
 // The peak resident memory of one run in MB, as GNU time measures it: a

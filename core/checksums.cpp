@@ -5,6 +5,11 @@
 
 #include <QtEndian>
 
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
 namespace checksums {
 namespace {
 
@@ -13,11 +18,23 @@ namespace {
 constexpr std::array<crc::Model, 5> crcModels = {crc::ccittFalse, crc::modbus, crc::xmodem,
                                                  crc::crc32, crc::crc32c};
 
+// The CRC-16s'; CRC-32 and CRC-32C have their own.
 const crc::Engine &engine(std::size_t index) {
-    static const std::array<crc::Engine, 4> engines = {
-        crc::Engine(crcModels[0]), crc::Engine(crcModels[1]), crc::Engine(crcModels[2]),
-        crc::Engine(crcModels[3])};
+    static const std::array<crc::Engine, 3> engines = {
+        crc::Engine(crcModels[0]), crc::Engine(crcModels[1]), crc::Engine(crcModels[2])};
     return engines[index];
+}
+
+// zlib's CRC-32 goes by tables; carry-less multiplication is faster still.
+quint32 updateCrc32(quint32 reg, QByteArrayView block) {
+    static const crc::Engine engine(crc::crc32);
+    return crc::hasCarrylessMultiply() ? engine.updateFast(reg, block)
+                                       : digests::updateCrc32(reg, block);
+}
+
+bool twoCores() {
+    static const bool two = std::thread::hardware_concurrency() > 1;
+    return two;
 }
 
 // Each algorithm goes over a block while it is still in the cache.
@@ -73,28 +90,110 @@ constexpr Named names[] = {
 
 } // namespace
 
+// One thread kept for all the long runs of an accumulator: a run is handed
+// over and waited for, so the runs' order holds for each half.
+class Accumulator::Helper {
+public:
+    Helper() : thread([this] { serve(); }) {}
+    ~Helper() {
+        {
+            const std::lock_guard lock(mutex);
+            quit = true;
+        }
+        changed.notify_all();
+        thread.join();
+    }
+
+    void start(std::function<void()> work) {
+        {
+            const std::lock_guard lock(mutex);
+            job = std::move(work);
+        }
+        changed.notify_all();
+    }
+    void wait() {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [this] { return !job; });
+    }
+
+private:
+    void serve() {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [this] { return quit || job; });
+            if (!job)
+                return;
+            lock.unlock();
+            job();
+            lock.lock();
+            job = nullptr;
+            changed.notify_all();
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::function<void()> job;
+    bool quit = false;
+    std::thread thread; // last: it starts once the rest is made
+};
+
 Accumulator::Accumulator()
-    : md5(QCryptographicHash::Md5), sha1(QCryptographicHash::Sha1),
-      sha256(QCryptographicHash::Sha256) {
+    : md5(digests::Hash::Md5), sha1(digests::Hash::Sha1), sha256(digests::Hash::Sha256) {
     for (std::size_t i = 0; i < crcs.size(); ++i)
         crcs[i] = crcModels[i].init;
 }
 
-void Accumulator::add(QByteArrayView run) {
+Accumulator::~Accumulator() = default;
+
+void Accumulator::addFirstHalf(QByteArrayView run) {
     while (!run.isEmpty()) {
         const QByteArrayView block = run.first(std::min(run.size(), blockSize));
         run = run.sliced(block.size());
-        for (std::size_t i = 0; i + 1 < crcs.size(); ++i)
-            crcs[i] = engine(i).update(crcs[i], block);
-        crcs.back() = crc::updateCrc32c(crcs.back(), block);
-        addSumAndXor(reinterpret_cast<const uchar *>(block.data()), block.size(), sum, xorOfAll);
-        md5.addData(block);
-        sha1.addData(block);
-        sha256.addData(block);
+        md5.add(block);
+        crcs[1] = engine(1).updateFast(crcs[1], block);
+        crcs[4] = crc::updateCrc32c(crcs[4], block);
     }
 }
 
+void Accumulator::addSecondHalf(QByteArrayView run) {
+    while (!run.isEmpty()) {
+        const QByteArrayView block = run.first(std::min(run.size(), blockSize));
+        run = run.sliced(block.size());
+        sha1.add(block);
+        sha256.add(block);
+        // CRC-16/CCITT-FALSE is XMODEM's CRC from another initial value:
+        // results() derives it.
+        crcs[2] = engine(2).updateFast(crcs[2], block);
+        crcs[3] = updateCrc32(crcs[3], block);
+        addSumAndXor(reinterpret_cast<const uchar *>(block.data()), block.size(), sum, xorOfAll);
+    }
+}
+
+void Accumulator::add(QByteArrayView run) {
+    added += run.size();
+    if (run.size() < sharedFrom || !twoCores()) {
+        // Each half goes over a block while it is still in the cache.
+        while (!run.isEmpty()) {
+            const QByteArrayView block = run.first(std::min(run.size(), blockSize));
+            run = run.sliced(block.size());
+            addFirstHalf(block);
+            addSecondHalf(block);
+        }
+        return;
+    }
+    if (!helper)
+        helper = std::make_unique<Helper>();
+    helper->start([this, run] { addFirstHalf(run); });
+    addSecondHalf(run);
+    helper->wait();
+}
+
 std::vector<Result> Accumulator::results() {
+    static_assert(crcModels[0].poly == crcModels[2].poly && crcModels[2].init == 0 &&
+                  !crcModels[0].reflected && !crcModels[2].reflected &&
+                  crcModels[0].xorOut == crcModels[2].xorOut);
+    crcs[0] = crcs[2] ^ engine(0).afterZeros(crcModels[0].init, added);
     std::vector<QString> values;
     for (std::size_t i = 0; i < crcs.size(); ++i) {
         const crc::Model &model = crcModels[i];
@@ -102,7 +201,7 @@ std::vector<Result> Accumulator::results() {
     }
     values.push_back(hex(sum, 2));
     values.push_back(hex(xorOfAll, 2));
-    for (const QCryptographicHash *hash : {&md5, &sha1, &sha256})
+    for (digests::Hasher *hash : {&md5, &sha1, &sha256})
         values.push_back(QString::fromLatin1(hash->result().toHex()));
 
     std::vector<Result> results;

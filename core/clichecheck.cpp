@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 namespace cliche {
 namespace {
@@ -62,21 +63,42 @@ QString unprintableMessage(unsigned char b, Group group) {
 
 constexpr qsizetype quotedAtMost = 16;
 
+QByteArrayView viewOf(const std::string &text) {
+    return QByteArrayView(text.data(), qsizetype(text.size()));
+}
+
+void appendUtf8(std::string &to, char16_t c) {
+    if (c < 0x80) {
+        to += char(c);
+    } else if (c < 0x800) {
+        to += char(0xC0 | (c >> 6));
+        to += char(0x80 | (c & 0x3F));
+    } else {
+        to += char(0xE0 | (c >> 12));
+        to += char(0x80 | ((c >> 6) & 0x3F));
+        to += char(0x80 | (c & 0x3F));
+    }
+}
+
+// A binary file has a run of small letters every few bytes, and a text a line
+// of another length every line: their messages are made in UTF-8 in place.
+void appendCount(std::string &to, qint64 n, const char *one, const char *few, const char *many) {
+    char digits[24];
+    to.append(digits, std::size_t(std::to_chars(digits, digits + sizeof digits, n).ptr - digits));
+    to += ' ';
+    const russiancount::Form form = russiancount::formOf(n);
+    to += form == russiancount::Form::One ? one : form == russiancount::Form::Few ? few : many;
+}
+
 // A run of small letters is one finding: the word it stands in, its first
 // letters quoted.
-QString smallLettersMessage(QByteArrayView quoted, qsizetype runLength) {
-    // A binary file has a run every few bytes: the fixed parts are made once.
-    static const QString one = QStringLiteral("строчная буква \"");
-    static const QString several = QStringLiteral("строчные буквы \"");
-    static const QString end = QStringLiteral("\": модель печатает только большие буквы");
-    QString message;
-    message.reserve(several.size() + quotedAtMost + 1 + end.size());
-    message += runLength == 1 ? one : several;
+void smallLettersMessage(std::string &to, QByteArrayView quoted, qsizetype runLength) {
+    to += runLength == 1 ? "строчная буква \"" : "строчные буквы \"";
     for (const char letter : quoted)
-        message += cp1251::toChar(static_cast<unsigned char>(letter));
+        appendUtf8(to, cp1251::toChar(static_cast<unsigned char>(letter)).unicode());
     if (runLength > quotedAtMost)
-        message += u'…';
-    return message + end;
+        to += "…";
+    to += "\": модель печатает только большие буквы";
 }
 
 QString loneBreakMessage(char b, Group group) {
@@ -87,9 +109,11 @@ QString loneBreakMessage(char b, Group group) {
                                     : QStringLiteral(" не начинает с него новой строки"));
 }
 
-QString tooWideMessage(qsizetype characters, int width) {
-    return QStringLiteral("в строке ") + countOf(characters, "знак", "знака", "знаков") +
-           QStringLiteral(", модель печатает ") + countOf(width, "знак", "знака", "знаков");
+void tooWideMessage(std::string &to, qsizetype characters, int width) {
+    to += "в строке ";
+    appendCount(to, characters, "знак", "знака", "знаков");
+    to += ", модель печатает ";
+    appendCount(to, width, "знак", "знака", "знаков");
 }
 
 QString tooManyLinesMessage(qsizetype lines, int limit) {
@@ -144,11 +168,44 @@ CharClass classify(unsigned char byte, const RegisterModel &model) {
     return CharClass::Printable;
 }
 
-CheckStream::CheckStream(const RegisterModel &model, Sink sink)
-    : model(model), sink(std::move(sink)) {
+CheckStream::CheckStream(const RegisterModel &model, Sink sink) : CheckStream(model, TextSink()) {
+    this->sink = std::move(sink);
+}
+
+CheckStream::CheckStream(const RegisterModel &model, TextSink sink)
+    : model(model), textSink(std::move(sink)) {
     for (int b = 0; b < 256; ++b)
         classes[b] = classify(static_cast<unsigned char>(b), model);
     smallRunLetters.reserve(quotedAtMost);
+}
+
+void CheckStream::sendUtf8(Finding &&finding, QByteArrayView utf8Message) {
+    if (textSink) {
+        textSink(finding, utf8Message);
+        return;
+    }
+    finding.message = QString::fromUtf8(utf8Message);
+    sink(finding);
+}
+
+void CheckStream::sendString(Finding &&finding, const QString &message) {
+    if (textSink) {
+        textSink(finding, message.toUtf8());
+        return;
+    }
+    finding.message = message;
+    sink(finding);
+}
+
+void CheckStream::sendByte(Finding &&finding, unsigned char byte) {
+    if (!textSink) {
+        sendString(std::move(finding), byteMessage(byte));
+        return;
+    }
+    QByteArray &utf8 = byteMessagesUtf8[byte];
+    if (utf8.isEmpty())
+        utf8 = byteMessage(byte).toUtf8();
+    textSink(finding, utf8);
 }
 
 // One message per byte value, shared by every finding of that value.
@@ -228,7 +285,7 @@ void CheckStream::character(qsizetype offset, unsigned char b) {
     if (cls == CharClass::SmallLetter) {
         if (smallRunStart < 0) {
             smallRunStart = offset;
-            smallRunLetters.clear();
+            smallRunLetters.resize(0); // keeps the memory
         }
         if (smallRunLetters.size() < quotedAtMost)
             smallRunLetters += char(b);
@@ -239,14 +296,21 @@ void CheckStream::character(qsizetype offset, unsigned char b) {
         return;
     const FindingKind kind =
         cls == CharClass::Unprintable ? FindingKind::Unprintable : FindingKind::LoneLineBreak;
-    sink({lines, k + 1, offset, 1, kind, byteMessage(b)});
+    sendByte({lines, k + 1, offset, 1, kind, {}}, b);
 }
 
 void CheckStream::endSmallRun(qsizetype end) {
     if (smallRunStart < 0)
         return;
-    sink({lines, smallRunStart - lineStart + 1, smallRunStart, end - smallRunStart,
-          FindingKind::SmallLetter, smallLettersMessage(smallRunLetters, end - smallRunStart)});
+    scratch.clear();
+    smallLettersMessage(scratch, smallRunLetters, end - smallRunStart);
+    sendUtf8({lines,
+              smallRunStart - lineStart + 1,
+              smallRunStart,
+              end - smallRunStart,
+              FindingKind::SmallLetter,
+              {}},
+             viewOf(scratch));
     smallRunStart = -1;
 }
 
@@ -254,17 +318,31 @@ void CheckStream::endLine(qsizetype offset, int breakLength, unsigned char break
     const qsizetype length = offset - lineStart;
     endSmallRun(offset);
     if (tooWide.active) {
-        // Lines of one length, as the lines of a file often are, share one message.
-        if (length != tooWideLength) {
-            tooWideLength = length;
-            tooWideText = tooWideMessage(length, model.width);
+        Finding finding{tooWide.line,
+                        tooWide.column,
+                        tooWide.offset,
+                        length - (tooWide.column - 1),
+                        FindingKind::LineTooWide,
+                        {}};
+        if (textSink) {
+            scratch.clear();
+            tooWideMessage(scratch, length, model.width);
+            textSink(finding, viewOf(scratch));
+        } else {
+            // Lines of one length, as the lines of a file often are, share
+            // one message.
+            if (length != tooWideLength) {
+                tooWideLength = length;
+                scratch.clear();
+                tooWideMessage(scratch, length, model.width);
+                tooWideText = QString::fromUtf8(viewOf(scratch));
+            }
+            sendString(std::move(finding), tooWideText);
         }
-        sink({tooWide.line, tooWide.column, tooWide.offset, length - (tooWide.column - 1),
-              FindingKind::LineTooWide, tooWideText});
         tooWide.active = false;
     }
     if (breakLength == 1)
-        sink({lines, length + 1, offset, 1, FindingKind::LoneLineBreak, byteMessage(breakByte)});
+        sendByte({lines, length + 1, offset, 1, FindingKind::LoneLineBreak, {}}, breakByte);
     lineOpen = false;
 }
 
@@ -276,12 +354,22 @@ void CheckStream::finish() {
     if (lineOpen)
         endLine(position, 0, 0);
     if (tooManyLines.active) {
-        sink({tooManyLines.line, 1, tooManyLines.offset, position - tooManyLines.offset,
-              FindingKind::TooManyLines, tooManyLinesMessage(lines, model.lineLimit)});
+        sendString({tooManyLines.line,
+                    1,
+                    tooManyLines.offset,
+                    position - tooManyLines.offset,
+                    FindingKind::TooManyLines,
+                    {}},
+                   tooManyLinesMessage(lines, model.lineLimit));
     }
     if (tooLong.active) {
-        sink({tooLong.line, tooLong.column, tooLong.offset, position - tooLong.offset,
-              FindingKind::TextTooLong, tooLongMessage(position)});
+        sendString({tooLong.line,
+                    tooLong.column,
+                    tooLong.offset,
+                    position - tooLong.offset,
+                    FindingKind::TextTooLong,
+                    {}},
+                   tooLongMessage(position));
     }
     tooManyLines.active = false;
     tooLong.active = false;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <string>
 
 // The cliche check: what a register model will make of the document, found
 // before the trip to the register. Pure functions; the document is never
@@ -82,8 +83,13 @@ QList<Finding> check(QByteArrayView document, const RegisterModel &model);
 class CheckStream {
 public:
     using Sink = std::function<void(const Finding &)>;
+    // The finding without its message, and the message in UTF-8, valid during
+    // the call only: no string is made per finding, so a file of millions of
+    // them checks as fast as their lines can be written.
+    using TextSink = std::function<void(const Finding &, QByteArrayView utf8Message)>;
 
     CheckStream(const RegisterModel &model, Sink sink);
+    CheckStream(const RegisterModel &model, TextSink sink);
 
     void feed(QByteArrayView piece);
     // The end of the text; the stream takes nothing after it.
@@ -104,11 +110,17 @@ private:
     void endSmallRun(qsizetype end);
     void resolveCarriageReturn(qsizetype offset);
     const QString &byteMessage(unsigned char byte);
+    void sendUtf8(Finding &&finding, QByteArrayView utf8Message);
+    void sendString(Finding &&finding, const QString &message);
+    void sendByte(Finding &&finding, unsigned char byte);
 
     RegisterModel model;
     Sink sink;
+    TextSink textSink;
     std::array<CharClass, 256> classes{};
     std::array<QString, 256> byteMessages;
+    std::array<QByteArray, 256> byteMessagesUtf8;
+    std::string scratch; // a message being made, its memory kept
 
     qsizetype position = 0; // of the next byte
     qint64 lines = 0;       // begun so far; the current one is the last

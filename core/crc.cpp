@@ -5,8 +5,10 @@
 #include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
 #include <nmmintrin.h>
 #define KKTVIEW_CRC32C_INSTRUCTION 1
+#define KKTVIEW_CARRYLESS_MULTIPLY 1
 #endif
 
 namespace crc {
@@ -53,9 +55,91 @@ quint32 updateNormal(const Tables &t, int width, quint32 reg, const uchar *p, qs
     return reg;
 }
 
+// x^power modulo the polynomial, a bit at a time.
+quint32 powerOfX(const Model &model, int power) {
+    const quint64 full = quint64(1) << model.width;
+    quint64 r = 1;
+    for (int i = 0; i < power; ++i) {
+        r <<= 1;
+        if (r & full)
+            r ^= full | model.poly;
+    }
+    return quint32(r);
+}
+
+// Coefficient d at bit 63 - d: how a reflected CRC's bits stand.
+quint64 mirrored(quint32 polynomial) {
+    quint64 out = 0;
+    for (int d = 0; d < 32; ++d) {
+        if (polynomial >> d & 1)
+            out |= quint64(1) << (63 - d);
+    }
+    return out;
+}
+
+#ifdef KKTVIEW_CARRYLESS_MULTIPLY
+
+__attribute__((target("pclmul,ssse3"))) inline __m128i loadBlock(const uchar *at, bool reflected,
+                                                                 __m128i reverse) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+    return reflected ? bytes : _mm_shuffle_epi8(bytes, reverse);
+}
+
+// The bytes' polynomial is folded 16 bytes a step into 128 bits that are
+// congruent to it modulo the CRC's polynomial: the high and the low half are
+// multiplied by x^192 and x^128 modulo it, and the next 16 bytes added. Two
+// such sums go side by side, one over the even and one over the odd blocks,
+// each stepping over the other's by x^320 and x^256, so that neither waits
+// for the last multiplication; they join at the end. The 128 bits then go
+// through the tables as 16 bytes of their own: their CRC from zero is the
+// bytes' CRC. The register joins the first bytes, as in the tables. A
+// reflected CRC's bits stand mirrored, first bit lowest; a product of
+// mirrored factors is then one bit short, so its constants are one power
+// less.
+__attribute__((target("pclmul,ssse3"))) inline __m128i foldStep(__m128i a, __m128i by,
+                                                                __m128i next) {
+    const __m128i low = _mm_clmulepi64_si128(a, by, 0x00);
+    const __m128i high = _mm_clmulepi64_si128(a, by, 0x11);
+    return _mm_xor_si128(_mm_xor_si128(low, high), next);
+}
+
+__attribute__((target("pclmul,ssse3"))) QByteArray fold(const FoldConstants &by, bool reflected,
+                                                        int width, quint32 reg, const uchar *p,
+                                                        qsizetype blocks) {
+    const __m128i reverse = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m128i byOne = _mm_set_epi64x(qint64(by.one[1]), qint64(by.one[0]));
+    const __m128i byTwo = _mm_set_epi64x(qint64(by.two[1]), qint64(by.two[0]));
+    __m128i even = loadBlock(p, reflected, reverse);
+    even = _mm_xor_si128(even, reflected ? _mm_set_epi64x(0, reg)
+                                         : _mm_set_epi64x(qint64(quint64(reg) << (64 - width)), 0));
+    __m128i odd = loadBlock(p + 16, reflected, reverse);
+    qsizetype i = 2;
+    for (; i + 1 < blocks; i += 2) {
+        even = foldStep(even, byTwo, loadBlock(p + 16 * i, reflected, reverse));
+        odd = foldStep(odd, byTwo, loadBlock(p + 16 * (i + 1), reflected, reverse));
+    }
+    __m128i a = foldStep(even, byOne, odd);
+    if (i < blocks)
+        a = foldStep(a, byOne, loadBlock(p + 16 * i, reflected, reverse));
+    if (!reflected)
+        a = _mm_shuffle_epi8(a, reverse);
+    QByteArray folded(16, Qt::Uninitialized);
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(folded.data()), a);
+    return folded;
+}
+#endif
+
 } // namespace
 
 Engine::Engine(const Model &model) : model(model) {
+    // The low qword multiplies the first, the high the second constant.
+    if (model.reflected) {
+        foldBy.one = {mirrored(powerOfX(model, 191)), mirrored(powerOfX(model, 127))};
+        foldBy.two = {mirrored(powerOfX(model, 319)), mirrored(powerOfX(model, 255))};
+    } else {
+        foldBy.one = {powerOfX(model, 128), powerOfX(model, 192)};
+        foldBy.two = {powerOfX(model, 256), powerOfX(model, 320)};
+    }
     const int width = model.width;
     const quint32 mask = width == 32 ? 0xFFFFFFFF : (quint32(1) << width) - 1;
     const quint32 top = quint32(1) << (width - 1);
@@ -84,6 +168,55 @@ quint32 Engine::update(quint32 reg, QByteArrayView bytes) const {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     return model.reflected ? updateReflected(tables, reg, p, bytes.size())
                            : updateNormal(tables, model.width, reg, p, bytes.size());
+}
+
+quint32 Engine::afterZeros(quint32 reg, qint64 count) const {
+    Q_ASSERT(!model.reflected);
+    const int width = model.width;
+    const quint32 mask = width == 32 ? 0xFFFFFFFF : (quint32(1) << width) - 1;
+    const quint32 top = quint32(1) << (width - 1);
+    // a·b modulo the polynomial, b's bits from the highest.
+    const auto multiply = [&](quint32 a, quint32 b) {
+        quint32 product = 0;
+        for (int bit = width - 1; bit >= 0; --bit) {
+            product = (product & top ? (product << 1) ^ model.poly : product << 1) & mask;
+            if (b >> bit & 1)
+                product ^= a;
+        }
+        return product;
+    };
+    // A zero byte multiplies the register by x^8 (below the width, so its
+    // own remainder): by x^(8 count) in all.
+    quint32 power = quint32(1) << 8;
+    for (; count > 0; count >>= 1) {
+        if (count & 1)
+            reg = multiply(reg, power);
+        power = multiply(power, power);
+    }
+    return reg;
+}
+
+#ifdef KKTVIEW_CARRYLESS_MULTIPLY
+bool hasCarrylessMultiply() {
+    static const bool has = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+    return has;
+}
+#else
+bool hasCarrylessMultiply() {
+    return false;
+}
+#endif
+
+quint32 Engine::updateFast(quint32 reg, QByteArrayView bytes) const {
+#ifdef KKTVIEW_CARRYLESS_MULTIPLY
+    const qsizetype blocks = bytes.size() / 16;
+    if (blocks >= 2 && hasCarrylessMultiply()) {
+        const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+        const QByteArray folded = fold(foldBy, model.reflected, model.width, reg, p, blocks);
+        return update(update(0, folded), bytes.sliced(16 * blocks));
+    }
+#endif
+    return update(reg, bytes);
 }
 
 #ifdef KKTVIEW_CRC32C_INSTRUCTION

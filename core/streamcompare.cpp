@@ -23,15 +23,25 @@ qint64 fill(QIODevice &device, char *buffer, qsizetype size) {
     return filled;
 }
 
+quint64 wordDifference(const char *a, const char *b) {
+    return qFromLittleEndian<quint64>(a) ^ qFromLittleEndian<quint64>(b);
+}
+
 // The index of the first differing byte, or n. Equal stretches, by far the
-// common case, go by the C library's vectorised memcmp.
+// common case, go by the C library's vectorised memcmp; the next few words
+// first, as differences close together would make each call a waste.
 qsizetype firstDifference(const char *a, const char *b, qsizetype n) {
     constexpr qsizetype stretch = 256;
     qsizetype i = 0;
+    for (; i < 32 && n - i >= 8; i += 8) {
+        const quint64 x = wordDifference(a + i, b + i);
+        if (x)
+            return i + qCountTrailingZeroBits(x) / 8;
+    }
     while (n - i >= stretch && std::memcmp(a + i, b + i, stretch) == 0)
         i += stretch;
     for (; n - i >= 8; i += 8) {
-        const quint64 x = qFromLittleEndian<quint64>(a + i) ^ qFromLittleEndian<quint64>(b + i);
+        const quint64 x = wordDifference(a + i, b + i);
         if (x)
             return i + qCountTrailingZeroBits(x) / 8;
     }

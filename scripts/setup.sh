@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev libgl-dev libqt6svg6 qt6-translations-l10n
+    libssl-dev zlib1g-dev
     fonts-dejavu-core fonts-liberation2
     xvfb xauth
     appstream desktop-file-utils man-db dpkg-dev file

@@ -22,6 +22,16 @@ QByteArray sparselyChanged(QByteArray bytes) {
     return bytes;
 }
 
+// Each byte changed with a chance of one in ten, the same bytes every run.
+QByteArray tenthChanged(QByteArray bytes) {
+    QRandomGenerator random(10);
+    for (char &byte : bytes) {
+        if (random.bounded(10) == 0)
+            byte = char(~byte);
+    }
+    return bytes;
+}
+
 QByteArray everyOtherChanged(QByteArray bytes) {
     for (qsizetype at = 0; at < bytes.size(); at += 2)
         bytes[at] = char(~bytes[at]);
@@ -115,5 +125,25 @@ int main() {
                             double(pair.bytes) / seconds / 1e6, megabytes);
         }
     }
+
+    // The same, by turns with the peer, for the medians under a changing load.
+    constexpr int runs = 5;
+    const QString tenth = bench::writeFile(dir, "tenth.bin", tenthChanged(other));
+    std::printf("\n64 MiB, 10 %% of bytes differ: kktview --diff and cmp -l by turns, %d runs "
+                "each, output to a file; load average before: %s\n",
+                runs, bench::loadAverage().constData());
+    const std::vector<std::pair<QString, QStringList>> commands = {
+        {kktview, {"--diff", otherPath, tenth}}, {QStringLiteral("cmp"), {"-l", otherPath, tenth}}};
+    const std::vector<double> medians = bench::medianProcessSecondsByTurns(commands, runs, output);
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const QString name =
+            QFileInfo(commands[i].first).fileName() + u' ' + commands[i].second.first();
+        if (medians[i] < 0)
+            std::printf("    %-42s (not installed or failed)\n", qPrintable(name));
+        else
+            std::printf("    %-42s median %6.3f s  %7.0f MB/s\n", qPrintable(name), medians[i],
+                        double(size) / medians[i] / 1e6);
+    }
+    std::printf("  load average after: %s\n", bench::loadAverage().constData());
     return 0;
 }

@@ -172,6 +172,65 @@ private slots:
                           : shorter + ' ' + QString::number(std::min(first.size(), second.size())));
     }
 
+    // The lines themselves, byte for byte: runs cut at 16 bytes, a run that
+    // continues another at its own offset, the EOF line last.
+    void diffLinesAreExact_data() {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QByteArray>("out");
+        QByteArray changed(64, '\0');
+        changed.replace(1, 18, QByteArray(18, '\xFF'));
+        changed[20] = '\x01';
+        QTest::newRow("a run of 18 and a lone byte")
+            << QByteArray(64, '\0') << changed
+            << "00000001 " + QByteArray(32, '0') + ' ' + QByteArray(32, 'F') +
+                   "\n00000011 0000 FFFF\n00000014 00 01\n";
+        QTest::newRow("second shorter") << QByteArray(20, 'a') << QByteArray("aaaZaaaaaa")
+                                        << QByteArray("00000003 61 5A\n0000000A EOF second\n");
+
+        // A tenth of the bytes differ, across the pieces the program reads.
+        const QByteArray base = randomBytes(600 * 1000, 10);
+        QByteArray dense = base;
+        QRandomGenerator random(11);
+        for (char &byte : dense) {
+            if (random.bounded(10) == 0)
+                byte = char(~byte);
+        }
+        QByteArray out;
+        qsizetype lineStart = -1, lineLength = 0;
+        const auto endLine = [&] {
+            if (lineStart >= 0) {
+                out += QByteArray::number(lineStart, 16).toUpper().rightJustified(8, '0') + ' ' +
+                       base.mid(lineStart, lineLength).toHex().toUpper() + ' ' +
+                       dense.mid(lineStart, lineLength).toHex().toUpper() + '\n';
+            }
+            lineStart = -1;
+            lineLength = 0;
+        };
+        for (qsizetype i = 0; i < base.size(); ++i) {
+            if (base[i] == dense[i])
+                continue;
+            if (lineStart < 0 || lineStart + lineLength != i || lineLength == 16) {
+                endLine();
+                lineStart = i;
+            }
+            ++lineLength;
+        }
+        endLine();
+        QTest::newRow("a tenth differ") << base << dense << out;
+    }
+    void diffLinesAreExact() {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        QFETCH(QByteArray, out);
+        write("first", first);
+        write("second", second);
+        const Run ours = kktview({"--diff", "first", "second"});
+        QCOMPARE(ours.err, QString());
+        QCOMPARE(ours.status, 1);
+        QCOMPARE(ours.out, out);
+    }
+
     void diffRefusesWhatItCannotRead_data() {
         QTest::addColumn<QStringList>("files");
         QTest::newRow("one file") << QStringList{"a"};

@@ -277,6 +277,64 @@ private slots:
         }
     }
 
+    // The command line takes the messages in UTF-8 as the check makes them:
+    // each kind's text, in every form of its counts, is the one the window
+    // shows.
+    void utf8MessagesAreTheWindowsMessages_data() {
+        QTest::addColumn<QString>("modelName");
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QStringList>("messages");
+        const QString small = QStringLiteral(": модель печатает только большие буквы");
+        QTest::newRow("a run longer than its quote")
+            << "МЕРКУРИЙ Ф" << inCp1251("абвгдежзийклмнопрст Ъя")
+            << QStringList{"строчные буквы \"абвгдежзийклмноп…\"" + small,
+                           "строчная буква \"я\"" + small};
+        QTest::newRow("sixteen letters, quoted whole")
+            << "МЕРКУРИЙ Ф" << inCp1251("рстуфхцчшщыьэюяа")
+            << QStringList{"строчные буквы \"рстуфхцчшщыьэюяа\"" + small};
+        QTest::newRow("lines of every form")
+            << "ЛАДОГА Ф/К"
+            << QByteArray(21, '1') + "\r\n" + QByteArray(22, '2') + "\r\n" + QByteArray(25, '5') +
+                   "\r\n" + QByteArray(111, '1') + "\r\n" + QByteArray(22, '2')
+            << QStringList{QStringLiteral("в строке 21 знак, модель печатает 17 знаков"),
+                           QStringLiteral("в строке 22 знака, модель печатает 17 знаков"),
+                           QStringLiteral("в строке 25 знаков, модель печатает 17 знаков"),
+                           QStringLiteral("в строке 111 знаков, модель печатает 17 знаков"),
+                           QStringLiteral("в строке 22 знака, модель печатает 17 знаков")};
+        QTest::newRow("bytes, breaks, lines and length")
+            << "WAB 04RK" << lines(7, "\x1b\x98\r") + QByteArray(10240, '1') << QStringList{};
+    }
+    void utf8MessagesAreTheWindowsMessages() {
+        QFETCH(QString, modelName);
+        QFETCH(QByteArray, document);
+        QFETCH(QStringList, messages);
+        const RegisterModel m = model(modelName.toUtf8().constData());
+        QStringList shown;
+        for (const Finding &f : check(document, m))
+            shown << f.message;
+        if (!messages.isEmpty())
+            QCOMPARE(shown.join('|'), messages.join('|'));
+        QVERIFY(!shown.isEmpty());
+
+        QList<Finding> written;
+        CheckStream stream(m, [&](const Finding &f, QByteArrayView utf8) {
+            QVERIFY(f.message.isEmpty());
+            written << f;
+            written.back().message = QString::fromUtf8(utf8);
+        });
+        stream.feed(document);
+        stream.finish();
+        QList<Finding> whole = check(document, m);
+        const auto byPlace = [](const Finding &a, const Finding &b) {
+            return std::pair(a.offset, a.kind) < std::pair(b.offset, b.kind);
+        };
+        std::sort(written.begin(), written.end(), byPlace);
+        std::sort(whole.begin(), whole.end(), byPlace);
+        QCOMPARE(described(written), described(whole));
+        for (qsizetype i = 0; i < whole.size(); ++i)
+            QCOMPARE(written[i].message, whole[i].message);
+    }
+
     void capitalsChangeOnlySmallLetters() {
         QByteArray all(256, '\0');
         for (int b = 0; b < 256; ++b)
