@@ -2,6 +2,7 @@
 
 #include "filesave.h"
 #include "nativename.h"
+#include "systemerror.h"
 
 #include <QtGlobal>
 
@@ -20,7 +21,7 @@ namespace {
 const QByteArray stateDirectory = QByteArrayLiteral("kktview");
 
 QString errorText(int error) {
-    return qt_error_string(error);
+    return systemErrorText(error);
 }
 
 int fdOf(Handle file) {

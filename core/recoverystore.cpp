@@ -4,6 +4,7 @@
 #include "largebytes.h"
 #include "nativename.h"
 #include "piecetable.h"
+#include "systemerror.h"
 #include "recoveryheader.h"
 #include "sizebounds.h"
 
@@ -32,7 +33,7 @@ const QByteArray suffix = QByteArrayLiteral(".kktrecovery");
 const QByteArray programDirectory = QByteArrayLiteral("kktview");
 
 QString errorText(int error) {
-    return qt_error_string(error);
+    return systemErrorText(error);
 }
 
 bool isCopyName(const QByteArray &name) {
