@@ -62,8 +62,7 @@ qint64 readAt(Handle file, qint64 offset, char *data, qint64 length);
 // A new file of that name made in the directory (private to the user),
 // locked exclusively. Returns the handle, or noHandle with the reason; an
 // existing name gives noHandle and `exists` true.
-Handle createLocked(const QString &directory, const QByteArray &name, QString *error,
-                    bool *exists);
+Handle createLocked(const QString &directory, const QByteArray &name, QString *error, bool *exists);
 
 // The parts written from the start of the file and flushed to the disk.
 QString writeAndFlush(Handle file, const std::vector<QByteArrayView> &parts);

@@ -137,8 +137,8 @@ qint64 sizeOf(Handle file) {
 
 qint64 readAt(Handle file, qint64 offset, char *data, qint64 length) {
     for (;;) {
-        const ssize_t got = ::pread(fdOf(file), data, size_t(std::min<qint64>(length, 1 << 30)),
-                                    off_t(offset));
+        const ssize_t got =
+            ::pread(fdOf(file), data, size_t(std::min<qint64>(length, 1 << 30)), off_t(offset));
         if (got < 0 && errno == EINTR)
             continue;
         return got;
@@ -149,8 +149,8 @@ Handle createLocked(const QString &directory, const QByteArray &name, QString *e
                     bool *exists) {
     *exists = false;
     const QByteArray path = nativename::encode(directory) + '/' + name;
-    const int fd =
-        ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    const int fd = ::open(path.constData(),
+                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0) {
         *exists = errno == EEXIST;
         *error = errorText(errno);

@@ -115,8 +115,8 @@ Opened openLocked(const QString &directory, const QByteArray &name, Lock lock) {
         return {Outcome::Held, wrapped(file)};
     HANDLE again = openEntry(path, 0);
     Identity named;
-    const bool same = again != INVALID_HANDLE_VALUE && isPlainFile(again, &named) &&
-                      named == opened;
+    const bool same =
+        again != INVALID_HANDLE_VALUE && isPlainFile(again, &named) && named == opened;
     if (again != INVALID_HANDLE_VALUE)
         CloseHandle(again);
     // Replaced meanwhile by the program that holds it.

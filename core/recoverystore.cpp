@@ -1,27 +1,20 @@
 #include "recoverystore.h"
 
-#include "filesave.h"
 #include "largebytes.h"
 #include "nativename.h"
 #include "piecetable.h"
-#include "systemerror.h"
+#include "recoveryfiles.h"
 #include "recoveryheader.h"
 #include "sizebounds.h"
+#include "statepaths.h"
 
 #include <QDir>
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <dirent.h>
-#include <fcntl.h>
-#include <memory>
 #include <new>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <utility>
 
 namespace recovery {
@@ -32,9 +25,9 @@ const QByteArray suffix = QByteArrayLiteral(".kktrecovery");
 // its subdirectory "recovery".
 const QByteArray programDirectory = QByteArrayLiteral("kktview");
 
-QString errorText(int error) {
-    return systemErrorText(error);
-}
+using recoveryfiles::Handle;
+using recoveryfiles::noHandle;
+using recoveryfiles::Outcome;
 
 bool isCopyName(const QByteArray &name) {
     return name.endsWith(suffix) && name.size() > suffix.size() && !name.startsWith('.');
@@ -47,22 +40,22 @@ bool isNewFileName(const QByteArray &name) {
 
 QByteArray newCopyName() {
     return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1() +
-           '-' + QByteArray::number(::getpid()) + '-' +
+           '-' + QByteArray::number(recoveryfiles::processId()) + '-' +
            QByteArray::number(QRandomGenerator::global()->generate(), 36) + suffix;
 }
 
 // The copy's header as its file has it now, with its size; nothing for a
 // file that is no copy. Only the header's bytes are read.
-std::optional<Header> parse(int fd) {
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+std::optional<Header> parse(Handle file) {
+    const qint64 size = recoveryfiles::sizeOf(file);
+    if (size < 0)
         return std::nullopt;
-    QByteArray head(std::min<qint64>(longestHeader, st.st_size), Qt::Uninitialized);
-    const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
+    QByteArray head(std::min<qint64>(longestHeader, size), Qt::Uninitialized);
+    const qint64 got = recoveryfiles::readAt(file, 0, head.data(), head.size());
     if (got < 0)
         return std::nullopt;
     head.truncate(got);
-    return parseHeader(head, st.st_size);
+    return parseHeader(head, size);
 }
 
 CopyInfo infoOf(const QByteArray &name, const Header &header) {
@@ -70,125 +63,42 @@ CopyInfo infoOf(const QByteArray &name, const Header &header) {
             header.origin, header.damage};
 }
 
-// A directory of the program's own, made where it is missing: it must be a
-// directory (not a link to one) and the user's, and is made private (mode
-// 0700) should anyone else have access to it.
-int makeOwnDirectory(const QByteArray &path) {
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return errno;
-    struct stat st {};
-    if (::lstat(path.constData(), &st) != 0)
-        return errno;
-    if (!S_ISDIR(st.st_mode))
-        return ENOTDIR;
-    if (st.st_uid != ::geteuid())
-        return EPERM;
-    if ((st.st_mode & 077) != 0 && ::chmod(path.constData(), 0700) != 0)
-        return errno;
-    return 0;
-}
-
-// The directory and those above it that are missing, made private, as the
-// desktop's base directories are. The directory is the program's own, and
-// so is the one above it in the usual place (programDirectory/recovery).
-int makeDirectory(const QByteArray &path) {
-    for (qsizetype slash = path.indexOf('/', 1); slash >= 0; slash = path.indexOf('/', slash + 1)) {
-        if (::mkdir(path.left(slash).constData(), 0700) != 0 && errno != EEXIST)
-            return errno;
-    }
-    const QByteArray above = path.left(path.lastIndexOf('/'));
-    if (above.endsWith('/' + programDirectory)) {
-        if (const int error = makeOwnDirectory(above))
-            return error;
-    }
-    return makeOwnDirectory(path);
-}
-
-bool sameFile(const struct stat &a, const struct stat &b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// A file of the directory, opened without following a link and locked as
-// lockMode (LOCK_SH or LOCK_EX) while the name still leads to it. A write
-// renames a new file over the name before it lets the old one go, so a lock
-// on a file the name still leads to means that no program holds the copy.
+// A file of the directory, opened without following a link and locked
+// while the name still leads to it (recoveryfiles::openLocked).
 class LockedEntry {
 public:
-    enum class Outcome { Locked, Held, Gone };
-
-    LockedEntry(int dirFd, const QByteArray &name, int lockMode) {
-        fd = ::openat(dirFd, name.constData(),
-                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        struct stat st {};
-        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
-            return;
-        if (::flock(fd, lockMode | LOCK_NB) != 0) {
-            outcome = Outcome::Held;
-            return;
-        }
-        struct stat named {};
-        if (::fstatat(dirFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            sameFile(st, named))
-            outcome = Outcome::Locked;
-        else
-            outcome = Outcome::Held; // replaced meanwhile by the program that holds it
+    LockedEntry(const QString &directory, const QByteArray &name, recoveryfiles::Lock lock) {
+        const recoveryfiles::Opened opened = recoveryfiles::openLocked(directory, name, lock);
+        outcome = opened.outcome;
+        file = opened.file;
     }
-    ~LockedEntry() {
-        if (fd >= 0)
-            ::close(fd);
-    }
+    ~LockedEntry() { recoveryfiles::close(file); }
     LockedEntry(const LockedEntry &) = delete;
     LockedEntry &operator=(const LockedEntry &) = delete;
 
-    // The descriptor, which the caller now closes.
-    int release() { return std::exchange(fd, -1); }
+    // The open file, which the caller now closes.
+    Handle release() { return std::exchange(file, noHandle); }
 
     Outcome outcome = Outcome::Gone;
-    int fd = -1;
+    Handle file = noHandle;
 };
 
 // Another instance listing the directory holds a shared lock for a moment,
 // which patient callers wait out.
-std::unique_ptr<LockedEntry> lockExclusively(int dirFd, const QByteArray &name,
+std::unique_ptr<LockedEntry> lockExclusively(const QString &directory, const QByteArray &name,
                                              bool patient = true) {
     for (int attempt = 0;; ++attempt) {
-        auto entry = std::make_unique<LockedEntry>(dirFd, name, LOCK_EX);
-        if (entry->outcome != LockedEntry::Outcome::Held || !patient || attempt == 10)
+        auto entry = std::make_unique<LockedEntry>(directory, name, recoveryfiles::Lock::Exclusive);
+        if (entry->outcome != Outcome::Held || !patient || attempt == 10)
             return entry;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
-bool removeUnheld(int dirFd, const QByteArray &name, bool patient = true) {
-    const auto entry = lockExclusively(dirFd, name, patient);
-    return entry->outcome == LockedEntry::Outcome::Locked &&
-           ::unlinkat(dirFd, name.constData(), 0) == 0;
+bool removeUnheld(const QString &directory, const QByteArray &name, bool patient = true) {
+    const auto entry = lockExclusively(directory, name, patient);
+    return entry->outcome == Outcome::Locked && recoveryfiles::removeEntry(directory, name);
 }
-
-class Directory {
-public:
-    explicit Directory(const QString &path)
-        : dir(::opendir(nativename::encode(path).constData())) {}
-    ~Directory() {
-        if (dir)
-            ::closedir(dir);
-    }
-    Directory(const Directory &) = delete;
-    Directory &operator=(const Directory &) = delete;
-
-    int fd() const { return dir ? ::dirfd(dir) : -1; }
-    QList<QByteArray> names() {
-        QList<QByteArray> list;
-        if (!dir)
-            return list;
-        while (const dirent *entry = ::readdir(dir))
-            list << QByteArray(entry->d_name);
-        return list;
-    }
-
-private:
-    DIR *dir;
-};
 
 struct Entry {
     CopyInfo info;
@@ -199,21 +109,20 @@ struct Entry {
 // any more are removed.
 std::vector<Entry> scan(const QString &path, bool withHeld) {
     std::vector<Entry> entries;
-    Directory dir(path);
-    for (const QByteArray &name : dir.names()) {
+    for (const QByteArray &name : recoveryfiles::entries(path)) {
         if (isNewFileName(name)) {
-            removeUnheld(dir.fd(), name, false);
+            removeUnheld(path, name, false);
             continue;
         }
         if (!isCopyName(name))
             continue;
-        LockedEntry entry(dir.fd(), name, LOCK_SH);
-        if (entry.outcome == LockedEntry::Outcome::Gone)
+        LockedEntry entry(path, name, recoveryfiles::Lock::Shared);
+        if (entry.outcome == Outcome::Gone)
             continue;
-        const bool held = entry.outcome == LockedEntry::Outcome::Held;
+        const bool held = entry.outcome == Outcome::Held;
         if (held && !withHeld)
             continue;
-        if (const auto header = parse(entry.fd))
+        if (const auto header = parse(entry.file))
             entries.push_back({infoOf(name, *header), held});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
@@ -224,12 +133,21 @@ std::vector<Entry> scan(const QString &path, bool withHeld) {
 }
 
 bool isPlainId(const QString &id) {
-    return !id.isEmpty() && !id.startsWith(u'.') && !id.contains(u'/');
+    return !id.isEmpty() && !id.startsWith(u'.') && !id.contains(u'/') && !id.contains(u'\\');
 }
 
 } // namespace
 
 QString defaultDirectory() {
+#ifdef Q_OS_WIN
+    if (const QString portable = statepaths::portableFolder(); !portable.isEmpty())
+        return portable + QStringLiteral("/recovery");
+    QString local = qEnvironmentVariable("LOCALAPPDATA");
+    if (local.isEmpty())
+        local = QDir::homePath() + QStringLiteral("/AppData/Local");
+    return QDir::fromNativeSeparators(local) + u'/' + QString::fromLatin1(programDirectory) +
+           QStringLiteral("/recovery");
+#else
     QByteArray state = qgetenv("XDG_STATE_HOME");
     if (!state.startsWith('/')) {
         QByteArray home = qgetenv("HOME");
@@ -240,9 +158,10 @@ QString defaultDirectory() {
     while (state.size() > 1 && state.endsWith('/'))
         state.chop(1);
     return nativename::decode(state + '/' + programDirectory + "/recovery");
+#endif
 }
 
-HeldCopy::HeldCopy(QByteArray directory, QByteArray name, int lock)
+HeldCopy::HeldCopy(QString directory, QByteArray name, std::intptr_t lock)
     : directory(std::move(directory)), name(std::move(name)), lock(lock) {}
 
 HeldCopy::~HeldCopy() {
@@ -251,14 +170,14 @@ HeldCopy::~HeldCopy() {
 
 HeldCopy::HeldCopy(HeldCopy &&other) noexcept
     : directory(std::move(other.directory)), name(std::move(other.name)),
-      lock(std::exchange(other.lock, -1)) {}
+      lock(std::exchange(other.lock, noHandle)) {}
 
 HeldCopy &HeldCopy::operator=(HeldCopy &&other) noexcept {
     if (this != &other) {
         release();
         directory = std::move(other.directory);
         name = std::move(other.name);
-        lock = std::exchange(other.lock, -1);
+        lock = std::exchange(other.lock, noHandle);
     }
     return *this;
 }
@@ -270,17 +189,17 @@ QString HeldCopy::id() const {
 QString HeldCopy::write(const QString &directoryPath, const PieceTable &bytes,
                         const QString &origin, const QDateTime &written) {
     if (!isHeld()) {
-        directory = nativename::encode(directoryPath);
+        directory = directoryPath;
         name = newCopyName();
     }
     // Made again should someone have removed it meanwhile.
-    if (const int error = makeDirectory(directory))
-        return errorText(error);
+    if (const QString error = recoveryfiles::makePrivateDirectory(directory); !error.isEmpty())
+        return error;
     // A longer copy would be refused when it is restored.
     if (bytes.size() > sizebounds::openedFileAtMost)
         return QStringLiteral("документ больше %1 МиБ, а больше программа не восстанавливает")
             .arg(sizebounds::inMebibytes(sizebounds::openedFileAtMost));
-    filesave::Parts parts = bytes.chunks();
+    std::vector<QByteArrayView> parts = bytes.chunks();
     quint32 checksum = checksumStart;
     for (const QByteArrayView part : parts)
         checksum = checksumUpdate(checksum, part);
@@ -291,53 +210,40 @@ QString HeldCopy::write(const QString &directoryPath, const PieceTable &bytes,
     // can find ours so is between its creation and its lock, and then ours
     // is made again.
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const QByteArray newFile = directory + "/." + name + '-' +
-                                   QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(newFile.constData(),
-                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
+        const QByteArray newName =
+            '.' + name + '-' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        QString error;
+        bool exists = false;
+        const Handle file = recoveryfiles::createLocked(directory, newName, &error, &exists);
+        if (file == noHandle) {
+            if (exists)
                 continue;
-            return errorText(errno);
+            return error;
         }
-        struct stat opened {};
-        struct stat named {};
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &opened) != 0 ||
-            ::lstat(newFile.constData(), &named) != 0 || !sameFile(opened, named)) {
-            ::close(fd);
-            continue;
+        error = recoveryfiles::writeAndFlush(file, parts);
+        if (error.isEmpty())
+            error = recoveryfiles::renameOver(directory, newName, name, lock);
+        if (!error.isEmpty()) {
+            recoveryfiles::removeEntry(directory, newName);
+            recoveryfiles::close(file);
+            return error;
         }
-        int error = filesave::writeParts(fd, parts);
-        if (!error && ::fsync(fd) != 0)
-            error = errno;
-        if (!error && ::rename(newFile.constData(), (directory + '/' + name).constData()) != 0)
-            error = errno;
-        if (error) {
-            ::unlink(newFile.constData());
-            ::close(fd);
-            return errorText(error);
-        }
-        filesave::syncDirectory(directory);
-        // The new file holds the lock now; the old one is gone from the directory.
-        if (lock >= 0)
-            ::close(lock);
-        lock = fd;
+        lock = file;
         return {};
     }
-    return errorText(EAGAIN);
+    return QStringLiteral("Не удалось создать новый файл копии.");
 }
 
 void HeldCopy::remove() {
     if (!isHeld())
         return;
-    ::unlink((directory + '/' + name).constData());
+    recoveryfiles::removeEntry(directory, name);
     release();
 }
 
 void HeldCopy::release() {
-    if (lock >= 0)
-        ::close(lock);
-    lock = -1;
+    recoveryfiles::close(lock);
+    lock = noHandle;
     name.clear();
 }
 
@@ -351,20 +257,18 @@ std::vector<CopyInfo> Store::list() const {
 }
 
 void Store::prune(int keep) const {
-    Directory directory(dir);
     int left = 0;
     for (const Entry &entry : scan(dir, true)) {
         if (entry.held || left++ < keep)
             continue;
-        removeUnheld(directory.fd(), entry.info.id.toLatin1() + suffix);
+        removeUnheld(dir, entry.info.id.toLatin1() + suffix);
     }
 }
 
 bool Store::remove(const QString &id) const {
     if (!isPlainId(id))
         return false;
-    Directory directory(dir);
-    return removeUnheld(directory.fd(), id.toLatin1() + suffix);
+    return removeUnheld(dir, id.toLatin1() + suffix);
 }
 
 std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
@@ -374,15 +278,14 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
         return std::nullopt;
     };
     if (!isPlainId(id))
-        return fail(errorText(ENOENT));
-    Directory directory(dir);
-    const QByteArray name = id.toLatin1() + suffix;
-    const auto entry = lockExclusively(directory.fd(), name);
-    if (entry->outcome == LockedEntry::Outcome::Gone)
         return fail(QStringLiteral("Копии больше нет."));
-    if (entry->outcome == LockedEntry::Outcome::Held)
+    const QByteArray name = id.toLatin1() + suffix;
+    const auto entry = lockExclusively(dir, name);
+    if (entry->outcome == Outcome::Gone)
+        return fail(QStringLiteral("Копии больше нет."));
+    if (entry->outcome == Outcome::Held)
         return fail(QStringLiteral("Этот документ открыт в другом окне программы."));
-    const auto header = parse(entry->fd);
+    const auto header = parse(entry->file);
     if (!header)
         return fail(QStringLiteral("Копия повреждена."));
     if (!header->damage.isEmpty())
@@ -393,16 +296,13 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
     try {
         bytes = uninitializedLargeBytes(header->size);
     } catch (const std::bad_alloc &) {
-        return fail(errorText(ENOMEM));
+        return fail(QStringLiteral("Не хватает памяти."));
     }
     for (qint64 done = 0; done < header->size;) {
-        const ssize_t got = ::pread(entry->fd, bytes.data() + done,
-                                    size_t(std::min<qint64>(header->size - done, 1 << 30)),
-                                    off_t(header->bytesStart + done));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const qint64 got = recoveryfiles::readAt(entry->file, header->bytesStart + done,
+                                                 bytes.data() + done, header->size - done);
         if (got < 0)
-            return fail(errorText(errno));
+            return fail(QStringLiteral("Копию не удалось прочитать."));
         if (got == 0)
             return fail(QStringLiteral("Копия повреждена."));
         done += got;
@@ -410,7 +310,7 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
     if (const QString damage = damageOfBytes(*header, bytes); !damage.isEmpty())
         return fail(damage);
     return TakenCopy{infoOf(name, *header), std::move(bytes),
-                     HeldCopy(nativename::encode(dir), name, entry->release())};
+                     HeldCopy(dir, name, entry->release())};
 }
 
 } // namespace recovery

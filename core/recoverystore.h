@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -69,7 +70,7 @@ public:
     HeldCopy(const HeldCopy &) = delete;
     HeldCopy &operator=(const HeldCopy &) = delete;
 
-    bool isHeld() const { return lock >= 0; }
+    bool isHeld() const { return lock != -1; }
     QString id() const;
 
     // Writes the bytes as the copy, the first time under a new name in
@@ -86,12 +87,13 @@ public:
 
 private:
     friend class Store;
-    HeldCopy(QByteArray directory, QByteArray name, int lock);
+    HeldCopy(QString directory, QByteArray name, std::intptr_t lock);
 
-    QByteArray directory; // native bytes
-    QByteArray name;      // NAME.kktrecovery
-    // The copy's open file, locked; -1 while there is none.
-    int lock = -1;
+    QString directory;
+    QByteArray name; // NAME.kktrecovery
+    // The copy's open file, locked (recoveryfiles::Handle); -1 while there
+    // is none.
+    std::intptr_t lock = -1;
 };
 
 // A copy taken for restoring: its bytes, and the copy itself, held, so that

@@ -10,6 +10,8 @@ namespace statepaths {
 
 // True where the "portable" marker stands beside the program (Windows).
 bool isPortable();
+// The program's folder where it is portable, else an empty string.
+QString portableFolder();
 
 // The settings file in INI form, or an empty string where the system's own
 // place is used (~/.config/kktview/kktview.conf on Linux).

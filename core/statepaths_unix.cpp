@@ -6,6 +6,10 @@ bool isPortable() {
     return false;
 }
 
+QString portableFolder() {
+    return {};
+}
+
 QString settingsFile() {
     return {};
 }

@@ -23,6 +23,10 @@ bool isPortable() {
     return QFileInfo(programFolder() + QStringLiteral("/portable")).isFile();
 }
 
+QString portableFolder() {
+    return isPortable() ? programFolder() : QString();
+}
+
 QString settingsFile() {
     if (isPortable())
         return programFolder() + QStringLiteral("/kktview.ini");

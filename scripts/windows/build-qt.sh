@@ -28,7 +28,7 @@ qt_options=(
     -DFEATURE_system_libpng=OFF -DFEATURE_system_libjpeg=OFF
     -DFEATURE_zstd=OFF -DFEATURE_icu=OFF
     # What the program does not use, left out to shorten the build.
-    -DFEATURE_xml=OFF -DFEATURE_direct2d=OFF -DFEATURE_freetype=OFF
+    -DFEATURE_xml=OFF -DFEATURE_direct2d=OFF
     -DFEATURE_gif=OFF -DFEATURE_jpeg=OFF -DFEATURE_ico=OFF
 )
 stamp_text="qtbase $qt_version mingw64 ${qt_options[*]}"
