@@ -30,6 +30,10 @@ QString save(const QString &path, QByteArrayView bytes);
 // a new name or a rename in it is durable. Each returns 0 or an errno value.
 int writeParts(int fd, const Parts &parts);
 int syncDirectory(const QByteArray &directory);
+#elif defined(Q_OS_WIN)
+// The parts written at the handle's position, a short write continued.
+// Returns 0 or a Win32 error code.
+unsigned long writeParts(void *handle, const Parts &parts);
 #endif
 
 } // namespace filesave

@@ -36,24 +36,6 @@ private:
     HANDLE h;
 };
 
-DWORD writeAll(HANDLE file, const Parts &parts) {
-    for (const QByteArrayView part : parts) {
-        const char *data = part.data();
-        qint64 left = part.size();
-        while (left > 0) {
-            DWORD written = 0;
-            const DWORD chunk = DWORD(std::min<qint64>(left, 1 << 30));
-            if (!WriteFile(file, data, chunk, &written, nullptr))
-                return GetLastError();
-            if (written == 0)
-                return ERROR_WRITE_FAULT;
-            data += written;
-            left -= written;
-        }
-    }
-    return ERROR_SUCCESS;
-}
-
 // A name for the new file beside the target, hidden, that no file has.
 std::wstring besideName(const std::wstring &target) {
     const std::size_t slash = target.rfind(L'\\');
@@ -99,7 +81,7 @@ QString save(const QString &path, const Parts &parts) {
     }
     if (!file.isOpen())
         return windowspaths::errorText(ERROR_FILE_EXISTS);
-    DWORD error = writeAll(file.get(), parts);
+    DWORD error = writeParts(file.get(), parts);
     if (!error && !FlushFileBuffers(file.get()))
         error = GetLastError();
     file.close();
@@ -138,6 +120,24 @@ QString save(const QString &path, const Parts &parts) {
         !(exists && (attributes & FILE_ATTRIBUTE_HIDDEN)))
         SetFileAttributesW(target.c_str(), now & ~DWORD(FILE_ATTRIBUTE_HIDDEN));
     return {};
+}
+
+unsigned long writeParts(void *handle, const Parts &parts) {
+    for (const QByteArrayView part : parts) {
+        const char *data = part.data();
+        qint64 left = part.size();
+        while (left > 0) {
+            DWORD written = 0;
+            const DWORD chunk = DWORD(std::min<qint64>(left, 1 << 30));
+            if (!WriteFile(handle, data, chunk, &written, nullptr))
+                return GetLastError();
+            if (written == 0)
+                return ERROR_WRITE_FAULT;
+            data += written;
+            left -= written;
+        }
+    }
+    return ERROR_SUCCESS;
 }
 
 QString save(const QString &path, QByteArrayView bytes) {

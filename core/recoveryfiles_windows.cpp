@@ -1,5 +1,6 @@
 #include "recoveryfiles.h"
 
+#include "filesave.h"
 #include "windowspaths.h"
 
 #include <QDir>
@@ -169,20 +170,8 @@ QString writeAndFlush(Handle file, const std::vector<QByteArrayView> &parts) {
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(native(file), start, nullptr, FILE_BEGIN))
         return windowspaths::errorText(GetLastError());
-    for (const QByteArrayView part : parts) {
-        const char *data = part.data();
-        qint64 left = part.size();
-        while (left > 0) {
-            DWORD written = 0;
-            const DWORD chunk = DWORD(std::min<qint64>(left, 1 << 30));
-            if (!WriteFile(native(file), data, chunk, &written, nullptr))
-                return windowspaths::errorText(GetLastError());
-            if (written == 0)
-                return windowspaths::errorText(ERROR_WRITE_FAULT);
-            data += written;
-            left -= written;
-        }
-    }
+    if (const DWORD error = filesave::writeParts(native(file), parts))
+        return windowspaths::errorText(error);
     if (!SetEndOfFile(native(file)) || !FlushFileBuffers(native(file)))
         return windowspaths::errorText(GetLastError());
     return {};

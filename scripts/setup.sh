@@ -12,6 +12,10 @@ packages=(
     appstream desktop-file-utils man-db dpkg-dev file
 )
 
+# Other scripts' own needs (scripts/windows/setup.sh), installed the same way.
+read -r -a extra <<<"${KKTVIEW_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
+
 # scripts/fuzz.sh: clang with libFuzzer.
 if [ "${FUZZ:-0}" = 1 ]; then
     packages+=(clang-14 libclang-rt-14-dev)

@@ -7,24 +7,10 @@
 # scripts/windows/build-qt.sh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-"$root/scripts/setup.sh"
-
 packages=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
     qt6-base-dev-tools qt6-translations-l10n ninja-build dpkg-dev
     wine wine64 nsis zip unzip
     openbox xdotool imagemagick
 )
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if ((${#missing[@]})); then
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+KKTVIEW_EXTRA_PACKAGES="${packages[*]}" "$root/scripts/setup.sh"
