@@ -118,9 +118,15 @@ qsizetype findIn(const char *bytes, qsizetype begin, qsizetype end, const ByteTe
     if (pattern.isEmpty() || end - begin < pattern.size())
         return -1;
     if (pattern.size() <= 2) {
+#ifdef Q_OS_WIN
+        // No memmem in Windows' C library; Qt's search takes memchr for a byte.
+        const qsizetype at = QByteArrayView(bytes + begin, end - begin).indexOf(pattern);
+        return at < 0 ? -1 : begin + at;
+#else
         const void *at =
             memmem(bytes + begin, size_t(end - begin), pattern.constData(), size_t(pattern.size()));
         return at ? static_cast<const char *>(at) - bytes : -1;
+#endif
     }
     const char *at = std::search(bytes + begin, bytes + end,
                                  std::boyer_moore_searcher(pattern.begin(), pattern.end()));
