@@ -20,6 +20,8 @@ qt_options=(
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
     -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF
     -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_testlib=ON
+    # The Windows platform plugin does not build without OpenGL, and does
+    # not link without Direct2D (its DirectWrite font database needs it).
     -DFEATURE_opengl=ON -DINPUT_opengl=desktop
     # Debian's source leaves out the Wacom header the tablet code needs.
     -DFEATURE_tabletevent=OFF
@@ -28,7 +30,7 @@ qt_options=(
     -DFEATURE_system_libpng=OFF -DFEATURE_system_libjpeg=OFF
     -DFEATURE_zstd=OFF -DFEATURE_icu=OFF
     # What the program does not use, left out to shorten the build.
-    -DFEATURE_xml=OFF -DFEATURE_direct2d=OFF
+    -DFEATURE_xml=OFF
     -DFEATURE_gif=OFF -DFEATURE_jpeg=OFF -DFEATURE_ico=OFF
 )
 stamp_text="qtbase $qt_version mingw64 ${qt_options[*]}"
