@@ -1,11 +1,11 @@
-/* Runs a test program under wine with the environment its suite asks for.
- * Wine leaves out of a Windows program's environment the Unix variables
- * named QT_... and XDG_... and puts its own LOCALAPPDATA and APPDATA in;
- * so the suite passes each as KKTVIEW_TEST_ENV_NAME=value, and this sets
- * NAME=value before it starts the program named by its arguments. */
-#include <stdio.h>
-#include <stdlib.h>
-#include <wchar.h>
+// Runs a test program under wine with the environment its suite asks for.
+// Wine leaves out of a Windows program's environment the Unix variables
+// named QT_... and XDG_... and puts its own LOCALAPPDATA and APPDATA in;
+// so the suite passes each as KKTVIEW_TEST_ENV_NAME=value, and this sets
+// NAME=value before it starts the program named by its arguments.
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
 #include <windows.h>
 
 static const wchar_t prefix[] = L"KKTVIEW_TEST_ENV_";
@@ -30,7 +30,7 @@ int wmain(int argc, wchar_t **argv) {
     }
     FreeEnvironmentStringsW(block);
 
-    /* The rest of the command line as it was given. */
+    // The rest of the command line as it was given.
     const wchar_t *line = GetCommandLineW();
     int quoted = 0;
     while (*line && (quoted || (*line != L' ' && *line != L'\t'))) {
@@ -42,8 +42,9 @@ int wmain(int argc, wchar_t **argv) {
         ++line;
     wchar_t *command = _wcsdup(line);
 
-    STARTUPINFOW startup = {sizeof startup};
-    PROCESS_INFORMATION process;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
     if (!CreateProcessW(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
         fwprintf(stderr, L"withenv: cannot start %ls: error %lu\n", argv[1], GetLastError());
         return 127;
@@ -54,5 +55,5 @@ int wmain(int argc, wchar_t **argv) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     free(command);
-    return (int)status;
+    return int(status);
 }
