@@ -50,6 +50,15 @@ bool isHeldElsewhere(DWORD error) {
            error == ERROR_USER_MAPPED_FILE || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
+// Replacing takes the right to delete the old name; a program that holds
+// the file without sharing that right is found before anything is written.
+bool canBeReplaced(const std::wstring &target) {
+    Handle probe(CreateFileW(target.c_str(), DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return probe.isOpen() || !isHeldElsewhere(GetLastError());
+}
+
 QString heldElsewhere() {
     return QStringLiteral("Файл открыт в другой программе, и заменить его нельзя. "
                           "Закройте его там и сохраните ещё раз; файл остался прежним.");
@@ -67,6 +76,8 @@ QString save(const QString &path, const Parts &parts) {
         return windowspaths::errorText(ERROR_DIRECTORY);
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
         return windowspaths::errorText(ERROR_ACCESS_DENIED);
+    if (exists && !canBeReplaced(target))
+        return heldElsewhere();
 
     // The new file is written whole and flushed before it takes the name, so
     // the name holds either the old bytes or all of the new ones.

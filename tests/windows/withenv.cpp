@@ -3,6 +3,8 @@
 // named QT_... and XDG_... and puts its own LOCALAPPDATA and APPDATA in;
 // so the suite passes each as KKTVIEW_TEST_ENV_NAME=value, and this sets
 // NAME=value before it starts the program named by its arguments.
+// Qt Test's log does not reach a pipe under wine, so the program writes
+// it to a file that this copies to its own output, for ctest to show.
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -40,7 +42,16 @@ int wmain(int argc, wchar_t **argv) {
     }
     while (*line == L' ' || *line == L'\t')
         ++line;
-    wchar_t *command = _wcsdup(line);
+    wchar_t logName[MAX_PATH] = L"";
+    wchar_t folder[MAX_PATH];
+    if (GetTempPathW(MAX_PATH, folder))
+        GetTempFileNameW(folder, L"tst", 0, logName);
+    const size_t commandLength = wcslen(line) + wcslen(logName) + 16;
+    wchar_t *command = static_cast<wchar_t *>(calloc(commandLength, sizeof(wchar_t)));
+    if (*logName)
+        swprintf(command, commandLength, L"%ls -o \"%ls,txt\"", line, logName);
+    else
+        wcscpy(command, line);
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -55,5 +66,16 @@ int wmain(int argc, wchar_t **argv) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     free(command);
+    if (*logName) {
+        if (FILE *log = _wfopen(logName, L"rb")) {
+            char buffer[4096];
+            size_t got;
+            while ((got = fread(buffer, 1, sizeof buffer, log)) > 0)
+                fwrite(buffer, 1, got, stdout);
+            fclose(log);
+        }
+        fflush(stdout);
+        DeleteFileW(logName);
+    }
     return int(status);
 }
