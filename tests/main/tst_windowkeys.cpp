@@ -89,7 +89,6 @@ private slots:
         const Qt::KeyboardModifiers alt = Qt::AltModifier, meta = Qt::MetaModifier;
         row("Alt, a letter of no menu", "RTB1", "я", alt);
         row("Alt+Shift", "RTB1", "Я", alt | Qt::ShiftModifier);
-        row("Ctrl+Alt", "RTB1", "я", alt | Qt::ControlModifier);
         row("Meta", "RTB1", "я", meta);
         row("Alt, a digit", "RTB1", "1", alt);
         row("Alt, a Latin letter", "RTB1", "q", alt);
@@ -98,7 +97,11 @@ private slots:
         row("AltGr+Shift on X11", "RTB1", "„", Qt::ShiftModifier, "\x84");
         row("hex pane, Alt, a digit", "RTB2", "4", alt);
         row("hex pane, Meta, a digit", "RTB2", "4", meta);
+#ifndef Q_OS_WIN
+        // On Windows Ctrl+Alt is AltGr and types (the input pane's suite).
+        row("Ctrl+Alt", "RTB1", "я", alt | Qt::ControlModifier);
         row("hex pane, Ctrl+Alt, a digit", "RTB2", "f", alt | Qt::ControlModifier);
+#endif
     }
     void commandKeysTypeNothing() {
         QFETCH(QString, pane);

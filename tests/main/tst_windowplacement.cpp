@@ -4,6 +4,7 @@
 #include "windowplacement.h"
 
 #include <QAction>
+#include <QDir>
 #include <QScreen>
 #include <QTemporaryFile>
 
@@ -16,7 +17,13 @@ class TestWindowPlacement : public QObject {
 
 public:
     static void initMain() {
+#ifdef Q_OS_WIN
+        // The platform's options are split at colons, so a drive letter
+        // cannot stand in them: the file goes beside, named relatively.
+        static QTemporaryFile config(QStringLiteral("screens-XXXXXX.json"));
+#else
         static QTemporaryFile config;
+#endif
         if (!config.open())
             qFatal("no temporary file for the screens");
         config.write(R"({"screens": [
@@ -25,11 +32,15 @@ public:
             {"name": "right, scale 2", "x": 1280, "y": 0, "width": 1280, "height": 800,
              "logicalDpi": 192, "logicalBaseDpi": 96}]})");
         config.flush();
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+        qputenv("QT_QPA_PLATFORM",
+                "offscreen:configfile=" +
+                    QFile::encodeName(QDir::current().relativeFilePath(config.fileName())));
     }
 
 private slots:
-    void initTestCase() { QCOMPARE(QGuiApplication::screens().size(), 2); }
+    void initTestCase() {
+        QCOMPARE(QGuiApplication::screens().size(), 2);
+    }
     void cleanup() {
         if (form)
             form->close(); // the code table closes with it
