@@ -1,3 +1,4 @@
+#include "../statevariables.h"
 #include "../testfonts.h"
 #include "checksumsdialog.h"
 #include "finddialog.h"
@@ -91,7 +92,7 @@ class TestDumpWindow : public Form1Fixture {
 
 private slots:
     // What the windows remember goes to a directory of the suite's own.
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path())); }
+    void initTestCase() { statevariables::set(statevariables::settingsHome, settings.path()); }
     void init() {
         QVERIFY(openForm());
         QToolTip::hideText();
@@ -373,7 +374,7 @@ private slots:
         QVERIFY(!dock->isVisible());
         QCOMPARE(form->width(), width);
 
-        QVERIFY(QFile::exists(settings.filePath("kktview/kktview.conf")));
+        QVERIFY(QFile::exists(settings.filePath(statevariables::settingsFile)));
         closeForm();
         QVERIFY(openForm());
         QVERIFY(action(objectnames::beside866Command)->isChecked());

@@ -1,6 +1,7 @@
 // The recovery copies as the window keeps them: what closing, opening and
 // clearing leave, the notice at start and the restore command.
 
+#include "../statevariables.h"
 #include "../testfonts.h"
 #include "form1.h"
 #include "inputpane.h"
@@ -56,18 +57,19 @@ class RecoveryWindowTest : public QObject {
     // A state directory under a regular file: no copy can be written there,
     // whoever runs the tests.
     struct UnwritableState {
-        explicit UnwritableState(const QString &blocker) : before(qgetenv("XDG_STATE_HOME")) {
+        explicit UnwritableState(const QString &blocker)
+            : before(statevariables::value(statevariables::recoveryHome)) {
             QFile file(blocker);
             if (!file.open(QIODevice::WriteOnly))
                 qFatal("cannot write %s", qPrintable(blocker));
-            qputenv("XDG_STATE_HOME", QFile::encodeName(blocker));
+            statevariables::set(statevariables::recoveryHome, blocker);
         }
-        ~UnwritableState() { qputenv("XDG_STATE_HOME", before); }
-        QByteArray before;
+        ~UnwritableState() { statevariables::set(statevariables::recoveryHome, before); }
+        QString before;
     };
 
 private slots:
-    void initTestCase() { qputenv("XDG_STATE_HOME", QFile::encodeName(state.path())); }
+    void initTestCase() { statevariables::set(statevariables::recoveryHome, state.path()); }
     // Each test starts without the copies another one left.
     void init() { takeLeftCopies(); }
 
