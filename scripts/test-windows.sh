@@ -55,13 +55,33 @@ echo "window: $title"
 [ "$title" = "Просмотр бинарных файлов" ] || { echo "unexpected title: $title" >&2; exit 1; }
 sleep 2
 DISPLAY="$display" import -window root "$out/windows-window.png"
-# Typing at the start of the document, then Ctrl+S and Alt+F4.
+# Typing at the start of the document, saving it under a new name in the
+# program's own Save dialog (Ctrl+S), then Alt+F4.
 DISPLAY="$display" xdotool windowactivate --sync "$window" key ctrl+Home type "xy"
 sleep 0.5
 DISPLAY="$display" xdotool key ctrl+s
+dialog=""
+for _ in $(seq 1 40); do
+    active="$(DISPLAY="$display" xdotool getactivewindow 2>/dev/null || true)"
+    if [ -n "$active" ] && [ "$active" != "$window" ]; then
+        dialog="$active"
+        break
+    fi
+    sleep 0.5
+done
+[ -n "$dialog" ] || { echo "the Save dialog did not open" >&2; exit 1; }
+sleep 1
+DISPLAY="$display" import -window root "$out/windows-save-dialog.png"
+# The name field holds the document's name, selected: typing replaces it.
+DISPLAY="$display" xdotool type --delay 50 "saved.bin"
+DISPLAY="$display" xdotool key Return
+for _ in $(seq 1 40); do
+    [ -f "$work/saved.bin" ] && break
+    sleep 0.5
+done
 sleep 1
 DISPLAY="$display" import -window root "$out/windows-saved.png"
-DISPLAY="$display" xdotool key alt+F4
+DISPLAY="$display" xdotool windowactivate --sync "$window" key alt+F4
 for _ in $(seq 1 60); do
     kill -0 "$program" 2>/dev/null || break
     sleep 0.5
@@ -71,8 +91,10 @@ if kill -0 "$program" 2>/dev/null; then
     exit 1
 fi
 expected="$(printf 'xyABC\r\n\x98\x00\xff' | xxd -p)"
-got="$(xxd -p "$work/sample.bin")"
+got="$(xxd -p "$work/saved.bin" 2>/dev/null || true)"
 [ "$got" = "$expected" ] || { echo "saved bytes differ: $got, expected $expected" >&2; exit 1; }
+[ "$(xxd -p "$work/sample.bin")" = "$(printf 'ABC\r\n\x98\x00\xff' | xxd -p)" ] ||
+    { echo "the opened file changed" >&2; exit 1; }
 echo "saved byte-exact"
 
 echo "== The installer, for the user, and its uninstaller"

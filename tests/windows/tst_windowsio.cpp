@@ -1,5 +1,6 @@
 #include "consoleio.h"
 #include "document.h"
+#include "nativename.h"
 #include "statepaths.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,13 @@ class TestWindowsIo : public QObject {
     Q_OBJECT
 
 private slots:
+    // Messages, the toolbar and the command line show paths as Windows
+    // writes them.
+    void shownPathsHaveBackslashes() {
+        QCOMPARE(nativename::displayed(u"C:/Users/Иван/kkm.bin"),
+                 QStringLiteral("C:\\Users\\Иван\\kkm.bin"));
+    }
+
     void saveKeepsTheOldFilesAttributes() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("cliche.bin"));
