@@ -6,7 +6,8 @@
 # Installs what is missing, builds Qt for Windows once into
 # ~/.cache/kktview/qt-6.4.2-mingw64 (40 to 60 minutes the first time on two
 # cores; reused after), then the program with it.
-# KKTVIEW_WINDOWS_TESTS=ON builds the test suite too (scripts/test-windows.sh).
+# KKTVIEW_WINDOWS_TESTS=ON builds the test suite too (scripts/test-windows.sh),
+# KKTVIEW_WINDOWS_BENCH=ON the window benchmarks (bench/wine.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${KKTVIEW_WINDOWS_OUT:-$root/build-windows}"
@@ -18,7 +19,8 @@ echo "Qt for Windows: $qt"
 version="$(sed -n 's/^project(kktview VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")"
 build="$out/program"
 "$qt/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DBUILD_TESTING="${KKTVIEW_WINDOWS_TESTS:-OFF}" -DKKTVIEW_WERROR=ON \
+    -DBUILD_TESTING="${KKTVIEW_WINDOWS_TESTS:-OFF}" -DKKTVIEW_BENCH="${KKTVIEW_WINDOWS_BENCH:-OFF}" \
+    -DKKTVIEW_WERROR=ON \
     -DCMAKE_CROSSCOMPILING_EMULATOR=wine >"$out.configure.log" 2>&1 ||
     { cat "$out.configure.log" >&2; exit 1; }
 rm -f "$out.configure.log"

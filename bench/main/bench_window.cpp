@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -94,6 +96,25 @@ double load(const QByteArray &document) {
     QElapsedTimer timer;
     timer.start();
     window.form.setDocument(document);
+    waitForPaint(watcher, 0);
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// A file opened by the open command, from the file to the painted pane.
+double open16m() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("dump.bin"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(sampleText(16 << 20, 60)) != 16 << 20)
+        return -1;
+    file.close();
+    Window window;
+    window.showWith(QByteArray());
+    PaintWatcher watcher(window.rtb1->viewport());
+    QElapsedTimer timer;
+    timer.start();
+    if (!window.form.openFile(path))
+        return -1;
     waitForPaint(watcher, 0);
     return timer.nsecsElapsed() / 1e6;
 }
@@ -241,6 +262,7 @@ const std::vector<Case> &cases() {
          [] { return load(randomBytes(1024 * 1024)); }},
         {"load16m", "set and paint 16 MiB, line break every 60 bytes",
          [] { return load(sampleText(16 * 1024 * 1024, 60)); }},
+        {"open16m", "open a 16 MiB file, line break every 60 bytes, painted", open16m},
         {"key64k", "keystroke, 64 KiB in one paragraph",
          [] { return keystroke(sampleText(64 * 1024, 0)); }},
         {"key64kbin", "keystroke, 64 KiB of random bytes 0..255, one paragraph",
