@@ -8,8 +8,8 @@
 #include "commandline.h"
 #include "cp1251codec.h"
 #include "displaycheck.h"
-#include "form1.h"
 #include "kktview_version.h"
+#include "mainwindow.h"
 #include "views.h"
 
 #include <QAction>
@@ -388,7 +388,7 @@ private slots:
     }
 
     void windowsAndDialogsCarryTheirOwnTitles() {
-        Form1 window;
+        MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(platformTitle(&window), QStringLiteral("Просмотр бинарных файлов"));

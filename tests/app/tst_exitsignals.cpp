@@ -3,8 +3,8 @@
 // recovery copy first. Each case runs this suite's own binary as the
 // program: a window that opens a file, takes an edit and waits.
 
-#include "form1.h"
 #include "keepunsaved.h"
+#include "mainwindow.h"
 #include "recoverystore.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@ int editAndWait(int argc, char *argv[]) {
     for (const int number : {SIGTERM, SIGHUP, SIGINT})
         std::signal(number, SIG_DFL);
     QApplication app(argc, argv);
-    Form1 window;
+    MainWindow window;
     const KeepUnsaved keepUnsaved(window);
     window.show();
     if (!window.openFile(QString::fromLocal8Bit(argv[2])))

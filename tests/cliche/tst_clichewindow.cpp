@@ -1,8 +1,8 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
-#include "frmcheck.h"
+#include "clichecheckwindow.h"
 #include "oracle.h"
 #include "receiptpreview.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,21 +14,21 @@
 
 // The cliche check window driven like a user would, against the document
 // of the main window; and the conversion commands of the edit menu.
-class ClicheWindowTest : public Form1Fixture {
+class ClicheWindowTest : public WindowFixture {
     Q_OBJECT
 
-    FrmCheck *checkWindow() {
-        FrmCheck *found = nullptr;
+    ClicheCheckWindow *checkWindow() {
+        ClicheCheckWindow *found = nullptr;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *window = qobject_cast<FrmCheck *>(widget))
+            if (auto *window = qobject_cast<ClicheCheckWindow *>(widget))
                 found = window;
         }
         return found;
     }
 
-    FrmCheck *openCheck(const char *model) {
+    ClicheCheckWindow *openCheck(const char *model) {
         child<QAction>(form, "mnuCheck")->trigger();
-        FrmCheck *window = checkWindow();
+        ClicheCheckWindow *window = checkWindow();
         if (!window)
             qFatal("no check window");
         auto *models = child<QComboBox>(window, "cboModel");
@@ -37,9 +37,9 @@ class ClicheWindowTest : public Form1Fixture {
     }
 
 private slots:
-    void init() { QVERIFY(openForm()); }
+    void init() { QVERIFY(openWindow()); }
     void cleanup() {
-        closeForm(); // the check window closes with its document
+        closeWindow(); // the check window closes with its document
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!checkWindow());
     }
@@ -48,15 +48,15 @@ private slots:
         // Line breaks before the findings: byte offsets are not positions.
         const QByteArray document = inCp1251("ПРИВЕТ\r\n\r\nМИР!\r\nДОБРО «ПОЖАЛОВАТЬ» В МАГАЗИН");
         form->setDocument(document);
-        FrmCheck *window = openCheck("МЕРКУРИЙ Ф");
+        ClicheCheckWindow *window = openCheck("МЕРКУРИЙ Ф");
         auto *list = child<QListWidget>(window, "lstFindings");
         const QList<std::pair<qsizetype, QByteArray>> offending = {
             {13, "!"}, {22, inCp1251("«")}, {33, inCp1251("»")}, {40, inCp1251("АЗИН")}};
         QCOMPARE(list->count(), offending.size());
         for (int row = 0; row < list->count(); ++row) {
             list->setCurrentRow(row);
-            QCOMPARE(rtb1->selection()->start(), offending[row].first);
-            QCOMPARE(rtb1->selectedBytes(), offending[row].second);
+            QCOMPARE(inputPane->selection()->start(), offending[row].first);
+            QCOMPARE(inputPane->selectedBytes(), offending[row].second);
             QCOMPARE(form->panelText(3), QString::number(offending[row].second.size()));
         }
         QCOMPARE(form->document(), document);
@@ -83,7 +83,7 @@ private slots:
         QFETCH(QByteArray, document);
         QFETCH(QByteArray, fixed);
         form->setDocument(document);
-        FrmCheck *window = openCheck(model.constData());
+        ClicheCheckWindow *window = openCheck(model.constData());
         auto *fix = child<QPushButton>(window, button.constData());
         QVERIFY(fix->isVisible());
         QVERIFY(fix->isEnabled());
@@ -94,14 +94,14 @@ private slots:
         QVERIFY(window->findings().size() < before);
         QVERIFY(!fix->isEnabled());
 
-        rtb1->undo();
+        inputPane->undo();
         QCOMPARE(form->document(), document);
-        rtb1->redo();
+        inputPane->redo();
         QCOMPARE(form->document(), fixed);
     }
 
     void fixesAreOfferedWhereTheyApply() {
-        FrmCheck *window = openCheck("МЕРКУРИЙ К");
+        ClicheCheckWindow *window = openCheck("МЕРКУРИЙ К");
         QVERIFY(!child<QPushButton>(window, "cmdUpper")->isVisible());
         QVERIFY(!child<QPushButton>(window, "cmdReplace")->isVisible());
         child<QComboBox>(window, "cboModel")->setCurrentIndex(9); // МЕРКУРИЙ Ф
@@ -112,7 +112,7 @@ private slots:
 
     void unknownWidthIsSaidAndNotChecked() {
         form->setDocument(QByteArray(40, 'A'));
-        FrmCheck *window = openCheck("АМС 200Ф");
+        ClicheCheckWindow *window = openCheck("АМС 200Ф");
         QVERIFY(child<QLabel>(window, "lblModel")->text().contains(u"ширина не указана"));
         QVERIFY(window->findings().isEmpty());
         QCOMPARE(child<ReceiptPreview>(window, "prvReceipt")->paperColumns(), 40);
@@ -120,7 +120,7 @@ private slots:
 
     void aDocumentOverOneMebibyteIsNotChecked() {
         form->setDocument(QByteArray("!!!!\r\n").repeated(1024 * 1024 / 6 + 1));
-        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
         QVERIFY(window->findings().isEmpty());
         QVERIFY(child<QLabel>(window, "lblSummary")->text().contains(u"больше 1 МиБ"));
         form->setDocument("!");
@@ -130,7 +130,7 @@ private slots:
 
     void otherModelTakesItsFields() {
         form->setDocument(QByteArray("12345678901\r\n2\r\n3"));
-        FrmCheck *window = openCheck("Другая модель");
+        ClicheCheckWindow *window = openCheck("Другая модель");
         QVERIFY(child<QWidget>(window, "otherFields")->isVisible());
         child<QComboBox>(window, "cboGroup")->setCurrentIndex(1);
         child<QSpinBox>(window, "spnWidth")->setValue(10);
@@ -143,7 +143,7 @@ private slots:
 
     void previewShowsWhatTheGroupPrints() {
         form->setDocument(inCp1251("«Ёж» №1\r\n\r\nAb"));
-        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
         auto *preview = child<ReceiptPreview>(window, "prvReceipt");
         QCOMPARE(preview->paperColumns(), 17);
         QCOMPARE(preview->rowCount(), 3);
@@ -168,7 +168,7 @@ private slots:
         QFETCH(QByteArray, model);
         QFETCH(QByteArray, document);
         form->setDocument(document);
-        FrmCheck *window = openCheck(model.constData());
+        ClicheCheckWindow *window = openCheck(model.constData());
         auto *list = child<QListWidget>(window, "lstFindings");
         const QString legend = child<QLabel>(window, "lblLegend")->text();
         const QImage preview =
@@ -195,19 +195,19 @@ private slots:
 
     void typingIsCheckedWithoutAsking() {
         form->setDocument("12");
-        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
         QVERIFY(window->findings().isEmpty());
-        rtb1->setFocus();
-        QTest::keyClick(rtb1, Qt::Key_End, Qt::ControlModifier);
-        typeText(rtb1, QStringLiteral("!"));
+        inputPane->setFocus();
+        QTest::keyClick(inputPane, Qt::Key_End, Qt::ControlModifier);
+        typeText(inputPane, QStringLiteral("!"));
         QTRY_COMPARE_WITH_TIMEOUT(window->findings().size(), 1, 10000);
         QCOMPARE(form->document(), QByteArray("12!"));
     }
 
     void oneWindowAtATimeClosedWithTheMainWindow() {
-        FrmCheck *first = openCheck("ЛАДОГА Ф/К");
+        ClicheCheckWindow *first = openCheck("ЛАДОГА Ф/К");
         QCOMPARE(openCheck("ЛАДОГА Ф/К"), first);
-        QPointer<FrmCheck> window(first);
+        QPointer<ClicheCheckWindow> window(first);
         form->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!window);
@@ -223,9 +223,9 @@ private slots:
     void escapeClosesTheWindow() {
         QFETCH(QString, control);
         form->setDocument("abc");
-        rtb1->setFocus();
-        QTest::keyClick(rtb1, Qt::Key_K, Qt::ControlModifier);
-        QPointer<FrmCheck> window = checkWindow();
+        inputPane->setFocus();
+        QTest::keyClick(inputPane, Qt::Key_K, Qt::ControlModifier);
+        QPointer<ClicheCheckWindow> window = checkWindow();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowActive(window));
         auto *models = child<QComboBox>(window, "cboModel");
@@ -276,15 +276,15 @@ private slots:
         QFETCH(QByteArray, converted);
         QFETCH(QString, notice);
         form->setDocument(document);
-        rtb1->selectBytes(selectionStart, selectionLength);
-        rtb1->setFocus();
+        inputPane->selectBytes(selectionStart, selectionLength);
+        inputPane->setFocus();
         child<QAction>(form, action.constData())->trigger();
         QCOMPARE(form->document(), converted);
-        QCOMPARE(rtb1->selection()->length(), qint64(selectionLength));
-        auto *said = rtb1->findChild<QLabel *>(QStringLiteral("lblNotice"));
+        QCOMPARE(inputPane->selection()->length(), qint64(selectionLength));
+        auto *said = inputPane->findChild<QLabel *>(QStringLiteral("lblNotice"));
         QCOMPARE(said && said->isVisible() ? said->text() : QString(), notice);
-        QVERIFY(rtb1->hasFocus());
-        rtb1->undo();
+        QVERIFY(inputPane->hasFocus());
+        inputPane->undo();
         QCOMPARE(form->document(), document);
         QVERIFY(!said || !said->isVisible());
     }

@@ -1,5 +1,5 @@
 #include "../testfonts.h"
-#include "frmtabl.h"
+#include "codetablewindow.h"
 #include "twips.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -15,11 +15,11 @@
 
 namespace {
 
-QTextEdit *pane(FrmTabl &window) {
+QTextEdit *pane(CodeTableWindow &window) {
     return window.findChild<QTextEdit *>(QStringLiteral("RTBT"));
 }
 
-bool paneFillsWindow(FrmTabl &window) {
+bool paneFillsWindow(CodeTableWindow &window) {
     QCoreApplication::processEvents();
     return pane(window) && pane(window)->geometry() == window.rect();
 }
@@ -107,7 +107,7 @@ class TestCodeTable : public QObject {
 
 private slots:
     void initTestCase() {
-        reference_ = new FrmTabl;
+        reference_ = new CodeTableWindow;
         document_ = pane(*reference_)->document();
         table_ = codeTable(*document_);
         QVERIFY(table_);
@@ -117,7 +117,7 @@ private slots:
     void cleanupTestCase() { delete reference_; }
 
     void windowOpensWithItsCaptionAndClientSizeAtTheTop() {
-        FrmTabl window;
+        CodeTableWindow window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Таблицы"));
         QCOMPARE(window.size(),
                  QSize(twips::toPixelsX(window, 5190), twips::toPixelsY(window, 3465)));
@@ -133,7 +133,7 @@ private slots:
     }
     void escapeClosesTheWindow() {
         QFETCH(bool, selected);
-        QPointer<FrmTabl> window = new FrmTabl;
+        QPointer<CodeTableWindow> window = new CodeTableWindow;
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTextEdit *text = pane(*window);
@@ -155,7 +155,7 @@ private slots:
     }
     void paneFillsClientAreaAfterResizing() {
         QFETCH(QList<QSize>, sizes);
-        FrmTabl window;
+        CodeTableWindow window;
         window.show();
         QVERIFY(paneFillsWindow(window));
         for (const QSize &size : sizes) {
@@ -166,7 +166,7 @@ private slots:
     }
 
     void paneFillsClientAreaAfterMinimiseAndRestore() {
-        FrmTabl window;
+        CodeTableWindow window;
         window.show();
         window.resize(500, 400);
         QVERIFY(paneFillsWindow(window));
@@ -178,7 +178,7 @@ private slots:
     }
 
     void codesAndCharactersStayOnOneLineInTheSmallestWindow() {
-        FrmTabl window;
+        CodeTableWindow window;
         window.show();
         window.resize(0, 0);
         QCoreApplication::processEvents();
@@ -374,7 +374,7 @@ private slots:
     }
 
 private:
-    FrmTabl *reference_ = nullptr;
+    CodeTableWindow *reference_ = nullptr;
     QTextDocument *document_ = nullptr;
     QTextTable *table_ = nullptr;
     QList<Section> sections_;

@@ -2,7 +2,7 @@
 #include "bytedocument.h"
 #include "carettext.h"
 #include "filecomparison.h"
-#include "form1.h"
+#include "mainwindow.h"
 #include "objectnames.h"
 
 #include <QAction>
@@ -179,7 +179,7 @@ private slots:
                                           FileComparison::previousDifferenceKey()};
         const QStringList commands = {objectnames::nextDifferenceCommand,
                                       objectnames::previousDifferenceCommand};
-        Form1 form;
+        MainWindow form;
         for (const QAction *action : form.findChildren<QAction *>()) {
             for (const QKeySequence &shortcut : action->shortcuts())
                 QVERIFY2(!keys.contains(shortcut) ||

@@ -3,10 +3,10 @@
 
 #include "../testfonts.h"
 #include "byteselection.h"
-#include "form1.h"
-#include "frmtabl.h"
+#include "codetablewindow.h"
 #include "hexpane.h"
 #include "inputpane.h"
+#include "mainwindow.h"
 #include "russianqt.h"
 #include "sizebounds.h"
 #include "views.h"
@@ -108,7 +108,7 @@ private slots:
     void codeTableOpensOnceAndClosesWithTheMainWindow();
 
 private:
-    Form1 *window = nullptr;
+    MainWindow *window = nullptr;
     QTemporaryDir dir;
 
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
@@ -123,7 +123,7 @@ private:
 };
 
 void FileCommandsTest::init() {
-    window = new Form1;
+    window = new MainWindow;
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
 }
@@ -668,13 +668,13 @@ void FileCommandsTest::aboutAndHelpReadWordForWord() {
 
 void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     window->setDocument("abcdef");
-    auto *rtb2 = child<HexPane>(window, "RTB2");
-    auto *rtb3 = child<TokenView>(window, "RTB3");
-    rtb2->append(views::hexDump, PieceTable(QByteArray("ABC")));
-    rtb3->append(views::cp1251Glyphs, PieceTable(QByteArray("abc")));
+    auto *hexPane = child<HexPane>(window, "RTB2");
+    auto *outputPane = child<TokenView>(window, "RTB3");
+    hexPane->append(views::hexDump, PieceTable(QByteArray("ABC")));
+    outputPane->append(views::cp1251Glyphs, PieceTable(QByteArray("abc")));
     inputPane()->selection()->select(1, 2);
-    rtb3->setSelection(1, 2);
-    rtb2->setSelection(0, 2);
+    outputPane->setSelection(1, 2);
+    hexPane->setSelection(0, 2);
 
     QFont chosen(QStringLiteral("DejaVu Serif"));
     chosen.setPointSize(10);
@@ -695,8 +695,12 @@ void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     const FormatBefore input = [this](int position) {
         return inputPane()->charFormatAt(position - 1);
     };
-    const FormatBefore hex = [rtb2](int position) { return rtb2->charFormatAt(position - 1); };
-    const FormatBefore output = [rtb3](int position) { return rtb3->charFormatAt(position - 1); };
+    const FormatBefore hex = [hexPane](int position) {
+        return hexPane->charFormatAt(position - 1);
+    };
+    const FormatBefore output = [outputPane](int position) {
+        return outputPane->charFormatAt(position - 1);
+    };
     struct Check {
         FormatBefore formatBefore;
         int inside, outside;
@@ -732,9 +736,9 @@ void FileCommandsTest::cancelledFontDialogChangesNothing() {
 
 void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
     auto tables = [] {
-        QList<FrmTabl *> found;
+        QList<CodeTableWindow *> found;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *table = qobject_cast<FrmTabl *>(widget); table && table->isVisible())
+            if (auto *table = qobject_cast<CodeTableWindow *>(widget); table && table->isVisible())
                 found << table;
         }
         return found;
@@ -742,7 +746,7 @@ void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
     QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
     QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
     QCOMPARE(tables().size(), 1);
-    FrmTabl *table = tables().constFirst();
+    CodeTableWindow *table = tables().constFirst();
     QCOMPARE(table->windowTitle(), QStringLiteral("Таблицы"));
     // Beside the main window, not owned by it and not blocking it.
     QVERIFY(table->isWindow() && !table->parentWidget());
@@ -752,13 +756,13 @@ void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
     QCOMPARE(child<TokenView>(window, "RTB2")->toPlainText(), QStringLiteral("41  42  "));
 
     // Closed by the user, it is made anew on the next command.
-    QPointer<FrmTabl> first = tables().constFirst();
+    QPointer<CodeTableWindow> first = tables().constFirst();
     first->close();
     QTRY_VERIFY(first.isNull());
     trigger("mnuTable");
     QCOMPARE(tables().size(), 1);
 
-    QPointer<FrmTabl> second = tables().constFirst();
+    QPointer<CodeTableWindow> second = tables().constFirst();
     window->close();
     QTRY_VERIFY(second.isNull());
 }

@@ -1,7 +1,7 @@
 #include "../testfonts.h"
 #include "finddialog.h"
-#include "form1fixture.h"
 #include "gotodialog.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -37,17 +37,17 @@ QByteArray registerDump() {
 } // namespace
 
 // Find, Find next and Go to offset, driven by their keys and dialogs.
-class TestFindCommands : public Form1Fixture {
+class TestFindCommands : public WindowFixture {
     Q_OBJECT
 
 private slots:
     void init() {
-        QVERIFY(openForm());
+        QVERIFY(openWindow());
         form->setDocument(registerDump());
-        rtb1->selectBytes(5, 2);
+        inputPane->selectBytes(5, 2);
         QToolTip::hideText();
     }
-    void cleanup() { closeForm(); }
+    void cleanup() { closeWindow(); }
 
     void findSelectsTheBytesOrTellsWhy_data() {
         QTest::addColumn<QString>("option");
@@ -82,8 +82,8 @@ private slots:
         QVERIFY(driver.seen);
         QVERIFY2(refusal.isEmpty() ? shown.isEmpty() : shown.contains(refusal), qPrintable(shown));
         QCOMPARE(catcher.texts(), message.isEmpty() ? QStringList() : QStringList(message));
-        QCOMPARE(rtb1->selection()->start(), offset);
-        QCOMPARE(rtb1->selectedBytes(), selected);
+        QCOMPARE(inputPane->selection()->start(), offset);
+        QCOMPARE(inputPane->selectedBytes(), selected);
         QCOMPARE(form->panelText(3), QString::number(selected.size()));
         QCOMPARE(form->document(), registerDump());
     }
@@ -102,8 +102,8 @@ private slots:
             form->activateWindow();
             QTRY_COMPARE(QApplication::activeWindow(), form);
             QTest::keyClick(form, Qt::Key_F9);
-            starts << rtb1->selection()->start();
-            QCOMPARE(rtb1->selectedBytes(), QByteArray("\r\n"));
+            starts << inputPane->selection()->start();
+            QCOMPARE(inputPane->selectedBytes(), QByteArray("\r\n"));
             if (press < 3)
                 QCOMPARE(QToolTip::text().contains("продолжен с начала"), press == 2);
             else // a tip fades for a moment; left alone, it would stay four seconds
@@ -137,8 +137,8 @@ private slots:
         QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
         QVERIFY(driver.seen);
         QVERIFY2(refusal.isEmpty() ? shown.isEmpty() : shown.contains(refusal), qPrintable(shown));
-        QCOMPARE(rtb1->selection()->start(), cursor);
-        QCOMPARE(rtb1->selection()->length(), refusal.isEmpty() ? 0 : 2);
+        QCOMPARE(inputPane->selection()->start(), cursor);
+        QCOMPARE(inputPane->selection()->length(), refusal.isEmpty() ? 0 : 2);
         QCOMPARE(form->document(), registerDump());
     }
 
@@ -155,7 +155,7 @@ private slots:
     // byte gone to show in the hex pane and the text beside it, in sight;
     // hex digits typed next overwrite the byte gone to.
     void findAndGotoShowInTheHexEditLayout() {
-        rtb1->selectBytes(0x1000, 0x800);
+        inputPane->selectBytes(0x1000, 0x800);
         QTest::keyClick(form, Qt::Key_F5);
         QVERIFY(form->isHexEditLayout());
         auto *hex = child<HexPane>(form, "RTB2");
@@ -164,7 +164,7 @@ private slots:
             const qsizetype row = pane->rowOf(position) - pane->firstVisibleRow();
             return row >= 0 && row < pane->viewport()->height() / pane->rowHeight();
         };
-        rtb1->selectBytes(0x1000, 0);
+        inputPane->selectBytes(0x1000, 0);
         {
             DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
                 enterInDialog(dialog, "txtFind", "СПАСИБО", "optText866", "cmdFind");

@@ -12,8 +12,8 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "cp1251codec.h"
-#include "form1.h"
 #include "inputpane.h"
+#include "mainwindow.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -76,7 +76,7 @@ class InputPaneModelTest : public QObject {
 
 private slots:
     void init() {
-        form = new Form1;
+        form = new MainWindow;
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         pane = child<InputPane>(form, "RTB1");
@@ -441,7 +441,7 @@ private:
         return mismatch;
     }
 
-    Form1 *form = nullptr;
+    MainWindow *form = nullptr;
     InputPane *pane = nullptr;
     ByteDocument *doc = nullptr;
     ByteSelection *sel = nullptr;

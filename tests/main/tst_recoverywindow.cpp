@@ -2,8 +2,8 @@
 // clearing leave, the notice at start and the restore command.
 
 #include "../testfonts.h"
-#include "form1.h"
 #include "inputpane.h"
+#include "mainwindow.h"
 #include "recoverydialog.h"
 #include "recoverystore.h"
 #include "windowdriver.h"
@@ -44,7 +44,7 @@ class RecoveryWindowTest : public QObject {
 
     // The drops of the window by the names of the rows; true when the
     // document went.
-    bool drop(Form1 &window, const QString &how) {
+    bool drop(MainWindow &window, const QString &how) {
         if (how == QLatin1String("close"))
             return window.close();
         if (how == QLatin1String("open"))
@@ -88,7 +88,7 @@ private slots:
         QFETCH(QByteArray, left);
         const QString opened = file(QStringLiteral("first.bin"), "file" + QByteArray(20000, 'a'));
         {
-            Form1 window;
+            MainWindow window;
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             if (how != 0 && how != 2)
@@ -118,7 +118,7 @@ private slots:
         QByteArray bytes;
         for (int line = 0; bytes.size() < 4 << 20; ++line)
             bytes += QByteArray::number(line).rightJustified(62, '.') + "\r\n";
-        Form1 window;
+        MainWindow window;
         window.show();
         QVERIFY(window.openFile(file(QStringLiteral("large.bin"), bytes)));
         typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("x"));
@@ -163,7 +163,7 @@ private slots:
         const QByteArray original = "file\r\n";
         const QString opened = file(QStringLiteral("first.bin"), original);
         QFile::remove(files.filePath(QStringLiteral("typed.bin")));
-        Form1 window;
+        MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         if (fromFile)
@@ -224,12 +224,12 @@ private slots:
         const QByteArray bytes = QByteArray("\xCA\xCA\xD2\r\n", 5) + QByteArray(70000, 'x');
         const QString origin = file(QStringLiteral("dump.bin"), bytes);
         {
-            Form1 lost;
+            MainWindow lost;
             QVERIFY(lost.openFile(origin));
             typeText(child<InputPane>(&lost, "RTB1"), QStringLiteral("!"));
             lost.close();
         }
-        auto window = std::make_unique<Form1>();
+        auto window = std::make_unique<MainWindow>();
         window->show();
         window->offerRecovery();
         auto *notice = child<QLabel>(window.get(), "lblNotice");

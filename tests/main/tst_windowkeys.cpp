@@ -1,5 +1,5 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
+#include "windowfixture.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -8,15 +8,15 @@
 // its menu, Ctrl+Tab moves on; and the keys that are commands, which type
 // nothing whatever text they carry. Driven as a user does: keys sent to the
 // pane with the focus, the result read off the document and the panels.
-class TestWindowKeys : public Form1Fixture {
+class TestWindowKeys : public WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(openForm()); }
+    void init() { QVERIFY(openWindow()); }
     void cleanup() {
         if (QWidget *popup = QApplication::activePopupWidget())
             popup->close();
-        closeForm();
+        closeWindow();
     }
 
     void accessKeysOpenTheirMenuFromEveryPane_data() {
@@ -159,9 +159,9 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), child<QWidget>(form, qPrintable(to)));
         QCOMPARE(form->document(), QByteArray("abc"));
         // Tab still types.
-        rtb1->setFocus();
+        inputPane->setFocus();
         if (!hexEdit) {
-            QTest::keyClick(rtb1, Qt::Key_Tab);
+            QTest::keyClick(inputPane, Qt::Key_Tab);
             QCOMPARE(form->document().count('\t'), 1);
         }
     }

@@ -24,11 +24,11 @@ class ReceiptPreview;
 // buttons, each one undoable step of the document; a finding chosen selects
 // its bytes. Like the code table window it has no owner window; it closes
 // when its document goes.
-class FrmCheck : public QWidget {
+class ClicheCheckWindow : public QWidget {
     Q_OBJECT
 
 public:
-    FrmCheck(ByteDocument *document, ByteSelection *selection, QWidget *parent = nullptr);
+    ClicheCheckWindow(ByteDocument *document, ByteSelection *selection, QWidget *parent = nullptr);
 
     cliche::RegisterModel model() const;
     const QList<cliche::Finding> &findings() const { return currentFindings; }

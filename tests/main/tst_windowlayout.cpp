@@ -1,8 +1,8 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
-#include "form1layout.h"
 #include "ruler.h"
 #include "twips.h"
+#include "windowfixture.h"
+#include "windowgeometry.h"
 
 #include <QAction>
 #include <QFontDialog>
@@ -17,17 +17,17 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace layout = form1layout;
+namespace layout = windowgeometry;
 
 // The window's parts, their names and places, both layouts and the resize
 // rule. Places are given in twips and checked in pixels, one pixel of
 // rounding allowed; the resulting sizes are the design's own figures.
-class TestForm1Layout : public Form1Fixture {
+class TestWindowLayout : public WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(openForm()); }
-    void cleanup() { closeForm(); }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     // Captions are compared as shown, without the access key's marker.
     void menusHoldEveryCommandWithItsCaptionAndKey_data() {
@@ -240,35 +240,35 @@ private slots:
             QTRY_COMPARE(form->width(), width);
         }
         const layout::Layout &design = hexEdit ? layout::hexEdit : layout::normal;
-        auto *rtb1 = child<QWidget>(form, "RTB1");
-        auto *rtb2 = child<QWidget>(form, "RTB2");
-        auto *rtb3 = child<QWidget>(form, "RTB3");
+        auto *inputPane = child<QWidget>(form, "RTB1");
+        auto *hexPane = child<QWidget>(form, "RTB2");
+        auto *outputPane = child<QWidget>(form, "RTB3");
         QCOMPARE(form->height() - form->menuBar()->height(), y(layout::clientHeight));
         // 4530 twips under a toolbar of its designed height; one that its
         // caption makes higher takes the difference from the panes.
         const int toolbarGrowth = child<QWidget>(form, "Tlb1")->height() - y(layout::toolBarHeight);
         QVERIFY(toolbarGrowth >= -1);
-        for (QWidget *pane : {rtb1, rtb2, rtb3}) {
+        for (QWidget *pane : {inputPane, hexPane, outputPane}) {
             QVERIFY(near(pane->height(), y(4530) - toolbarGrowth));
             QCOMPARE(pane->y(), y(layout::paneTop));
         }
-        QVERIFY(near(rtb1->geometry(), QRect(x(layout::paneLeft), y(layout::paneTop),
-                                             x(layout::inputWidth), rtb1->height())));
-        QCOMPARE(rtb2->x(), rtb1->x());
+        QVERIFY(near(inputPane->geometry(), QRect(x(layout::paneLeft), y(layout::paneTop),
+                                                  x(layout::inputWidth), inputPane->height())));
+        QCOMPARE(hexPane->x(), inputPane->x());
         // The hex pane widens where its offsets and 16 groups need it; the
         // output pane gives way by as much and keeps its right margin.
-        const int widening = rtb2->width() - x(design.hexWidth);
+        const int widening = hexPane->width() - x(design.hexWidth);
         QVERIFY(hexEdit ? widening >= -1 && widening < x(1000) : near(widening, 0));
-        QVERIFY(near(rtb3->x(), x(design.outputLeft) + widening));
-        QVERIFY(near(rtb3->width(), x(outputWidth) - widening));
+        QVERIFY(near(outputPane->x(), x(design.outputLeft) + widening));
+        QVERIFY(near(outputPane->width(), x(outputWidth) - widening));
         const int toolbarTop = child<QWidget>(form, "Tlb1")->mapTo(form, QPoint()).y();
-        QVERIFY(near(toolbarTop - rtb1->mapTo(form, QPoint(0, rtb1->height())).y(),
+        QVERIFY(near(toolbarTop - inputPane->mapTo(form, QPoint(0, inputPane->height())).y(),
                      y(layout::paneBottomGap)));
     }
 
     void normalLayoutRestoresEverythingButTheTexts() {
-        auto *rtb1 = child<InputPane>(form, "RTB1");
-        typeText(rtb1, "AB");
+        auto *inputPane = child<InputPane>(form, "RTB1");
+        typeText(inputPane, "AB");
         QTest::keyClick(form, Qt::Key_F5);
         QVERIFY(inFront("RTB2"));
         QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
@@ -339,31 +339,31 @@ private slots:
         child<QAction>(form, "mnuHexEdit")->trigger();
         QCoreApplication::processEvents(); // a wider font widens the pane after the command
 
-        auto *rtb2 = child<HexPane>(form, "RTB2");
-        QCOMPARE(rtb2->toPlainText().size(), 4 * bytes);
+        auto *hexPane = child<HexPane>(form, "RTB2");
+        QCOMPARE(hexPane->toPlainText().size(), 4 * bytes);
         if (!family.isEmpty())
-            QCOMPARE(rtb2->charFormatAt(0).font().family(), family);
-        QCOMPARE(rtb2->rowCount(), (bytes + 15) / 16);
-        const int viewportWidth = rtb2->viewport()->width();
-        for (qsizetype row = 0; row < rtb2->rowCount(); ++row) {
-            QCOMPARE(rtb2->rowStart(row), 64 * row);
+            QCOMPARE(hexPane->charFormatAt(0).font().family(), family);
+        QCOMPARE(hexPane->rowCount(), (bytes + 15) / 16);
+        const int viewportWidth = hexPane->viewport()->width();
+        for (qsizetype row = 0; row < hexPane->rowCount(); ++row) {
+            QCOMPARE(hexPane->rowStart(row), 64 * row);
             const qsizetype groups = qMin<qsizetype>(16, bytes - 16 * row);
-            const qreal top = rtb2->positionRect(64 * row).y();
+            const qreal top = hexPane->positionRect(64 * row).y();
             for (qsizetype k = 0; k < groups; ++k)
-                QCOMPARE(rtb2->positionRect(64 * row + 4 * k + 1).y(), top);
+                QCOMPARE(hexPane->positionRect(64 * row + 4 * k + 1).y(), top);
             // A full row's last digits end inside the pane.
             if (groups == 16)
-                QCOMPARE(rtb2->positionRect(64 * row + 62).x() <= viewportWidth, allInSight);
+                QCOMPARE(hexPane->positionRect(64 * row + 62).x() <= viewportWidth, allInSight);
         }
 
         auto *ruler = child<Ruler>(form, "Lbl1");
         for (int k = 0; k < 16 && k < bytes; ++k) {
             // The middle of the second digit's cell, as the pane places it.
             const qreal paneX =
-                (rtb2->positionRect(4 * k + 1).x() + rtb2->positionRect(4 * k + 2).x()) / 2;
+                (hexPane->positionRect(4 * k + 1).x() + hexPane->positionRect(4 * k + 2).x()) / 2;
             if (paneX > viewportWidth)
                 break;
-            const qreal inForm = rtb2->viewport()->mapTo(form, QPointF(paneX, 0)).x();
+            const qreal inForm = hexPane->viewport()->mapTo(form, QPointF(paneX, 0)).x();
             const qreal rulerX = ruler->mapTo(form, QPointF(ruler->digitCentre(k), 0)).x();
             QVERIFY2(
                 qAbs(inForm - rulerX) <= 1.5,
@@ -412,9 +412,9 @@ private:
     }
 
     bool inFront(const char *name) const {
-        return Form1Fixture::inFront(child<QWidget>(form, name));
+        return WindowFixture::inFront(child<QWidget>(form, name));
     }
 };
 
-KKTVIEW_TEST_MAIN(TestForm1Layout)
-#include "tst_form1layout.moc"
+KKTVIEW_TEST_MAIN(TestWindowLayout)
+#include "tst_windowlayout.moc"

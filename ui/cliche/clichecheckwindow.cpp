@@ -1,4 +1,4 @@
-#include "frmcheck.h"
+#include "clichecheckwindow.h"
 
 #include "objectnames.h"
 
@@ -50,7 +50,8 @@ QString swatch(const findingcolours::Marking &marking) {
 
 } // namespace
 
-FrmCheck::FrmCheck(ByteDocument *document, ByteSelection *documentSelection, QWidget *parent)
+ClicheCheckWindow::ClicheCheckWindow(ByteDocument *document, ByteSelection *documentSelection,
+                                     QWidget *parent)
     : QWidget(parent, Qt::Window), doc(document), selection(documentSelection) {
     setObjectName(QLatin1String(objectnames::clicheCheckWindow));
     setWindowTitle(QStringLiteral("Проверка клише"));
@@ -61,22 +62,22 @@ FrmCheck::FrmCheck(ByteDocument *document, ByteSelection *documentSelection, QWi
 
     refreshTimer.setSingleShot(true);
     refreshTimer.setInterval(refreshDelayMs);
-    connect(&refreshTimer, &QTimer::timeout, this, &FrmCheck::refresh);
-    connect(doc, &ByteDocument::changed, this, &FrmCheck::scheduleRefresh);
+    connect(&refreshTimer, &QTimer::timeout, this, &ClicheCheckWindow::refresh);
+    connect(doc, &ByteDocument::changed, this, &ClicheCheckWindow::scheduleRefresh);
     connect(doc, &QObject::destroyed, this, &QWidget::close);
 
-    connect(cboModel, &QComboBox::currentIndexChanged, this, &FrmCheck::modelChosen);
-    connect(cboGroup, &QComboBox::currentIndexChanged, this, &FrmCheck::modelChosen);
-    connect(spnWidth, &QSpinBox::valueChanged, this, &FrmCheck::modelChosen);
-    connect(spnLines, &QSpinBox::valueChanged, this, &FrmCheck::modelChosen);
-    connect(lstFindings, &QListWidget::currentRowChanged, this, &FrmCheck::findingChosen);
+    connect(cboModel, &QComboBox::currentIndexChanged, this, &ClicheCheckWindow::modelChosen);
+    connect(cboGroup, &QComboBox::currentIndexChanged, this, &ClicheCheckWindow::modelChosen);
+    connect(spnWidth, &QSpinBox::valueChanged, this, &ClicheCheckWindow::modelChosen);
+    connect(spnLines, &QSpinBox::valueChanged, this, &ClicheCheckWindow::modelChosen);
+    connect(lstFindings, &QListWidget::currentRowChanged, this, &ClicheCheckWindow::findingChosen);
     connect(prvReceipt, &ReceiptPreview::byteClicked, this, [this](qsizetype offset) {
         if (selection)
             selection->selectRange(offset, 1);
         prvReceipt->mark(offset, 1);
     });
-    connect(cmdUpper, &QPushButton::clicked, this, &FrmCheck::toCapitals);
-    connect(cmdReplace, &QPushButton::clicked, this, &FrmCheck::replaceUnprintable);
+    connect(cmdUpper, &QPushButton::clicked, this, &ClicheCheckWindow::toCapitals);
+    connect(cmdReplace, &QPushButton::clicked, this, &ClicheCheckWindow::replaceUnprintable);
 
     // Escape closes the window, as it does a dialog.
     auto *closeWindow = new QAction(this);
@@ -89,7 +90,7 @@ FrmCheck::FrmCheck(ByteDocument *document, ByteSelection *documentSelection, QWi
     resize(metrics.averageCharWidth() * 140, metrics.height() * 34);
 }
 
-void FrmCheck::createControls() {
+void ClicheCheckWindow::createControls() {
     cboModel = new QComboBox;
     cboModel->setObjectName(QStringLiteral("cboModel"));
     for (const cliche::RegisterModel &m : cliche::registerModels())
@@ -182,7 +183,7 @@ void FrmCheck::createControls() {
     layout->addWidget(legend);
 }
 
-void FrmCheck::fillReplacementTable() {
+void ClicheCheckWindow::fillReplacementTable() {
     const QList<cliche::Replacement> &rows = cliche::replacements866();
     // One column per replacement, read from top to bottom.
     tblReplacements->setRowCount(2);
@@ -218,7 +219,7 @@ void FrmCheck::fillReplacementTable() {
     tblReplacements->setFixedHeight(height);
 }
 
-cliche::RegisterModel FrmCheck::model() const {
+cliche::RegisterModel ClicheCheckWindow::model() const {
     const QList<cliche::RegisterModel> &models = cliche::registerModels();
     const int index = cboModel->currentIndex();
     if (index >= 0 && index < models.size())
@@ -228,12 +229,12 @@ cliche::RegisterModel FrmCheck::model() const {
                               spnWidth->value(), spnLines->value());
 }
 
-void FrmCheck::modelChosen() {
+void ClicheCheckWindow::modelChosen() {
     showModel();
     refresh();
 }
 
-void FrmCheck::showModel() {
+void ClicheCheckWindow::showModel() {
     const cliche::RegisterModel m = model();
     otherFields->setVisible(cboModel->currentIndex() >= cliche::registerModels().size());
 
@@ -255,13 +256,13 @@ void FrmCheck::showModel() {
     tblReplacements->setVisible(is866);
 }
 
-void FrmCheck::scheduleRefresh() {
+void ClicheCheckWindow::scheduleRefresh() {
     // While the user types, the check runs once per interval, not per key.
     if (!refreshTimer.isActive())
         refreshTimer.start();
 }
 
-void FrmCheck::refresh() {
+void ClicheCheckWindow::refresh() {
     refreshTimer.stop();
     if (!doc)
         return;
@@ -279,7 +280,7 @@ void FrmCheck::refresh() {
     cmdReplace->setEnabled(cliche::replaceUnprintable866(checked) != checked);
 }
 
-void FrmCheck::showFindings() {
+void ClicheCheckWindow::showFindings() {
     const QSignalBlocker blocker(lstFindings);
     lstFindings->clear();
     const qsizetype listed = std::min(currentFindings.size(), listedAtMost);
@@ -314,7 +315,7 @@ void FrmCheck::showFindings() {
                             : QStringLiteral("Замечаний: %1").arg(currentFindings.size()));
 }
 
-void FrmCheck::findingChosen(int row) {
+void ClicheCheckWindow::findingChosen(int row) {
     if (row < 0 || row >= currentFindings.size())
         return;
     const cliche::Finding &f = currentFindings[row];
@@ -323,7 +324,7 @@ void FrmCheck::findingChosen(int row) {
     prvReceipt->mark(f.offset, f.length);
 }
 
-void FrmCheck::apply(ByteText (*fix)(QByteArrayView)) {
+void ClicheCheckWindow::apply(ByteText (*fix)(QByteArrayView)) {
     if (!doc)
         return;
     const ByteText before = doc->read(0, doc->size());
@@ -336,10 +337,10 @@ void FrmCheck::apply(ByteText (*fix)(QByteArrayView)) {
     refresh();
 }
 
-void FrmCheck::toCapitals() {
+void ClicheCheckWindow::toCapitals() {
     apply(cliche::toCapitals);
 }
 
-void FrmCheck::replaceUnprintable() {
+void ClicheCheckWindow::replaceUnprintable() {
     apply(cliche::replaceUnprintable866);
 }
