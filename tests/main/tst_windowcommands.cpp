@@ -1,5 +1,6 @@
 #include "../testfonts.h"
 #include "sizebounds.h"
+#include "viewcommands.h"
 #include "windowfixture.h"
 
 #include <QAction>
@@ -98,6 +99,37 @@ private slots:
         QVERIFY(form->isHexEditLayout());
         QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
         QVERIFY(inFront(hexPane));
+    }
+
+    // The dump shows the bytes it is given. The document's own bytes at
+    // their place are followed, so an edit shows at once; other bytes are
+    // dumped as they are and stay.
+    void hexDumpShowsTheBytesGiven_data() {
+        QTest::addColumn<QByteArray>("given");
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<QString>("afterEdit");
+        QTest::newRow("the document's own bytes") << QByteArray("BC") << qint64(1) << "42  43  "
+                                                  << "5A  43  ";
+        QTest::newRow("the whole document") << QByteArray("ABCD") << qint64(0) << "41  42  43  44  "
+                                            << "41  5A  43  44  ";
+        QTest::newRow("other bytes") << QByteArray("xy") << qint64(1) << "78  79  "
+                                     << "78  79  ";
+        QTest::newRow("past the document's end") << QByteArray("DE") << qint64(3) << "44  45  "
+                                                 << "44  45  ";
+    }
+    void hexDumpShowsTheBytesGiven() {
+        QFETCH(QByteArray, given);
+        QFETCH(qint64, offset);
+        QFETCH(QString, hex);
+        QFETCH(QString, afterEdit);
+        form->setDocument("ABCD");
+        form->findChild<ViewCommands *>()->dumpHex(given, offset);
+        QCOMPARE(hexPane->toPlainText(), hex);
+        inputPane->selection()->select(1, 2);
+        typeText(inputPane, QStringLiteral("Z"));
+        QCOMPARE(form->document(), QByteArray("AZCD"));
+        QCOMPARE(hexPane->toPlainText(), afterEdit);
     }
 
     // In the hex-edit layout, a document over the limit: F3 empties only the
