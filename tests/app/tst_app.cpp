@@ -10,6 +10,7 @@
 #include "displaycheck.h"
 #include "kktview_version.h"
 #include "mainwindow.h"
+#include "objectnames.h"
 #include "views.h"
 
 #include <QAction>
@@ -393,10 +394,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(platformTitle(&window), QStringLiteral("Просмотр бинарных файлов"));
 
-        window.findChild<QAction *>(QStringLiteral("mnuTable"))->trigger();
+        window.findChild<QAction *>(QLatin1String(objectnames::codeTableCommand))->trigger();
         QWidget *table = nullptr;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == QLatin1String("FrmTabl") && widget->isVisible())
+            if (widget->objectName() == QLatin1String(objectnames::codeTableWindow) &&
+                widget->isVisible())
                 table = widget;
         }
         QCOMPARE(platformTitle(table), QStringLiteral("Таблицы"));
@@ -411,8 +413,8 @@ private slots:
             }
         });
         closer.start(5);
-        window.findChild<QAction *>(QStringLiteral("mnuSave"))->trigger();
-        window.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+        window.findChild<QAction *>(QLatin1String(objectnames::saveCommand))->trigger();
+        window.findChild<QAction *>(QLatin1String(objectnames::aboutCommand))->trigger();
         // Message boxes carry the program's name as their title.
         QCOMPARE(modalTitles, (QStringList{"Save As", "kktview"}));
     }

@@ -5,6 +5,7 @@
 
 #include "keepunsaved.h"
 #include "mainwindow.h"
+#include "objectnames.h"
 #include "recoverystore.h"
 
 #include <QApplication>
@@ -32,7 +33,8 @@ int editAndWait(int argc, char *argv[]) {
     window.show();
     if (!window.openFile(QString::fromLocal8Bit(argv[2])))
         return 3;
-    QTest::keyClicks(window.findChild<QWidget *>(QStringLiteral("RTB1")), QStringLiteral("edit"));
+    QTest::keyClicks(window.findChild<QWidget *>(QLatin1String(objectnames::inputPane)),
+                     QStringLiteral("edit"));
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     return app.exec();

@@ -1,5 +1,6 @@
 #include "../testfonts.h"
 #include "clichecheckwindow.h"
+#include "objectnames.h"
 #include "oracle.h"
 #include "receiptpreview.h"
 #include "windowfixture.h"
@@ -27,7 +28,7 @@ class ClicheWindowTest : public WindowFixture {
     }
 
     ClicheCheckWindow *openCheck(const char *model) {
-        child<QAction>(form, "mnuCheck")->trigger();
+        child<QAction>(form, objectnames::clicheCheckCommand)->trigger();
         ClicheCheckWindow *window = checkWindow();
         if (!window)
             qFatal("no check window");
@@ -250,21 +251,22 @@ private slots:
         const QByteArray text1251 = inCp1251("Привет «мир»\r\n\t№5");
         const QByteArray text866 = *iconvConvert("CP866", "UTF-8", "Привет \r\n\t№5");
         QTest::newRow("1251 -> 866, all")
-            << QByteArray("mnuTo866") << text1251 << 0 << 0
+            << QByteArray(objectnames::recodeTo866Command) << text1251 << 0 << 0
             << *iconvConvert("CP866", "UTF-8", "Привет ") + inCp1251("«") +
                    *iconvConvert("CP866", "UTF-8", "мир") + inCp1251("»") +
                    *iconvConvert("CP866", "UTF-8", "\r\n\t№5")
             << QStringLiteral("2 символа без соответствия: «, »");
         QTest::newRow("1251 -> 866, selection")
-            << QByteArray("mnuTo866") << text1251 << 1 << 3
+            << QByteArray(objectnames::recodeTo866Command) << text1251 << 1 << 3
             << inCp1251("П") + *iconvConvert("CP866", "UTF-8", "рив") + inCp1251("ет «мир»\r\n\t№5")
             << QString();
-        QTest::newRow("866 -> 1251, all") << QByteArray("mnuTo1251") << text866 + "\xB0" << 0 << 0
-                                          << inCp1251("Привет \r\n\t№5") + "\xB0"
-                                          << QStringLiteral("1 символ без соответствия: код 176");
+        QTest::newRow("866 -> 1251, all")
+            << QByteArray(objectnames::recodeTo1251Command) << text866 + "\xB0" << 0 << 0
+            << inCp1251("Привет \r\n\t№5") + "\xB0"
+            << QStringLiteral("1 символ без соответствия: код 176");
         // Invisible as a character, it goes by its code.
         QTest::newRow("1251 -> 866, soft hyphen")
-            << QByteArray("mnuTo866") << inCp1251("Я\u00AD") << 0 << 0
+            << QByteArray(objectnames::recodeTo866Command) << inCp1251("Я\u00AD") << 0 << 0
             << *iconvConvert("CP866", "UTF-8", "Я") + "\xAD"
             << QStringLiteral("1 символ без соответствия: код 173");
     }

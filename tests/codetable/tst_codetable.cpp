@@ -1,5 +1,6 @@
 #include "../testfonts.h"
 #include "codetablewindow.h"
+#include "objectnames.h"
 #include "twips.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -16,7 +17,7 @@
 namespace {
 
 QTextEdit *pane(CodeTableWindow &window) {
-    return window.findChild<QTextEdit *>(QStringLiteral("RTBT"));
+    return window.findChild<QTextEdit *>(QLatin1String(objectnames::codeTablePane));
 }
 
 bool paneFillsWindow(CodeTableWindow &window) {

@@ -196,7 +196,8 @@ private slots:
             // Without a comparison they are off and do nothing when on.
             action->setEnabled(true);
             QSignalSpy triggered(action, &QAction::triggered);
-            for (const char *pane : {"RTB1", "RTB2", "RTB3"}) {
+            for (const char *pane :
+                 {objectnames::inputPane, objectnames::hexPane, objectnames::outputPane}) {
                 QWidget *widget = form.findChild<QWidget *>(QLatin1String(pane));
                 QVERIFY(widget);
                 widget->setFocus();

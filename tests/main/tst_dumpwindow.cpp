@@ -242,7 +242,7 @@ private slots:
         }
         QCOMPARE(panel(8), shown);
         // Whole, at the window's start size: panel 7's text gives way.
-        auto *label = child<QLabel>(form, "panel8");
+        auto *label = child<QLabel>(form, statusPanelName(8));
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <=
                 label->contentsRect().width());
         QVERIFY(label->geometry().right() < label->parentWidget()->width());

@@ -7,6 +7,7 @@
 #include "hexpane.h"
 #include "inputpane.h"
 #include "mainwindow.h"
+#include "objectnames.h"
 #include "russianqt.h"
 #include "sizebounds.h"
 #include "views.h"
@@ -112,12 +113,12 @@ private:
     QTemporaryDir dir;
 
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
-    InputPane *inputPane() const { return child<InputPane>(window, "RTB1"); }
+    InputPane *inputPane() const { return child<InputPane>(window, objectnames::inputPane); }
     void trigger(const char *action) { child<QAction>(window, action)->trigger(); }
     void openThroughDialog(const QString &file) {
         DialogAnswer<QFileDialog> answer(
             [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-        trigger("mnuOpen");
+        trigger(objectnames::openCommand);
         QVERIFY(answer.seen);
     }
 };
@@ -140,13 +141,13 @@ void FileCommandsTest::openThenCancelLeavesNormalLayoutAndKeepsDocument() {
     QVERIFY(window->isHexEditLayout());
 
     DialogAnswer<QFileDialog> answer([](QFileDialog *dialog) { dialog->reject(); });
-    trigger("mnuOpen");
+    trigger(objectnames::openCommand);
     QVERIFY(answer.seen);
 
     QVERIFY(!window->isHexEditLayout());
-    QVERIFY(!child<QLabel>(window, "Lbl1")->isVisible());
-    QVERIFY(child<TokenView>(window, "RTB2")->isEmpty());
-    QVERIFY(child<TokenView>(window, "RTB3")->isEmpty());
+    QVERIFY(!child<QLabel>(window, objectnames::ruler)->isVisible());
+    QVERIFY(child<TokenView>(window, objectnames::hexPane)->isEmpty());
+    QVERIFY(child<TokenView>(window, objectnames::outputPane)->isEmpty());
     QCOMPARE(window->document(), QByteArray("AB\r\nC"));
     QCOMPARE(window->panelText(1), QStringLiteral("5"));
     QCOMPARE(window->toolbarCaption(), QStringLiteral("  /old/path"));
@@ -249,10 +250,10 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
 
 void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog_data() {
     QTest::addColumn<QString>("dropTarget");
-    QTest::newRow("input pane") << "RTB1";
-    QTest::newRow("hex pane") << "RTB2";
-    QTest::newRow("output pane") << "RTB3";
-    QTest::newRow("status bar") << "StB1";
+    QTest::newRow("input pane") << objectnames::inputPane;
+    QTest::newRow("hex pane") << objectnames::hexPane;
+    QTest::newRow("output pane") << objectnames::outputPane;
+    QTest::newRow("status bar") << objectnames::statusBar;
 }
 
 void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
@@ -283,8 +284,8 @@ void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
     QCOMPARE(window->document(), QByteArray("\xC0\xC1"));
     QCOMPARE(window->panelText(1), QStringLiteral("2"));
     QCOMPARE(window->toolbarCaption(), QStringLiteral("  ") + second);
-    QVERIFY(child<TokenView>(window, "RTB2")->isEmpty());
-    QVERIFY(child<TokenView>(window, "RTB3")->isEmpty());
+    QVERIFY(child<TokenView>(window, objectnames::hexPane)->isEmpty());
+    QVERIFY(child<TokenView>(window, objectnames::outputPane)->isEmpty());
 }
 
 void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
@@ -313,7 +314,7 @@ void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
         };
         QTRY_VERIFY2(listed().contains(QStringLiteral("klishe")), qPrintable(listed().join(' ')));
     });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
     QCOMPARE(proposed, file);
     QCOMPARE(title, QStringLiteral("Save As"));
@@ -357,10 +358,10 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
         } else if (step.startsWith(QLatin1String("save"))) {
             DialogAnswer<QFileDialog> answer(
                 [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-            trigger("mnuSave");
+            trigger(objectnames::saveCommand);
             QVERIFY(answer.seen);
         } else {
-            auto *input = child<QWidget>(window, "RTB1");
+            auto *input = child<QWidget>(window, objectnames::inputPane);
             input->setFocus();
             typeText(input, QStringLiteral("typed"));
         }
@@ -375,7 +376,7 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
         if (!name.isEmpty())
             QTest::keyClick(child<QLineEdit>(dialog, "fileNameEdit"), Qt::Key_Return);
     });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
 
     QCOMPARE(name, proposed);
@@ -423,7 +424,7 @@ void FileCommandsTest::fileDialogSpeaksRussianInColumnsWideEnough() {
             }
         }
     });
-    trigger("mnuOpen");
+    trigger(objectnames::openCommand);
     QVERIFY(answer.seen);
     english = english.filter(latin);
     QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(" | "))));
@@ -443,7 +444,7 @@ void FileCommandsTest::saveWritesExactlyTheDocument() {
 
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
 
     QCOMPARE(readFile(file), bytes);
@@ -458,7 +459,7 @@ void FileCommandsTest::saveOverAnExistingFileAsksFirst() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
 
     QCOMPARE(catcher.messages.size(), 1); // the question, and no failure
     QCOMPARE(readFile(file), QByteArray("new"));
@@ -471,7 +472,7 @@ void FileCommandsTest::failedSaveShowsReasonAndLeavesTargetIntact() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [missing](QFileDialog *dialog) { chooseInFileDialog(dialog, missing); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
 
     QTRY_COMPARE(catcher.messages.size(), 1);
@@ -495,7 +496,7 @@ void FileCommandsTest::saveOntoFullDeviceLeavesTargetIntact() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
 
     const QStringList texts = catcher.texts(); // the overwrite question, then the failure
     QCOMPARE(texts.size(), 2);
@@ -523,7 +524,7 @@ void FileCommandsTest::nameThatIsNotUtf8OpensAndSaves() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [&](QFileDialog *dialog) { chooseInFileDialog(dialog, QFile::decodeName(native)); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
     QCOMPARE(catcher.messages.size(), 1); // the question before overwriting, no failure
     QFile saved;
@@ -544,18 +545,12 @@ void FileCommandsTest::nameThatIsNotUtf8OpensAndSaves() {
 void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("how");
-    QTest::newRow("open: a click, then Open") << "mnuOpen"
-                                              << "click";
-    QTest::newRow("open: Enter on the row") << "mnuOpen"
-                                            << "Enter";
-    QTest::newRow("open: a double click") << "mnuOpen"
-                                          << "double click";
-    QTest::newRow("open: the shown name typed") << "mnuOpen"
-                                                << "typed";
-    QTest::newRow("save: a click, then Save") << "mnuSave"
-                                              << "click";
-    QTest::newRow("save: the opened file proposed") << "mnuSave"
-                                                    << "proposed";
+    QTest::newRow("open: a click, then Open") << objectnames::openCommand << "click";
+    QTest::newRow("open: Enter on the row") << objectnames::openCommand << "Enter";
+    QTest::newRow("open: a double click") << objectnames::openCommand << "double click";
+    QTest::newRow("open: the shown name typed") << objectnames::openCommand << "typed";
+    QTest::newRow("save: a click, then Save") << objectnames::saveCommand << "click";
+    QTest::newRow("save: the opened file proposed") << objectnames::saveCommand << "proposed";
 }
 
 void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
@@ -632,7 +627,7 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
             return QByteArray("<unreadable>");
         return file.readAll();
     };
-    if (command == QLatin1String("mnuOpen")) {
+    if (command == QLatin1String(objectnames::openCommand)) {
         QCOMPARE(window->document(), QByteArray("second"));
         QCOMPARE(window->toolbarCaption(), "  " + raw + "/\\xCF\\xF1.bin");
         QCOMPARE(catcher.messages.size(), 0);
@@ -645,8 +640,8 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
 
 void FileCommandsTest::aboutAndHelpReadWordForWord() {
     MessageCatcher catcher;
-    trigger("mnuAbout");
-    trigger("mnuHelpt");
+    trigger(objectnames::aboutCommand);
+    trigger(objectnames::helpCommand);
     QCOMPARE(catcher.messages.size(), 2);
 
     QCOMPARE(catcher.messages[0].text, QStringLiteral("         Version 1.0.3\n"
@@ -668,8 +663,8 @@ void FileCommandsTest::aboutAndHelpReadWordForWord() {
 
 void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     window->setDocument("abcdef");
-    auto *hexPane = child<HexPane>(window, "RTB2");
-    auto *outputPane = child<TokenView>(window, "RTB3");
+    auto *hexPane = child<HexPane>(window, objectnames::hexPane);
+    auto *outputPane = child<TokenView>(window, objectnames::outputPane);
     hexPane->append(views::hexDump, PieceTable(QByteArray("ABC")));
     outputPane->append(views::cp1251Glyphs, PieceTable(QByteArray("abc")));
     inputPane()->selection()->select(1, 2);
@@ -687,7 +682,7 @@ void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
         colors->setCurrentIndex(colors->findData(QColor(Qt::red)));
         dialog->accept();
     });
-    trigger("mnuFont");
+    trigger(objectnames::fontCommand);
     QVERIFY(answer.seen);
 
     // The format of the character before a position, as the panes show it.
@@ -728,7 +723,7 @@ void FileCommandsTest::cancelledFontDialogChangesNothing() {
         dialog->setCurrentFont(bold);
         dialog->reject();
     });
-    trigger("mnuFont");
+    trigger(objectnames::fontCommand);
     QVERIFY(answer.seen);
 
     QVERIFY(inputPane()->charFormatAt(1).fontWeight() != QFont::Bold);
@@ -752,14 +747,15 @@ void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
     QVERIFY(table->isWindow() && !table->parentWidget());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     window->setDocument("AB");
-    trigger("mnuHexEdit");
-    QCOMPARE(child<TokenView>(window, "RTB2")->toPlainText(), QStringLiteral("41  42  "));
+    trigger(objectnames::hexEditCommand);
+    QCOMPARE(child<TokenView>(window, objectnames::hexPane)->toPlainText(),
+             QStringLiteral("41  42  "));
 
     // Closed by the user, it is made anew on the next command.
     QPointer<CodeTableWindow> first = tables().constFirst();
     first->close();
     QTRY_VERIFY(first.isNull());
-    trigger("mnuTable");
+    trigger(objectnames::codeTableCommand);
     QCOMPARE(tables().size(), 1);
 
     QPointer<CodeTableWindow> second = tables().constFirst();

@@ -1,6 +1,7 @@
 #include "../testfonts.h"
 #include "finddialog.h"
 #include "gotodialog.h"
+#include "objectnames.h"
 #include "windowfixture.h"
 
 #include <QAction>
@@ -158,8 +159,8 @@ private slots:
         inputPane->selectBytes(0x1000, 0x800);
         QTest::keyClick(form, Qt::Key_F5);
         QVERIFY(form->isHexEditLayout());
-        auto *hex = child<HexPane>(form, "RTB2");
-        auto *text = child<TokenView>(form, "RTB3");
+        auto *hex = child<HexPane>(form, objectnames::hexPane);
+        auto *text = child<TokenView>(form, objectnames::outputPane);
         const auto inSight = [](TokenView *pane, qsizetype position) {
             const qsizetype row = pane->rowOf(position) - pane->firstVisibleRow();
             return row >= 0 && row < pane->viewport()->height() / pane->rowHeight();

@@ -1,4 +1,5 @@
 #include "../testfonts.h"
+#include "objectnames.h"
 #include "windowfixture.h"
 
 #include <QAccessible>
@@ -17,14 +18,12 @@ private slots:
     void textCaretAndSelectionAreThePanes_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("pane");
-        QTest::newRow("control names") << "mnuComand"
-                                       << "RTB3";
-        QTest::newRow("866 listing") << "mnuKKM866"
-                                     << "RTB3";
-        QTest::newRow("hex dump") << "mnuHexEdit"
-                                  << "RTB2";
-        QTest::newRow("1251 beside the dump") << "mnuHexEdit"
-                                              << "RTB3";
+        QTest::newRow("control names")
+            << objectnames::controlNamesCommand << objectnames::outputPane;
+        QTest::newRow("866 listing") << objectnames::listing866Command << objectnames::outputPane;
+        QTest::newRow("hex dump") << objectnames::hexEditCommand << objectnames::hexPane;
+        QTest::newRow("1251 beside the dump")
+            << objectnames::hexEditCommand << objectnames::outputPane;
     }
     void textCaretAndSelectionAreThePanes() {
         QFETCH(QString, command);
@@ -36,7 +35,8 @@ private slots:
         QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(view);
         QVERIFY(shown && shown->textInterface());
         QCOMPARE(shown->role(), QAccessible::EditableText);
-        QCOMPARE(shown->state().readOnly, command != "mnuHexEdit" || pane != "RTB2");
+        QCOMPARE(shown->state().readOnly,
+                 command != objectnames::hexEditCommand || pane != objectnames::hexPane);
         QAccessibleTextInterface *text = shown->textInterface();
 
         const QString whole = view->toPlainText();

@@ -1,4 +1,5 @@
 #include "../testfonts.h"
+#include "objectnames.h"
 #include "ruler.h"
 #include "views.h"
 #include "windowfixture.h"
@@ -64,11 +65,11 @@ private slots:
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("names");
-        QTest::newRow("1251 listing") << cliche() << "mnuKKM1251" << false;
-        QTest::newRow("866 listing") << cliche() << "mnuKKM866" << false;
+        QTest::newRow("1251 listing") << cliche() << objectnames::listing1251Command << false;
+        QTest::newRow("866 listing") << cliche() << objectnames::listing866Command << false;
         QTest::newRow("control names")
-            << QByteArray("\x01\x02\r\n\x1f\x15.\x16\x17\x18x\x19").repeated(5) << "mnuComand"
-            << true;
+            << QByteArray("\x01\x02\r\n\x1f\x15.\x16\x17\x18x\x19").repeated(5)
+            << objectnames::controlNamesCommand << true;
     }
     void listingsBreakRowsBetweenCodesAndKeepTheirText() {
         QFETCH(QByteArray, document);
@@ -77,9 +78,10 @@ private slots:
         form->setDocument(document);
         child<QAction>(form, qPrintable(command))->trigger();
 
-        const views::View view = command == "mnuKKM1251"  ? views::clicheListing1251
-                                 : command == "mnuKKM866" ? views::clicheListing866
-                                                          : views::controlNames;
+        const views::View view =
+            command == objectnames::listing1251Command  ? views::clicheListing1251
+            : command == objectnames::listing866Command ? views::clicheListing866
+                                                        : views::controlNames;
         QCOMPARE(outputPane->toPlainText(), decoded(view(document, nullptr)));
 
         QStringList controlNames;
@@ -122,7 +124,7 @@ private slots:
         QCOMPARE(hexPane->offsetText(0), QStringLiteral("001234"));
         QCOMPARE(hexPane->offsetText(2), QStringLiteral("001254"));
         // The margin moved the columns, and the ruler with them.
-        auto *ruler = child<Ruler>(form, "Lbl1");
+        auto *ruler = child<Ruler>(form, objectnames::ruler);
         const qreal group0 =
             hexPane->viewport()->mapTo(form, hexPane->positionRect(1).topLeft()).x();
         QVERIFY(group0 > hexPane->fontMetrics().horizontalAdvance(QStringLiteral("001234")));
@@ -286,8 +288,10 @@ private slots:
     void textBesideTheDumpIsOneCellAByte() {
         QFETCH(bool, whole);
         QFETCH(bool, cp866);
-        const auto restore = qScopeGuard([&] { child<QAction>(form, "mnuBeside1251")->trigger(); });
-        child<QAction>(form, cp866 ? "mnuBeside866" : "mnuBeside1251")->trigger();
+        const auto restore =
+            qScopeGuard([&] { child<QAction>(form, objectnames::beside1251Command)->trigger(); });
+        child<QAction>(form, cp866 ? objectnames::beside866Command : objectnames::beside1251Command)
+            ->trigger();
         // Wide letters, narrow ones, and the bytes the views write as names.
         const QByteArray document = QByteArray(16, '\xD9') + QByteArray(16, 'i') +
                                     QByteArray("\x7f\x01\xab\xbb\r\n\0 Mw\xc6\xe6\xc0\xe0#%", 16) +
@@ -397,9 +401,9 @@ private slots:
     // input pane.
     void aCaretAskedNotToBlinkStaysDrawn_data() {
         QTest::addColumn<QString>("pane");
-        QTest::newRow("input pane") << "RTB1";
-        QTest::newRow("output pane") << "RTB3";
-        QTest::newRow("hex pane") << "RTB2";
+        QTest::newRow("input pane") << objectnames::inputPane;
+        QTest::newRow("output pane") << objectnames::outputPane;
+        QTest::newRow("hex pane") << objectnames::hexPane;
     }
     void aCaretAskedNotToBlinkStaysDrawn() {
         QFETCH(QString, pane);
@@ -411,7 +415,7 @@ private slots:
         // The caret after the last character, where nothing else is drawn.
         const QByteArray text("caret");
         form->setDocument(text);
-        if (pane != "RTB1")
+        if (pane != objectnames::inputPane)
             QTest::keyClick(form, Qt::Key_F5); // the hex-edit layout
         QAbstractScrollArea *area = child<QAbstractScrollArea>(form, qPrintable(pane));
         QPoint caret; // a pixel of the caret, drawn one pixel wide

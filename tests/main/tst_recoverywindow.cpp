@@ -4,6 +4,7 @@
 #include "../testfonts.h"
 #include "inputpane.h"
 #include "mainwindow.h"
+#include "objectnames.h"
 #include "recoverydialog.h"
 #include "recoverystore.h"
 #include "windowdriver.h"
@@ -49,7 +50,7 @@ class RecoveryWindowTest : public QObject {
             return window.close();
         if (how == QLatin1String("open"))
             return window.openFile(file(QStringLiteral("second.bin"), "second"));
-        child<QAction>(&window, "mnuDell")->trigger();
+        child<QAction>(&window, objectnames::clearCommand)->trigger();
         return window.document().isEmpty();
     }
 
@@ -94,11 +95,12 @@ private slots:
             if (how != 0 && how != 2)
                 QVERIFY(window.openFile(opened));
             if (how != 3)
-                typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("typed"));
+                typeText(child<InputPane>(&window, objectnames::inputPane),
+                         QStringLiteral("typed"));
             if (how == 1)
                 QVERIFY(window.openFile(file(QStringLiteral("second.bin"), "second")));
             if (how == 2)
-                child<QAction>(&window, "mnuDell")->trigger();
+                child<QAction>(&window, objectnames::clearCommand)->trigger();
             QTest::qWait(20);
             window.close();
         } // the program ends: the copies are written
@@ -121,7 +123,7 @@ private slots:
         MainWindow window;
         window.show();
         QVERIFY(window.openFile(file(QStringLiteral("large.bin"), bytes)));
-        typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("x"));
+        typeText(child<InputPane>(&window, objectnames::inputPane), QStringLiteral("x"));
         QVERIFY(drop(window, how));
         const std::vector<recovery::CopyInfo> copies = recovery::Store().list();
         QCOMPARE(copies.size(), size_t(1));
@@ -168,7 +170,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         if (fromFile)
             QVERIFY(window.openFile(opened));
-        typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("x"));
+        typeText(child<InputPane>(&window, objectnames::inputPane), QStringLiteral("x"));
         const QByteArray edited = fromFile ? "x" + original : QByteArray("x");
 
         QString text;
@@ -226,7 +228,7 @@ private slots:
         {
             MainWindow lost;
             QVERIFY(lost.openFile(origin));
-            typeText(child<InputPane>(&lost, "RTB1"), QStringLiteral("!"));
+            typeText(child<InputPane>(&lost, objectnames::inputPane), QStringLiteral("!"));
             lost.close();
         }
         auto window = std::make_unique<MainWindow>();
@@ -241,7 +243,7 @@ private slots:
         {
             DialogAnswer<RecoveryDialog> answer(
                 [](RecoveryDialog *dialog) { child<QPushButton>(dialog, "cmdRestore")->click(); });
-            child<QAction>(window.get(), "mnuRestore")->trigger();
+            child<QAction>(window.get(), objectnames::restoreCommand)->trigger();
         }
         QCOMPARE(window->document(), "!" + bytes);
         QCOMPARE(window->toolbarCaption(), "  " + origin);
@@ -252,7 +254,7 @@ private slots:
                 static_cast<QDialog *>(dialog)->accept();
             });
             MessageCatcher overwrite;
-            child<QAction>(window.get(), "mnuSave")->trigger();
+            child<QAction>(window.get(), objectnames::saveCommand)->trigger();
         }
         QCOMPARE(proposed, origin);
         window->close();

@@ -1,4 +1,5 @@
 #include "../testfonts.h"
+#include "objectnames.h"
 #include "sizebounds.h"
 #include "viewcommands.h"
 #include "windowfixture.h"
@@ -97,7 +98,7 @@ private slots:
         QCOMPARE(hexPane->toPlainText(), hex);
         QCOMPARE(outputPane->toPlainText(), output);
         QVERIFY(form->isHexEditLayout());
-        QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
+        QVERIFY(child<QLabel>(form, objectnames::ruler)->isVisible());
         QVERIFY(inFront(hexPane));
     }
 
@@ -150,7 +151,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         QTest::keyClick(form, Qt::Key_F5);
         QCOMPARE(catcher.texts(), QStringList({messageA, messageA}));
-        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+        QVERIFY(!child<QLabel>(form, objectnames::ruler)->isVisible());
         QVERIFY(inFront(inputPane));
         QVERIFY(form->isHexEditLayout());
         QCOMPARE(hexPane->geometry(), hexGeometry);
@@ -168,7 +169,7 @@ private slots:
         QTest::keyClick(form, Qt::Key_F5);
         QCOMPARE(catcher.texts(), QStringList(messageB));
         QVERIFY(!form->isHexEditLayout());
-        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+        QVERIFY(!child<QLabel>(form, objectnames::ruler)->isVisible());
         QCOMPARE(hexPane->toPlainText(), QStringLiteral("68  65  78  "));
         QCOMPARE(outputPane->toPlainText(), QStringLiteral("out"));
     }
@@ -193,7 +194,7 @@ private slots:
         QTest::keyClick(inputPane, Qt::Key_Left, Qt::ShiftModifier);
         QTest::keyClick(inputPane, Qt::Key_Left, Qt::ShiftModifier);
         QCOMPARE(panel(3), QStringLiteral("3")); // "d" and the CR LF before it
-        QAction *selectAll = child<QAction>(form, "mnuSelectAll");
+        QAction *selectAll = child<QAction>(form, objectnames::selectAllCommand);
         selectAll->trigger();
         QCOMPARE(panel(3), QStringLiteral("6"));
         // A selection changed behind the pane's back shows on the next mouse move.
@@ -299,7 +300,7 @@ private slots:
         QTest::keyClick(form, Qt::Key_F5);
         const QString hex = hexPane->toPlainText(), output = outputPane->toPlainText();
         form->setToolbarCaption("  /tmp/file");
-        child<QAction>(form, "mnuDell")->trigger();
+        child<QAction>(form, objectnames::clearCommand)->trigger();
         QCOMPARE(form->document(), QByteArray());
         QCOMPARE(panel(1), QStringLiteral("0"));
         QCOMPARE(panel(2), QStringLiteral(" bytes"));

@@ -5,6 +5,7 @@
 #include "hexpane.h"
 #include "inputpane.h"
 #include "mainwindow.h"
+#include "objectnames.h"
 #include "views.h"
 #include "windowdriver.h"
 
@@ -16,9 +17,9 @@ protected:
     // False when the window never became active.
     bool openWindow() {
         form = new MainWindow;
-        inputPane = child<InputPane>(form, "RTB1");
-        hexPane = child<HexPane>(form, "RTB2");
-        outputPane = child<TokenView>(form, "RTB3");
+        inputPane = child<InputPane>(form, objectnames::inputPane);
+        hexPane = child<HexPane>(form, objectnames::hexPane);
+        outputPane = child<TokenView>(form, objectnames::outputPane);
         form->show();
         return QTest::qWaitForWindowActive(form);
     }
