@@ -91,6 +91,34 @@ ClicheCheckWindow::ClicheCheckWindow(ByteDocument *document, ByteSelection *docu
 }
 
 void ClicheCheckWindow::createControls() {
+    QLayout *chooser = createModelChooser();
+    lblModel = new QLabel;
+    lblModel->setObjectName(QStringLiteral("lblModel"));
+
+    prvReceipt = new ReceiptPreview;
+    prvReceipt->setObjectName(QStringLiteral("prvReceipt"));
+
+    QWidget *findingsSide = createFindingsSide();
+
+    auto *splitter = new QSplitter;
+    splitter->addWidget(prvReceipt);
+    splitter->addWidget(findingsSide);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    splitter->setSizes({prvReceipt->sizeHint().width(), 2 * prvReceipt->sizeHint().width()});
+
+    QLabel *legend = createLegend();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(chooser);
+    layout->addWidget(lblModel);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(legend);
+}
+
+// The model to check against; the fields of another model beside it.
+QLayout *ClicheCheckWindow::createModelChooser() {
     cboModel = new QComboBox;
     cboModel->setObjectName(QStringLiteral("cboModel"));
     for (const cliche::RegisterModel &m : cliche::registerModels())
@@ -125,13 +153,11 @@ void ClicheCheckWindow::createControls() {
     chooser->addWidget(cboModel);
     chooser->addWidget(otherFields);
     chooser->addStretch();
+    return chooser;
+}
 
-    lblModel = new QLabel;
-    lblModel->setObjectName(QStringLiteral("lblModel"));
-
-    prvReceipt = new ReceiptPreview;
-    prvReceipt->setObjectName(QStringLiteral("prvReceipt"));
-
+// The findings, their summary, the fix buttons and the replacement table.
+QWidget *ClicheCheckWindow::createFindingsSide() {
     lstFindings = new QListWidget;
     lstFindings->setObjectName(QStringLiteral("lstFindings"));
     lstFindings->setWordWrap(true);
@@ -160,27 +186,17 @@ void ClicheCheckWindow::createControls() {
     buttons->addStretch();
     side->addLayout(buttons);
     side->addWidget(tblReplacements);
+    return findingsSide;
+}
 
-    auto *splitter = new QSplitter;
-    splitter->addWidget(prvReceipt);
-    splitter->addWidget(findingsSide);
-    splitter->setStretchFactor(0, 0);
-    splitter->setStretchFactor(1, 1);
-    splitter->setChildrenCollapsible(false);
-    splitter->setSizes({prvReceipt->sizeHint().width(), 2 * prvReceipt->sizeHint().width()});
-
+QLabel *ClicheCheckWindow::createLegend() {
     QStringList swatches;
     for (const cliche::FindingKind kind : findingcolours::legend)
         swatches << swatch(findingcolours::of(kind));
     auto *legend = new QLabel(swatches.join(QStringLiteral("&nbsp;&nbsp; ")));
     legend->setObjectName(QStringLiteral("lblLegend"));
     legend->setTextFormat(Qt::RichText);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(chooser);
-    layout->addWidget(lblModel);
-    layout->addWidget(splitter, 1);
-    layout->addWidget(legend);
+    return legend;
 }
 
 void ClicheCheckWindow::fillReplacementTable() {

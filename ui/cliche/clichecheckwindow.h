@@ -12,6 +12,7 @@ class ByteDocument;
 class ByteSelection;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -46,6 +47,9 @@ private slots:
 
 private:
     void createControls();
+    QLayout *createModelChooser();
+    QWidget *createFindingsSide();
+    QLabel *createLegend();
     void fillReplacementTable();
     void showModel();
     void showFindings();

@@ -56,7 +56,38 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
                               .arg(carettext::range(range.offset, range.length, snapshot.size()),
                                    carettext::bytes(range.length)));
     }
+    QGridLayout *grid = createValueRows();
 
+    prgSums = new QProgressBar(this);
+    prgSums->setObjectName(QStringLiteral("prgSums"));
+    prgSums->setRange(0, 1000);
+    prgSums->hide();
+
+    lblCopied = new QLabel(this);
+    lblCopied->setObjectName(QStringLiteral("lblCopied"));
+    lblCopied->setTextFormat(Qt::PlainText);
+    // Its line is kept while empty, so the buttons do not move.
+    lblCopied->setMinimumHeight(lblCopied->fontMetrics().height());
+    copiedShown.setSingleShot(true);
+    copiedShown.setInterval(copiedShownMs);
+    connect(&copiedShown, &QTimer::timeout, lblCopied, &QLabel::clear);
+    QDialogButtonBox *buttons = createButtons();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblScope);
+    layout->addLayout(grid);
+    layout->addWidget(prgSums);
+    layout->addWidget(lblCopied);
+    layout->addWidget(buttons);
+
+    if (range.length <= computeAtOnceBytes)
+        showResults(checksums::of(snapshot, range.offset, range.length));
+    else
+        startJob(std::move(snapshot), range.offset, range.length);
+}
+
+// A row for each sum: its name, its value and its copy button.
+QGridLayout *ChecksumsDialog::createValueRows() {
     // Hex values line up in a fixed face; the widest, SHA-256, shows whole.
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     const int valueWidth = QFontMetrics(fixed).horizontalAdvance(QString(66, u'0'));
@@ -86,21 +117,10 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
         valueFields.push_back(value);
         copyButtons.push_back(copyButton);
     }
+    return grid;
+}
 
-    prgSums = new QProgressBar(this);
-    prgSums->setObjectName(QStringLiteral("prgSums"));
-    prgSums->setRange(0, 1000);
-    prgSums->hide();
-
-    lblCopied = new QLabel(this);
-    lblCopied->setObjectName(QStringLiteral("lblCopied"));
-    lblCopied->setTextFormat(Qt::PlainText);
-    // Its line is kept while empty, so the buttons do not move.
-    lblCopied->setMinimumHeight(lblCopied->fontMetrics().height());
-    copiedShown.setSingleShot(true);
-    copiedShown.setInterval(copiedShownMs);
-    connect(&copiedShown, &QTimer::timeout, lblCopied, &QLabel::clear);
-
+QDialogButtonBox *ChecksumsDialog::createButtons() {
     auto *buttons = new QDialogButtonBox(this);
     cmdCopyAll = buttons->addButton(tr("Копировать все"), QDialogButtonBox::ActionRole);
     cmdCopyAll->setObjectName(QStringLiteral("cmdCopyAll"));
@@ -118,19 +138,11 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
     // Not the first value: its frame would stand out as if it were chosen.
     cmdClose->setFocus();
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    return buttons;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblScope);
-    layout->addLayout(grid);
-    layout->addWidget(prgSums);
-    layout->addWidget(lblCopied);
-    layout->addWidget(buttons);
-
-    if (range.length <= computeAtOnceBytes) {
-        showResults(checksums::of(snapshot, range.offset, range.length));
-        return;
-    }
-    job = new ChecksumJob(std::move(snapshot), range.offset, range.length, this);
+void ChecksumsDialog::startJob(PieceTable snapshot, qint64 offset, qint64 length) {
+    job = new ChecksumJob(std::move(snapshot), offset, length, this);
     prgSums->show();
     connect(job, &ChecksumJob::progress, this, [this](qint64 done, qint64 total) {
         prgSums->setValue(int(done * prgSums->maximum() / std::max<qint64>(total, 1)));
