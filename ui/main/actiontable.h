@@ -23,6 +23,19 @@ public:
         return action;
     }
 
+    // Rows of one receiver's handlers.
+    template <class Receiver> struct Row {
+        const char *name;
+        QString caption;
+        QKeySequence key;
+        void (Receiver::*handler)();
+    };
+    template <class Receiver>
+    void add(Receiver *receiver, std::initializer_list<Row<Receiver>> rows) {
+        for (const Row<Receiver> &row : rows)
+            add(row.name, row.caption, row.key, receiver, row.handler);
+    }
+
     // The action of that object name; a name not in the table is a fault.
     QAction *operator[](const char *name) const;
     QList<QAction *> list(std::initializer_list<const char *> names) const;

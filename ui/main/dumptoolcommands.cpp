@@ -25,9 +25,8 @@
 #include <QMainWindow>
 #include <QToolBar>
 
-DumpToolCommands::DumpToolCommands(const WindowParts &parts, FileCommands *files,
-                                   FindCommands *find, QObject *parent)
-    : QObject(parent), parts(parts), files(files), find(find) {}
+DumpToolCommands::DumpToolCommands(const WindowParts &parts, QObject *parent)
+    : QObject(parent), parts(parts) {}
 
 void DumpToolCommands::createTools(const ActionTable &actions) {
     valuesAction = actions[objectnames::valuesCommand];
@@ -90,7 +89,7 @@ void DumpToolCommands::showChecksums() {
 }
 
 void DumpToolCommands::compare() {
-    const QString path = files->chooseFileToCompare();
+    const QString path = parts.files->chooseFileToCompare();
     if (!path.isEmpty())
         compareWithFile(path);
 }
@@ -135,13 +134,14 @@ void DumpToolCommands::goToDifference(bool next) {
         next ? comparison->nextRun(selection.end()) : comparison->previousRun(selection.start());
     if (!run) {
         if (comparison->isActive())
-            find->sayOverPane(tr("Различий нет"));
+            parts.find->sayOverPane(tr("Различий нет"));
         return;
     }
-    find->showBytes(run->offset, run->length);
+    parts.find->showBytes(run->offset, run->length);
     if (run->wrapped)
-        find->sayOverPane(next ? tr("Различия пройдены до конца документа, продолжено с начала")
-                               : tr("Различия пройдены до начала документа, продолжено с конца"));
+        parts.find->sayOverPane(
+            next ? tr("Различия пройдены до конца документа, продолжено с начала")
+                 : tr("Различия пройдены до начала документа, продолжено с конца"));
     else
         FindCommands::unsayOverPane();
 }

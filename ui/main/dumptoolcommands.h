@@ -5,8 +5,6 @@
 #include <QObject>
 
 class ActionTable;
-class FileCommands;
-class FindCommands;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -19,8 +17,7 @@ class DumpToolCommands : public QObject {
     Q_OBJECT
 
 public:
-    DumpToolCommands(const WindowParts &parts, FileCommands *files, FindCommands *find,
-                     QObject *parent = nullptr);
+    explicit DumpToolCommands(const WindowParts &parts, QObject *parent = nullptr);
     // The dock, the comparison's summary on the toolbar, and the actions
     // that follow the comparison, once the actions and the toolbar exist.
     void createTools(const ActionTable &actions);
@@ -43,8 +40,6 @@ private:
     void goToDifference(bool next);
 
     const WindowParts &parts;
-    FileCommands *files;
-    FindCommands *find;
     QAction *valuesAction = nullptr;
     QAction *nextAction = nullptr;
     QAction *previousAction = nullptr;

@@ -90,8 +90,8 @@ QString byteCount(qint64 bytes) {
 
 } // namespace
 
-FileCommands::FileCommands(const WindowParts &parts, ViewCommands *views, QObject *parent)
-    : QObject(parent), parts(parts), views(views) {}
+FileCommands::FileCommands(const WindowParts &parts, QObject *parent)
+    : QObject(parent), parts(parts) {}
 
 // The URL carries the name's bytes percent-encoded; toLocalFile() would
 // decode bytes that are not UTF-8 lossily.
@@ -107,7 +107,7 @@ QString FileCommands::droppedFile(const QMimeData *data) {
 }
 
 void FileCommands::open() {
-    views->clearForNewDocument();
+    parts.views->clearForNewDocument();
 
     ByteNameDialog dialog(parts.window);
     dialog.setObjectName(QLatin1String(objectnames::openDialog));
@@ -125,7 +125,7 @@ void FileCommands::open() {
 }
 
 bool FileCommands::openFile(const QString &path) {
-    views->clearForNewDocument();
+    parts.views->clearForNewDocument();
     if (path.isEmpty())
         return false;
     const QString absolute = nativename::absolute(path);

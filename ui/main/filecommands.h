@@ -6,7 +6,6 @@
 #include <QString>
 
 class QMimeData;
-class ViewCommands;
 
 // The commands on files and the document as a whole: open, save, clear,
 // and the rule that no document is dropped before its unsaved edits are
@@ -15,7 +14,7 @@ class FileCommands : public QObject {
     Q_OBJECT
 
 public:
-    FileCommands(const WindowParts &parts, ViewCommands *views, QObject *parent = nullptr);
+    explicit FileCommands(const WindowParts &parts, QObject *parent = nullptr);
 
     void open();
     void save();
@@ -52,7 +51,6 @@ private:
     bool loadDocument(const QString &path);
 
     const WindowParts &parts;
-    ViewCommands *views;
     // The path last chosen in the open or save dialog.
     QString lastChosenPath;
     // The file of the document on screen: the one it was opened from or last

@@ -15,9 +15,8 @@
 #include <QMainWindow>
 #include <QToolTip>
 
-FindCommands::FindCommands(const WindowParts &parts, WindowLayout *layout, ViewCommands *views,
-                           QObject *parent)
-    : QObject(parent), parts(parts), layout(layout), views(views) {
+FindCommands::FindCommands(const WindowParts &parts, QObject *parent)
+    : QObject(parent), parts(parts) {
     // A caret moved out of a dumped piece by another window (the cliche
     // check's findings) or a command: the whole document shows, once the
     // move is complete.
@@ -80,23 +79,23 @@ void FindCommands::goToOffset() {
 void FindCommands::showBytes(qint64 offset, qint64 length) {
     HexEditLink *link = parts.hexEditLink;
     if (link->isActive() && !link->shows(offset, length))
-        views->dumpWholeDocument();
+        parts.views->dumpWholeDocument();
     parts.inputPane->selectBytes(offset, length);
     parts.inputPane->centerCaret();
     if (link->isActive())
         parts.hexPane->ensureVisible(parts.hexPane->cursorPlace());
-    layout->paneInFront()->setFocus();
+    parts.layout->paneInFront()->setFocus();
 }
 
 void FindCommands::keepCaretInSight() {
     HexEditLink *link = parts.hexEditLink;
     if (!link->isActive() || link->shows(parts.selection->caret(), 0))
         return;
-    views->showWholeDocument();
+    parts.views->showWholeDocument();
 }
 
 void FindCommands::sayOverPane(const QString &text) {
-    QWidget *front = layout->paneInFront();
+    QWidget *front = parts.layout->paneInFront();
     QToolTip::showText(front->mapToGlobal(QPoint(front->width() / 4, 0)), text, front, QRect(),
                        4000);
 }

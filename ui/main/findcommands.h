@@ -6,8 +6,6 @@
 
 class FindDialog;
 class GotoDialog;
-class ViewCommands;
-class WindowLayout;
 
 // Find, find next and go to: each selects bytes of the document and brings
 // them into sight in the pane in front.
@@ -15,8 +13,7 @@ class FindCommands : public QObject {
     Q_OBJECT
 
 public:
-    FindCommands(const WindowParts &parts, WindowLayout *layout, ViewCommands *views,
-                 QObject *parent = nullptr);
+    explicit FindCommands(const WindowParts &parts, QObject *parent = nullptr);
 
     void find();
     void findNext();
@@ -39,8 +36,6 @@ private:
     void keepCaretInSight();
 
     const WindowParts &parts;
-    WindowLayout *layout;
-    ViewCommands *views;
     // Made on first use; they keep what was typed for the next time.
     FindDialog *findDialog = nullptr;
     GotoDialog *gotoDialog = nullptr;

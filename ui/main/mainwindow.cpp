@@ -149,19 +149,19 @@ void MainWindow::createPanes() {
     parts.hexEditLink = new HexEditLink(doc, parts.selection, hexPane, outputPane, this);
     setTabOrder(inputPane, hexPane);
     setTabOrder(hexPane, outputPane);
-    paneLayout = new WindowLayout(parts, this);
+    parts.layout = new WindowLayout(parts, this);
 }
 
 void MainWindow::createControllers() {
-    views = new ViewCommands(parts, paneLayout, this);
-    files = new FileCommands(parts, views, this);
-    find = new FindCommands(parts, paneLayout, views, this);
-    dumpTools = new DumpToolCommands(parts, files, find, this);
-    recoveryCommands = new RecoveryCommands(parts, files, views, this);
+    parts.views = new ViewCommands(parts, this);
+    parts.files = new FileCommands(parts, this);
+    parts.find = new FindCommands(parts, this);
+    dumpTools = new DumpToolCommands(parts, this);
+    recoveryCommands = new RecoveryCommands(parts, this);
     cliche = new ClicheCommands(parts, this);
     help = new HelpCommands(this, this);
     // The values panel shows beside the hex pane only.
-    connect(paneLayout, &WindowLayout::hexPaneLinked, dumpTools,
+    connect(parts.layout, &WindowLayout::hexPaneLinked, dumpTools,
             &DumpToolCommands::updateValuesPanel);
 }
 
@@ -178,13 +178,14 @@ void MainWindow::createActions() {
 
 void MainWindow::createFileActions() {
     namespace names = objectnames;
-    actions.add(names::openCommand, tr("&Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O), files,
-                &FileCommands::open);
-    actions.add(names::saveCommand, tr("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), files,
-                &FileCommands::save);
+    FileCommands *files = parts.files;
+    actions.add(files, {{names::openCommand, tr("&Открыть"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                         &FileCommands::open},
+                        {names::saveCommand, tr("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                         &FileCommands::save}});
     actions.add(names::restoreCommand, tr("Восстановить &несохранённое…"), {}, recoveryCommands,
                 &RecoveryCommands::restore);
-    actions.add(names::fontCommand, tr("&Фонт"), {}, views, &ViewCommands::chooseFont);
+    actions.add(names::fontCommand, tr("&Фонт"), {}, parts.views, &ViewCommands::chooseFont);
     actions.add(names::exitCommand, tr("&Выход"), {}, static_cast<QWidget *>(this),
                 &QWidget::close);
     actions.add(names::compareCommand, tr("С&равнить с файлом…"), {}, dumpTools,
@@ -195,75 +196,77 @@ void MainWindow::createEditActions() {
     namespace names = objectnames;
     actions.add(names::selectAllCommand, tr("&Выделить все"), {}, parts.inputPane,
                 &InputPane::selectAll);
-    actions.add(names::clearCommand, tr("&Очистить окно ввода"), {}, files,
+    actions.add(names::clearCommand, tr("&Очистить окно ввода"), {}, parts.files,
                 &FileCommands::clearDocument);
-    actions.add(names::findCommand, tr("&Найти…"), QKeySequence(Qt::CTRL | Qt::Key_F), find,
-                &FindCommands::find);
-    // F3, the usual key, shows the 866 view; F9 is the next free key after
-    // the row of view and help keys, and no desktop takes it for itself.
-    actions.add(names::findNextCommand, tr("Найти &далее"), Qt::Key_F9, find,
-                &FindCommands::findNext);
-    actions.add(names::goToCommand, tr("&Перейти к смещению…"), QKeySequence(Qt::CTRL | Qt::Key_G),
-                find, &FindCommands::goToOffset);
-    actions.add(names::recodeTo1251Command, tr("Перекодировать &866 → 1251"), {}, cliche,
-                &ClicheCommands::recodeTo1251);
-    actions.add(names::recodeTo866Command, tr("Перекодировать &1251 → 866"), {}, cliche,
-                &ClicheCommands::recodeTo866);
-    actions.add(names::checksumsCommand, tr("&Контрольные суммы…"), {}, dumpTools,
-                &DumpToolCommands::showChecksums);
-    // Alt+Down and Alt+Up, as in the diff tools engineers know: no pane and
-    // no other command takes them.
-    actions.add(names::nextDifferenceCommand, tr("Следующее &различие"),
-                FileComparison::nextDifferenceKey(), dumpTools, &DumpToolCommands::nextDifference);
-    actions.add(names::previousDifferenceCommand, tr("Пр&едыдущее различие"),
-                FileComparison::previousDifferenceKey(), dumpTools,
-                &DumpToolCommands::previousDifference);
+    // F3, the usual key, shows the 866 view; F9 for find next is the next
+    // free key after the row of view and help keys, and no desktop takes it
+    // for itself.
+    actions.add(parts.find,
+                {{names::findCommand, tr("&Найти…"), QKeySequence(Qt::CTRL | Qt::Key_F),
+                  &FindCommands::find},
+                 {names::findNextCommand, tr("Найти &далее"), Qt::Key_F9, &FindCommands::findNext},
+                 {names::goToCommand, tr("&Перейти к смещению…"),
+                  QKeySequence(Qt::CTRL | Qt::Key_G), &FindCommands::goToOffset}});
+    actions.add(cliche, {{names::recodeTo1251Command,
+                          tr("Перекодировать &866 → 1251"),
+                          {},
+                          &ClicheCommands::recodeTo1251},
+                         {names::recodeTo866Command,
+                          tr("Перекодировать &1251 → 866"),
+                          {},
+                          &ClicheCommands::recodeTo866}});
+    // Alt+Down and Alt+Up step through differences, as in the diff tools
+    // engineers know: no pane and no other command takes them.
+    actions.add(
+        dumpTools,
+        {{names::checksumsCommand, tr("&Контрольные суммы…"), {}, &DumpToolCommands::showChecksums},
+         {names::nextDifferenceCommand, tr("Следующее &различие"),
+          FileComparison::nextDifferenceKey(), &DumpToolCommands::nextDifference},
+         {names::previousDifferenceCommand, tr("Пр&едыдущее различие"),
+          FileComparison::previousDifferenceKey(), &DumpToolCommands::previousDifference}});
 }
 
 void MainWindow::createViewActions() {
     namespace names = objectnames;
-    actions.add(names::controlNamesCommand, tr("&Просмотр команд"), Qt::Key_F2, views,
-                &ViewCommands::showControlNames);
-    actions.add(names::cp866Command, tr("кодировка &866 DOS"), Qt::Key_F3, views,
-                &ViewCommands::showCp866);
-    actions.add(names::cp1251Command, tr("кодировка &1251 Win"), Qt::Key_F4, views,
-                &ViewCommands::showCp1251);
-    actions.add(names::hexEditCommand, tr("HexE&dit mode"), Qt::Key_F5, views,
-                &ViewCommands::showHexEdit);
+    ViewCommands *views = parts.views;
     // Shift+F5 beside F5: the same layout without the size limit.
-    actions.add(names::wholeDocumentCommand, tr("&Весь документ (HexEdit)"),
-                QKeySequence(Qt::SHIFT | Qt::Key_F5), views, &ViewCommands::showWholeDocument);
-    actions.add(names::normalLayoutCommand, tr("&Нормальный вид"), Qt::Key_F6, views,
-                &ViewCommands::showNormal);
-    QAction *beside1251 = actions.add(names::beside1251Command, tr("&1251 Win"), {}, views,
-                                      &ViewCommands::besideIn1251);
-    QAction *beside866 =
-        actions.add(names::beside866Command, tr("&866 DOS"), {}, views, &ViewCommands::besideIn866);
+    actions.add(
+        views,
+        {{names::controlNamesCommand, tr("&Просмотр команд"), Qt::Key_F2,
+          &ViewCommands::showControlNames},
+         {names::cp866Command, tr("кодировка &866 DOS"), Qt::Key_F3, &ViewCommands::showCp866},
+         {names::cp1251Command, tr("кодировка &1251 Win"), Qt::Key_F4, &ViewCommands::showCp1251},
+         {names::hexEditCommand, tr("HexE&dit mode"), Qt::Key_F5, &ViewCommands::showHexEdit},
+         {names::wholeDocumentCommand, tr("&Весь документ (HexEdit)"),
+          QKeySequence(Qt::SHIFT | Qt::Key_F5), &ViewCommands::showWholeDocument},
+         {names::normalLayoutCommand, tr("&Нормальный вид"), Qt::Key_F6, &ViewCommands::showNormal},
+         {names::beside1251Command, tr("&1251 Win"), {}, &ViewCommands::besideIn1251},
+         {names::beside866Command, tr("&866 DOS"), {}, &ViewCommands::besideIn866},
+         {names::listing1251Command, tr("Группа ККМ &1251"), Qt::Key_F7,
+          &ViewCommands::showListing1251},
+         {names::listing866Command, tr("Группа ККМ &866"), Qt::Key_F8,
+          &ViewCommands::showListing866}});
     auto *beside = new QActionGroup(this);
-    for (QAction *action : {beside1251, beside866}) {
+    for (QAction *action : actions.list({names::beside1251Command, names::beside866Command})) {
         action->setCheckable(true);
         beside->addAction(action);
     }
-    (views->textBesideIsCp866() ? beside866 : beside1251)->setChecked(true);
+    actions[views->textBesideIsCp866() ? names::beside866Command : names::beside1251Command]
+        ->setChecked(true);
     QAction *values = actions.add(names::valuesCommand, tr("&Значения"), {}, dumpTools,
                                   &DumpToolCommands::toggleValuesPanel);
     values->setCheckable(true);
     values->setChecked(windowsettings::valuesPanelWanted());
-
-    actions.add(names::listing1251Command, tr("Группа ККМ &1251"), Qt::Key_F7, views,
-                &ViewCommands::showListing1251);
-    actions.add(names::listing866Command, tr("Группа ККМ &866"), Qt::Key_F8, views,
-                &ViewCommands::showListing866);
     actions.add(names::clicheCheckCommand, tr("&Проверка клише…"),
                 QKeySequence(Qt::CTRL | Qt::Key_K), cliche, &ClicheCommands::showCheckWindow);
 }
 
 void MainWindow::createHelpActions() {
     namespace names = objectnames;
-    actions.add(names::helpCommand, tr("&Инструкция"), Qt::Key_F1, help, &HelpCommands::showHelp);
-    actions.add(names::codeTableCommand, tr("&Таблицы"), QKeySequence(Qt::CTRL | Qt::Key_T), help,
-                &HelpCommands::showCodeTable);
-    actions.add(names::aboutCommand, tr("&О программе"), {}, help, &HelpCommands::showAbout);
+    actions.add(help, {{names::helpCommand, tr("&Инструкция"), Qt::Key_F1, &HelpCommands::showHelp},
+                       {names::codeTableCommand, tr("&Таблицы"), QKeySequence(Qt::CTRL | Qt::Key_T),
+                        &HelpCommands::showCodeTable},
+                       {names::aboutCommand, tr("&О программе"), {}, &HelpCommands::showAbout}});
 }
 
 // Keys of the window that no menu shows.
@@ -380,7 +383,7 @@ void MainWindow::setToolbarCaption(const QString &caption) {
 }
 
 bool MainWindow::isHexEditLayout() const {
-    return paneLayout->isHexEdit();
+    return parts.layout->isHexEdit();
 }
 
 ByteText MainWindow::document() const {
@@ -394,7 +397,7 @@ void MainWindow::setDocument(const ByteText &bytes) {
 }
 
 bool MainWindow::openFile(const QString &path) {
-    return files->openFile(path);
+    return parts.files->openFile(path);
 }
 
 bool MainWindow::compareWithFile(const QString &path) {
@@ -411,7 +414,7 @@ QString MainWindow::keepUnsavedUnasked() {
 
 // The code table and the check window close with the main window.
 void MainWindow::closeEvent(QCloseEvent *event) {
-    if (!files->keepUnsaved()) {
+    if (!parts.files->keepUnsaved()) {
         event->ignore();
         return;
     }

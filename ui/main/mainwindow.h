@@ -84,11 +84,7 @@ private:
     WindowParts parts;
     ActionTable actions{this};
 
-    WindowLayout *paneLayout = nullptr;
     StatusCounters *counters = nullptr;
-    ViewCommands *views = nullptr;
-    FileCommands *files = nullptr;
-    FindCommands *find = nullptr;
     DumpToolCommands *dumpTools = nullptr;
     RecoveryCommands *recoveryCommands = nullptr;
     ClicheCommands *cliche = nullptr;

@@ -14,9 +14,8 @@
 #include <QMainWindow>
 #include <QSessionManager>
 
-RecoveryCommands::RecoveryCommands(const WindowParts &parts, FileCommands *files,
-                                   ViewCommands *views, QObject *parent)
-    : QObject(parent), parts(parts), files(files), views(views) {}
+RecoveryCommands::RecoveryCommands(const WindowParts &parts, QObject *parent)
+    : QObject(parent), parts(parts) {}
 
 void RecoveryCommands::watchCopies() {
     DocumentRecovery *recovery = parts.recovery;
@@ -35,7 +34,7 @@ void RecoveryCommands::watchCopies() {
                 const QString reason = recovery->secure();
                 if (reason.isEmpty() || !manager.allowsInteraction())
                     return;
-                const bool mayEnd = this->files->askToSaveUnsaved(reason);
+                const bool mayEnd = this->parts.files->askToSaveUnsaved(reason);
                 manager.release();
                 if (!mayEnd)
                     manager.cancel();
@@ -55,14 +54,14 @@ void RecoveryCommands::offerRecovery() {
 // kept first, like any dropped one.
 void RecoveryCommands::restore() {
     RecoveryDialog dialog(parts.recovery->store(), parts.window);
-    if (dialog.exec() != QDialog::Accepted || !files->unsavedMayGo())
+    if (dialog.exec() != QDialog::Accepted || !parts.files->unsavedMayGo())
         return;
     QString reason;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::optional<recovery::CopyInfo> restored =
         parts.recovery->restore(dialog.chosenId(), &reason);
     if (restored) {
-        views->clearForNewDocument();
+        parts.views->clearForNewDocument();
         parts.selection->moveCaret(0);
     }
     QApplication::restoreOverrideCursor();
@@ -70,7 +69,7 @@ void RecoveryCommands::restore() {
         showMessage(parts.window, tr("Не удалось восстановить документ:\n%1").arg(reason));
         return;
     }
-    files->setDocumentFile(restored->origin);
+    parts.files->setDocumentFile(restored->origin);
     PaneNotice::say(parts.inputPane,
                     recoverytext::restored(*restored, QDateTime::currentDateTime()));
 }

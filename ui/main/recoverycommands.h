@@ -4,9 +4,6 @@
 
 #include <QObject>
 
-class FileCommands;
-class ViewCommands;
-
 // The recovery copies: what the window does so that no edit is lost when a
 // document is dropped unasked or the program is killed, and the copies
 // offered and restored.
@@ -14,8 +11,7 @@ class RecoveryCommands : public QObject {
     Q_OBJECT
 
 public:
-    RecoveryCommands(const WindowParts &parts, FileCommands *files, ViewCommands *views,
-                     QObject *parent = nullptr);
+    explicit RecoveryCommands(const WindowParts &parts, QObject *parent = nullptr);
 
     // Once the document's recovery copies exist: their failures are said
     // in the input pane, and a copy is written as the program or the session
@@ -30,6 +26,4 @@ public:
 
 private:
     const WindowParts &parts;
-    FileCommands *files;
-    ViewCommands *views;
 };

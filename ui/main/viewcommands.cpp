@@ -33,9 +33,8 @@ QString messageB() {
 
 } // namespace
 
-ViewCommands::ViewCommands(const WindowParts &parts, WindowLayout *layout, QObject *parent)
-    : QObject(parent), parts(parts), layout(layout),
-      besideCp866(windowsettings::textBesideCp866()) {}
+ViewCommands::ViewCommands(const WindowParts &parts, QObject *parent)
+    : QObject(parent), parts(parts), besideCp866(windowsettings::textBesideCp866()) {}
 
 // The hex pane follows the document over the range the input came from,
 // rather than keeping a copy of it: it shows the bytes as they are after
@@ -109,7 +108,7 @@ void ViewCommands::showCp1251() {
 void ViewCommands::showHexEdit() {
     const ViewInput input = viewInput();
     if (input.scope == ViewInput::Scope::NoSelection) {
-        layout->showInputPane();
+        parts.layout->showInputPane();
         return;
     }
     if (input.refused())
@@ -121,12 +120,12 @@ void ViewCommands::showHexEdit() {
     // The whole document gets the layout before its views, a selection after.
     const bool whole = input.scope == ViewInput::Scope::WholeDocument;
     if (whole)
-        layout->apply(true);
+        parts.layout->apply(true);
     appendView(textBeside(), input);
     dumpHex(input.bytes, input.offset);
     if (!whole)
-        layout->apply(true);
-    layout->showHexPane();
+        parts.layout->apply(true);
+    parts.layout->showHexPane();
 }
 
 // The hex-edit layout over the whole document, whatever its size: both
@@ -141,15 +140,15 @@ void ViewCommands::dumpWholeDocument() {
     parts.hexEditLink->stop();
     parts.hexPane->clear();
     parts.outputPane->clear();
-    layout->apply(true);
+    parts.layout->apply(true);
     parts.outputPane->follow(views::textColumnOf(textBeside()), parts.document, 0);
     parts.hexPane->follow(views::hexDump, parts.document, 0);
-    layout->showHexPane();
+    parts.layout->showHexPane();
 }
 
 void ViewCommands::showNormal() {
-    layout->apply(false);
-    layout->showInputPane();
+    parts.layout->apply(false);
+    parts.layout->showInputPane();
 }
 
 void ViewCommands::clearForNewDocument() {

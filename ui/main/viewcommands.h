@@ -8,8 +8,6 @@
 #include <QFont>
 #include <QObject>
 
-class WindowLayout;
-
 // The commands of "Вид" and the listings of "Клише ККМ": the views of the
 // document in the output pane (F2, F3, F4), the hex-edit layout (F5, and
 // Shift+F5 over the whole document), the normal layout (F6), the text beside
@@ -18,7 +16,7 @@ class ViewCommands : public QObject {
     Q_OBJECT
 
 public:
-    ViewCommands(const WindowParts &parts, WindowLayout *layout, QObject *parent = nullptr);
+    explicit ViewCommands(const WindowParts &parts, QObject *parent = nullptr);
 
     void showControlNames();
     void showCp866();
@@ -70,7 +68,6 @@ private:
     void setTextBeside(bool cp866);
 
     const WindowParts &parts;
-    WindowLayout *layout;
     // The text beside the dump is code page 866 rather than 1251.
     bool besideCp866 = false;
     // What the font dialog remembers between commands.

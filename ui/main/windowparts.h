@@ -4,6 +4,8 @@ class ByteDocument;
 class ByteSelection;
 class CaptionButton;
 class DocumentRecovery;
+class FileCommands;
+class FindCommands;
 class FileComparison;
 class HexEditLink;
 class HexPane;
@@ -14,6 +16,8 @@ class QWidget;
 class Ruler;
 class StatusPanels;
 class TokenView;
+class ViewCommands;
+class WindowLayout;
 
 // What the main window's controllers work on: the document with its one
 // selection, the panes that show it and the bars. The window makes them all
@@ -35,4 +39,10 @@ struct WindowParts {
     DocumentRecovery *recovery = nullptr;
     // The comparison of the document with a file.
     FileComparison *comparison = nullptr;
+
+    // The controllers that others call on.
+    WindowLayout *layout = nullptr;
+    ViewCommands *views = nullptr;
+    FileCommands *files = nullptr;
+    FindCommands *find = nullptr;
 };
