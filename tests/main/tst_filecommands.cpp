@@ -1,9 +1,8 @@
-// The file, font and help commands of the main window, driven through the
-// real dialogs as a user would drive them.
+// The file commands of the main window, driven through the real dialogs as a
+// user would drive them.
 
 #include "../testfonts.h"
 #include "byteselection.h"
-#include "codetablewindow.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "mainwindow.h"
@@ -102,11 +101,6 @@ private slots:
     void nameThatIsNotUtf8OpensAndSaves();
     void nameThatIsNotUtf8IsListedAndChosen_data();
     void nameThatIsNotUtf8IsListedAndChosen();
-
-    void aboutAndHelpReadWordForWord();
-    void fontAppliesToTheSelectionOfEveryPane();
-    void cancelledFontDialogChangesNothing();
-    void codeTableOpensOnceAndClosesWithTheMainWindow();
 
 private:
     MainWindow *window = nullptr;
@@ -636,131 +630,6 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
         QCOMPARE(read(second), QByteArray("typed"));
     }
     QCOMPARE(read(first), QByteArray("first"));
-}
-
-void FileCommandsTest::aboutAndHelpReadWordForWord() {
-    MessageCatcher catcher;
-    trigger(objectnames::aboutCommand);
-    trigger(objectnames::helpCommand);
-    QCOMPARE(catcher.messages.size(), 2);
-
-    QCOMPARE(catcher.messages[0].text, QStringLiteral("         Version 1.0.3\n"
-                                                      "          Автор: ЕЛ\n"
-                                                      "Благодарю К.Сурминова"));
-    const QStringList help = catcher.messages[1].text.split(QLatin1Char('\n'));
-    QCOMPARE(help.size(), 15);
-    QCOMPARE(help[0], QStringLiteral("Кодировка Win1251 годится для ККМ:"));
-    QCOMPARE(help[5], QStringLiteral("АМС 200Ф "));
-    QCOMPARE(help[9], QStringLiteral("WAB 04RK (6 строк) 24  знака"));
-    QCOMPARE(help[10], QStringLiteral(" "));
-    QCOMPARE(help[12], QStringLiteral("МЕРКУРИЙ Ф 24 знака(большие русские буквы)"));
-    QCOMPARE(help[14], QStringLiteral("Текст клише не должен превышать 10К!"));
-    for (const MessageCatcher::Message &message : catcher.messages) {
-        QCOMPARE(message.icon, QMessageBox::NoIcon);
-        QCOMPARE(message.buttonCount, 1);
-    }
-}
-
-void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
-    window->setDocument("abcdef");
-    auto *hexPane = child<HexPane>(window, objectnames::hexPane);
-    auto *outputPane = child<TokenView>(window, objectnames::outputPane);
-    hexPane->append(views::hexDump, PieceTable(QByteArray("ABC")));
-    outputPane->append(views::cp1251Glyphs, PieceTable(QByteArray("abc")));
-    inputPane()->selection()->select(1, 2);
-    outputPane->setSelection(1, 2);
-    hexPane->setSelection(0, 2);
-
-    QFont chosen(QStringLiteral("DejaVu Serif"));
-    chosen.setPointSize(10);
-    chosen.setBold(true);
-    chosen.setUnderline(true);
-    DialogAnswer<QFontDialog> answer([&](QFontDialog *dialog) {
-        dialog->setCurrentFont(chosen);
-        auto *colors = dialog->findChild<QComboBox *>(QStringLiteral("colorList"));
-        QVERIFY(colors);
-        colors->setCurrentIndex(colors->findData(QColor(Qt::red)));
-        dialog->accept();
-    });
-    trigger(objectnames::fontCommand);
-    QVERIFY(answer.seen);
-
-    // The format of the character before a position, as the panes show it.
-    using FormatBefore = std::function<QTextCharFormat(int)>;
-    const FormatBefore input = [this](int position) {
-        return inputPane()->charFormatAt(position - 1);
-    };
-    const FormatBefore hex = [hexPane](int position) {
-        return hexPane->charFormatAt(position - 1);
-    };
-    const FormatBefore output = [outputPane](int position) {
-        return outputPane->charFormatAt(position - 1);
-    };
-    struct Check {
-        FormatBefore formatBefore;
-        int inside, outside;
-    };
-    for (const Check &check : {Check{input, 2, 4}, Check{hex, 2, 4}, Check{output, 2, 3}}) {
-        const QTextCharFormat in = check.formatBefore(check.inside);
-        QCOMPARE(in.fontFamilies().toStringList().value(0), chosen.family());
-        QCOMPARE(in.fontPointSize(), 10.0);
-        QCOMPARE(in.fontWeight(), int(QFont::Bold));
-        QVERIFY(in.fontUnderline());
-        QCOMPARE(in.foreground().color(), QColor(Qt::red));
-        const QTextCharFormat out = check.formatBefore(check.outside);
-        QVERIFY(out.fontWeight() != QFont::Bold);
-        QVERIFY(out.foreground().color() != QColor(Qt::red));
-    }
-    QCOMPARE(window->document(), QByteArray("abcdef"));
-}
-
-void FileCommandsTest::cancelledFontDialogChangesNothing() {
-    window->setDocument("abc");
-    inputPane()->selectAll();
-    DialogAnswer<QFontDialog> answer([](QFontDialog *dialog) {
-        QFont bold = dialog->currentFont();
-        bold.setBold(true);
-        dialog->setCurrentFont(bold);
-        dialog->reject();
-    });
-    trigger(objectnames::fontCommand);
-    QVERIFY(answer.seen);
-
-    QVERIFY(inputPane()->charFormatAt(1).fontWeight() != QFont::Bold);
-}
-
-void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
-    auto tables = [] {
-        QList<CodeTableWindow *> found;
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *table = qobject_cast<CodeTableWindow *>(widget); table && table->isVisible())
-                found << table;
-        }
-        return found;
-    };
-    QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
-    QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
-    QCOMPARE(tables().size(), 1);
-    CodeTableWindow *table = tables().constFirst();
-    QCOMPARE(table->windowTitle(), QStringLiteral("Таблицы"));
-    // Beside the main window, not owned by it and not blocking it.
-    QVERIFY(table->isWindow() && !table->parentWidget());
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    window->setDocument("AB");
-    trigger(objectnames::hexEditCommand);
-    QCOMPARE(child<TokenView>(window, objectnames::hexPane)->toPlainText(),
-             QStringLiteral("41  42  "));
-
-    // Closed by the user, it is made anew on the next command.
-    QPointer<CodeTableWindow> first = tables().constFirst();
-    first->close();
-    QTRY_VERIFY(first.isNull());
-    trigger(objectnames::codeTableCommand);
-    QCOMPARE(tables().size(), 1);
-
-    QPointer<CodeTableWindow> second = tables().constFirst();
-    window->close();
-    QTRY_VERIFY(second.isNull());
 }
 
 KKTVIEW_TEST_MAIN(FileCommandsTest)
