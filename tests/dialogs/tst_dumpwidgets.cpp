@@ -37,6 +37,18 @@ void saveShot(QWidget *widget, const char *name) {
 
 } // namespace
 
+// A values panel following a document of the bytes given in hex, not yet
+// shown.
+struct PanelOnDocument {
+    explicit PanelOnDocument(const char *hex) {
+        document.load(QByteArray::fromHex(hex));
+        panel.follow(&document, &selection);
+    }
+    ByteDocument document;
+    ByteSelection selection{&document};
+    ValuesPanel panel;
+};
+
 // What the values panel and the checksums dialog do themselves; the values
 // and the sums of byte strings are the core's, tested there.
 class DumpWidgetsTest : public QObject {
@@ -46,11 +58,8 @@ private slots:
     // The rows of the bytes where the selection starts, after caret moves
     // and edits, and after a time hidden.
     void valuesFollowTheCaretAndTheDocument() {
-        ByteDocument document;
-        document.load(QByteArray::fromHex("3112242359FF00417F80"));
-        ByteSelection selection(&document);
-        ValuesPanel panel;
-        panel.follow(&document, &selection);
+        PanelOnDocument on("3112242359FF00417F80");
+        auto &[document, selection, panel] = on;
         panel.show();
         auto *list = child<QTreeWidget>(&panel, "lstValues");
         auto *lblOffset = child<QLabel>(&panel, "lblOffset");
@@ -87,11 +96,8 @@ private slots:
     }
 
     void clickOnARowCopiesItsValue() {
-        ByteDocument document;
-        document.load(QByteArray::fromHex("3112242359"));
-        ByteSelection selection(&document);
-        ValuesPanel panel;
-        panel.follow(&document, &selection);
+        PanelOnDocument on("3112242359");
+        auto &[document, selection, panel] = on;
         panel.resize(panel.sizeHint().width(), 420);
         panel.show();
         QSignalSpy copied(&panel, &ValuesPanel::valueCopied);

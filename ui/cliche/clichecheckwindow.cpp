@@ -66,10 +66,10 @@ ClicheCheckWindow::ClicheCheckWindow(ByteDocument *document, ByteSelection *docu
     connect(doc, &ByteDocument::changed, this, &ClicheCheckWindow::scheduleRefresh);
     connect(doc, &QObject::destroyed, this, &QWidget::close);
 
-    connect(cboModel, &QComboBox::currentIndexChanged, this, &ClicheCheckWindow::modelChosen);
-    connect(cboGroup, &QComboBox::currentIndexChanged, this, &ClicheCheckWindow::modelChosen);
-    connect(spnWidth, &QSpinBox::valueChanged, this, &ClicheCheckWindow::modelChosen);
-    connect(spnLines, &QSpinBox::valueChanged, this, &ClicheCheckWindow::modelChosen);
+    for (QComboBox *box : {cboModel, cboGroup})
+        connect(box, &QComboBox::currentIndexChanged, this, &ClicheCheckWindow::modelChosen);
+    for (QSpinBox *box : {spnWidth, spnLines})
+        connect(box, &QSpinBox::valueChanged, this, &ClicheCheckWindow::modelChosen);
     connect(lstFindings, &QListWidget::currentRowChanged, this, &ClicheCheckWindow::findingChosen);
     connect(prvReceipt, &ReceiptPreview::byteClicked, this, [this](qsizetype offset) {
         if (selection)
