@@ -64,6 +64,39 @@ QStringList listedNames(QAbstractItemView *view) {
     return names;
 }
 
+// Chooses the row of the dialog's view the way the user does: a double
+// click, Enter on the name proposed or typed, Enter on the row, or a click
+// on the row and on the dialog's button.
+void chooseRow(QFileDialog *dialog, QAbstractItemView *view, const QModelIndex &row,
+               const QString &how) {
+    const QPoint where = view->visualRect(row).center();
+    if (how == QLatin1String("double click")) {
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, where);
+    } else if (how == QLatin1String("proposed")) {
+        auto *name = child<QLineEdit>(dialog, "fileNameEdit");
+        QCOMPARE(name->text(), QStringLiteral("\\xCF\\xF1.bin"));
+        QTest::keyClick(name, Qt::Key_Return);
+    } else if (how == QLatin1String("typed")) {
+        auto *name = child<QLineEdit>(dialog, "fileNameEdit");
+        name->setFocus();
+        typeText(name, QStringLiteral("\\xCF\\xF1.bin"));
+        QTest::keyClick(name, Qt::Key_Return);
+    } else if (how == QLatin1String("Enter")) {
+        view->setFocus();
+        view->setCurrentIndex(row);
+        QTest::keyClick(view, Qt::Key_Return);
+    } else {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
+        QCOMPARE(child<QLineEdit>(dialog, "fileNameEdit")->text(),
+                 QStringLiteral("\\xCF\\xF1.bin"));
+        auto *buttons = child<QDialogButtonBox>(dialog, "buttonBox");
+        QAbstractButton *accept = buttons->button(QDialogButtonBox::Open);
+        if (!accept)
+            accept = buttons->button(QDialogButtonBox::Save);
+        QTest::mouseClick(accept, Qt::LeftButton);
+    }
+}
+
 QByteArray allByteValues() {
     QByteArray bytes;
     for (int b = 0; b < 256; ++b)
@@ -583,32 +616,7 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
         listed.sort();
         const QModelIndex row = view->model()->index(
             int(listedNames(view).indexOf(QStringLiteral("\\xCF\\xF1.bin"))), 0, view->rootIndex());
-        const QPoint where = view->visualRect(row).center();
-        if (how == QLatin1String("double click")) {
-            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, where);
-        } else if (how == QLatin1String("proposed")) {
-            auto *name = child<QLineEdit>(dialog, "fileNameEdit");
-            QCOMPARE(name->text(), QStringLiteral("\\xCF\\xF1.bin"));
-            QTest::keyClick(name, Qt::Key_Return);
-        } else if (how == QLatin1String("typed")) {
-            auto *name = child<QLineEdit>(dialog, "fileNameEdit");
-            name->setFocus();
-            typeText(name, QStringLiteral("\\xCF\\xF1.bin"));
-            QTest::keyClick(name, Qt::Key_Return);
-        } else if (how == QLatin1String("Enter")) {
-            view->setFocus();
-            view->setCurrentIndex(row);
-            QTest::keyClick(view, Qt::Key_Return);
-        } else {
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
-            QCOMPARE(child<QLineEdit>(dialog, "fileNameEdit")->text(),
-                     QStringLiteral("\\xCF\\xF1.bin"));
-            auto *buttons = child<QDialogButtonBox>(dialog, "buttonBox");
-            QAbstractButton *accept = buttons->button(QDialogButtonBox::Open);
-            if (!accept)
-                accept = buttons->button(QDialogButtonBox::Save);
-            QTest::mouseClick(accept, Qt::LeftButton);
-        }
+        chooseRow(dialog, view, row, how);
     });
     trigger(qPrintable(command));
     QVERIFY(answer.seen);
