@@ -62,7 +62,7 @@ private slots:
         auto &[document, selection, panel] = on;
         panel.show();
         auto *list = child<QTreeWidget>(&panel, "lstValues");
-        auto *lblOffset = child<QLabel>(&panel, "lblOffset");
+        auto *offsetLabel = child<QLabel>(&panel, "lblOffset");
         const auto verifyAt = [&](qint64 offset) {
             QStringList shown, expected;
             for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -73,7 +73,7 @@ private slots:
             QCOMPARE(panel.offset(), offset);
         };
         verifyAt(0);
-        QCOMPARE(lblOffset->text(), "0x0000 (0): 31 12 24 23 59");
+        QCOMPARE(offsetLabel->text(), "0x0000 (0): 31 12 24 23 59");
         selection.moveCaret(5);
         verifyAt(5);
         selection.select(6, 2); // read from the first byte, wherever the caret is
@@ -90,9 +90,9 @@ private slots:
         QCOMPARE(panel.rows().front().value, "01000001");
         selection.moveCaret(document.size());
         QCOMPARE(list->topLevelItemCount(), 0);
-        QCOMPARE(lblOffset->text(), "0x000C (12): конец документа");
+        QCOMPARE(offsetLabel->text(), "0x000C (12): конец документа");
         document.clear();
-        QCOMPARE(lblOffset->text(), "Документ пуст");
+        QCOMPARE(offsetLabel->text(), "Документ пуст");
     }
 
     void clickOnARowCopiesItsValue() {

@@ -66,18 +66,18 @@ ClicheCheckWindow::ClicheCheckWindow(ByteDocument *document, ByteSelection *docu
     connect(doc, &ByteDocument::changed, this, &ClicheCheckWindow::scheduleRefresh);
     connect(doc, &QObject::destroyed, this, &QWidget::close);
 
-    for (QComboBox *box : {cboModel, cboGroup})
+    for (QComboBox *box : {modelChoice, groupChoice})
         connect(box, &QComboBox::currentIndexChanged, this, &ClicheCheckWindow::modelChosen);
-    for (QSpinBox *box : {spnWidth, spnLines})
+    for (QSpinBox *box : {widthBox, lineLimitBox})
         connect(box, &QSpinBox::valueChanged, this, &ClicheCheckWindow::modelChosen);
-    connect(lstFindings, &QListWidget::currentRowChanged, this, &ClicheCheckWindow::findingChosen);
-    connect(prvReceipt, &ReceiptPreview::byteClicked, this, [this](qsizetype offset) {
+    connect(findingList, &QListWidget::currentRowChanged, this, &ClicheCheckWindow::findingChosen);
+    connect(receiptPreview, &ReceiptPreview::byteClicked, this, [this](qsizetype offset) {
         if (selection)
             selection->selectRange(offset, 1);
-        prvReceipt->mark(offset, 1);
+        receiptPreview->mark(offset, 1);
     });
-    connect(cmdUpper, &QPushButton::clicked, this, &ClicheCheckWindow::toCapitals);
-    connect(cmdReplace, &QPushButton::clicked, this, &ClicheCheckWindow::replaceUnprintable);
+    connect(capitalsButton, &QPushButton::clicked, this, &ClicheCheckWindow::toCapitals);
+    connect(replaceButton, &QPushButton::clicked, this, &ClicheCheckWindow::replaceUnprintable);
 
     // Escape closes the window, as it does a dialog.
     auto *closeWindow = new QAction(this);
@@ -92,65 +92,66 @@ ClicheCheckWindow::ClicheCheckWindow(ByteDocument *document, ByteSelection *docu
 
 void ClicheCheckWindow::createControls() {
     QLayout *chooser = createModelChooser();
-    lblModel = new QLabel;
-    lblModel->setObjectName(QStringLiteral("lblModel"));
+    modelLabel = new QLabel;
+    modelLabel->setObjectName(QStringLiteral("lblModel"));
 
-    prvReceipt = new ReceiptPreview;
-    prvReceipt->setObjectName(QStringLiteral("prvReceipt"));
+    receiptPreview = new ReceiptPreview;
+    receiptPreview->setObjectName(QStringLiteral("prvReceipt"));
 
     QWidget *findingsSide = createFindingsSide();
 
     auto *splitter = new QSplitter;
-    splitter->addWidget(prvReceipt);
+    splitter->addWidget(receiptPreview);
     splitter->addWidget(findingsSide);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
-    splitter->setSizes({prvReceipt->sizeHint().width(), 2 * prvReceipt->sizeHint().width()});
+    splitter->setSizes(
+        {receiptPreview->sizeHint().width(), 2 * receiptPreview->sizeHint().width()});
 
     QLabel *legend = createLegend();
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(chooser);
-    layout->addWidget(lblModel);
+    layout->addWidget(modelLabel);
     layout->addWidget(splitter, 1);
     layout->addWidget(legend);
 }
 
 // The model to check against; the fields of another model beside it.
 QLayout *ClicheCheckWindow::createModelChooser() {
-    cboModel = new QComboBox;
-    cboModel->setObjectName(QStringLiteral("cboModel"));
+    modelChoice = new QComboBox;
+    modelChoice->setObjectName(QStringLiteral("cboModel"));
     for (const cliche::RegisterModel &m : cliche::registerModels())
-        cboModel->addItem(m.name);
-    cboModel->addItem(cliche::otherModelName());
+        modelChoice->addItem(m.name);
+    modelChoice->addItem(cliche::otherModelName());
 
-    cboGroup = new QComboBox;
-    cboGroup->setObjectName(QStringLiteral("cboGroup"));
-    cboGroup->addItems({QStringLiteral("1251"), QStringLiteral("866")});
-    spnWidth = new QSpinBox;
-    spnWidth->setObjectName(QStringLiteral("spnWidth"));
-    spnWidth->setRange(cliche::minOtherWidth, cliche::maxOtherWidth);
-    spnWidth->setValue(24);
-    spnLines = new QSpinBox;
-    spnLines->setObjectName(QStringLiteral("spnLines"));
-    spnLines->setRange(0, cliche::maxOtherLineLimit);
-    spnLines->setSpecialValueText(QStringLiteral("без ограничения"));
+    groupChoice = new QComboBox;
+    groupChoice->setObjectName(QStringLiteral("cboGroup"));
+    groupChoice->addItems({QStringLiteral("1251"), QStringLiteral("866")});
+    widthBox = new QSpinBox;
+    widthBox->setObjectName(QStringLiteral("spnWidth"));
+    widthBox->setRange(cliche::minOtherWidth, cliche::maxOtherWidth);
+    widthBox->setValue(24);
+    lineLimitBox = new QSpinBox;
+    lineLimitBox->setObjectName(QStringLiteral("spnLines"));
+    lineLimitBox->setRange(0, cliche::maxOtherLineLimit);
+    lineLimitBox->setSpecialValueText(QStringLiteral("без ограничения"));
 
     otherFields = new QWidget;
     otherFields->setObjectName(QStringLiteral("otherFields"));
     auto *other = new QHBoxLayout(otherFields);
     other->setContentsMargins(0, 0, 0, 0);
     other->addWidget(new QLabel(QStringLiteral("Группа:")));
-    other->addWidget(cboGroup);
+    other->addWidget(groupChoice);
     other->addWidget(new QLabel(QStringLiteral("Знаков в строке:")));
-    other->addWidget(spnWidth);
+    other->addWidget(widthBox);
     other->addWidget(new QLabel(QStringLiteral("Строк:")));
-    other->addWidget(spnLines);
+    other->addWidget(lineLimitBox);
 
     auto *chooser = new QHBoxLayout;
     chooser->addWidget(new QLabel(QStringLiteral("Модель ККМ:")));
-    chooser->addWidget(cboModel);
+    chooser->addWidget(modelChoice);
     chooser->addWidget(otherFields);
     chooser->addStretch();
     return chooser;
@@ -158,34 +159,35 @@ QLayout *ClicheCheckWindow::createModelChooser() {
 
 // The findings, their summary, the fix buttons and the replacement table.
 QWidget *ClicheCheckWindow::createFindingsSide() {
-    lstFindings = new QListWidget;
-    lstFindings->setObjectName(QStringLiteral("lstFindings"));
-    lstFindings->setWordWrap(true);
-    lstFindings->setAlternatingRowColors(true);
-    lblSummary = new QLabel;
-    lblSummary->setObjectName(QStringLiteral("lblSummary"));
-    cmdUpper = new QPushButton(QStringLiteral("В верхний регистр"));
-    cmdUpper->setObjectName(QStringLiteral("cmdUpper"));
-    cmdUpper->setToolTip(QStringLiteral("Русские и латинские строчные буквы в заглавные, ё в Ё"));
-    cmdReplace = new QPushButton(QStringLiteral("Заменить непечатаемые"));
-    cmdReplace->setObjectName(QStringLiteral("cmdReplace"));
-    cmdReplace->setToolTip(QStringLiteral("Знаки без кода группы 866 по таблице ниже; "
-                                          "остальные только отмечаются"));
-    tblReplacements = new QTableWidget;
-    tblReplacements->setObjectName(QStringLiteral("tblReplacements"));
+    findingList = new QListWidget;
+    findingList->setObjectName(QStringLiteral("lstFindings"));
+    findingList->setWordWrap(true);
+    findingList->setAlternatingRowColors(true);
+    summaryLabel = new QLabel;
+    summaryLabel->setObjectName(QStringLiteral("lblSummary"));
+    capitalsButton = new QPushButton(QStringLiteral("В верхний регистр"));
+    capitalsButton->setObjectName(QStringLiteral("cmdUpper"));
+    capitalsButton->setToolTip(
+        QStringLiteral("Русские и латинские строчные буквы в заглавные, ё в Ё"));
+    replaceButton = new QPushButton(QStringLiteral("Заменить непечатаемые"));
+    replaceButton->setObjectName(QStringLiteral("cmdReplace"));
+    replaceButton->setToolTip(QStringLiteral("Знаки без кода группы 866 по таблице ниже; "
+                                             "остальные только отмечаются"));
+    replacementTable = new QTableWidget;
+    replacementTable->setObjectName(QStringLiteral("tblReplacements"));
 
     auto *findingsSide = new QWidget;
     auto *side = new QVBoxLayout(findingsSide);
     side->setContentsMargins(0, 0, 0, 0);
     side->addWidget(new QLabel(QStringLiteral("Замечания:")));
-    side->addWidget(lstFindings, 2);
-    side->addWidget(lblSummary);
+    side->addWidget(findingList, 2);
+    side->addWidget(summaryLabel);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(cmdUpper);
-    buttons->addWidget(cmdReplace);
+    buttons->addWidget(capitalsButton);
+    buttons->addWidget(replaceButton);
     buttons->addStretch();
     side->addLayout(buttons);
-    side->addWidget(tblReplacements);
+    side->addWidget(replacementTable);
     return findingsSide;
 }
 
@@ -202,13 +204,13 @@ QLabel *ClicheCheckWindow::createLegend() {
 void ClicheCheckWindow::fillReplacementTable() {
     const QList<cliche::Replacement> &rows = cliche::replacements866();
     // One column per replacement, read from top to bottom.
-    tblReplacements->setRowCount(2);
-    tblReplacements->setColumnCount(int(rows.size()));
-    tblReplacements->setVerticalHeaderLabels({QStringLiteral("Знак"), QStringLiteral("Замена")});
-    tblReplacements->horizontalHeader()->hide();
-    tblReplacements->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblReplacements->setSelectionMode(QAbstractItemView::NoSelection);
-    tblReplacements->setFocusPolicy(Qt::NoFocus);
+    replacementTable->setRowCount(2);
+    replacementTable->setColumnCount(int(rows.size()));
+    replacementTable->setVerticalHeaderLabels({QStringLiteral("Знак"), QStringLiteral("Замена")});
+    replacementTable->horizontalHeader()->hide();
+    replacementTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    replacementTable->setSelectionMode(QAbstractItemView::NoSelection);
+    replacementTable->setFocusPolicy(Qt::NoFocus);
     const auto text = [](const ByteText &bytes) {
         // Spaces would show as nothing.
         if (bytes == "\xA0")
@@ -222,27 +224,27 @@ void ClicheCheckWindow::fillReplacementTable() {
             auto *item = new QTableWidgetItem(row == 0 ? text(ByteText(1, char(rows[i].from)))
                                                        : text(rows[i].to));
             item->setTextAlignment(Qt::AlignCenter);
-            tblReplacements->setItem(row, i, item);
+            replacementTable->setItem(row, i, item);
         }
     }
-    tblReplacements->resizeColumnsToContents();
-    tblReplacements->resizeRowsToContents();
-    tblReplacements->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    tblReplacements->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const int height = tblReplacements->rowHeight(0) + tblReplacements->rowHeight(1) +
-                       2 * tblReplacements->frameWidth() +
-                       tblReplacements->horizontalScrollBar()->sizeHint().height();
-    tblReplacements->setFixedHeight(height);
+    replacementTable->resizeColumnsToContents();
+    replacementTable->resizeRowsToContents();
+    replacementTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    replacementTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int height = replacementTable->rowHeight(0) + replacementTable->rowHeight(1) +
+                       2 * replacementTable->frameWidth() +
+                       replacementTable->horizontalScrollBar()->sizeHint().height();
+    replacementTable->setFixedHeight(height);
 }
 
 cliche::RegisterModel ClicheCheckWindow::model() const {
     const QList<cliche::RegisterModel> &models = cliche::registerModels();
-    const int index = cboModel->currentIndex();
+    const int index = modelChoice->currentIndex();
     if (index >= 0 && index < models.size())
         return models[index];
-    return cliche::otherModel(cboGroup->currentIndex() == 1 ? cliche::Group::Cp866
-                                                            : cliche::Group::Cp1251,
-                              spnWidth->value(), spnLines->value());
+    return cliche::otherModel(groupChoice->currentIndex() == 1 ? cliche::Group::Cp866
+                                                               : cliche::Group::Cp1251,
+                              widthBox->value(), lineLimitBox->value());
 }
 
 void ClicheCheckWindow::modelChosen() {
@@ -252,7 +254,7 @@ void ClicheCheckWindow::modelChosen() {
 
 void ClicheCheckWindow::showModel() {
     const cliche::RegisterModel m = model();
-    otherFields->setVisible(cboModel->currentIndex() >= cliche::registerModels().size());
+    otherFields->setVisible(modelChoice->currentIndex() >= cliche::registerModels().size());
 
     const bool is866 = m.group == cliche::Group::Cp866;
     QStringList facts{is866 ? QStringLiteral("группа 866") : QStringLiteral("группа 1251")};
@@ -265,11 +267,11 @@ void ClicheCheckWindow::showModel() {
     if (m.capitalsOnly)
         facts << QStringLiteral("только большие русские буквы");
     facts << QStringLiteral("текст меньше 10К (%1 байт)").arg(cliche::textLimit);
-    lblModel->setText(facts.join(QStringLiteral(" · ")));
+    modelLabel->setText(facts.join(QStringLiteral(" · ")));
 
-    cmdUpper->setVisible(m.capitalsOnly);
-    cmdReplace->setVisible(is866);
-    tblReplacements->setVisible(is866);
+    capitalsButton->setVisible(m.capitalsOnly);
+    replaceButton->setVisible(is866);
+    replacementTable->setVisible(is866);
 }
 
 void ClicheCheckWindow::scheduleRefresh() {
@@ -286,23 +288,23 @@ void ClicheCheckWindow::refresh() {
     checked = tooLarge ? ByteText() : doc->read(0, doc->size());
     const cliche::RegisterModel m = model();
     currentFindings = cliche::check(checked, m);
-    prvReceipt->setContent(checked, m);
+    receiptPreview->setContent(checked, m);
     showFindings();
     if (tooLarge)
-        lblSummary->setText(
+        summaryLabel->setText(
             QStringLiteral("Документ больше %1 МиБ: такой текст не клише, проверка не выполняется")
                 .arg(sizebounds::inMebibytes(sizebounds::checkedDocumentAtMost)));
-    cmdUpper->setEnabled(cliche::toCapitals(checked) != checked);
-    cmdReplace->setEnabled(cliche::replaceUnprintable866(checked) != checked);
+    capitalsButton->setEnabled(cliche::toCapitals(checked) != checked);
+    replaceButton->setEnabled(cliche::replaceUnprintable866(checked) != checked);
 }
 
 void ClicheCheckWindow::showFindings() {
-    const QSignalBlocker blocker(lstFindings);
-    lstFindings->clear();
+    const QSignalBlocker blocker(findingList);
+    findingList->clear();
     const qsizetype listed = std::min(currentFindings.size(), listedAtMost);
     // Each finding beside the colour the preview marks it with; one without
     // a colour keeps the place, so the texts stay in line.
-    const int side = lstFindings->fontMetrics().ascent();
+    const int side = findingList->fontMetrics().ascent();
     std::array<QIcon, 6> swatches; // one for each kind
     const auto swatchOf = [&](cliche::FindingKind kind) {
         QIcon &icon = swatches.at(std::size_t(kind));
@@ -319,16 +321,16 @@ void ClicheCheckWindow::showFindings() {
         new QListWidgetItem(
             swatchOf(f.kind),
             QStringLiteral("стр. %1, поз. %2: %3").arg(f.line).arg(f.column).arg(f.message),
-            lstFindings);
+            findingList);
     }
     if (currentFindings.size() > listed) {
         auto *more = new QListWidgetItem(
-            QStringLiteral("… и ещё %1").arg(currentFindings.size() - listed), lstFindings);
+            QStringLiteral("… и ещё %1").arg(currentFindings.size() - listed), findingList);
         more->setFlags(Qt::NoItemFlags);
     }
-    lblSummary->setText(currentFindings.isEmpty()
-                            ? QStringLiteral("Замечаний нет")
-                            : QStringLiteral("Замечаний: %1").arg(currentFindings.size()));
+    summaryLabel->setText(currentFindings.isEmpty()
+                              ? QStringLiteral("Замечаний нет")
+                              : QStringLiteral("Замечаний: %1").arg(currentFindings.size()));
 }
 
 void ClicheCheckWindow::findingChosen(int row) {
@@ -337,7 +339,7 @@ void ClicheCheckWindow::findingChosen(int row) {
     const cliche::Finding &f = currentFindings[row];
     if (selection)
         selection->selectRange(f.offset, f.length);
-    prvReceipt->mark(f.offset, f.length);
+    receiptPreview->mark(f.offset, f.length);
 }
 
 void ClicheCheckWindow::apply(ByteText (*fix)(QByteArrayView)) {

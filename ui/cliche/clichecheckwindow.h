@@ -62,16 +62,16 @@ private:
     ByteText checked;
     QList<cliche::Finding> currentFindings;
 
-    QComboBox *cboModel = nullptr;
+    QComboBox *modelChoice = nullptr;
     QWidget *otherFields = nullptr;
-    QComboBox *cboGroup = nullptr;
-    QSpinBox *spnWidth = nullptr;
-    QSpinBox *spnLines = nullptr;
-    QLabel *lblModel = nullptr;
-    ReceiptPreview *prvReceipt = nullptr;
-    QListWidget *lstFindings = nullptr;
-    QLabel *lblSummary = nullptr;
-    QPushButton *cmdUpper = nullptr;
-    QPushButton *cmdReplace = nullptr;
-    QTableWidget *tblReplacements = nullptr;
+    QComboBox *groupChoice = nullptr;
+    QSpinBox *widthBox = nullptr;
+    QSpinBox *lineLimitBox = nullptr;
+    QLabel *modelLabel = nullptr;
+    ReceiptPreview *receiptPreview = nullptr;
+    QListWidget *findingList = nullptr;
+    QLabel *summaryLabel = nullptr;
+    QPushButton *capitalsButton = nullptr;
+    QPushButton *replaceButton = nullptr;
+    QTableWidget *replacementTable = nullptr;
 };

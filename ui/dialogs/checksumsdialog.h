@@ -64,12 +64,12 @@ private:
     void showResults(std::vector<checksums::Result> results);
     void copy(const QString &text, const QString &what);
 
-    QLabel *lblScope = nullptr;
+    QLabel *scopeLabel = nullptr;
     std::vector<QLineEdit *> valueFields;
     std::vector<QPushButton *> copyButtons;
-    QProgressBar *prgSums = nullptr;
-    QLabel *lblCopied = nullptr;
-    QPushButton *cmdCopyAll = nullptr;
+    QProgressBar *sumsProgress = nullptr;
+    QLabel *copiedLabel = nullptr;
+    QPushButton *copyAllButton = nullptr;
     QTimer copiedShown;
 
     QPointer<ChecksumJob> job;

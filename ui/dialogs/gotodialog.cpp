@@ -20,15 +20,15 @@ GotoDialog::GotoDialog(QWidget *parent)
     setObjectName(QStringLiteral("dlgGoto"));
     setWindowTitle(tr("Перейти к смещению"));
 
-    lblPrompt = new QLabel(this);
-    lblPrompt->setObjectName(QStringLiteral("lblPrompt"));
-    lblPrompt->setBuddy(entry);
-    lblPrompt->setWordWrap(true);
+    promptLabel = new QLabel(this);
+    promptLabel->setObjectName(QStringLiteral("lblPrompt"));
+    promptLabel->setBuddy(entry);
+    promptLabel->setWordWrap(true);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblPrompt);
+    layout->addWidget(promptLabel);
     layout->addWidget(entry);
-    layout->addWidget(lblMessage);
+    layout->addWidget(messageLabel);
     layout->addWidget(buttons);
     // Sized by its layout, so a refusal of two lines shows whole.
     entry->setMinimumWidth(380);
@@ -37,9 +37,9 @@ GotoDialog::GotoDialog(QWidget *parent)
 
 void GotoDialog::setDocumentSize(qsizetype size) {
     documentSize = size;
-    lblPrompt->setText(tr("Смещение от 0 до %1 (конец документа),\nдесятичное (496) или "
-                          "шестнадцатеричное (0x1F0, 1F0h):")
-                           .arg(bothBases(size)));
+    promptLabel->setText(tr("Смещение от 0 до %1 (конец документа),\nдесятичное (496) или "
+                            "шестнадцатеричное (0x1F0, 1F0h):")
+                             .arg(bothBases(size)));
 }
 
 void GotoDialog::confirm() {
