@@ -32,7 +32,7 @@ class ClicheWindowTest : public WindowFixture {
         ClicheCheckWindow *window = checkWindow();
         if (!window)
             qFatal("no check window");
-        auto *models = child<QComboBox>(window, "cboModel");
+        auto *models = child<QComboBox>(window, objectnames::modelChoice);
         models->setCurrentIndex(models->findText(QString::fromUtf8(model)));
         return window;
     }
@@ -50,7 +50,7 @@ private slots:
         const QByteArray document = inCp1251("ПРИВЕТ\r\n\r\nМИР!\r\nДОБРО «ПОЖАЛОВАТЬ» В МАГАЗИН");
         form->setDocument(document);
         ClicheCheckWindow *window = openCheck("МЕРКУРИЙ Ф");
-        auto *list = child<QListWidget>(window, "lstFindings");
+        auto *list = child<QListWidget>(window, objectnames::findingList);
         const QList<std::pair<qsizetype, QByteArray>> offending = {
             {13, "!"}, {22, inCp1251("«")}, {33, inCp1251("»")}, {40, inCp1251("АЗИН")}};
         QCOMPARE(list->count(), offending.size());
@@ -68,15 +68,16 @@ private slots:
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QByteArray>("fixed");
-        QTest::newRow("capitals") << QByteArray("МЕРКУРИЙ Ф") << QByteArray("cmdUpper")
+        QTest::newRow("capitals") << QByteArray("МЕРКУРИЙ Ф")
+                                  << QByteArray(objectnames::capitalsButton)
                                   << inCp1251("Ёлка ёж\r\nabc!-\t«№»\r\nЧАЙ")
                                   << inCp1251("ЁЛКА ЁЖ\r\nABC!-\t«№»\r\nЧАЙ");
         QTest::newRow("replacements")
-            << QByteArray("МЕРКУРИЙ Ф") << QByteArray("cmdReplace")
+            << QByteArray("МЕРКУРИЙ Ф") << QByteArray(objectnames::replaceButton)
             << inCp1251("«Ёлочка» №1…\r\nabc!-\tЖ") << inCp1251("\"Елочка\" #1...\r\nabc!-\tЖ");
         QTest::newRow("replacements, 866 with small letters")
-            << QByteArray("ЛАДОГА Ф/К") << QByteArray("cmdReplace") << inCp1251("ёж\r\n№")
-            << inCp1251("еж\r\n#");
+            << QByteArray("ЛАДОГА Ф/К") << QByteArray(objectnames::replaceButton)
+            << inCp1251("ёж\r\n№") << inCp1251("еж\r\n#");
     }
     void fixesChangeOnlyWhatTheySayAndUndoExactly() {
         QFETCH(QByteArray, model);
@@ -103,27 +104,29 @@ private slots:
 
     void fixesAreOfferedWhereTheyApply() {
         ClicheCheckWindow *window = openCheck("МЕРКУРИЙ К");
-        QVERIFY(!child<QPushButton>(window, "cmdUpper")->isVisible());
-        QVERIFY(!child<QPushButton>(window, "cmdReplace")->isVisible());
-        child<QComboBox>(window, "cboModel")->setCurrentIndex(9); // МЕРКУРИЙ Ф
-        QVERIFY(child<QPushButton>(window, "cmdUpper")->isVisible());
-        QVERIFY(child<QPushButton>(window, "cmdReplace")->isVisible());
-        QVERIFY(child<QWidget>(window, "tblReplacements")->isVisible());
+        QVERIFY(!child<QPushButton>(window, objectnames::capitalsButton)->isVisible());
+        QVERIFY(!child<QPushButton>(window, objectnames::replaceButton)->isVisible());
+        child<QComboBox>(window, objectnames::modelChoice)->setCurrentIndex(9); // МЕРКУРИЙ Ф
+        QVERIFY(child<QPushButton>(window, objectnames::capitalsButton)->isVisible());
+        QVERIFY(child<QPushButton>(window, objectnames::replaceButton)->isVisible());
+        QVERIFY(child<QWidget>(window, objectnames::replacementTable)->isVisible());
     }
 
     void unknownWidthIsSaidAndNotChecked() {
         form->setDocument(QByteArray(40, 'A'));
         ClicheCheckWindow *window = openCheck("АМС 200Ф");
-        QVERIFY(child<QLabel>(window, "lblModel")->text().contains(u"ширина не указана"));
+        QVERIFY(
+            child<QLabel>(window, objectnames::modelLabel)->text().contains(u"ширина не указана"));
         QVERIFY(window->findings().isEmpty());
-        QCOMPARE(child<ReceiptPreview>(window, "prvReceipt")->paperColumns(), 40);
+        QCOMPARE(child<ReceiptPreview>(window, objectnames::receiptPreview)->paperColumns(), 40);
     }
 
     void aDocumentOverOneMebibyteIsNotChecked() {
         form->setDocument(QByteArray("!!!!\r\n").repeated(1024 * 1024 / 6 + 1));
         ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
         QVERIFY(window->findings().isEmpty());
-        QVERIFY(child<QLabel>(window, "lblSummary")->text().contains(u"больше 1 МиБ"));
+        QVERIFY(
+            child<QLabel>(window, objectnames::findingSummary)->text().contains(u"больше 1 МиБ"));
         form->setDocument("!");
         window->refresh();
         QCOMPARE(window->findings().size(), 1);
@@ -132,10 +135,10 @@ private slots:
     void otherModelTakesItsFields() {
         form->setDocument(QByteArray("12345678901\r\n2\r\n3"));
         ClicheCheckWindow *window = openCheck("Другая модель");
-        QVERIFY(child<QWidget>(window, "otherFields")->isVisible());
-        child<QComboBox>(window, "cboGroup")->setCurrentIndex(1);
-        child<QSpinBox>(window, "spnWidth")->setValue(10);
-        child<QSpinBox>(window, "spnLines")->setValue(2);
+        QVERIFY(child<QWidget>(window, objectnames::otherModelFields)->isVisible());
+        child<QComboBox>(window, objectnames::groupChoice)->setCurrentIndex(1);
+        child<QSpinBox>(window, objectnames::widthBox)->setValue(10);
+        child<QSpinBox>(window, objectnames::lineLimitBox)->setValue(2);
         QVERIFY(window->model().group == cliche::Group::Cp866);
         QCOMPARE(window->findings().size(), 2);
         QCOMPARE(window->findings()[0].column, 11);
@@ -145,12 +148,13 @@ private slots:
     void previewShowsWhatTheGroupPrints() {
         form->setDocument(inCp1251("«Ёж» №1\r\n\r\nAb"));
         ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
-        auto *preview = child<ReceiptPreview>(window, "prvReceipt");
+        auto *preview = child<ReceiptPreview>(window, objectnames::receiptPreview);
         QCOMPARE(preview->paperColumns(), 17);
         QCOMPARE(preview->rowCount(), 3);
         QCOMPARE(preview->rowText(0), QStringLiteral("..ж. .1"));
         QCOMPARE(preview->rowText(2), QStringLiteral(".."));
-        child<QComboBox>(window, "cboModel")->setCurrentIndex(7); // МЕРКУРИЙ К, group 1251
+        child<QComboBox>(window, objectnames::modelChoice)
+            ->setCurrentIndex(7); // МЕРКУРИЙ К, group 1251
         QCOMPARE(preview->rowText(0), QStringLiteral("«Ёж» №1"));
     }
 
@@ -170,10 +174,12 @@ private slots:
         QFETCH(QByteArray, document);
         form->setDocument(document);
         ClicheCheckWindow *window = openCheck(model.constData());
-        auto *list = child<QListWidget>(window, "lstFindings");
-        const QString legend = child<QLabel>(window, "lblLegend")->text();
-        const QImage preview =
-            child<ReceiptPreview>(window, "prvReceipt")->viewport()->grab().toImage();
+        auto *list = child<QListWidget>(window, objectnames::findingList);
+        const QString legend = child<QLabel>(window, objectnames::findingLegend)->text();
+        const QImage preview = child<ReceiptPreview>(window, objectnames::receiptPreview)
+                                   ->viewport()
+                                   ->grab()
+                                   .toImage();
         QVERIFY(list->count() > 0);
         for (int row = 0; row < list->count(); ++row) {
             const QImage swatch = list->item(row)->icon().pixmap(8, 8).toImage();
@@ -217,9 +223,9 @@ private slots:
     // Escape closes the window whichever of its controls has the focus.
     void escapeClosesTheWindow_data() {
         QTest::addColumn<QString>("control");
-        QTest::newRow("model") << "cboModel";
-        QTest::newRow("findings") << "lstFindings";
-        QTest::newRow("width of another model") << "spnWidth";
+        QTest::newRow("model") << objectnames::modelChoice;
+        QTest::newRow("findings") << objectnames::findingList;
+        QTest::newRow("width of another model") << objectnames::widthBox;
     }
     void escapeClosesTheWindow() {
         QFETCH(QString, control);
@@ -229,7 +235,7 @@ private slots:
         QPointer<ClicheCheckWindow> window = checkWindow();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowActive(window));
-        auto *models = child<QComboBox>(window, "cboModel");
+        auto *models = child<QComboBox>(window, objectnames::modelChoice);
         models->setCurrentIndex(models->count() - 1);
         QWidget *focus = child<QWidget>(window, qPrintable(control));
         focus->setFocus();

@@ -3,6 +3,7 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "checksumsdialog.h"
+#include "objectnames.h"
 #include "valuespanel.h"
 #include "windowdriver.h"
 
@@ -61,8 +62,8 @@ private slots:
         PanelOnDocument on("3112242359FF00417F80");
         auto &[document, selection, panel] = on;
         panel.show();
-        auto *list = child<QTreeWidget>(&panel, "lstValues");
-        auto *offsetLabel = child<QLabel>(&panel, "lblOffset");
+        auto *list = child<QTreeWidget>(&panel, objectnames::valuesList);
+        auto *offsetLabel = child<QLabel>(&panel, objectnames::valuesOffset);
         const auto verifyAt = [&](qint64 offset) {
             QStringList shown, expected;
             for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -101,15 +102,16 @@ private slots:
         panel.resize(panel.sizeHint().width(), 420);
         panel.show();
         QSignalSpy copied(&panel, &ValuesPanel::valueCopied);
-        auto *list = child<QTreeWidget>(&panel, "lstValues");
+        auto *list = child<QTreeWidget>(&panel, objectnames::valuesList);
         const std::vector<caretvalues::Row> rows = panel.rows();
         for (const auto &[row, column] : {std::pair{0, 1}, {int(rows.size()) - 1, 0}}) {
             const QRect cell = list->visualRect(list->model()->index(row, column));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
             QCOMPARE(QApplication::clipboard()->text(), rows[std::size_t(row)].value);
             QCOMPARE(copied.takeFirst().at(0).toString(), rows[std::size_t(row)].value);
-            QVERIFY(
-                child<QLabel>(&panel, "lblCopied")->text().contains(rows[std::size_t(row)].value));
+            QVERIFY(child<QLabel>(&panel, objectnames::copiedNotice)
+                        ->text()
+                        .contains(rows[std::size_t(row)].value));
         }
         list->setCurrentItem(list->topLevelItem(1));
         QTest::keyClick(list, Qt::Key_Return);
@@ -137,7 +139,7 @@ private slots:
         ByteSelection selection(&document);
         selection.select(anchor, caret);
         ChecksumsDialog dialog(document, selection);
-        QCOMPARE(child<QLabel>(&dialog, "lblScope")->text(), scope);
+        QCOMPARE(child<QLabel>(&dialog, objectnames::checksumsScope)->text(), scope);
         QCOMPARE(fieldsOf(dialog), valuesOf(checksums::of(PieceTable(summed), 0, summed.size())));
     }
 
@@ -149,7 +151,7 @@ private slots:
             child<QPushButton>(&dialog, qPrintable(QStringLiteral("cmdCopy%1").arg(i)))->click();
             QCOMPARE(QApplication::clipboard()->text(), values[i - 1]);
         }
-        child<QPushButton>(&dialog, "cmdCopyAll")->click();
+        child<QPushButton>(&dialog, objectnames::copyAllButton)->click();
         const QStringList lines = QApplication::clipboard()->text().split(u'\n');
         QCOMPARE(lines.size(), 11);
         QCOMPARE(lines[3], "CRC-32: cbf43926");
@@ -170,7 +172,7 @@ private slots:
         ChecksumsDialog dialog(document, selection);
         QSignalSpy computed(&dialog, &ChecksumsDialog::computed);
         QVERIFY(dialog.isComputing());
-        QVERIFY(!child<QPushButton>(&dialog, "cmdCopyAll")->isEnabled());
+        QVERIFY(!child<QPushButton>(&dialog, objectnames::copyAllButton)->isEnabled());
         for (int i = 0; i < 200; ++i)
             document.replace(i * 7, 1, "x", ByteDocument::Step::Typing);
         document.undo();
@@ -178,7 +180,7 @@ private slots:
         QVERIFY(computed.wait(30000));
         QVERIFY(!dialog.isComputing());
         QCOMPARE(fieldsOf(dialog), valuesOf(checksums::of(snapshot, 17, size - 100)));
-        QVERIFY(child<QPushButton>(&dialog, "cmdCopyAll")->isEnabled());
+        QVERIFY(child<QPushButton>(&dialog, objectnames::copyAllButton)->isEnabled());
     }
 
     // Closed while summing, or deleted: the thread stops, nothing arrives.
@@ -189,8 +191,8 @@ private slots:
         ChecksumsDialog dialog(document, selection);
         QSignalSpy computed(&dialog, &ChecksumsDialog::computed);
         DialogAnswer<ChecksumsDialog> answer([](ChecksumsDialog *open) {
-            QTRY_VERIFY(child<QProgressBar>(open, "prgSums")->value() > 0);
-            child<QPushButton>(open, "cmdClose")->click();
+            QTRY_VERIFY(child<QProgressBar>(open, objectnames::checksumsProgress)->value() > 0);
+            child<QPushButton>(open, objectnames::closeButton)->click();
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(answer.seen && !dialog.isComputing());

@@ -40,8 +40,8 @@ const QByteArray &bigDocument() {
 
 void goTo(MainWindow *form, qint64 offset) {
     DialogAnswer<GotoDialog> driver([&](GotoDialog *dialog) {
-        child<QLineEdit>(dialog, "txtOffset")->setText(QString::number(offset));
-        child<QPushButton>(dialog, "cmdGoto")->click();
+        child<QLineEdit>(dialog, objectnames::offsetText)->setText(QString::number(offset));
+        child<QPushButton>(dialog, objectnames::goToButton)->click();
     });
     QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
     QVERIFY(driver.seen);
@@ -49,9 +49,9 @@ void goTo(MainWindow *form, qint64 offset) {
 
 void findHex(MainWindow *form, const QString &hex) {
     DialogAnswer<FindDialog> driver([&](FindDialog *dialog) {
-        child<QLineEdit>(dialog, "txtFind")->setText(hex);
-        child<QRadioButton>(dialog, "optHex")->click();
-        child<QPushButton>(dialog, "cmdFind")->click();
+        child<QLineEdit>(dialog, objectnames::findText)->setText(hex);
+        child<QRadioButton>(dialog, objectnames::hexOption)->click();
+        child<QPushButton>(dialog, objectnames::findButton)->click();
     });
     QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
     QVERIFY(driver.seen);
@@ -404,7 +404,7 @@ private slots:
         QVERIFY(!values->isChecked());
         values->trigger();
         const auto restore = qScopeGuard([values] { values->trigger(); });
-        auto *list = child<QTreeWidget>(form, "lstValues");
+        auto *list = child<QTreeWidget>(form, objectnames::valuesList);
         QTRY_VERIFY(list->isVisible());
         QVERIFY(list->topLevelItemCount() > 10);
         const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list);

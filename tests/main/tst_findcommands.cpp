@@ -20,7 +20,7 @@ QString enterInDialog(QDialog *dialog, const char *edit, const QString &text, co
     if (option)
         child<QRadioButton>(dialog, option)->click();
     child<QPushButton>(dialog, button)->click();
-    auto *message = child<QLabel>(dialog, "lblMessage");
+    auto *message = child<QLabel>(dialog, objectnames::entryMessage);
     return message->isVisible() ? message->text() : QString();
 }
 
@@ -57,15 +57,13 @@ private slots:
         QTest::addColumn<qsizetype>("offset");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("866 text") << "optText866"
-                                  << "СПАСИБО" << thanks866 << qsizetype(0x1230) << QString()
-                                  << QString();
+        QTest::newRow("866 text") << objectnames::text866Option << "СПАСИБО" << thanks866
+                                  << qsizetype(0x1230) << QString() << QString();
         QTest::newRow("not found")
-            << "optText1251"
-            << "СПАСИБО" << QByteArray("\x15\x16") << qsizetype(5) << "Не найдено" << QString();
-        QTest::newRow("bad hex") << "optHex"
-                                 << "0D 0A 4" << QByteArray("\x15\x16") << qsizetype(5) << QString()
-                                 << "«4»";
+            << objectnames::text1251Option << "СПАСИБО" << QByteArray("\x15\x16") << qsizetype(5)
+            << "Не найдено" << QString();
+        QTest::newRow("bad hex") << objectnames::hexOption << "0D 0A 4" << QByteArray("\x15\x16")
+                                 << qsizetype(5) << QString() << "«4»";
     }
     void findSelectsTheBytesOrTellsWhy() {
         QFETCH(QString, option);
@@ -77,7 +75,8 @@ private slots:
         MessageCatcher catcher;
         QString shown;
         DialogAnswer<FindDialog> driver([&](FindDialog *dialog) {
-            shown = enterInDialog(dialog, "txtFind", pattern, qPrintable(option), "cmdFind");
+            shown = enterInDialog(dialog, objectnames::findText, pattern, qPrintable(option),
+                                  objectnames::findButton);
         });
         QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(driver.seen);
@@ -95,7 +94,8 @@ private slots:
     void findNextGoesOnAfterEachMatch() {
         form->setDocument("A\r\nB\r\nC");
         DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
-            enterInDialog(dialog, "txtFind", "0D", "optHex", "cmdFind");
+            enterInDialog(dialog, objectnames::findText, "0D", objectnames::hexOption,
+                          objectnames::findButton);
         });
         QList<qsizetype> starts;
         for (int press = 0; press < 4; ++press) {
@@ -133,7 +133,8 @@ private slots:
         QFETCH(QString, refusal);
         QString shown;
         DialogAnswer<GotoDialog> driver([&](GotoDialog *dialog) {
-            shown = enterInDialog(dialog, "txtOffset", typed, nullptr, "cmdGoto");
+            shown = enterInDialog(dialog, objectnames::offsetText, typed, nullptr,
+                                  objectnames::goToButton);
         });
         QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
         QVERIFY(driver.seen);
@@ -168,7 +169,8 @@ private slots:
         inputPane->selectBytes(0x1000, 0);
         {
             DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
-                enterInDialog(dialog, "txtFind", "СПАСИБО", "optText866", "cmdFind");
+                enterInDialog(dialog, objectnames::findText, "СПАСИБО", objectnames::text866Option,
+                              objectnames::findButton);
             });
             QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
         }
@@ -182,7 +184,8 @@ private slots:
         form->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), form);
         DialogAnswer<GotoDialog> driver([](GotoDialog *dialog) {
-            enterInDialog(dialog, "txtOffset", "0x1700", nullptr, "cmdGoto");
+            enterInDialog(dialog, objectnames::offsetText, "0x1700", nullptr,
+                          objectnames::goToButton);
         });
         QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(hex->cursorPosition(), 0x700 * HexPane::groupSize);

@@ -3,6 +3,7 @@
 
 #include "../testfonts.h"
 #include "codetablewindow.h"
+#include "objectnames.h"
 #include "russianqt.h"
 #include "windowfixture.h"
 
@@ -62,7 +63,7 @@ void HelpCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
     chosen.setUnderline(true);
     DialogAnswer<QFontDialog> answer([&](QFontDialog *dialog) {
         dialog->setCurrentFont(chosen);
-        auto *colors = dialog->findChild<QComboBox *>(QStringLiteral("colorList"));
+        auto *colors = dialog->findChild<QComboBox *>(QLatin1String(objectnames::fontColorList));
         QVERIFY(colors);
         colors->setCurrentIndex(colors->findData(QColor(Qt::red)));
         dialog->accept();

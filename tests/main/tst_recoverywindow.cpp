@@ -142,8 +142,9 @@ private slots:
         QTest::addColumn<QString>("saveAs");
         const QStringList drops{QStringLiteral("close"), QStringLiteral("open"),
                                 QStringLiteral("clear")};
-        const QStringList answers{QStringLiteral("cmdSave"), QStringLiteral("cmdDiscard"),
-                                  QStringLiteral("cmdCancel")};
+        const QStringList answers{QLatin1String(objectnames::saveButton),
+                                  QLatin1String(objectnames::discardButton),
+                                  QLatin1String(objectnames::cancelButton)};
         for (const QString &how : drops) {
             for (const QString &answer : answers) {
                 QTest::addRow("%s, %s", qPrintable(how), qPrintable(answer))
@@ -151,10 +152,11 @@ private slots:
             }
         }
         QTest::newRow("typed, close, saved as")
-            << QStringLiteral("close") << false << QStringLiteral("cmdSave")
+            << QStringLiteral("close") << false << QString::fromLatin1(objectnames::saveButton)
             << QStringLiteral("typed.bin");
         QTest::newRow("typed, clear, save as cancelled")
-            << QStringLiteral("clear") << false << QStringLiteral("cmdSave") << QString();
+            << QStringLiteral("clear") << false << QString::fromLatin1(objectnames::saveButton)
+            << QString();
     }
     void failedCopyAsksBeforeTheDrop() {
         QFETCH(QString, how);
@@ -203,9 +205,10 @@ private slots:
         QCOMPARE(buttons, (QStringList{QStringLiteral("Не сохранять"), QStringLiteral("Отмена"),
                                        QStringLiteral("Сохранить")}));
 
-        const bool saved = answer == QLatin1String("cmdSave") && (fromFile || !saveAs.isEmpty());
-        const bool goes = answer == QLatin1String("cmdDiscard") || saved;
-        QCOMPARE(saveDialog.seen, answer == QLatin1String("cmdSave") && !fromFile);
+        const bool saved =
+            answer == QLatin1String(objectnames::saveButton) && (fromFile || !saveAs.isEmpty());
+        const bool goes = answer == QLatin1String(objectnames::discardButton) || saved;
+        QCOMPARE(saveDialog.seen, answer == QLatin1String(objectnames::saveButton) && !fromFile);
         QCOMPARE(bytesOf(QStringLiteral("first.bin")), saved && fromFile ? edited : original);
         if (saved && !fromFile)
             QCOMPARE(bytesOf(saveAs), edited);
@@ -241,8 +244,9 @@ private slots:
                      notice->text().contains(QStringLiteral(", 70\u00A0006 байт.")),
                  qPrintable(notice->text()));
         {
-            DialogAnswer<RecoveryDialog> answer(
-                [](RecoveryDialog *dialog) { child<QPushButton>(dialog, "cmdRestore")->click(); });
+            DialogAnswer<RecoveryDialog> answer([](RecoveryDialog *dialog) {
+                child<QPushButton>(dialog, objectnames::restoreButton)->click();
+            });
             child<QAction>(window.get(), objectnames::restoreCommand)->trigger();
         }
         QCOMPARE(window->document(), "!" + bytes);

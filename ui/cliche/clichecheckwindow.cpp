@@ -93,10 +93,10 @@ ClicheCheckWindow::ClicheCheckWindow(ByteDocument *document, ByteSelection *docu
 void ClicheCheckWindow::createControls() {
     QLayout *chooser = createModelChooser();
     modelLabel = new QLabel;
-    modelLabel->setObjectName(QStringLiteral("lblModel"));
+    modelLabel->setObjectName(QLatin1String(objectnames::modelLabel));
 
     receiptPreview = new ReceiptPreview;
-    receiptPreview->setObjectName(QStringLiteral("prvReceipt"));
+    receiptPreview->setObjectName(QLatin1String(objectnames::receiptPreview));
 
     QWidget *findingsSide = createFindingsSide();
 
@@ -121,25 +121,25 @@ void ClicheCheckWindow::createControls() {
 // The model to check against; the fields of another model beside it.
 QLayout *ClicheCheckWindow::createModelChooser() {
     modelChoice = new QComboBox;
-    modelChoice->setObjectName(QStringLiteral("cboModel"));
+    modelChoice->setObjectName(QLatin1String(objectnames::modelChoice));
     for (const cliche::RegisterModel &m : cliche::registerModels())
         modelChoice->addItem(m.name);
     modelChoice->addItem(cliche::otherModelName());
 
     groupChoice = new QComboBox;
-    groupChoice->setObjectName(QStringLiteral("cboGroup"));
+    groupChoice->setObjectName(QLatin1String(objectnames::groupChoice));
     groupChoice->addItems({QStringLiteral("1251"), QStringLiteral("866")});
     widthBox = new QSpinBox;
-    widthBox->setObjectName(QStringLiteral("spnWidth"));
+    widthBox->setObjectName(QLatin1String(objectnames::widthBox));
     widthBox->setRange(cliche::minOtherWidth, cliche::maxOtherWidth);
     widthBox->setValue(24);
     lineLimitBox = new QSpinBox;
-    lineLimitBox->setObjectName(QStringLiteral("spnLines"));
+    lineLimitBox->setObjectName(QLatin1String(objectnames::lineLimitBox));
     lineLimitBox->setRange(0, cliche::maxOtherLineLimit);
     lineLimitBox->setSpecialValueText(QStringLiteral("без ограничения"));
 
     otherFields = new QWidget;
-    otherFields->setObjectName(QStringLiteral("otherFields"));
+    otherFields->setObjectName(QLatin1String(objectnames::otherModelFields));
     auto *other = new QHBoxLayout(otherFields);
     other->setContentsMargins(0, 0, 0, 0);
     other->addWidget(new QLabel(QStringLiteral("Группа:")));
@@ -160,21 +160,21 @@ QLayout *ClicheCheckWindow::createModelChooser() {
 // The findings, their summary, the fix buttons and the replacement table.
 QWidget *ClicheCheckWindow::createFindingsSide() {
     findingList = new QListWidget;
-    findingList->setObjectName(QStringLiteral("lstFindings"));
+    findingList->setObjectName(QLatin1String(objectnames::findingList));
     findingList->setWordWrap(true);
     findingList->setAlternatingRowColors(true);
     summaryLabel = new QLabel;
-    summaryLabel->setObjectName(QStringLiteral("lblSummary"));
+    summaryLabel->setObjectName(QLatin1String(objectnames::findingSummary));
     capitalsButton = new QPushButton(QStringLiteral("В верхний регистр"));
-    capitalsButton->setObjectName(QStringLiteral("cmdUpper"));
+    capitalsButton->setObjectName(QLatin1String(objectnames::capitalsButton));
     capitalsButton->setToolTip(
         QStringLiteral("Русские и латинские строчные буквы в заглавные, ё в Ё"));
     replaceButton = new QPushButton(QStringLiteral("Заменить непечатаемые"));
-    replaceButton->setObjectName(QStringLiteral("cmdReplace"));
+    replaceButton->setObjectName(QLatin1String(objectnames::replaceButton));
     replaceButton->setToolTip(QStringLiteral("Знаки без кода группы 866 по таблице ниже; "
                                              "остальные только отмечаются"));
     replacementTable = new QTableWidget;
-    replacementTable->setObjectName(QStringLiteral("tblReplacements"));
+    replacementTable->setObjectName(QLatin1String(objectnames::replacementTable));
 
     auto *findingsSide = new QWidget;
     auto *side = new QVBoxLayout(findingsSide);
@@ -196,7 +196,7 @@ QLabel *ClicheCheckWindow::createLegend() {
     for (const cliche::FindingKind kind : findingcolours::legend)
         swatches << swatch(findingcolours::of(kind));
     auto *legend = new QLabel(swatches.join(QStringLiteral("&nbsp;&nbsp; ")));
-    legend->setObjectName(QStringLiteral("lblLegend"));
+    legend->setObjectName(QLatin1String(objectnames::findingLegend));
     legend->setTextFormat(Qt::RichText);
     return legend;
 }

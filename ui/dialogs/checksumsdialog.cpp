@@ -47,7 +47,7 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
     const Range range = clamped(snapshot, offset, length);
 
     scopeLabel = new QLabel(this);
-    scopeLabel->setObjectName(QStringLiteral("lblScope"));
+    scopeLabel->setObjectName(QLatin1String(objectnames::checksumsScope));
     scopeLabel->setTextFormat(Qt::PlainText);
     if (range.offset == 0 && range.length == snapshot.size()) {
         scopeLabel->setText(tr("Весь документ: %1").arg(carettext::bytes(range.length)));
@@ -59,12 +59,12 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
     QGridLayout *grid = createValueRows();
 
     sumsProgress = new QProgressBar(this);
-    sumsProgress->setObjectName(QStringLiteral("prgSums"));
+    sumsProgress->setObjectName(QLatin1String(objectnames::checksumsProgress));
     sumsProgress->setRange(0, 1000);
     sumsProgress->hide();
 
     copiedLabel = new QLabel(this);
-    copiedLabel->setObjectName(QStringLiteral("lblCopied"));
+    copiedLabel->setObjectName(QLatin1String(objectnames::copiedNotice));
     copiedLabel->setTextFormat(Qt::PlainText);
     // Its line is kept while empty, so the buttons do not move.
     copiedLabel->setMinimumHeight(copiedLabel->fontMetrics().height());
@@ -123,7 +123,7 @@ QGridLayout *ChecksumsDialog::createValueRows() {
 QDialogButtonBox *ChecksumsDialog::createButtons() {
     auto *buttons = new QDialogButtonBox(this);
     copyAllButton = buttons->addButton(tr("Копировать все"), QDialogButtonBox::ActionRole);
-    copyAllButton->setObjectName(QStringLiteral("cmdCopyAll"));
+    copyAllButton->setObjectName(QLatin1String(objectnames::copyAllButton));
     copyAllButton->setAutoDefault(false);
     copyAllButton->setEnabled(false);
     connect(copyAllButton, &QPushButton::clicked, this, [this] {
@@ -133,7 +133,7 @@ QDialogButtonBox *ChecksumsDialog::createButtons() {
         copy(lines.join(u'\n') + u'\n', tr("все суммы"));
     });
     QPushButton *closeButton = buttons->addButton(tr("Закрыть"), QDialogButtonBox::RejectRole);
-    closeButton->setObjectName(QStringLiteral("cmdClose"));
+    closeButton->setObjectName(QLatin1String(objectnames::closeButton));
     closeButton->setDefault(true);
     // Not the first value: its frame would stand out as if it were chosen.
     closeButton->setFocus();

@@ -1,4 +1,5 @@
 #include "entrydialog.h"
+#include "objectnames.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -11,7 +12,7 @@ EntryDialog::EntryDialog(QWidget *parent, const char *entryName, const QString &
       buttons(new QDialogButtonBox(this)) {
     entry->setObjectName(QLatin1String(entryName));
 
-    messageLabel->setObjectName(QStringLiteral("lblMessage"));
+    messageLabel->setObjectName(QLatin1String(objectnames::entryMessage));
     messageLabel->setWordWrap(true);
     messageLabel->setTextFormat(Qt::PlainText);
     messageLabel->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -21,7 +22,7 @@ EntryDialog::EntryDialog(QWidget *parent, const char *entryName, const QString &
     confirmButton->setObjectName(QLatin1String(confirmName));
     confirmButton->setDefault(true);
     QPushButton *cancelButton = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
-    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
+    cancelButton->setObjectName(QLatin1String(objectnames::cancelButton));
 
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { confirm(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -1,4 +1,5 @@
 #include "finddialog.h"
+#include "objectnames.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -9,18 +10,19 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-FindDialog::FindDialog(QWidget *parent) : EntryDialog(parent, "txtFind", tr("Найти"), "cmdFind") {
-    setObjectName(QStringLiteral("dlgFind"));
+FindDialog::FindDialog(QWidget *parent)
+    : EntryDialog(parent, objectnames::findText, tr("Найти"), objectnames::findButton) {
+    setObjectName(QLatin1String(objectnames::findDialog));
     setWindowTitle(tr("Найти"));
     entry->setMinimumWidth(320);
 
     text1251Option = new QRadioButton(tr("Текст &1251"), this);
-    text1251Option->setObjectName(QStringLiteral("optText1251"));
+    text1251Option->setObjectName(QLatin1String(objectnames::text1251Option));
     text1251Option->setChecked(true);
     text866Option = new QRadioButton(tr("Текст &866"), this);
-    text866Option->setObjectName(QStringLiteral("optText866"));
+    text866Option->setObjectName(QLatin1String(objectnames::text866Option));
     hexOption = new QRadioButton(tr("Байты &hex"), this);
-    hexOption->setObjectName(QStringLiteral("optHex"));
+    hexOption->setObjectName(QLatin1String(objectnames::hexOption));
     auto *kinds = new QHBoxLayout;
     kinds->addWidget(text1251Option);
     kinds->addWidget(text866Option);
@@ -28,7 +30,7 @@ FindDialog::FindDialog(QWidget *parent) : EntryDialog(parent, "txtFind", tr("Н�
     kinds->addStretch();
 
     ignoreCaseBox = new QCheckBox(tr("Без учёта &регистра"), this);
-    ignoreCaseBox->setObjectName(QStringLiteral("chkIgnoreCase"));
+    ignoreCaseBox->setObjectName(QLatin1String(objectnames::ignoreCaseOption));
 
     auto *form = new QFormLayout;
     form->addRow(tr("Что искать:"), entry);

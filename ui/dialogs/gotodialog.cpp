@@ -1,4 +1,5 @@
 #include "gotodialog.h"
+#include "objectnames.h"
 
 #include "offsettext.h"
 
@@ -16,12 +17,12 @@ QString bothBases(qint64 number) {
 } // namespace
 
 GotoDialog::GotoDialog(QWidget *parent)
-    : EntryDialog(parent, "txtOffset", tr("Перейти"), "cmdGoto") {
-    setObjectName(QStringLiteral("dlgGoto"));
+    : EntryDialog(parent, objectnames::offsetText, tr("Перейти"), objectnames::goToButton) {
+    setObjectName(QLatin1String(objectnames::goToDialog));
     setWindowTitle(tr("Перейти к смещению"));
 
     promptLabel = new QLabel(this);
-    promptLabel->setObjectName(QStringLiteral("lblPrompt"));
+    promptLabel->setObjectName(QLatin1String(objectnames::entryPrompt));
     promptLabel->setBuddy(entry);
     promptLabel->setWordWrap(true);
 

@@ -1,4 +1,5 @@
 #include "recoverydialog.h"
+#include "objectnames.h"
 
 #include "carettext.h"
 #include "recoverytext.h"
@@ -22,7 +23,7 @@ constexpr int damageRole = Qt::UserRole + 1;
 
 RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
     : QDialog(parent), store(std::move(copies)) {
-    setObjectName(QStringLiteral("frmRecovery"));
+    setObjectName(QLatin1String(objectnames::recoveryWindow));
     setWindowTitle(tr("Восстановить несохранённое"));
 
     auto *aboutLabel =
@@ -30,11 +31,11 @@ RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
                       "другой файл или программа прервалась. Восстановленный документ "
                       "откроется несохранённым: сохраните его командой «Файл» → «Сохранить»."),
                    this);
-    aboutLabel->setObjectName(QStringLiteral("lblAbout"));
+    aboutLabel->setObjectName(QLatin1String(objectnames::recoveryAbout));
     aboutLabel->setWordWrap(true);
 
     copyList = new QTreeWidget(this);
-    copyList->setObjectName(QStringLiteral("lstCopies"));
+    copyList->setObjectName(QLatin1String(objectnames::recoveryCopies));
     copyList->setHeaderLabels({tr("Записан"), tr("Размер"), tr("Файл")});
     copyList->setRootIsDecorated(false);
     copyList->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -42,20 +43,20 @@ RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
     copyList->header()->setStretchLastSection(true);
 
     emptyLabel = new QLabel(tr("Несохранённых документов нет."), this);
-    emptyLabel->setObjectName(QStringLiteral("lblEmpty"));
+    emptyLabel->setObjectName(QLatin1String(objectnames::recoveryEmpty));
 
     damageLabel = new QLabel(this);
-    damageLabel->setObjectName(QStringLiteral("lblDamage"));
+    damageLabel->setObjectName(QLatin1String(objectnames::recoveryDamage));
     damageLabel->setWordWrap(true);
     damageLabel->setTextFormat(Qt::PlainText);
 
     auto *buttons = new QDialogButtonBox(this);
     restoreButton = buttons->addButton(tr("&Восстановить"), QDialogButtonBox::AcceptRole);
-    restoreButton->setObjectName(QStringLiteral("cmdRestore"));
+    restoreButton->setObjectName(QLatin1String(objectnames::restoreButton));
     deleteButton = buttons->addButton(tr("&Удалить"), QDialogButtonBox::ActionRole);
-    deleteButton->setObjectName(QStringLiteral("cmdDelete"));
+    deleteButton->setObjectName(QLatin1String(objectnames::deleteButton));
     QPushButton *closeButton = buttons->addButton(tr("&Закрыть"), QDialogButtonBox::RejectRole);
-    closeButton->setObjectName(QStringLiteral("cmdClose"));
+    closeButton->setObjectName(QLatin1String(objectnames::closeButton));
     // Enter restores the copy in the list, never closes by accident.
     restoreButton->setDefault(true);
 

@@ -42,11 +42,11 @@ ValuesPanel::ValuesPanel(QWidget *parent)
     setObjectName(QLatin1String(objectnames::valuesPanel));
     setWindowTitle(tr("Значения"));
 
-    offsetLabel->setObjectName(QStringLiteral("lblOffset"));
+    offsetLabel->setObjectName(QLatin1String(objectnames::valuesOffset));
     offsetLabel->setTextFormat(Qt::PlainText);
     offsetLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    valueList->setObjectName(QStringLiteral("lstValues"));
+    valueList->setObjectName(QLatin1String(objectnames::valuesList));
     valueList->setColumnCount(2);
     valueList->setHeaderLabels({tr("Как читать"), tr("Значение")});
     valueList->setRootIsDecorated(false);
@@ -60,7 +60,7 @@ ValuesPanel::ValuesPanel(QWidget *parent)
     connect(valueList, &QTreeWidget::itemClicked, this, &ValuesPanel::copyValue);
     connect(valueList, &QTreeWidget::itemActivated, this, &ValuesPanel::copyValue);
 
-    copiedLabel->setObjectName(QStringLiteral("lblCopied"));
+    copiedLabel->setObjectName(QLatin1String(objectnames::copiedNotice));
     copiedLabel->setTextFormat(Qt::PlainText);
     copiedShown.setSingleShot(true);
     copiedShown.setInterval(copiedShownMs);

@@ -98,7 +98,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::createPanes() {
     auto *clientArea = new QWidget(this);
     parts.clientArea = clientArea;
-    clientArea->setObjectName(QStringLiteral("clientArea"));
+    clientArea->setObjectName(QLatin1String(objectnames::clientArea));
     setCentralWidget(clientArea);
 
     // Made after the client area, so the panes go before the document does.
@@ -275,18 +275,18 @@ void MainWindow::createWindowKeys() {
     // the focus on from any pane (Qt matches the Backtab that X11 sends for
     // Shift+Tab to the Tab of the shortcut).
     auto *nextControl = new QAction(this);
-    nextControl->setObjectName(QStringLiteral("focusNextControl"));
+    nextControl->setObjectName(QLatin1String(objectnames::nextControlKey));
     nextControl->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
     connect(nextControl, &QAction::triggered, this, [this] { focusNextPrevChild(true); });
     auto *previousControl = new QAction(this);
-    previousControl->setObjectName(QStringLiteral("focusPreviousControl"));
+    previousControl->setObjectName(QLatin1String(objectnames::previousControlKey));
     previousControl->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
     connect(previousControl, &QAction::triggered, this, [this] { focusNextPrevChild(false); });
     // The menus' letters are Cyrillic, out of reach in a Latin layout: F10
     // opens the first menu, as in Windows and GNOME programs, and the arrows
     // go on from there.
     auto *openMenus = new QAction(this);
-    openMenus->setObjectName(QStringLiteral("openMenuBar"));
+    openMenus->setObjectName(QLatin1String(objectnames::menuBarKey));
     openMenus->setShortcut(Qt::Key_F10);
     connect(openMenus, &QAction::triggered, this,
             [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
