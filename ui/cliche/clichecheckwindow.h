@@ -62,13 +62,17 @@ private:
     ByteText checked;
     QList<cliche::Finding> currentFindings;
 
+    // The model chosen, and the fields of another model.
     QComboBox *modelChoice = nullptr;
     QWidget *otherFields = nullptr;
     QComboBox *groupChoice = nullptr;
     QSpinBox *widthBox = nullptr;
     QSpinBox *lineLimitBox = nullptr;
     QLabel *modelLabel = nullptr;
+
     ReceiptPreview *receiptPreview = nullptr;
+
+    // The findings and the fixes.
     QListWidget *findingList = nullptr;
     QLabel *summaryLabel = nullptr;
     QPushButton *capitalsButton = nullptr;
