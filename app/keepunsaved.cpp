@@ -1,14 +1,14 @@
 #include "keepunsaved.h"
 
 #include "exitsignals.h"
-#include "form1.h"
+#include "mainwindow.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-Form1 *kept = nullptr;
+MainWindow *kept = nullptr;
 
 void keep() {
     if (!kept)
@@ -21,7 +21,7 @@ void keep() {
 
 } // namespace
 
-KeepUnsaved::KeepUnsaved(Form1 &window) {
+KeepUnsaved::KeepUnsaved(MainWindow &window) {
     kept = &window;
     static const bool installed = [] {
         std::atexit(keep);

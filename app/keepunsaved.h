@@ -1,6 +1,6 @@
 #pragma once
 
-class Form1;
+class MainWindow;
 
 // The program can end without the window's close: by SIGTERM, SIGHUP or
 // SIGINT (exitsignals.h), or by exit(), which is how Qt's xcb platform ends
@@ -11,7 +11,7 @@ class Form1;
 class KeepUnsaved {
 public:
     // One at a time; the signals are taken over the first time.
-    explicit KeepUnsaved(Form1 &window);
+    explicit KeepUnsaved(MainWindow &window);
     ~KeepUnsaved();
     KeepUnsaved(const KeepUnsaved &) = delete;
     KeepUnsaved &operator=(const KeepUnsaved &) = delete;

@@ -3,8 +3,8 @@
 #include "commandline.h"
 #include "consoleio.h"
 #include "displaycheck.h"
-#include "form1.h"
 #include "keepunsaved.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 
@@ -37,13 +37,13 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("kktview"));
     QApplication::setWindowIcon(kktview::applicationIcon());
 
-    Form1 form1;
-    const KeepUnsaved keepUnsaved(form1);
-    form1.show();
+    MainWindow window;
+    const KeepUnsaved keepUnsaved(window);
+    window.show();
     // Opened as if chosen in the open dialog ("Open with" too).
     const QString file = CommandLine(arguments).fileToOpen();
     if (!file.isEmpty())
-        form1.openFile(file);
-    form1.offerRecovery();
+        window.openFile(file);
+    window.offerRecovery();
     return app.exec();
 }

@@ -5,9 +5,9 @@
 // caret to the end, a typed nibble and a Go to near the end, each until the
 // panes have painted.
 
-#include "form1.h"
 #include "hexpane.h"
 #include "inputpane.h"
+#include "mainwindow.h"
 #include "windowbench.h"
 
 #include <QAction>
@@ -43,7 +43,7 @@ double elapsedMs(const QElapsedTimer &timer) {
 }
 
 struct Window {
-    Form1 form;
+    MainWindow form;
     InputPane *rtb1 = form.findChild<InputPane *>(QStringLiteral("RTB1"));
     HexPane *rtb2 = form.findChild<HexPane *>(QStringLiteral("RTB2"));
     TokenView *rtb3 = form.findChild<TokenView *>(QStringLiteral("RTB3"));

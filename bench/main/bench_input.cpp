@@ -17,8 +17,8 @@
 #include "benchtools.h"
 #include "bytedocument.h"
 #include "byteselection.h"
-#include "form1.h"
 #include "inputpane.h"
+#include "mainwindow.h"
 #include "windowbench.h"
 
 #include <QAction>
@@ -145,7 +145,7 @@ double cpuSeconds() {
 using windowbench::PaintWatcher;
 
 struct Bench {
-    Form1 form;
+    MainWindow form;
     InputPane *pane = form.findChild<InputPane *>(QStringLiteral("RTB1"));
     PaintWatcher watcher{pane->viewport()};
     std::map<std::string, double> results;

@@ -8,8 +8,8 @@
 
 #include "benchtools.h"
 #include "bytedocument.h"
-#include "form1.h"
 #include "hexpane.h"
+#include "mainwindow.h"
 #include "windowbench.h"
 
 #include <QAction>
@@ -36,7 +36,7 @@ constexpr qint64 mebibyte = 1024 * 1024;
 
 // The window with a document shown, as after opening it.
 struct Window {
-    Form1 form;
+    MainWindow form;
     QAbstractScrollArea *rtb3 = form.findChild<QAbstractScrollArea *>(QStringLiteral("RTB3"));
 
     explicit Window(const QByteArray &document) {

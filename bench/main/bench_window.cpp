@@ -4,9 +4,9 @@
 // a process of its own so its peak memory is its own.
 
 #include "byteselection.h"
-#include "form1.h"
-#include "frmcheck.h"
+#include "clichecheckwindow.h"
 #include "inputpane.h"
+#include "mainwindow.h"
 #include "windowbench.h"
 
 #include <QAction>
@@ -48,7 +48,7 @@ QByteArray randomBytes(qsizetype size) {
 }
 
 struct Window {
-    Form1 form;
+    MainWindow form;
     InputPane *rtb1 = form.findChild<InputPane *>(QStringLiteral("RTB1"));
     QAbstractScrollArea *rtb2 = form.findChild<QAbstractScrollArea *>(QStringLiteral("RTB2"));
     QAbstractScrollArea *rtb3 = form.findChild<QAbstractScrollArea *>(QStringLiteral("RTB3"));
@@ -225,9 +225,9 @@ double checkWindow() {
     Window window;
     window.showWith(sampleText(10239, 30));
     window.trigger("mnuCheck");
-    FrmCheck *check = nullptr;
+    ClicheCheckWindow *check = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *found = qobject_cast<FrmCheck *>(widget))
+        if (auto *found = qobject_cast<ClicheCheckWindow *>(widget))
             check = found;
     }
     check->findChild<QComboBox *>(QStringLiteral("cboModel"))->setCurrentIndex(9);

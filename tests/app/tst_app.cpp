@@ -8,8 +8,9 @@
 #include "commandline.h"
 #include "cp1251codec.h"
 #include "displaycheck.h"
-#include "form1.h"
 #include "kktview_version.h"
+#include "mainwindow.h"
+#include "objectnames.h"
 #include "views.h"
 
 #include <QAction>
@@ -388,15 +389,16 @@ private slots:
     }
 
     void windowsAndDialogsCarryTheirOwnTitles() {
-        Form1 window;
+        MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(platformTitle(&window), QStringLiteral("Просмотр бинарных файлов"));
 
-        window.findChild<QAction *>(QStringLiteral("mnuTable"))->trigger();
+        window.findChild<QAction *>(QLatin1String(objectnames::codeTableCommand))->trigger();
         QWidget *table = nullptr;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == QLatin1String("FrmTabl") && widget->isVisible())
+            if (widget->objectName() == QLatin1String(objectnames::codeTableWindow) &&
+                widget->isVisible())
                 table = widget;
         }
         QCOMPARE(platformTitle(table), QStringLiteral("Таблицы"));
@@ -411,8 +413,8 @@ private slots:
             }
         });
         closer.start(5);
-        window.findChild<QAction *>(QStringLiteral("mnuSave"))->trigger();
-        window.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+        window.findChild<QAction *>(QLatin1String(objectnames::saveCommand))->trigger();
+        window.findChild<QAction *>(QLatin1String(objectnames::aboutCommand))->trigger();
         // Message boxes carry the program's name as their title.
         QCOMPARE(modalTitles, (QStringList{"Save As", "kktview"}));
     }

@@ -3,8 +3,9 @@
 // recovery copy first. Each case runs this suite's own binary as the
 // program: a window that opens a file, takes an edit and waits.
 
-#include "form1.h"
 #include "keepunsaved.h"
+#include "mainwindow.h"
+#include "objectnames.h"
 #include "recoverystore.h"
 
 #include <QApplication>
@@ -27,12 +28,13 @@ int editAndWait(int argc, char *argv[]) {
     for (const int number : {SIGTERM, SIGHUP, SIGINT})
         std::signal(number, SIG_DFL);
     QApplication app(argc, argv);
-    Form1 window;
+    MainWindow window;
     const KeepUnsaved keepUnsaved(window);
     window.show();
     if (!window.openFile(QString::fromLocal8Bit(argv[2])))
         return 3;
-    QTest::keyClicks(window.findChild<QWidget *>(QStringLiteral("RTB1")), QStringLiteral("edit"));
+    QTest::keyClicks(window.findChild<QWidget *>(QLatin1String(objectnames::inputPane)),
+                     QStringLiteral("edit"));
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     return app.exec();

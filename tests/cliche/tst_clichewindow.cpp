@@ -1,8 +1,9 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
-#include "frmcheck.h"
+#include "clichecheckwindow.h"
+#include "objectnames.h"
 #include "oracle.h"
 #include "receiptpreview.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,32 +15,32 @@
 
 // The cliche check window driven like a user would, against the document
 // of the main window; and the conversion commands of the edit menu.
-class ClicheWindowTest : public Form1Fixture {
+class ClicheWindowTest : public WindowFixture {
     Q_OBJECT
 
-    FrmCheck *checkWindow() {
-        FrmCheck *found = nullptr;
+    ClicheCheckWindow *checkWindow() {
+        ClicheCheckWindow *found = nullptr;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *window = qobject_cast<FrmCheck *>(widget))
+            if (auto *window = qobject_cast<ClicheCheckWindow *>(widget))
                 found = window;
         }
         return found;
     }
 
-    FrmCheck *openCheck(const char *model) {
-        child<QAction>(form, "mnuCheck")->trigger();
-        FrmCheck *window = checkWindow();
+    ClicheCheckWindow *openCheck(const char *model) {
+        child<QAction>(form, objectnames::clicheCheckCommand)->trigger();
+        ClicheCheckWindow *window = checkWindow();
         if (!window)
             qFatal("no check window");
-        auto *models = child<QComboBox>(window, "cboModel");
+        auto *models = child<QComboBox>(window, objectnames::modelChoice);
         models->setCurrentIndex(models->findText(QString::fromUtf8(model)));
         return window;
     }
 
 private slots:
-    void init() { QVERIFY(openForm()); }
+    void init() { QVERIFY(openWindow()); }
     void cleanup() {
-        closeForm(); // the check window closes with its document
+        closeWindow(); // the check window closes with its document
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!checkWindow());
     }
@@ -48,15 +49,15 @@ private slots:
         // Line breaks before the findings: byte offsets are not positions.
         const QByteArray document = inCp1251("ПРИВЕТ\r\n\r\nМИР!\r\nДОБРО «ПОЖАЛОВАТЬ» В МАГАЗИН");
         form->setDocument(document);
-        FrmCheck *window = openCheck("МЕРКУРИЙ Ф");
-        auto *list = child<QListWidget>(window, "lstFindings");
+        ClicheCheckWindow *window = openCheck("МЕРКУРИЙ Ф");
+        auto *list = child<QListWidget>(window, objectnames::findingList);
         const QList<std::pair<qsizetype, QByteArray>> offending = {
             {13, "!"}, {22, inCp1251("«")}, {33, inCp1251("»")}, {40, inCp1251("АЗИН")}};
         QCOMPARE(list->count(), offending.size());
         for (int row = 0; row < list->count(); ++row) {
             list->setCurrentRow(row);
-            QCOMPARE(rtb1->selection()->start(), offending[row].first);
-            QCOMPARE(rtb1->selectedBytes(), offending[row].second);
+            QCOMPARE(inputPane->selection()->start(), offending[row].first);
+            QCOMPARE(inputPane->selectedBytes(), offending[row].second);
             QCOMPARE(form->panelText(3), QString::number(offending[row].second.size()));
         }
         QCOMPARE(form->document(), document);
@@ -67,15 +68,16 @@ private slots:
         QTest::addColumn<QByteArray>("button");
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QByteArray>("fixed");
-        QTest::newRow("capitals") << QByteArray("МЕРКУРИЙ Ф") << QByteArray("cmdUpper")
+        QTest::newRow("capitals") << QByteArray("МЕРКУРИЙ Ф")
+                                  << QByteArray(objectnames::capitalsButton)
                                   << inCp1251("Ёлка ёж\r\nabc!-\t«№»\r\nЧАЙ")
                                   << inCp1251("ЁЛКА ЁЖ\r\nABC!-\t«№»\r\nЧАЙ");
         QTest::newRow("replacements")
-            << QByteArray("МЕРКУРИЙ Ф") << QByteArray("cmdReplace")
+            << QByteArray("МЕРКУРИЙ Ф") << QByteArray(objectnames::replaceButton)
             << inCp1251("«Ёлочка» №1…\r\nabc!-\tЖ") << inCp1251("\"Елочка\" #1...\r\nabc!-\tЖ");
         QTest::newRow("replacements, 866 with small letters")
-            << QByteArray("ЛАДОГА Ф/К") << QByteArray("cmdReplace") << inCp1251("ёж\r\n№")
-            << inCp1251("еж\r\n#");
+            << QByteArray("ЛАДОГА Ф/К") << QByteArray(objectnames::replaceButton)
+            << inCp1251("ёж\r\n№") << inCp1251("еж\r\n#");
     }
     void fixesChangeOnlyWhatTheySayAndUndoExactly() {
         QFETCH(QByteArray, model);
@@ -83,7 +85,7 @@ private slots:
         QFETCH(QByteArray, document);
         QFETCH(QByteArray, fixed);
         form->setDocument(document);
-        FrmCheck *window = openCheck(model.constData());
+        ClicheCheckWindow *window = openCheck(model.constData());
         auto *fix = child<QPushButton>(window, button.constData());
         QVERIFY(fix->isVisible());
         QVERIFY(fix->isEnabled());
@@ -94,35 +96,37 @@ private slots:
         QVERIFY(window->findings().size() < before);
         QVERIFY(!fix->isEnabled());
 
-        rtb1->undo();
+        inputPane->undo();
         QCOMPARE(form->document(), document);
-        rtb1->redo();
+        inputPane->redo();
         QCOMPARE(form->document(), fixed);
     }
 
     void fixesAreOfferedWhereTheyApply() {
-        FrmCheck *window = openCheck("МЕРКУРИЙ К");
-        QVERIFY(!child<QPushButton>(window, "cmdUpper")->isVisible());
-        QVERIFY(!child<QPushButton>(window, "cmdReplace")->isVisible());
-        child<QComboBox>(window, "cboModel")->setCurrentIndex(9); // МЕРКУРИЙ Ф
-        QVERIFY(child<QPushButton>(window, "cmdUpper")->isVisible());
-        QVERIFY(child<QPushButton>(window, "cmdReplace")->isVisible());
-        QVERIFY(child<QWidget>(window, "tblReplacements")->isVisible());
+        ClicheCheckWindow *window = openCheck("МЕРКУРИЙ К");
+        QVERIFY(!child<QPushButton>(window, objectnames::capitalsButton)->isVisible());
+        QVERIFY(!child<QPushButton>(window, objectnames::replaceButton)->isVisible());
+        child<QComboBox>(window, objectnames::modelChoice)->setCurrentIndex(9); // МЕРКУРИЙ Ф
+        QVERIFY(child<QPushButton>(window, objectnames::capitalsButton)->isVisible());
+        QVERIFY(child<QPushButton>(window, objectnames::replaceButton)->isVisible());
+        QVERIFY(child<QWidget>(window, objectnames::replacementTable)->isVisible());
     }
 
     void unknownWidthIsSaidAndNotChecked() {
         form->setDocument(QByteArray(40, 'A'));
-        FrmCheck *window = openCheck("АМС 200Ф");
-        QVERIFY(child<QLabel>(window, "lblModel")->text().contains(u"ширина не указана"));
+        ClicheCheckWindow *window = openCheck("АМС 200Ф");
+        QVERIFY(
+            child<QLabel>(window, objectnames::modelLabel)->text().contains(u"ширина не указана"));
         QVERIFY(window->findings().isEmpty());
-        QCOMPARE(child<ReceiptPreview>(window, "prvReceipt")->paperColumns(), 40);
+        QCOMPARE(child<ReceiptPreview>(window, objectnames::receiptPreview)->paperColumns(), 40);
     }
 
     void aDocumentOverOneMebibyteIsNotChecked() {
         form->setDocument(QByteArray("!!!!\r\n").repeated(1024 * 1024 / 6 + 1));
-        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
         QVERIFY(window->findings().isEmpty());
-        QVERIFY(child<QLabel>(window, "lblSummary")->text().contains(u"больше 1 МиБ"));
+        QVERIFY(
+            child<QLabel>(window, objectnames::findingSummary)->text().contains(u"больше 1 МиБ"));
         form->setDocument("!");
         window->refresh();
         QCOMPARE(window->findings().size(), 1);
@@ -130,11 +134,11 @@ private slots:
 
     void otherModelTakesItsFields() {
         form->setDocument(QByteArray("12345678901\r\n2\r\n3"));
-        FrmCheck *window = openCheck("Другая модель");
-        QVERIFY(child<QWidget>(window, "otherFields")->isVisible());
-        child<QComboBox>(window, "cboGroup")->setCurrentIndex(1);
-        child<QSpinBox>(window, "spnWidth")->setValue(10);
-        child<QSpinBox>(window, "spnLines")->setValue(2);
+        ClicheCheckWindow *window = openCheck("Другая модель");
+        QVERIFY(child<QWidget>(window, objectnames::otherModelFields)->isVisible());
+        child<QComboBox>(window, objectnames::groupChoice)->setCurrentIndex(1);
+        child<QSpinBox>(window, objectnames::widthBox)->setValue(10);
+        child<QSpinBox>(window, objectnames::lineLimitBox)->setValue(2);
         QVERIFY(window->model().group == cliche::Group::Cp866);
         QCOMPARE(window->findings().size(), 2);
         QCOMPARE(window->findings()[0].column, 11);
@@ -143,13 +147,14 @@ private slots:
 
     void previewShowsWhatTheGroupPrints() {
         form->setDocument(inCp1251("«Ёж» №1\r\n\r\nAb"));
-        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
-        auto *preview = child<ReceiptPreview>(window, "prvReceipt");
+        ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
+        auto *preview = child<ReceiptPreview>(window, objectnames::receiptPreview);
         QCOMPARE(preview->paperColumns(), 17);
         QCOMPARE(preview->rowCount(), 3);
         QCOMPARE(preview->rowText(0), QStringLiteral("..ж. .1"));
         QCOMPARE(preview->rowText(2), QStringLiteral(".."));
-        child<QComboBox>(window, "cboModel")->setCurrentIndex(7); // МЕРКУРИЙ К, group 1251
+        child<QComboBox>(window, objectnames::modelChoice)
+            ->setCurrentIndex(7); // МЕРКУРИЙ К, group 1251
         QCOMPARE(preview->rowText(0), QStringLiteral("«Ёж» №1"));
     }
 
@@ -168,11 +173,13 @@ private slots:
         QFETCH(QByteArray, model);
         QFETCH(QByteArray, document);
         form->setDocument(document);
-        FrmCheck *window = openCheck(model.constData());
-        auto *list = child<QListWidget>(window, "lstFindings");
-        const QString legend = child<QLabel>(window, "lblLegend")->text();
-        const QImage preview =
-            child<ReceiptPreview>(window, "prvReceipt")->viewport()->grab().toImage();
+        ClicheCheckWindow *window = openCheck(model.constData());
+        auto *list = child<QListWidget>(window, objectnames::findingList);
+        const QString legend = child<QLabel>(window, objectnames::findingLegend)->text();
+        const QImage preview = child<ReceiptPreview>(window, objectnames::receiptPreview)
+                                   ->viewport()
+                                   ->grab()
+                                   .toImage();
         QVERIFY(list->count() > 0);
         for (int row = 0; row < list->count(); ++row) {
             const QImage swatch = list->item(row)->icon().pixmap(8, 8).toImage();
@@ -195,19 +202,19 @@ private slots:
 
     void typingIsCheckedWithoutAsking() {
         form->setDocument("12");
-        FrmCheck *window = openCheck("ЛАДОГА Ф/К");
+        ClicheCheckWindow *window = openCheck("ЛАДОГА Ф/К");
         QVERIFY(window->findings().isEmpty());
-        rtb1->setFocus();
-        QTest::keyClick(rtb1, Qt::Key_End, Qt::ControlModifier);
-        typeText(rtb1, QStringLiteral("!"));
+        inputPane->setFocus();
+        QTest::keyClick(inputPane, Qt::Key_End, Qt::ControlModifier);
+        typeText(inputPane, QStringLiteral("!"));
         QTRY_COMPARE_WITH_TIMEOUT(window->findings().size(), 1, 10000);
         QCOMPARE(form->document(), QByteArray("12!"));
     }
 
     void oneWindowAtATimeClosedWithTheMainWindow() {
-        FrmCheck *first = openCheck("ЛАДОГА Ф/К");
+        ClicheCheckWindow *first = openCheck("ЛАДОГА Ф/К");
         QCOMPARE(openCheck("ЛАДОГА Ф/К"), first);
-        QPointer<FrmCheck> window(first);
+        QPointer<ClicheCheckWindow> window(first);
         form->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!window);
@@ -216,19 +223,19 @@ private slots:
     // Escape closes the window whichever of its controls has the focus.
     void escapeClosesTheWindow_data() {
         QTest::addColumn<QString>("control");
-        QTest::newRow("model") << "cboModel";
-        QTest::newRow("findings") << "lstFindings";
-        QTest::newRow("width of another model") << "spnWidth";
+        QTest::newRow("model") << objectnames::modelChoice;
+        QTest::newRow("findings") << objectnames::findingList;
+        QTest::newRow("width of another model") << objectnames::widthBox;
     }
     void escapeClosesTheWindow() {
         QFETCH(QString, control);
         form->setDocument("abc");
-        rtb1->setFocus();
-        QTest::keyClick(rtb1, Qt::Key_K, Qt::ControlModifier);
-        QPointer<FrmCheck> window = checkWindow();
+        inputPane->setFocus();
+        QTest::keyClick(inputPane, Qt::Key_K, Qt::ControlModifier);
+        QPointer<ClicheCheckWindow> window = checkWindow();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowActive(window));
-        auto *models = child<QComboBox>(window, "cboModel");
+        auto *models = child<QComboBox>(window, objectnames::modelChoice);
         models->setCurrentIndex(models->count() - 1);
         QWidget *focus = child<QWidget>(window, qPrintable(control));
         focus->setFocus();
@@ -250,21 +257,22 @@ private slots:
         const QByteArray text1251 = inCp1251("Привет «мир»\r\n\t№5");
         const QByteArray text866 = *iconvConvert("CP866", "UTF-8", "Привет \r\n\t№5");
         QTest::newRow("1251 -> 866, all")
-            << QByteArray("mnuTo866") << text1251 << 0 << 0
+            << QByteArray(objectnames::recodeTo866Command) << text1251 << 0 << 0
             << *iconvConvert("CP866", "UTF-8", "Привет ") + inCp1251("«") +
                    *iconvConvert("CP866", "UTF-8", "мир") + inCp1251("»") +
                    *iconvConvert("CP866", "UTF-8", "\r\n\t№5")
             << QStringLiteral("2 символа без соответствия: «, »");
         QTest::newRow("1251 -> 866, selection")
-            << QByteArray("mnuTo866") << text1251 << 1 << 3
+            << QByteArray(objectnames::recodeTo866Command) << text1251 << 1 << 3
             << inCp1251("П") + *iconvConvert("CP866", "UTF-8", "рив") + inCp1251("ет «мир»\r\n\t№5")
             << QString();
-        QTest::newRow("866 -> 1251, all") << QByteArray("mnuTo1251") << text866 + "\xB0" << 0 << 0
-                                          << inCp1251("Привет \r\n\t№5") + "\xB0"
-                                          << QStringLiteral("1 символ без соответствия: код 176");
+        QTest::newRow("866 -> 1251, all")
+            << QByteArray(objectnames::recodeTo1251Command) << text866 + "\xB0" << 0 << 0
+            << inCp1251("Привет \r\n\t№5") + "\xB0"
+            << QStringLiteral("1 символ без соответствия: код 176");
         // Invisible as a character, it goes by its code.
         QTest::newRow("1251 -> 866, soft hyphen")
-            << QByteArray("mnuTo866") << inCp1251("Я\u00AD") << 0 << 0
+            << QByteArray(objectnames::recodeTo866Command) << inCp1251("Я\u00AD") << 0 << 0
             << *iconvConvert("CP866", "UTF-8", "Я") + "\xAD"
             << QStringLiteral("1 символ без соответствия: код 173");
     }
@@ -276,15 +284,15 @@ private slots:
         QFETCH(QByteArray, converted);
         QFETCH(QString, notice);
         form->setDocument(document);
-        rtb1->selectBytes(selectionStart, selectionLength);
-        rtb1->setFocus();
+        inputPane->selectBytes(selectionStart, selectionLength);
+        inputPane->setFocus();
         child<QAction>(form, action.constData())->trigger();
         QCOMPARE(form->document(), converted);
-        QCOMPARE(rtb1->selection()->length(), qint64(selectionLength));
-        auto *said = rtb1->findChild<QLabel *>(QStringLiteral("lblNotice"));
+        QCOMPARE(inputPane->selection()->length(), qint64(selectionLength));
+        auto *said = inputPane->findChild<QLabel *>(QStringLiteral("lblNotice"));
         QCOMPARE(said && said->isVisible() ? said->text() : QString(), notice);
-        QVERIFY(rtb1->hasFocus());
-        rtb1->undo();
+        QVERIFY(inputPane->hasFocus());
+        inputPane->undo();
         QCOMPARE(form->document(), document);
         QVERIFY(!said || !said->isVisible());
     }

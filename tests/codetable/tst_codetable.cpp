@@ -1,5 +1,6 @@
 #include "../testfonts.h"
-#include "frmtabl.h"
+#include "codetablewindow.h"
+#include "objectnames.h"
 #include "twips.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -15,11 +16,11 @@
 
 namespace {
 
-QTextEdit *pane(FrmTabl &window) {
-    return window.findChild<QTextEdit *>(QStringLiteral("RTBT"));
+QTextEdit *pane(CodeTableWindow &window) {
+    return window.findChild<QTextEdit *>(QLatin1String(objectnames::codeTablePane));
 }
 
-bool paneFillsWindow(FrmTabl &window) {
+bool paneFillsWindow(CodeTableWindow &window) {
     QCoreApplication::processEvents();
     return pane(window) && pane(window)->geometry() == window.rect();
 }
@@ -107,7 +108,7 @@ class TestCodeTable : public QObject {
 
 private slots:
     void initTestCase() {
-        reference_ = new FrmTabl;
+        reference_ = new CodeTableWindow;
         document_ = pane(*reference_)->document();
         table_ = codeTable(*document_);
         QVERIFY(table_);
@@ -117,7 +118,7 @@ private slots:
     void cleanupTestCase() { delete reference_; }
 
     void windowOpensWithItsCaptionAndClientSizeAtTheTop() {
-        FrmTabl window;
+        CodeTableWindow window;
         QCOMPARE(window.windowTitle(), QStringLiteral("Таблицы"));
         QCOMPARE(window.size(),
                  QSize(twips::toPixelsX(window, 5190), twips::toPixelsY(window, 3465)));
@@ -133,7 +134,7 @@ private slots:
     }
     void escapeClosesTheWindow() {
         QFETCH(bool, selected);
-        QPointer<FrmTabl> window = new FrmTabl;
+        QPointer<CodeTableWindow> window = new CodeTableWindow;
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTextEdit *text = pane(*window);
@@ -155,7 +156,7 @@ private slots:
     }
     void paneFillsClientAreaAfterResizing() {
         QFETCH(QList<QSize>, sizes);
-        FrmTabl window;
+        CodeTableWindow window;
         window.show();
         QVERIFY(paneFillsWindow(window));
         for (const QSize &size : sizes) {
@@ -166,7 +167,7 @@ private slots:
     }
 
     void paneFillsClientAreaAfterMinimiseAndRestore() {
-        FrmTabl window;
+        CodeTableWindow window;
         window.show();
         window.resize(500, 400);
         QVERIFY(paneFillsWindow(window));
@@ -178,7 +179,7 @@ private slots:
     }
 
     void codesAndCharactersStayOnOneLineInTheSmallestWindow() {
-        FrmTabl window;
+        CodeTableWindow window;
         window.show();
         window.resize(0, 0);
         QCoreApplication::processEvents();
@@ -374,7 +375,7 @@ private slots:
     }
 
 private:
-    FrmTabl *reference_ = nullptr;
+    CodeTableWindow *reference_ = nullptr;
     QTextDocument *document_ = nullptr;
     QTextTable *table_ = nullptr;
     QList<Section> sections_;

@@ -2,7 +2,7 @@
 #include "bytedocument.h"
 #include "carettext.h"
 #include "filecomparison.h"
-#include "form1.h"
+#include "mainwindow.h"
 #include "objectnames.h"
 
 #include <QAction>
@@ -179,7 +179,7 @@ private slots:
                                           FileComparison::previousDifferenceKey()};
         const QStringList commands = {objectnames::nextDifferenceCommand,
                                       objectnames::previousDifferenceCommand};
-        Form1 form;
+        MainWindow form;
         for (const QAction *action : form.findChildren<QAction *>()) {
             for (const QKeySequence &shortcut : action->shortcuts())
                 QVERIFY2(!keys.contains(shortcut) ||
@@ -196,7 +196,8 @@ private slots:
             // Without a comparison they are off and do nothing when on.
             action->setEnabled(true);
             QSignalSpy triggered(action, &QAction::triggered);
-            for (const char *pane : {"RTB1", "RTB2", "RTB3"}) {
+            for (const char *pane :
+                 {objectnames::inputPane, objectnames::hexPane, objectnames::outputPane}) {
                 QWidget *widget = form.findChild<QWidget *>(QLatin1String(pane));
                 QVERIFY(widget);
                 widget->setFocus();

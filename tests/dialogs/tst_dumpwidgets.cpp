@@ -3,6 +3,7 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "checksumsdialog.h"
+#include "objectnames.h"
 #include "valuespanel.h"
 #include "windowdriver.h"
 
@@ -37,6 +38,18 @@ void saveShot(QWidget *widget, const char *name) {
 
 } // namespace
 
+// A values panel following a document of the bytes given in hex, not yet
+// shown.
+struct PanelOnDocument {
+    explicit PanelOnDocument(const char *hex) {
+        document.load(QByteArray::fromHex(hex));
+        panel.follow(&document, &selection);
+    }
+    ByteDocument document;
+    ByteSelection selection{&document};
+    ValuesPanel panel;
+};
+
 // What the values panel and the checksums dialog do themselves; the values
 // and the sums of byte strings are the core's, tested there.
 class DumpWidgetsTest : public QObject {
@@ -46,14 +59,11 @@ private slots:
     // The rows of the bytes where the selection starts, after caret moves
     // and edits, and after a time hidden.
     void valuesFollowTheCaretAndTheDocument() {
-        ByteDocument document;
-        document.load(QByteArray::fromHex("3112242359FF00417F80"));
-        ByteSelection selection(&document);
-        ValuesPanel panel;
-        panel.follow(&document, &selection);
+        PanelOnDocument on("3112242359FF00417F80");
+        auto &[document, selection, panel] = on;
         panel.show();
-        auto *list = child<QTreeWidget>(&panel, "lstValues");
-        auto *lblOffset = child<QLabel>(&panel, "lblOffset");
+        auto *list = child<QTreeWidget>(&panel, objectnames::valuesList);
+        auto *offsetLabel = child<QLabel>(&panel, objectnames::valuesOffset);
         const auto verifyAt = [&](qint64 offset) {
             QStringList shown, expected;
             for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -64,7 +74,7 @@ private slots:
             QCOMPARE(panel.offset(), offset);
         };
         verifyAt(0);
-        QCOMPARE(lblOffset->text(), "0x0000 (0): 31 12 24 23 59");
+        QCOMPARE(offsetLabel->text(), "0x0000 (0): 31 12 24 23 59");
         selection.moveCaret(5);
         verifyAt(5);
         selection.select(6, 2); // read from the first byte, wherever the caret is
@@ -81,29 +91,27 @@ private slots:
         QCOMPARE(panel.rows().front().value, "01000001");
         selection.moveCaret(document.size());
         QCOMPARE(list->topLevelItemCount(), 0);
-        QCOMPARE(lblOffset->text(), "0x000C (12): конец документа");
+        QCOMPARE(offsetLabel->text(), "0x000C (12): конец документа");
         document.clear();
-        QCOMPARE(lblOffset->text(), "Документ пуст");
+        QCOMPARE(offsetLabel->text(), "Документ пуст");
     }
 
     void clickOnARowCopiesItsValue() {
-        ByteDocument document;
-        document.load(QByteArray::fromHex("3112242359"));
-        ByteSelection selection(&document);
-        ValuesPanel panel;
-        panel.follow(&document, &selection);
+        PanelOnDocument on("3112242359");
+        auto &[document, selection, panel] = on;
         panel.resize(panel.sizeHint().width(), 420);
         panel.show();
         QSignalSpy copied(&panel, &ValuesPanel::valueCopied);
-        auto *list = child<QTreeWidget>(&panel, "lstValues");
+        auto *list = child<QTreeWidget>(&panel, objectnames::valuesList);
         const std::vector<caretvalues::Row> rows = panel.rows();
         for (const auto &[row, column] : {std::pair{0, 1}, {int(rows.size()) - 1, 0}}) {
             const QRect cell = list->visualRect(list->model()->index(row, column));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
             QCOMPARE(QApplication::clipboard()->text(), rows[std::size_t(row)].value);
             QCOMPARE(copied.takeFirst().at(0).toString(), rows[std::size_t(row)].value);
-            QVERIFY(
-                child<QLabel>(&panel, "lblCopied")->text().contains(rows[std::size_t(row)].value));
+            QVERIFY(child<QLabel>(&panel, objectnames::copiedNotice)
+                        ->text()
+                        .contains(rows[std::size_t(row)].value));
         }
         list->setCurrentItem(list->topLevelItem(1));
         QTest::keyClick(list, Qt::Key_Return);
@@ -131,7 +139,7 @@ private slots:
         ByteSelection selection(&document);
         selection.select(anchor, caret);
         ChecksumsDialog dialog(document, selection);
-        QCOMPARE(child<QLabel>(&dialog, "lblScope")->text(), scope);
+        QCOMPARE(child<QLabel>(&dialog, objectnames::checksumsScope)->text(), scope);
         QCOMPARE(fieldsOf(dialog), valuesOf(checksums::of(PieceTable(summed), 0, summed.size())));
     }
 
@@ -143,7 +151,7 @@ private slots:
             child<QPushButton>(&dialog, qPrintable(QStringLiteral("cmdCopy%1").arg(i)))->click();
             QCOMPARE(QApplication::clipboard()->text(), values[i - 1]);
         }
-        child<QPushButton>(&dialog, "cmdCopyAll")->click();
+        child<QPushButton>(&dialog, objectnames::copyAllButton)->click();
         const QStringList lines = QApplication::clipboard()->text().split(u'\n');
         QCOMPARE(lines.size(), 11);
         QCOMPARE(lines[3], "CRC-32: cbf43926");
@@ -164,7 +172,7 @@ private slots:
         ChecksumsDialog dialog(document, selection);
         QSignalSpy computed(&dialog, &ChecksumsDialog::computed);
         QVERIFY(dialog.isComputing());
-        QVERIFY(!child<QPushButton>(&dialog, "cmdCopyAll")->isEnabled());
+        QVERIFY(!child<QPushButton>(&dialog, objectnames::copyAllButton)->isEnabled());
         for (int i = 0; i < 200; ++i)
             document.replace(i * 7, 1, "x", ByteDocument::Step::Typing);
         document.undo();
@@ -172,7 +180,7 @@ private slots:
         QVERIFY(computed.wait(30000));
         QVERIFY(!dialog.isComputing());
         QCOMPARE(fieldsOf(dialog), valuesOf(checksums::of(snapshot, 17, size - 100)));
-        QVERIFY(child<QPushButton>(&dialog, "cmdCopyAll")->isEnabled());
+        QVERIFY(child<QPushButton>(&dialog, objectnames::copyAllButton)->isEnabled());
     }
 
     // Closed while summing, or deleted: the thread stops, nothing arrives.
@@ -183,8 +191,8 @@ private slots:
         ChecksumsDialog dialog(document, selection);
         QSignalSpy computed(&dialog, &ChecksumsDialog::computed);
         DialogAnswer<ChecksumsDialog> answer([](ChecksumsDialog *open) {
-            QTRY_VERIFY(child<QProgressBar>(open, "prgSums")->value() > 0);
-            child<QPushButton>(open, "cmdClose")->click();
+            QTRY_VERIFY(child<QProgressBar>(open, objectnames::checksumsProgress)->value() > 0);
+            child<QPushButton>(open, objectnames::closeButton)->click();
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(answer.seen && !dialog.isComputing());

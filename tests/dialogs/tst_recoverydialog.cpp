@@ -1,5 +1,6 @@
 #include "../testfonts.h"
 #include "nativename.h"
+#include "objectnames.h"
 #include "piecetable.h"
 #include "recoverydialog.h"
 #include "recoverystore.h"
@@ -77,7 +78,8 @@ private slots:
             copy.write(dir.path(), PieceTable("x"), nativename::decode(origin), written).isEmpty());
         copy.release();
         RecoveryDialog dialog{recovery::Store(dir.path())};
-        const QTreeWidgetItem *item = child<QTreeWidget>(&dialog, "lstCopies")->topLevelItem(0);
+        const QTreeWidgetItem *item =
+            child<QTreeWidget>(&dialog, objectnames::recoveryCopies)->topLevelItem(0);
         QCOMPARE(item->text(2), shown);
         QCOMPARE(item->toolTip(2), shown);
         QVERIFY(recoverytext::copy(copyOf(written, 1, origin), written)
@@ -98,9 +100,9 @@ private slots:
                       "origin /d/a.bin\n\nabc");
         damaged.close();
         RecoveryDialog dialog{recovery::Store(dir.path())};
-        auto *list = child<QTreeWidget>(&dialog, "lstCopies");
-        auto *restore = child<QPushButton>(&dialog, "cmdRestore");
-        auto *damage = child<QLabel>(&dialog, "lblDamage");
+        auto *list = child<QTreeWidget>(&dialog, objectnames::recoveryCopies);
+        auto *restore = child<QPushButton>(&dialog, objectnames::restoreButton);
+        auto *damage = child<QLabel>(&dialog, objectnames::recoveryDamage);
         QCOMPARE(list->topLevelItemCount(), 2);
         QVERIFY(restore->isEnabled() && damage->isHidden());
 
@@ -114,7 +116,7 @@ private slots:
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(dialog.chosenId().isEmpty());
-        child<QPushButton>(&dialog, "cmdDelete")->click();
+        child<QPushButton>(&dialog, objectnames::deleteButton)->click();
         QVERIFY(!damaged.exists());
         QCOMPARE(list->topLevelItemCount(), 1);
         QVERIFY(restore->isEnabled() && damage->isHidden());
@@ -135,9 +137,9 @@ private slots:
         }
         RecoveryDialog dialog{recovery::Store(dir.path())};
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Восстановить несохранённое"));
-        auto *list = child<QTreeWidget>(&dialog, "lstCopies");
-        auto *restore = child<QPushButton>(&dialog, "cmdRestore");
-        auto *remove = child<QPushButton>(&dialog, "cmdDelete");
+        auto *list = child<QTreeWidget>(&dialog, objectnames::recoveryCopies);
+        auto *restore = child<QPushButton>(&dialog, objectnames::restoreButton);
+        auto *remove = child<QPushButton>(&dialog, objectnames::deleteButton);
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("3 байта"));
         QCOMPARE(list->topLevelItem(2)->text(2), QStringLiteral("/d/\\xCA.bin"));

@@ -2,9 +2,9 @@
 #include "../testfonts.h"
 #include "checksumsdialog.h"
 #include "finddialog.h"
-#include "form1fixture.h"
 #include "gotodialog.h"
 #include "objectnames.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QDockWidget>
@@ -39,20 +39,20 @@ const QByteArray &bigDocument() {
     return bytes;
 }
 
-void goTo(Form1 *form, qint64 offset) {
+void goTo(MainWindow *form, qint64 offset) {
     DialogAnswer<GotoDialog> driver([&](GotoDialog *dialog) {
-        child<QLineEdit>(dialog, "txtOffset")->setText(QString::number(offset));
-        child<QPushButton>(dialog, "cmdGoto")->click();
+        child<QLineEdit>(dialog, objectnames::offsetText)->setText(QString::number(offset));
+        child<QPushButton>(dialog, objectnames::goToButton)->click();
     });
     QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
     QVERIFY(driver.seen);
 }
 
-void findHex(Form1 *form, const QString &hex) {
+void findHex(MainWindow *form, const QString &hex) {
     DialogAnswer<FindDialog> driver([&](FindDialog *dialog) {
-        child<QLineEdit>(dialog, "txtFind")->setText(hex);
-        child<QRadioButton>(dialog, "optHex")->click();
-        child<QPushButton>(dialog, "cmdFind")->click();
+        child<QLineEdit>(dialog, objectnames::findText)->setText(hex);
+        child<QRadioButton>(dialog, objectnames::hexOption)->click();
+        child<QPushButton>(dialog, objectnames::findButton)->click();
     });
     QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
     QVERIFY(driver.seen);
@@ -73,7 +73,7 @@ int pixelsOf(QWidget *widget, const QRect &rect, const QColor &colour) {
 // The hex-edit layout over the whole document (Shift+F5) and the dump tools
 // around it: the text beside it, the caret's place in panel 8, the values
 // panel, the checksums and the comparison with a file.
-class TestDumpWindow : public Form1Fixture {
+class TestDumpWindow : public WindowFixture {
     Q_OBJECT
 
     ByteDocument *doc() const { return form->findChild<ByteDocument *>(); }
@@ -84,8 +84,8 @@ class TestDumpWindow : public Form1Fixture {
 
     // The caret's byte of the hex pane in its viewport.
     bool caretInSight() const {
-        return rtb2->viewport()->rect().contains(
-            rtb2->placeRect(rtb2->cursorPlace()).center().toPoint());
+        return hexPane->viewport()->rect().contains(
+            hexPane->placeRect(hexPane->cursorPlace()).center().toPoint());
     }
 
     QTemporaryDir settings;
@@ -94,10 +94,10 @@ private slots:
     // What the windows remember goes to a directory of the suite's own.
     void initTestCase() { statevariables::set(statevariables::settingsHome, settings.path()); }
     void init() {
-        QVERIFY(openForm());
+        QVERIFY(openWindow());
         QToolTip::hideText();
     }
-    void cleanup() { closeForm(); }
+    void cleanup() { closeWindow(); }
 
     // Go to, Find and Find next land on their byte near the end of 64 MiB,
     // in sight in the hex pane, named in panel 8; two digits typed there
@@ -115,11 +115,11 @@ private slots:
         QFETCH(QString, command);
         QFETCH(qint64, offset);
         form->setDocument(bigDocument());
-        rtb1->selectBytes(1000, 0);
+        inputPane->selectBytes(1000, 0);
         wholeDocument();
-        QVERIFY(form->isHexEditLayout() && inFront(rtb2));
-        QCOMPARE(rtb2->tokenCount(), bigSize);
-        QCOMPARE(rtb3->tokenCount(), bigSize);
+        QVERIFY(form->isHexEditLayout() && inFront(hexPane));
+        QCOMPARE(hexPane->tokenCount(), bigSize);
+        QCOMPARE(outputPane->tokenCount(), bigSize);
 
         if (command == "goto") {
             goTo(form, offset);
@@ -135,7 +135,7 @@ private slots:
         const qint64 length = command == "goto" ? 0 : marker.size();
         QCOMPARE(selection()->start(), offset);
         QCOMPARE(selection()->length(), length);
-        QCOMPARE(rtb2->selectedTokens(), std::pair(offset, offset + length));
+        QCOMPARE(hexPane->selectedTokens(), std::pair(offset, offset + length));
         QVERIFY(caretInSight());
         const auto hex = [](qint64 value) {
             return "0x" + QString::number(value, 16).toUpper().rightJustified(8, u'0');
@@ -145,17 +145,17 @@ private slots:
 
         // The digits go where the caret stands: on the byte gone to, on the
         // first byte of a match once the caret is put there.
-        rtb1->selectBytes(offset, 0);
-        QCOMPARE(rtb2->cursorPlace().token, offset);
+        inputPane->selectBytes(offset, 0);
+        QCOMPARE(hexPane->cursorPlace().token, offset);
         const QByteArray before = doc()->read(offset - 1, 3);
-        typeText(rtb2, "ab");
+        typeText(hexPane, "ab");
         const QByteArray expected =
             offset < bigSize ? before.left(1) + "\xAB" + before.mid(2) : before;
         QCOMPARE(doc()->size(), bigSize);
         QCOMPARE(doc()->read(offset - 1, 3), expected);
         if (offset < bigSize)
-            QCOMPARE(rtb2->byteAt(offset), 0xAB);
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(hexPane->byteAt(offset), 0xAB);
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(doc()->read(offset - 1, 3), before);
     }
 
@@ -178,11 +178,11 @@ private slots:
         QFETCH(qint64, offset);
         QFETCH(bool, whole);
         form->setDocument(bigDocument().left(20000));
-        rtb1->selectBytes(5000, 100);
+        inputPane->selectBytes(5000, 100);
         QTest::keyClick(form, Qt::Key_F5);
         QVERIFY(form->isHexEditLayout());
-        QCOMPARE(rtb2->source().offset, 5000);
-        QCOMPARE(rtb2->tokenCount(), 100);
+        QCOMPARE(hexPane->source().offset, 5000);
+        QCOMPARE(hexPane->tokenCount(), 100);
 
         if (byCheckWindow) {
             // As the cliche check selects a finding: in the document alone.
@@ -191,19 +191,19 @@ private slots:
         } else {
             goTo(form, offset);
         }
-        QCOMPARE(rtb2->source().offset, whole ? 0 : 5000);
-        QCOMPARE(rtb2->tokenCount(), whole ? 20000 : 100);
-        QCOMPARE(rtb3->tokenCount(), rtb2->tokenCount());
-        QCOMPARE(rtb2->cursorPlace().token, offset - rtb2->source().offset);
+        QCOMPARE(hexPane->source().offset, whole ? 0 : 5000);
+        QCOMPARE(hexPane->tokenCount(), whole ? 20000 : 100);
+        QCOMPARE(outputPane->tokenCount(), hexPane->tokenCount());
+        QCOMPARE(hexPane->cursorPlace().token, offset - hexPane->source().offset);
         QCOMPARE(selection()->caret(), offset);
         QVERIFY(caretInSight());
-        QVERIFY(inFront(rtb2));
+        QVERIFY(inFront(hexPane));
     }
 
     // Panel 8 names the caret, or the selection's first and last byte and
     // its length, after every move in the input pane and in the hex pane.
     void panel8FollowsTheCaret_data() {
-        QTest::addColumn<bool>("hexPane");
+        QTest::addColumn<bool>("inHexPane");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
         QTest::newRow("input caret") << false << ""
@@ -224,14 +224,14 @@ private slots:
                                      << "0x00F1 (241)";
     }
     void panel8FollowsTheCaret() {
-        QFETCH(bool, hexPane);
+        QFETCH(bool, inHexPane);
         QFETCH(QString, keys);
         QFETCH(QString, shown);
         form->setDocument(bigDocument().left(300));
-        if (hexPane)
+        if (inHexPane)
             wholeDocument();
-        rtb1->selectBytes(240, 0);
-        QWidget *pane = hexPane ? static_cast<QWidget *>(rtb2) : rtb1;
+        inputPane->selectBytes(240, 0);
+        QWidget *pane = inHexPane ? static_cast<QWidget *>(hexPane) : inputPane;
         pane->setFocus();
         for (const QChar key : keys) {
             if (key == u'R')
@@ -243,7 +243,7 @@ private slots:
         }
         QCOMPARE(panel(8), shown);
         // Whole, at the window's start size: panel 7's text gives way.
-        auto *label = child<QLabel>(form, "panel8");
+        auto *label = child<QLabel>(form, statusPanelName(8));
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <=
                 label->contentsRect().width());
         QVERIFY(label->geometry().right() < label->parentWidget()->width());
@@ -270,38 +270,38 @@ private slots:
                  "Различаются 4 байта, первый — 0x0003 (3); файл длиннее документа на 6 байт");
 
         const QColor mark(255, 190, 190);
-        QWidget *inputView = rtb1->viewport();
-        QVERIFY(pixelsOf(inputView, rtb1->byteRect(3).toAlignedRect(), mark) > 0);
-        QCOMPARE(pixelsOf(inputView, rtb1->byteRect(5).toAlignedRect(), mark), 0);
+        QWidget *inputView = inputPane->viewport();
+        QVERIFY(pixelsOf(inputView, inputPane->byteRect(3).toAlignedRect(), mark) > 0);
+        QCOMPARE(pixelsOf(inputView, inputPane->byteRect(5).toAlignedRect(), mark), 0);
         wholeDocument();
         const auto hexCell = [this](qint64 byte) {
-            return rtb2->placeRect({byte, 0}).toAlignedRect();
+            return hexPane->placeRect({byte, 0}).toAlignedRect();
         };
-        QVERIFY(pixelsOf(rtb2->viewport(), hexCell(20), mark) > 0);
-        QCOMPARE(pixelsOf(rtb2->viewport(), hexCell(21), mark), 0);
+        QVERIFY(pixelsOf(hexPane->viewport(), hexCell(20), mark) > 0);
+        QCOMPARE(pixelsOf(hexPane->viewport(), hexCell(21), mark), 0);
         // The same bytes in the text beside the dump.
         const auto textCell = [this](qint64 byte) {
-            return rtb3->placeRect({byte, 0}).toAlignedRect();
+            return outputPane->placeRect({byte, 0}).toAlignedRect();
         };
-        QVERIFY(pixelsOf(rtb3->viewport(), textCell(20), mark) > 0);
-        QCOMPARE(pixelsOf(rtb3->viewport(), textCell(21), mark), 0);
+        QVERIFY(pixelsOf(outputPane->viewport(), textCell(20), mark) > 0);
+        QCOMPARE(pixelsOf(outputPane->viewport(), textCell(21), mark), 0);
 
         const QList<std::pair<qint64, qint64>> down = {{3, 2}, {20, 1}, {60, 1}, {3, 2}};
         for (const auto &[offset, length] : down) {
-            QTest::keyClick(rtb2, Qt::Key_Down, Qt::AltModifier);
+            QTest::keyClick(hexPane, Qt::Key_Down, Qt::AltModifier);
             QCOMPARE(std::pair(selection()->start(), selection()->length()),
                      std::pair(offset, length));
         }
         const QList<std::pair<qint64, qint64>> up = {{60, 1}, {20, 1}, {3, 2}};
         for (const auto &[offset, length] : up) {
-            QTest::keyClick(rtb2, Qt::Key_Up, Qt::AltModifier);
+            QTest::keyClick(hexPane, Qt::Key_Up, Qt::AltModifier);
             QCOMPARE(std::pair(selection()->start(), selection()->length()),
                      std::pair(offset, length));
         }
 
         // Typing the file's byte in the hex pane ends that difference.
-        rtb1->selectBytes(3, 0);
-        typeText(rtb2, "23");
+        inputPane->selectBytes(3, 0);
+        typeText(hexPane, "23");
         QCOMPARE(summary->text().trimmed(),
                  "Различаются 3 байта, первый — 0x0004 (4); файл длиннее документа на 6 байт");
         // A document opened or cleared ends the comparison.
@@ -334,12 +334,12 @@ private slots:
         form->setDocument(document);
         QVERIFY(form->compareWithFile(out.fileName()));
         wholeDocument();
-        rtb1->selectBytes(caret, 0);
+        inputPane->selectBytes(caret, 0);
 
-        QTest::keyClick(rtb2, Qt::Key(key), Qt::AltModifier);
+        QTest::keyClick(hexPane, Qt::Key(key), Qt::AltModifier);
         QVERIFY(QToolTip::isVisible());
         QVERIFY2(QToolTip::text().contains(notice), qPrintable(QToolTip::text()));
-        QTest::keyClick(rtb2, Qt::Key(key), Qt::AltModifier);
+        QTest::keyClick(hexPane, Qt::Key(key), Qt::AltModifier);
         // Qt lets a tip fade for a moment; left alone, the notice would stay
         // its own four seconds.
         QTRY_VERIFY_WITH_TIMEOUT(!QToolTip::isVisible(), 2000);
@@ -357,31 +357,31 @@ private slots:
         QVERIFY(action(objectnames::beside1251Command)->isChecked());
         form->setDocument("\x8F\xE0\xA8\xA2\xA5\xE2");
         QTest::keyClick(form, Qt::Key_F5);
-        QVERIFY(rtb3->source().view == views::cp1251Column);
+        QVERIFY(outputPane->source().view == views::cp1251Column);
         action(objectnames::beside866Command)->trigger();
-        QVERIFY(rtb3->source().view == views::cp866Column);
-        QCOMPARE(rtb3->tokensPerRow(), 16);
+        QVERIFY(outputPane->source().view == views::cp866Column);
+        QCOMPARE(outputPane->tokensPerRow(), 16);
 
         auto *dock = child<QDockWidget>(form, objectnames::valuesDock);
         QVERIFY(!dock->isVisible());
         const int width = form->width();
-        const int inputWidth = rtb1->width();
+        const int inputWidth = inputPane->width();
         action(objectnames::valuesCommand)->trigger();
         QVERIFY(dock->isVisible());
         QVERIFY(form->width() > width);
-        QCOMPARE(rtb1->width(), inputWidth);
+        QCOMPARE(inputPane->width(), inputWidth);
         QTest::keyClick(form, Qt::Key_F6);
         QVERIFY(!dock->isVisible());
         QCOMPARE(form->width(), width);
 
         QVERIFY(QFile::exists(settings.filePath(statevariables::settingsFile)));
-        closeForm();
-        QVERIFY(openForm());
+        closeWindow();
+        QVERIFY(openWindow());
         QVERIFY(action(objectnames::beside866Command)->isChecked());
         QVERIFY(action(objectnames::valuesCommand)->isChecked());
         form->setDocument("abc");
         wholeDocument();
-        QVERIFY(rtb3->source().view == views::cp866Column);
+        QVERIFY(outputPane->source().view == views::cp866Column);
         QVERIFY(child<QDockWidget>(form, objectnames::valuesDock)->isVisible());
         // Back as a first run finds them, for the other suites of this run.
         action(objectnames::beside1251Command)->trigger();
@@ -405,7 +405,7 @@ private slots:
         QVERIFY(!values->isChecked());
         values->trigger();
         const auto restore = qScopeGuard([values] { values->trigger(); });
-        auto *list = child<QTreeWidget>(form, "lstValues");
+        auto *list = child<QTreeWidget>(form, objectnames::valuesList);
         QTRY_VERIFY(list->isVisible());
         QVERIFY(list->topLevelItemCount() > 10);
         const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list);
@@ -431,9 +431,9 @@ private slots:
         form->setDocument("123456789 123456789");
         for (const bool selected : {true, false}) {
             if (selected)
-                rtb1->selectBytes(10, 9);
+                inputPane->selectBytes(10, 9);
             else
-                rtb1->selectBytes(0, 0);
+                inputPane->selectBytes(0, 0);
             QString scope;
             DialogAnswer<ChecksumsDialog> driver(
                 [&](ChecksumsDialog *dialog) { scope = dialog->scopeText(); });

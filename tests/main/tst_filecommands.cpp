@@ -1,12 +1,12 @@
-// The file, font and help commands of the main window, driven through the
-// real dialogs as a user would drive them.
+// The file commands of the main window, driven through the real dialogs as a
+// user would drive them.
 
 #include "../testfonts.h"
 #include "byteselection.h"
-#include "form1.h"
-#include "frmtabl.h"
 #include "hexpane.h"
 #include "inputpane.h"
+#include "mainwindow.h"
+#include "objectnames.h"
 #include "russianqt.h"
 #include "sizebounds.h"
 #include "views.h"
@@ -64,6 +64,39 @@ QStringList listedNames(QAbstractItemView *view) {
     return names;
 }
 
+// Chooses the row of the dialog's view the way the user does: a double
+// click, Enter on the name proposed or typed, Enter on the row, or a click
+// on the row and on the dialog's button.
+void chooseRow(QFileDialog *dialog, QAbstractItemView *view, const QModelIndex &row,
+               const QString &how) {
+    const QPoint where = view->visualRect(row).center();
+    if (how == QLatin1String("double click")) {
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, where);
+    } else if (how == QLatin1String("proposed")) {
+        auto *name = child<QLineEdit>(dialog, "fileNameEdit");
+        QCOMPARE(name->text(), QStringLiteral("\\xCF\\xF1.bin"));
+        QTest::keyClick(name, Qt::Key_Return);
+    } else if (how == QLatin1String("typed")) {
+        auto *name = child<QLineEdit>(dialog, "fileNameEdit");
+        name->setFocus();
+        typeText(name, QStringLiteral("\\xCF\\xF1.bin"));
+        QTest::keyClick(name, Qt::Key_Return);
+    } else if (how == QLatin1String("Enter")) {
+        view->setFocus();
+        view->setCurrentIndex(row);
+        QTest::keyClick(view, Qt::Key_Return);
+    } else {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
+        QCOMPARE(child<QLineEdit>(dialog, "fileNameEdit")->text(),
+                 QStringLiteral("\\xCF\\xF1.bin"));
+        auto *buttons = child<QDialogButtonBox>(dialog, "buttonBox");
+        QAbstractButton *accept = buttons->button(QDialogButtonBox::Open);
+        if (!accept)
+            accept = buttons->button(QDialogButtonBox::Save);
+        QTest::mouseClick(accept, Qt::LeftButton);
+    }
+}
+
 QByteArray allByteValues() {
     QByteArray bytes;
     for (int b = 0; b < 256; ++b)
@@ -102,28 +135,23 @@ private slots:
     void nameThatIsNotUtf8IsListedAndChosen_data();
     void nameThatIsNotUtf8IsListedAndChosen();
 
-    void aboutAndHelpReadWordForWord();
-    void fontAppliesToTheSelectionOfEveryPane();
-    void cancelledFontDialogChangesNothing();
-    void codeTableOpensOnceAndClosesWithTheMainWindow();
-
 private:
-    Form1 *window = nullptr;
+    MainWindow *window = nullptr;
     QTemporaryDir dir;
 
     QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
-    InputPane *inputPane() const { return child<InputPane>(window, "RTB1"); }
+    InputPane *inputPane() const { return child<InputPane>(window, objectnames::inputPane); }
     void trigger(const char *action) { child<QAction>(window, action)->trigger(); }
     void openThroughDialog(const QString &file) {
         DialogAnswer<QFileDialog> answer(
             [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-        trigger("mnuOpen");
+        trigger(objectnames::openCommand);
         QVERIFY(answer.seen);
     }
 };
 
 void FileCommandsTest::init() {
-    window = new Form1;
+    window = new MainWindow;
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
 }
@@ -140,13 +168,13 @@ void FileCommandsTest::openThenCancelLeavesNormalLayoutAndKeepsDocument() {
     QVERIFY(window->isHexEditLayout());
 
     DialogAnswer<QFileDialog> answer([](QFileDialog *dialog) { dialog->reject(); });
-    trigger("mnuOpen");
+    trigger(objectnames::openCommand);
     QVERIFY(answer.seen);
 
     QVERIFY(!window->isHexEditLayout());
-    QVERIFY(!child<QLabel>(window, "Lbl1")->isVisible());
-    QVERIFY(child<TokenView>(window, "RTB2")->isEmpty());
-    QVERIFY(child<TokenView>(window, "RTB3")->isEmpty());
+    QVERIFY(!child<QLabel>(window, objectnames::ruler)->isVisible());
+    QVERIFY(child<TokenView>(window, objectnames::hexPane)->isEmpty());
+    QVERIFY(child<TokenView>(window, objectnames::outputPane)->isEmpty());
     QCOMPARE(window->document(), QByteArray("AB\r\nC"));
     QCOMPARE(window->panelText(1), QStringLiteral("5"));
     QCOMPARE(window->toolbarCaption(), QStringLiteral("  /old/path"));
@@ -249,10 +277,10 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
 
 void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog_data() {
     QTest::addColumn<QString>("dropTarget");
-    QTest::newRow("input pane") << "RTB1";
-    QTest::newRow("hex pane") << "RTB2";
-    QTest::newRow("output pane") << "RTB3";
-    QTest::newRow("status bar") << "StB1";
+    QTest::newRow("input pane") << objectnames::inputPane;
+    QTest::newRow("hex pane") << objectnames::hexPane;
+    QTest::newRow("output pane") << objectnames::outputPane;
+    QTest::newRow("status bar") << objectnames::statusBar;
 }
 
 void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
@@ -283,8 +311,8 @@ void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
     QCOMPARE(window->document(), QByteArray("\xC0\xC1"));
     QCOMPARE(window->panelText(1), QStringLiteral("2"));
     QCOMPARE(window->toolbarCaption(), QStringLiteral("  ") + second);
-    QVERIFY(child<TokenView>(window, "RTB2")->isEmpty());
-    QVERIFY(child<TokenView>(window, "RTB3")->isEmpty());
+    QVERIFY(child<TokenView>(window, objectnames::hexPane)->isEmpty());
+    QVERIFY(child<TokenView>(window, objectnames::outputPane)->isEmpty());
 }
 
 void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
@@ -313,7 +341,7 @@ void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
         };
         QTRY_VERIFY2(listed().contains(QStringLiteral("klishe")), qPrintable(listed().join(' ')));
     });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
     QCOMPARE(proposed, file);
     QCOMPARE(title, QStringLiteral("Save As"));
@@ -357,10 +385,10 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
         } else if (step.startsWith(QLatin1String("save"))) {
             DialogAnswer<QFileDialog> answer(
                 [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-            trigger("mnuSave");
+            trigger(objectnames::saveCommand);
             QVERIFY(answer.seen);
         } else {
-            auto *input = child<QWidget>(window, "RTB1");
+            auto *input = child<QWidget>(window, objectnames::inputPane);
             input->setFocus();
             typeText(input, QStringLiteral("typed"));
         }
@@ -375,7 +403,7 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
         if (!name.isEmpty())
             QTest::keyClick(child<QLineEdit>(dialog, "fileNameEdit"), Qt::Key_Return);
     });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
 
     QCOMPARE(name, proposed);
@@ -423,7 +451,7 @@ void FileCommandsTest::fileDialogSpeaksRussianInColumnsWideEnough() {
             }
         }
     });
-    trigger("mnuOpen");
+    trigger(objectnames::openCommand);
     QVERIFY(answer.seen);
     english = english.filter(latin);
     QVERIFY2(english.isEmpty(), qPrintable(english.join(QStringLiteral(" | "))));
@@ -443,7 +471,7 @@ void FileCommandsTest::saveWritesExactlyTheDocument() {
 
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
 
     QCOMPARE(readFile(file), bytes);
@@ -458,7 +486,7 @@ void FileCommandsTest::saveOverAnExistingFileAsksFirst() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
 
     QCOMPARE(catcher.messages.size(), 1); // the question, and no failure
     QCOMPARE(readFile(file), QByteArray("new"));
@@ -471,7 +499,7 @@ void FileCommandsTest::failedSaveShowsReasonAndLeavesTargetIntact() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [missing](QFileDialog *dialog) { chooseInFileDialog(dialog, missing); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
 
     QTRY_COMPARE(catcher.messages.size(), 1);
@@ -495,7 +523,7 @@ void FileCommandsTest::saveOntoFullDeviceLeavesTargetIntact() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [file](QFileDialog *dialog) { chooseInFileDialog(dialog, file); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
 
     const QStringList texts = catcher.texts(); // the overwrite question, then the failure
     QCOMPARE(texts.size(), 2);
@@ -523,7 +551,7 @@ void FileCommandsTest::nameThatIsNotUtf8OpensAndSaves() {
     MessageCatcher catcher;
     DialogAnswer<QFileDialog> answer(
         [&](QFileDialog *dialog) { chooseInFileDialog(dialog, QFile::decodeName(native)); });
-    trigger("mnuSave");
+    trigger(objectnames::saveCommand);
     QVERIFY(answer.seen);
     QCOMPARE(catcher.messages.size(), 1); // the question before overwriting, no failure
     QFile saved;
@@ -544,18 +572,12 @@ void FileCommandsTest::nameThatIsNotUtf8OpensAndSaves() {
 void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("how");
-    QTest::newRow("open: a click, then Open") << "mnuOpen"
-                                              << "click";
-    QTest::newRow("open: Enter on the row") << "mnuOpen"
-                                            << "Enter";
-    QTest::newRow("open: a double click") << "mnuOpen"
-                                          << "double click";
-    QTest::newRow("open: the shown name typed") << "mnuOpen"
-                                                << "typed";
-    QTest::newRow("save: a click, then Save") << "mnuSave"
-                                              << "click";
-    QTest::newRow("save: the opened file proposed") << "mnuSave"
-                                                    << "proposed";
+    QTest::newRow("open: a click, then Open") << objectnames::openCommand << "click";
+    QTest::newRow("open: Enter on the row") << objectnames::openCommand << "Enter";
+    QTest::newRow("open: a double click") << objectnames::openCommand << "double click";
+    QTest::newRow("open: the shown name typed") << objectnames::openCommand << "typed";
+    QTest::newRow("save: a click, then Save") << objectnames::saveCommand << "click";
+    QTest::newRow("save: the opened file proposed") << objectnames::saveCommand << "proposed";
 }
 
 void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
@@ -594,32 +616,7 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
         listed.sort();
         const QModelIndex row = view->model()->index(
             int(listedNames(view).indexOf(QStringLiteral("\\xCF\\xF1.bin"))), 0, view->rootIndex());
-        const QPoint where = view->visualRect(row).center();
-        if (how == QLatin1String("double click")) {
-            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, where);
-        } else if (how == QLatin1String("proposed")) {
-            auto *name = child<QLineEdit>(dialog, "fileNameEdit");
-            QCOMPARE(name->text(), QStringLiteral("\\xCF\\xF1.bin"));
-            QTest::keyClick(name, Qt::Key_Return);
-        } else if (how == QLatin1String("typed")) {
-            auto *name = child<QLineEdit>(dialog, "fileNameEdit");
-            name->setFocus();
-            typeText(name, QStringLiteral("\\xCF\\xF1.bin"));
-            QTest::keyClick(name, Qt::Key_Return);
-        } else if (how == QLatin1String("Enter")) {
-            view->setFocus();
-            view->setCurrentIndex(row);
-            QTest::keyClick(view, Qt::Key_Return);
-        } else {
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, where);
-            QCOMPARE(child<QLineEdit>(dialog, "fileNameEdit")->text(),
-                     QStringLiteral("\\xCF\\xF1.bin"));
-            auto *buttons = child<QDialogButtonBox>(dialog, "buttonBox");
-            QAbstractButton *accept = buttons->button(QDialogButtonBox::Open);
-            if (!accept)
-                accept = buttons->button(QDialogButtonBox::Save);
-            QTest::mouseClick(accept, Qt::LeftButton);
-        }
+        chooseRow(dialog, view, row, how);
     });
     trigger(qPrintable(command));
     QVERIFY(answer.seen);
@@ -632,7 +629,7 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
             return QByteArray("<unreadable>");
         return file.readAll();
     };
-    if (command == QLatin1String("mnuOpen")) {
+    if (command == QLatin1String(objectnames::openCommand)) {
         QCOMPARE(window->document(), QByteArray("second"));
         QCOMPARE(window->toolbarCaption(), "  " + raw + "/\\xCF\\xF1.bin");
         QCOMPARE(catcher.messages.size(), 0);
@@ -641,126 +638,6 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
         QCOMPARE(read(second), QByteArray("typed"));
     }
     QCOMPARE(read(first), QByteArray("first"));
-}
-
-void FileCommandsTest::aboutAndHelpReadWordForWord() {
-    MessageCatcher catcher;
-    trigger("mnuAbout");
-    trigger("mnuHelpt");
-    QCOMPARE(catcher.messages.size(), 2);
-
-    QCOMPARE(catcher.messages[0].text, QStringLiteral("         Version 1.0.3\n"
-                                                      "          Автор: ЕЛ\n"
-                                                      "Благодарю К.Сурминова"));
-    const QStringList help = catcher.messages[1].text.split(QLatin1Char('\n'));
-    QCOMPARE(help.size(), 15);
-    QCOMPARE(help[0], QStringLiteral("Кодировка Win1251 годится для ККМ:"));
-    QCOMPARE(help[5], QStringLiteral("АМС 200Ф "));
-    QCOMPARE(help[9], QStringLiteral("WAB 04RK (6 строк) 24  знака"));
-    QCOMPARE(help[10], QStringLiteral(" "));
-    QCOMPARE(help[12], QStringLiteral("МЕРКУРИЙ Ф 24 знака(большие русские буквы)"));
-    QCOMPARE(help[14], QStringLiteral("Текст клише не должен превышать 10К!"));
-    for (const MessageCatcher::Message &message : catcher.messages) {
-        QCOMPARE(message.icon, QMessageBox::NoIcon);
-        QCOMPARE(message.buttonCount, 1);
-    }
-}
-
-void FileCommandsTest::fontAppliesToTheSelectionOfEveryPane() {
-    window->setDocument("abcdef");
-    auto *rtb2 = child<HexPane>(window, "RTB2");
-    auto *rtb3 = child<TokenView>(window, "RTB3");
-    rtb2->append(views::hexDump, PieceTable(QByteArray("ABC")));
-    rtb3->append(views::cp1251Glyphs, PieceTable(QByteArray("abc")));
-    inputPane()->selection()->select(1, 2);
-    rtb3->setSelection(1, 2);
-    rtb2->setSelection(0, 2);
-
-    QFont chosen(QStringLiteral("DejaVu Serif"));
-    chosen.setPointSize(10);
-    chosen.setBold(true);
-    chosen.setUnderline(true);
-    DialogAnswer<QFontDialog> answer([&](QFontDialog *dialog) {
-        dialog->setCurrentFont(chosen);
-        auto *colors = dialog->findChild<QComboBox *>(QStringLiteral("colorList"));
-        QVERIFY(colors);
-        colors->setCurrentIndex(colors->findData(QColor(Qt::red)));
-        dialog->accept();
-    });
-    trigger("mnuFont");
-    QVERIFY(answer.seen);
-
-    // The format of the character before a position, as the panes show it.
-    using FormatBefore = std::function<QTextCharFormat(int)>;
-    const FormatBefore input = [this](int position) {
-        return inputPane()->charFormatAt(position - 1);
-    };
-    const FormatBefore hex = [rtb2](int position) { return rtb2->charFormatAt(position - 1); };
-    const FormatBefore output = [rtb3](int position) { return rtb3->charFormatAt(position - 1); };
-    struct Check {
-        FormatBefore formatBefore;
-        int inside, outside;
-    };
-    for (const Check &check : {Check{input, 2, 4}, Check{hex, 2, 4}, Check{output, 2, 3}}) {
-        const QTextCharFormat in = check.formatBefore(check.inside);
-        QCOMPARE(in.fontFamilies().toStringList().value(0), chosen.family());
-        QCOMPARE(in.fontPointSize(), 10.0);
-        QCOMPARE(in.fontWeight(), int(QFont::Bold));
-        QVERIFY(in.fontUnderline());
-        QCOMPARE(in.foreground().color(), QColor(Qt::red));
-        const QTextCharFormat out = check.formatBefore(check.outside);
-        QVERIFY(out.fontWeight() != QFont::Bold);
-        QVERIFY(out.foreground().color() != QColor(Qt::red));
-    }
-    QCOMPARE(window->document(), QByteArray("abcdef"));
-}
-
-void FileCommandsTest::cancelledFontDialogChangesNothing() {
-    window->setDocument("abc");
-    inputPane()->selectAll();
-    DialogAnswer<QFontDialog> answer([](QFontDialog *dialog) {
-        QFont bold = dialog->currentFont();
-        bold.setBold(true);
-        dialog->setCurrentFont(bold);
-        dialog->reject();
-    });
-    trigger("mnuFont");
-    QVERIFY(answer.seen);
-
-    QVERIFY(inputPane()->charFormatAt(1).fontWeight() != QFont::Bold);
-}
-
-void FileCommandsTest::codeTableOpensOnceAndClosesWithTheMainWindow() {
-    auto tables = [] {
-        QList<FrmTabl *> found;
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (auto *table = qobject_cast<FrmTabl *>(widget); table && table->isVisible())
-                found << table;
-        }
-        return found;
-    };
-    QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
-    QTest::keyClick(window, Qt::Key_T, Qt::ControlModifier);
-    QCOMPARE(tables().size(), 1);
-    FrmTabl *table = tables().constFirst();
-    QCOMPARE(table->windowTitle(), QStringLiteral("Таблицы"));
-    // Beside the main window, not owned by it and not blocking it.
-    QVERIFY(table->isWindow() && !table->parentWidget());
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    window->setDocument("AB");
-    trigger("mnuHexEdit");
-    QCOMPARE(child<TokenView>(window, "RTB2")->toPlainText(), QStringLiteral("41  42  "));
-
-    // Closed by the user, it is made anew on the next command.
-    QPointer<FrmTabl> first = tables().constFirst();
-    first->close();
-    QTRY_VERIFY(first.isNull());
-    trigger("mnuTable");
-    QCOMPARE(tables().size(), 1);
-
-    QPointer<FrmTabl> second = tables().constFirst();
-    window->close();
-    QTRY_VERIFY(second.isNull());
 }
 
 KKTVIEW_TEST_MAIN(FileCommandsTest)

@@ -1,7 +1,8 @@
 #include "../testfonts.h"
 #include "finddialog.h"
-#include "form1fixture.h"
 #include "gotodialog.h"
+#include "objectnames.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QLabel>
@@ -19,7 +20,7 @@ QString enterInDialog(QDialog *dialog, const char *edit, const QString &text, co
     if (option)
         child<QRadioButton>(dialog, option)->click();
     child<QPushButton>(dialog, button)->click();
-    auto *message = child<QLabel>(dialog, "lblMessage");
+    auto *message = child<QLabel>(dialog, objectnames::entryMessage);
     return message->isVisible() ? message->text() : QString();
 }
 
@@ -37,17 +38,17 @@ QByteArray registerDump() {
 } // namespace
 
 // Find, Find next and Go to offset, driven by their keys and dialogs.
-class TestFindCommands : public Form1Fixture {
+class TestFindCommands : public WindowFixture {
     Q_OBJECT
 
 private slots:
     void init() {
-        QVERIFY(openForm());
+        QVERIFY(openWindow());
         form->setDocument(registerDump());
-        rtb1->selectBytes(5, 2);
+        inputPane->selectBytes(5, 2);
         QToolTip::hideText();
     }
-    void cleanup() { closeForm(); }
+    void cleanup() { closeWindow(); }
 
     void findSelectsTheBytesOrTellsWhy_data() {
         QTest::addColumn<QString>("option");
@@ -56,15 +57,13 @@ private slots:
         QTest::addColumn<qsizetype>("offset");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("866 text") << "optText866"
-                                  << "СПАСИБО" << thanks866 << qsizetype(0x1230) << QString()
-                                  << QString();
+        QTest::newRow("866 text") << objectnames::text866Option << "СПАСИБО" << thanks866
+                                  << qsizetype(0x1230) << QString() << QString();
         QTest::newRow("not found")
-            << "optText1251"
-            << "СПАСИБО" << QByteArray("\x15\x16") << qsizetype(5) << "Не найдено" << QString();
-        QTest::newRow("bad hex") << "optHex"
-                                 << "0D 0A 4" << QByteArray("\x15\x16") << qsizetype(5) << QString()
-                                 << "«4»";
+            << objectnames::text1251Option << "СПАСИБО" << QByteArray("\x15\x16") << qsizetype(5)
+            << "Не найдено" << QString();
+        QTest::newRow("bad hex") << objectnames::hexOption << "0D 0A 4" << QByteArray("\x15\x16")
+                                 << qsizetype(5) << QString() << "«4»";
     }
     void findSelectsTheBytesOrTellsWhy() {
         QFETCH(QString, option);
@@ -76,14 +75,15 @@ private slots:
         MessageCatcher catcher;
         QString shown;
         DialogAnswer<FindDialog> driver([&](FindDialog *dialog) {
-            shown = enterInDialog(dialog, "txtFind", pattern, qPrintable(option), "cmdFind");
+            shown = enterInDialog(dialog, objectnames::findText, pattern, qPrintable(option),
+                                  objectnames::findButton);
         });
         QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(driver.seen);
         QVERIFY2(refusal.isEmpty() ? shown.isEmpty() : shown.contains(refusal), qPrintable(shown));
         QCOMPARE(catcher.texts(), message.isEmpty() ? QStringList() : QStringList(message));
-        QCOMPARE(rtb1->selection()->start(), offset);
-        QCOMPARE(rtb1->selectedBytes(), selected);
+        QCOMPARE(inputPane->selection()->start(), offset);
+        QCOMPARE(inputPane->selectedBytes(), selected);
         QCOMPARE(form->panelText(3), QString::number(selected.size()));
         QCOMPARE(form->document(), registerDump());
     }
@@ -94,7 +94,8 @@ private slots:
     void findNextGoesOnAfterEachMatch() {
         form->setDocument("A\r\nB\r\nC");
         DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
-            enterInDialog(dialog, "txtFind", "0D", "optHex", "cmdFind");
+            enterInDialog(dialog, objectnames::findText, "0D", objectnames::hexOption,
+                          objectnames::findButton);
         });
         QList<qsizetype> starts;
         for (int press = 0; press < 4; ++press) {
@@ -102,8 +103,8 @@ private slots:
             form->activateWindow();
             QTRY_COMPARE(QApplication::activeWindow(), form);
             QTest::keyClick(form, Qt::Key_F9);
-            starts << rtb1->selection()->start();
-            QCOMPARE(rtb1->selectedBytes(), QByteArray("\r\n"));
+            starts << inputPane->selection()->start();
+            QCOMPARE(inputPane->selectedBytes(), QByteArray("\r\n"));
             if (press < 3)
                 QCOMPARE(QToolTip::text().contains("продолжен с начала"), press == 2);
             else // a tip fades for a moment; left alone, it would stay four seconds
@@ -132,13 +133,14 @@ private slots:
         QFETCH(QString, refusal);
         QString shown;
         DialogAnswer<GotoDialog> driver([&](GotoDialog *dialog) {
-            shown = enterInDialog(dialog, "txtOffset", typed, nullptr, "cmdGoto");
+            shown = enterInDialog(dialog, objectnames::offsetText, typed, nullptr,
+                                  objectnames::goToButton);
         });
         QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
         QVERIFY(driver.seen);
         QVERIFY2(refusal.isEmpty() ? shown.isEmpty() : shown.contains(refusal), qPrintable(shown));
-        QCOMPARE(rtb1->selection()->start(), cursor);
-        QCOMPARE(rtb1->selection()->length(), refusal.isEmpty() ? 0 : 2);
+        QCOMPARE(inputPane->selection()->start(), cursor);
+        QCOMPARE(inputPane->selection()->length(), refusal.isEmpty() ? 0 : 2);
         QCOMPARE(form->document(), registerDump());
     }
 
@@ -155,19 +157,20 @@ private slots:
     // byte gone to show in the hex pane and the text beside it, in sight;
     // hex digits typed next overwrite the byte gone to.
     void findAndGotoShowInTheHexEditLayout() {
-        rtb1->selectBytes(0x1000, 0x800);
+        inputPane->selectBytes(0x1000, 0x800);
         QTest::keyClick(form, Qt::Key_F5);
         QVERIFY(form->isHexEditLayout());
-        auto *hex = child<HexPane>(form, "RTB2");
-        auto *text = child<TokenView>(form, "RTB3");
+        auto *hex = child<HexPane>(form, objectnames::hexPane);
+        auto *text = child<TokenView>(form, objectnames::outputPane);
         const auto inSight = [](TokenView *pane, qsizetype position) {
             const qsizetype row = pane->rowOf(position) - pane->firstVisibleRow();
             return row >= 0 && row < pane->viewport()->height() / pane->rowHeight();
         };
-        rtb1->selectBytes(0x1000, 0);
+        inputPane->selectBytes(0x1000, 0);
         {
             DialogAnswer<FindDialog> driver([](FindDialog *dialog) {
-                enterInDialog(dialog, "txtFind", "СПАСИБО", "optText866", "cmdFind");
+                enterInDialog(dialog, objectnames::findText, "СПАСИБО", objectnames::text866Option,
+                              objectnames::findButton);
             });
             QTest::keyClick(form, Qt::Key_F, Qt::ControlModifier);
         }
@@ -181,7 +184,8 @@ private slots:
         form->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), form);
         DialogAnswer<GotoDialog> driver([](GotoDialog *dialog) {
-            enterInDialog(dialog, "txtOffset", "0x1700", nullptr, "cmdGoto");
+            enterInDialog(dialog, objectnames::offsetText, "0x1700", nullptr,
+                          objectnames::goToButton);
         });
         QTest::keyClick(form, Qt::Key_G, Qt::ControlModifier);
         QCOMPARE(hex->cursorPosition(), 0x700 * HexPane::groupSize);

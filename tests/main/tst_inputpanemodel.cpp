@@ -12,8 +12,9 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "cp1251codec.h"
-#include "form1.h"
 #include "inputpane.h"
+#include "mainwindow.h"
+#include "objectnames.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -76,10 +77,10 @@ class InputPaneModelTest : public QObject {
 
 private slots:
     void init() {
-        form = new Form1;
+        form = new MainWindow;
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        pane = child<InputPane>(form, "RTB1");
+        pane = child<InputPane>(form, objectnames::inputPane);
         doc = pane->document();
         sel = pane->selection();
         pane->setFocus();
@@ -162,7 +163,7 @@ private slots:
             } else if (op < 87) {
                 what = "clear";
                 replaceAll({});
-                child<QAction>(form, "mnuDell")->trigger();
+                child<QAction>(form, objectnames::clearCommand)->trigger();
             } else if (op < 88) {
                 what = "reload";
                 reload(randomDocument(random));
@@ -185,7 +186,7 @@ private slots:
                 QCOMPARE(sel->length(), std::min<qint64>(length, model.size() - offset));
             } else {
                 what = "select all";
-                child<QAction>(form, "mnuSelectAll")->trigger();
+                child<QAction>(form, objectnames::selectAllCommand)->trigger();
                 QCOMPARE(sel->length(), qint64(model.size()));
             }
             QCoreApplication::processEvents();
@@ -441,7 +442,7 @@ private:
         return mismatch;
     }
 
-    Form1 *form = nullptr;
+    MainWindow *form = nullptr;
     InputPane *pane = nullptr;
     ByteDocument *doc = nullptr;
     ByteSelection *sel = nullptr;

@@ -1,5 +1,6 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
+#include "objectnames.h"
+#include "windowfixture.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -7,24 +8,22 @@
 // The display panes as assistive technology reads and drives them: their
 // text, caret, selection and lines through Qt's accessibility interfaces,
 // and the bytes selected or overwritten through them.
-class TestPaneAccessible : public Form1Fixture {
+class TestPaneAccessible : public WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(openForm()); }
-    void cleanup() { closeForm(); }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     void textCaretAndSelectionAreThePanes_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("pane");
-        QTest::newRow("control names") << "mnuComand"
-                                       << "RTB3";
-        QTest::newRow("866 listing") << "mnuKKM866"
-                                     << "RTB3";
-        QTest::newRow("hex dump") << "mnuHexEdit"
-                                  << "RTB2";
-        QTest::newRow("1251 beside the dump") << "mnuHexEdit"
-                                              << "RTB3";
+        QTest::newRow("control names")
+            << objectnames::controlNamesCommand << objectnames::outputPane;
+        QTest::newRow("866 listing") << objectnames::listing866Command << objectnames::outputPane;
+        QTest::newRow("hex dump") << objectnames::hexEditCommand << objectnames::hexPane;
+        QTest::newRow("1251 beside the dump")
+            << objectnames::hexEditCommand << objectnames::outputPane;
     }
     void textCaretAndSelectionAreThePanes() {
         QFETCH(QString, command);
@@ -36,7 +35,8 @@ private slots:
         QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(view);
         QVERIFY(shown && shown->textInterface());
         QCOMPARE(shown->role(), QAccessible::EditableText);
-        QCOMPARE(shown->state().readOnly, command != "mnuHexEdit" || pane != "RTB2");
+        QCOMPARE(shown->state().readOnly,
+                 command != objectnames::hexEditCommand || pane != objectnames::hexPane);
         QAccessibleTextInterface *text = shown->textInterface();
 
         const QString whole = view->toPlainText();
@@ -87,25 +87,25 @@ private slots:
         form->setDocument(document);
         QTest::keyClick(form, Qt::Key_F5);
         QAccessibleTextInterface *output =
-            QAccessible::queryAccessibleInterface(rtb3)->textInterface();
+            QAccessible::queryAccessibleInterface(outputPane)->textInterface();
         QAccessibleTextInterface *hex =
-            QAccessible::queryAccessibleInterface(rtb2)->textInterface();
+            QAccessible::queryAccessibleInterface(hexPane)->textInterface();
 
         // Delete, the guillemets and "c": bytes 2 to 5.
-        const int start = int(rtb3->tokenStart(2));
-        output->setSelection(0, start, int(rtb3->tokenEnd(5)));
-        QCOMPARE(rtb1->selectedBytes(), document.mid(2, 4));
-        QCOMPARE(rtb2->selectionStart(), 4 * 2);
-        QCOMPARE(rtb2->selectionEnd(), 4 * 6);
+        const int start = int(outputPane->tokenStart(2));
+        output->setSelection(0, start, int(outputPane->tokenEnd(5)));
+        QCOMPARE(inputPane->selectedBytes(), document.mid(2, 4));
+        QCOMPARE(hexPane->selectionStart(), 4 * 2);
+        QCOMPARE(hexPane->selectionEnd(), 4 * 6);
 
         hex->setSelection(0, 4 * 17, 4 * 20);
-        QCOMPARE(rtb1->selectedBytes(), document.mid(17, 3));
-        QCOMPARE(rtb3->selectedText(), QString::fromLatin1(document.mid(17, 3)));
+        QCOMPARE(inputPane->selectedBytes(), document.mid(17, 3));
+        QCOMPARE(outputPane->selectedText(), QString::fromLatin1(document.mid(17, 3)));
 
-        output->setCursorPosition(int(rtb3->tokenStart(7)));
-        QCOMPARE(rtb1->selectedBytes(), QByteArray());
-        QCOMPARE(rtb1->selection()->start(), 7);
-        QCOMPARE(rtb2->cursorPosition(), 4 * 7);
+        output->setCursorPosition(int(outputPane->tokenStart(7)));
+        QCOMPARE(inputPane->selectedBytes(), QByteArray());
+        QCOMPARE(inputPane->selection()->start(), 7);
+        QCOMPARE(hexPane->cursorPosition(), 4 * 7);
     }
 
     // The hex pane overwrites only: hex digits over digits type into the
@@ -113,7 +113,7 @@ private slots:
     void hexDigitsReplacedThroughTheInterfaceOverwriteBytes() {
         form->setDocument("xyz");
         QTest::keyClick(form, Qt::Key_F5);
-        QAccessibleInterface *hex = QAccessible::queryAccessibleInterface(rtb2);
+        QAccessibleInterface *hex = QAccessible::queryAccessibleInterface(hexPane);
         QAccessibleEditableTextInterface *editable = hex->editableTextInterface();
         QVERIFY(editable);
         QVERIFY(hex->state().editable);
@@ -127,12 +127,12 @@ private slots:
 
         editable->replaceText(4, 10, QStringLiteral("41  e0"));
         QCOMPARE(form->document(), QByteArray("xA\xE0"));
-        QCOMPARE(rtb2->toPlainText(), QStringLiteral("78  41  E0  "));
-        QCOMPARE(rtb3->toPlainText(), QStringLiteral("xAа"));
-        rtb2->setFocus();
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(hexPane->toPlainText(), QStringLiteral("78  41  E0  "));
+        QCOMPARE(outputPane->toPlainText(), QStringLiteral("xAа"));
+        hexPane->setFocus();
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), QByteArray("xA\x7a"));
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), QByteArray("xyz"));
 
         // Out of the hex-edit layout the dump is not edited.

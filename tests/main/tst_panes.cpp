@@ -1,7 +1,8 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
+#include "objectnames.h"
 #include "ruler.h"
 #include "views.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -53,22 +54,22 @@ QByteArray cliche() {
 
 // The output pane's rows and text, and the hex-edit layout as a byte editor:
 // offsets, linked selection, editing in hex, undo.
-class TestPanes : public Form1Fixture {
+class TestPanes : public WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(openForm()); }
-    void cleanup() { closeForm(); }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     void listingsBreakRowsBetweenCodesAndKeepTheirText_data() {
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("names");
-        QTest::newRow("1251 listing") << cliche() << "mnuKKM1251" << false;
-        QTest::newRow("866 listing") << cliche() << "mnuKKM866" << false;
+        QTest::newRow("1251 listing") << cliche() << objectnames::listing1251Command << false;
+        QTest::newRow("866 listing") << cliche() << objectnames::listing866Command << false;
         QTest::newRow("control names")
-            << QByteArray("\x01\x02\r\n\x1f\x15.\x16\x17\x18x\x19").repeated(5) << "mnuComand"
-            << true;
+            << QByteArray("\x01\x02\r\n\x1f\x15.\x16\x17\x18x\x19").repeated(5)
+            << objectnames::controlNamesCommand << true;
     }
     void listingsBreakRowsBetweenCodesAndKeepTheirText() {
         QFETCH(QByteArray, document);
@@ -77,35 +78,36 @@ private slots:
         form->setDocument(document);
         child<QAction>(form, qPrintable(command))->trigger();
 
-        const views::View view = command == "mnuKKM1251"  ? views::clicheListing1251
-                                 : command == "mnuKKM866" ? views::clicheListing866
-                                                          : views::controlNames;
-        QCOMPARE(rtb3->toPlainText(), decoded(view(document, nullptr)));
+        const views::View view =
+            command == objectnames::listing1251Command  ? views::clicheListing1251
+            : command == objectnames::listing866Command ? views::clicheListing866
+                                                        : views::controlNames;
+        QCOMPARE(outputPane->toPlainText(), decoded(view(document, nullptr)));
 
         QStringList controlNames;
         if (names) {
             for (int b = 0; b < 32; ++b)
                 controlNames << decoded(views::controlNames(QByteArray(1, char(b)), nullptr));
         }
-        const QString text = rtb3->toPlainText();
+        const QString text = outputPane->toPlainText();
         const QList<qsizetype> boundaries = tokenBoundaries(text, controlNames);
         QVERIFY(!boundaries.isEmpty());
-        QVERIFY(rtb3->rowCount() > 10); // the pane is narrow for these lines
-        const int width = rtb3->viewport()->width();
-        for (qsizetype row = 1; row < rtb3->rowCount(); ++row) {
-            const qsizetype start = rtb3->rowStart(row);
+        QVERIFY(outputPane->rowCount() > 10); // the pane is narrow for these lines
+        const int width = outputPane->viewport()->width();
+        for (qsizetype row = 1; row < outputPane->rowCount(); ++row) {
+            const qsizetype start = outputPane->rowStart(row);
             QVERIFY2(boundaries.contains(start),
                      qPrintable(QStringLiteral("row %1 starts inside \"%2\"")
                                     .arg(row)
                                     .arg(text.mid(start - 6, 12))));
             // Whatever ends the row stands inside the pane.
-            QVERIFY(rtb3->positionRect(start - 1).x() < width);
+            QVERIFY(outputPane->positionRect(start - 1).x() < width);
         }
 
         // Copying gives the listing, no character added.
-        rtb3->setFocus();
-        QTest::keyClick(rtb3, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(rtb3, Qt::Key_C, Qt::ControlModifier);
+        outputPane->setFocus();
+        QTest::keyClick(outputPane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(outputPane, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), text);
     }
 
@@ -114,19 +116,20 @@ private slots:
         for (int i = 0; i < document.size(); ++i)
             document[i] = char(i);
         form->setDocument(document);
-        rtb1->selectBytes(0x1234, 40);
+        inputPane->selectBytes(0x1234, 40);
         QCOMPARE(form->panelText(3), QStringLiteral("40"));
         QTest::keyClick(form, Qt::Key_F5);
 
-        QCOMPARE(rtb2->toPlainText(), decoded(views::hexDump(document.mid(0x1234, 40))));
-        QCOMPARE(rtb2->offsetText(0), QStringLiteral("001234"));
-        QCOMPARE(rtb2->offsetText(2), QStringLiteral("001254"));
+        QCOMPARE(hexPane->toPlainText(), decoded(views::hexDump(document.mid(0x1234, 40))));
+        QCOMPARE(hexPane->offsetText(0), QStringLiteral("001234"));
+        QCOMPARE(hexPane->offsetText(2), QStringLiteral("001254"));
         // The margin moved the columns, and the ruler with them.
-        auto *ruler = child<Ruler>(form, "Lbl1");
-        const qreal group0 = rtb2->viewport()->mapTo(form, rtb2->positionRect(1).topLeft()).x();
-        QVERIFY(group0 > rtb2->fontMetrics().horizontalAdvance(QStringLiteral("001234")));
+        auto *ruler = child<Ruler>(form, objectnames::ruler);
+        const qreal group0 =
+            hexPane->viewport()->mapTo(form, hexPane->positionRect(1).topLeft()).x();
+        QVERIFY(group0 > hexPane->fontMetrics().horizontalAdvance(QStringLiteral("001234")));
         QVERIFY(qAbs(ruler->mapTo(form, QPointF(ruler->digitCentre(0), 0)).x() - group0) <
-                rtb2->fontMetrics().horizontalAdvance('0'));
+                hexPane->fontMetrics().horizontalAdvance('0'));
     }
 
     // Typed over the group, every byte compared before and after; one undo
@@ -159,27 +162,27 @@ private slots:
         QFETCH(QString, text);
         form->setDocument(document);
         QTest::keyClick(form, Qt::Key_F5);
-        QCOMPARE(QApplication::focusWidget(), rtb2);
-        rtb2->setSelection(4 * group, 4 * group);
+        QCOMPARE(QApplication::focusWidget(), hexPane);
+        hexPane->setSelection(4 * group, 4 * group);
         for (const int key : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return, Qt::Key_X})
-            QTest::keyClick(rtb2, Qt::Key(key));
-        QTest::keyClick(rtb2, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(hexPane, Qt::Key(key));
+        QTest::keyClick(hexPane, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(form->document(), document);
-        typeText(rtb2, typed);
+        typeText(hexPane, typed);
 
         QCOMPARE(form->document(), edited);
         QCOMPARE(form->panelText(1), QString::number(edited.size()));
-        QCOMPARE(rtb2->toPlainText(), decoded(views::hexDump(edited)));
-        QCOMPARE(rtb3->toPlainText(), text);
-        QCOMPARE(rtb2->cursorPosition(), typed.size() == 2 ? 4 * group + 4 : 4 * group + 1);
+        QCOMPARE(hexPane->toPlainText(), decoded(views::hexDump(edited)));
+        QCOMPARE(outputPane->toPlainText(), text);
+        QCOMPARE(hexPane->cursorPosition(), typed.size() == 2 ? 4 * group + 4 : 4 * group + 1);
 
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), document);
-        QTRY_COMPARE(rtb2->toPlainText(), decoded(views::hexDump(document)));
-        QCOMPARE(rtb3->toPlainText(), decoded(views::cp1251Column(document)));
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(hexPane->toPlainText(), decoded(views::hexDump(document)));
+        QCOMPARE(outputPane->toPlainText(), decoded(views::cp1251Column(document)));
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(form->document(), edited);
-        QTRY_COMPARE(rtb3->toPlainText(), text);
+        QTRY_COMPARE(outputPane->toPlainText(), text);
     }
 
     // Typed over again, a high nibble is a step of its own: the byte's first
@@ -187,18 +190,18 @@ private slots:
     void retypedHighNibbleIsAnUndoStepOfItsOwn() {
         form->setDocument("xyz");
         QTest::keyClick(form, Qt::Key_F5);
-        QTest::keyClick(rtb2, Qt::Key_Home, Qt::ControlModifier);
-        typeText(rtb2, "4");
+        QTest::keyClick(hexPane, Qt::Key_Home, Qt::ControlModifier);
+        typeText(hexPane, "4");
         QCOMPARE(form->document(), QByteArray("Hyz"));
-        QTest::keyClick(rtb2, Qt::Key_Left);
-        typeText(rtb2, "5");
+        QTest::keyClick(hexPane, Qt::Key_Left);
+        typeText(hexPane, "5");
         QCOMPARE(form->document(), QByteArray("Xyz"));
-        typeText(rtb2, "1");
+        typeText(hexPane, "1");
         QCOMPARE(form->document(), QByteArray("Qyz"));
 
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), QByteArray("Hyz"));
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), QByteArray("xyz"));
     }
 
@@ -219,10 +222,10 @@ private slots:
         QFETCH(QByteArray, undone);
         form->setDocument("AA");
         QTest::keyClick(form, Qt::Key_F5);
-        QTest::keyClick(rtb2, Qt::Key_Home, Qt::ControlModifier);
-        typeText(rtb2, typed);
+        QTest::keyClick(hexPane, Qt::Key_Home, Qt::ControlModifier);
+        typeText(hexPane, typed);
         QCOMPARE(form->document(), edited);
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), undone);
     }
 
@@ -233,18 +236,18 @@ private slots:
         QTest::keyClick(form, Qt::Key_F5);
         QTextCharFormat bold;
         bold.setFontWeight(QFont::Bold);
-        rtb2->setSelection(4, 12);
-        rtb2->mergeCurrentCharFormat(bold);
-        rtb3->setSelection(1, 3);
-        rtb3->mergeCurrentCharFormat(bold);
-        rtb2->setSelection(16, 16);
-        typeText(rtb2, "7A");
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
-        rtb2->setSelection(0, 0);
-        typeText(rtb2, "7");
+        hexPane->setSelection(4, 12);
+        hexPane->mergeCurrentCharFormat(bold);
+        outputPane->setSelection(1, 3);
+        outputPane->mergeCurrentCharFormat(bold);
+        hexPane->setSelection(16, 16);
+        typeText(hexPane, "7A");
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
+        hexPane->setSelection(0, 0);
+        typeText(hexPane, "7");
         QCOMPARE(form->document(), QByteArray("qbcdef"));
-        for (TokenView *pane : {static_cast<TokenView *>(rtb2), rtb3}) {
-            const int group = pane == rtb2 ? 4 : 1;
+        for (TokenView *pane : {static_cast<TokenView *>(hexPane), outputPane}) {
+            const int group = pane == hexPane ? 4 : 1;
             QVERIFY(pane->charFormatAt(0).fontWeight() != QFont::Bold);
             QCOMPARE(pane->charFormatAt(group).fontWeight(), int(QFont::Bold));
             QCOMPARE(pane->charFormatAt(3 * group - 1).fontWeight(), int(QFont::Bold));
@@ -256,19 +259,19 @@ private slots:
     // document holds at the dumped offsets, nothing stale.
     void undoBehindTheDumpLeavesNoStaleBytes() {
         form->setDocument("abc");
-        rtb1->setFocus();
-        QTest::keyClick(rtb1, Qt::Key_Home);
-        typeText(rtb1, "X");
+        inputPane->setFocus();
+        QTest::keyClick(inputPane, Qt::Key_Home);
+        typeText(inputPane, "X");
         QTest::keyClick(form, Qt::Key_F5);
-        QCOMPARE(rtb2->toPlainText(), QStringLiteral("58  61  62  63  "));
-        QTest::keyClick(rtb2, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(hexPane->toPlainText(), QStringLiteral("58  61  62  63  "));
+        QTest::keyClick(hexPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), QByteArray("abc"));
-        QTRY_COMPARE(rtb2->toPlainText(), QStringLiteral("61  62  63  "));
-        QCOMPARE(rtb3->toPlainText(), QStringLiteral("abc"));
-        QCOMPARE(rtb3->tokensPerRow(), 16); // still beside the dump, still linked
-        typeText(rtb2, "4");
+        QTRY_COMPARE(hexPane->toPlainText(), QStringLiteral("61  62  63  "));
+        QCOMPARE(outputPane->toPlainText(), QStringLiteral("abc"));
+        QCOMPARE(outputPane->tokensPerRow(), 16); // still beside the dump, still linked
+        typeText(hexPane, "4");
         QCOMPARE(form->document(), QByteArray("Abc"));
-        QCOMPARE(rtb3->toPlainText(), QStringLiteral("Abc"));
+        QCOMPARE(outputPane->toPlainText(), QStringLiteral("Abc"));
     }
 
     // Beside the dump the 866 or 1251 text is a hex editor's text column: one
@@ -285,42 +288,44 @@ private slots:
     void textBesideTheDumpIsOneCellAByte() {
         QFETCH(bool, whole);
         QFETCH(bool, cp866);
-        const auto restore = qScopeGuard([&] { child<QAction>(form, "mnuBeside1251")->trigger(); });
-        child<QAction>(form, cp866 ? "mnuBeside866" : "mnuBeside1251")->trigger();
+        const auto restore =
+            qScopeGuard([&] { child<QAction>(form, objectnames::beside1251Command)->trigger(); });
+        child<QAction>(form, cp866 ? objectnames::beside866Command : objectnames::beside1251Command)
+            ->trigger();
         // Wide letters, narrow ones, and the bytes the views write as names.
         const QByteArray document = QByteArray(16, '\xD9') + QByteArray(16, 'i') +
                                     QByteArray("\x7f\x01\xab\xbb\r\n\0 Mw\xc6\xe6\xc0\xe0#%", 16) +
                                     QByteArray(40, '\xC6');
         form->setDocument(document);
-        const QFont face = rtb3->font();
+        const QFont face = outputPane->font();
         QTest::keyClick(form, Qt::Key_F5, whole ? Qt::ShiftModifier : Qt::NoModifier);
         QVERIFY(form->isHexEditLayout());
 
         const views::View column = cp866 ? views::cp866Column : views::cp1251Column;
-        QCOMPARE(rtb3->toPlainText(), decoded(column(document, nullptr)));
-        QCOMPARE(rtb3->toPlainText().size(), document.size());
-        QCOMPARE(rtb3->toPlainText().mid(32, 2), QStringLiteral(".."));
-        const qreal left = rtb3->positionRect(0).x();
-        const qreal pitch = rtb3->positionRect(1).x() - left;
+        QCOMPARE(outputPane->toPlainText(), decoded(column(document, nullptr)));
+        QCOMPARE(outputPane->toPlainText().size(), document.size());
+        QCOMPARE(outputPane->toPlainText().mid(32, 2), QStringLiteral(".."));
+        const qreal left = outputPane->positionRect(0).x();
+        const qreal pitch = outputPane->positionRect(1).x() - left;
         QVERIFY(pitch > 0);
-        const int width = rtb3->viewport()->width();
+        const int width = outputPane->viewport()->width();
         for (int k = 0; k < document.size(); ++k) {
-            const QRectF cell = rtb3->positionRect(k);
+            const QRectF cell = outputPane->positionRect(k);
             QCOMPARE(cell.x(), left + (k % 16) * pitch);
             QVERIFY(cell.x() + pitch <= width);
             // Level with the dump's row: the same top, height and baseline.
-            const QRectF group = rtb2->positionRect(4 * k);
-            QCOMPARE(rtb3->viewport()->mapToGlobal(cell.topLeft()).y(),
-                     rtb2->viewport()->mapToGlobal(group.topLeft()).y());
+            const QRectF group = hexPane->positionRect(4 * k);
+            QCOMPARE(outputPane->viewport()->mapToGlobal(cell.topLeft()).y(),
+                     hexPane->viewport()->mapToGlobal(group.topLeft()).y());
             QCOMPARE(cell.height(), group.height());
         }
-        QCOMPARE(rtb3->layout().ascent(), rtb2->layout().ascent());
-        QCOMPARE(rtb3->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(outputPane->layout().ascent(), hexPane->layout().ascent());
+        QCOMPARE(outputPane->horizontalScrollBar()->maximum(), 0);
 
         QTest::keyClick(form, Qt::Key_F6);
-        QCOMPARE(rtb3->font(), face);
+        QCOMPARE(outputPane->font(), face);
         QTest::keyClick(form, Qt::Key_F4);
-        QCOMPARE(rtb3->toPlainText(), decoded(views::cp1251Glyphs(document, nullptr)));
+        QCOMPARE(outputPane->toPlainText(), decoded(views::cp1251Glyphs(document, nullptr)));
     }
 
     // Delete and the guillemets, which the 1251 view writes wider than one
@@ -342,22 +347,22 @@ private slots:
         QTest::keyClick(form, Qt::Key_F5);
         const QString wanted = decoded(views::cp1251Column(document.mid(from, count)));
         auto check = [&](const char *source) {
-            QVERIFY2(rtb1->selectedBytes() == document.mid(from, count), source);
-            QCOMPARE(rtb2->selectionStart(), 4 * from);
-            QCOMPARE(rtb2->selectionEnd(), 4 * (from + count));
-            QCOMPARE(rtb3->selectedText(), wanted);
+            QVERIFY2(inputPane->selectedBytes() == document.mid(from, count), source);
+            QCOMPARE(hexPane->selectionStart(), 4 * from);
+            QCOMPARE(hexPane->selectionEnd(), 4 * (from + count));
+            QCOMPARE(outputPane->selectedText(), wanted);
             QCOMPARE(form->panelText(3), QString::number(count));
             QCOMPARE(form->panelText(4), QString::number(4 * count));
         };
-        rtb1->selectBytes(from, count);
+        inputPane->selectBytes(from, count);
         check("input pane");
-        rtb1->selectBytes(0, 0);
+        inputPane->selectBytes(0, 0);
         const qsizetype start = views::cp1251Column(document.left(from), nullptr).size();
-        rtb3->setSelection(start, start + wanted.size());
+        outputPane->setSelection(start, start + wanted.size());
         check("output pane");
-        rtb1->selectBytes(0, 0);
-        QTest::mouseClick(rtb2->viewport(), Qt::LeftButton, {}, digitCentre(from, 0));
-        QTest::mouseClick(rtb2->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+        inputPane->selectBytes(0, 0);
+        QTest::mouseClick(hexPane->viewport(), Qt::LeftButton, {}, digitCentre(from, 0));
+        QTest::mouseClick(hexPane->viewport(), Qt::LeftButton, Qt::ShiftModifier,
                           digitCentre(from + count - 1, 1));
         check("hex pane");
     }
@@ -367,28 +372,28 @@ private slots:
     void inputSelectionScrollsTheLinkedPanesToIt() {
         QByteArray document(64 * 1024, 'z');
         form->setDocument(document);
-        rtb1->selectBytes(0x1230, 10000);
+        inputPane->selectBytes(0x1230, 10000);
         QTest::keyClick(form, Qt::Key_F5);
-        QCOMPARE(rtb3->tokensPerRow(), 16);
-        QCOMPARE(rtb2->rowCount(), rtb3->rowCount());
+        QCOMPARE(outputPane->tokensPerRow(), 16);
+        QCOMPARE(hexPane->rowCount(), outputPane->rowCount());
 
-        rtb1->selectBytes(0x1230 + 9000, 4);
-        QCOMPARE(rtb2->selectionStart(), 4 * 9000);
-        QCOMPARE(rtb2->selectionEnd(), 4 * 9004);
+        inputPane->selectBytes(0x1230 + 9000, 4);
+        QCOMPARE(hexPane->selectionStart(), 4 * 9000);
+        QCOMPARE(hexPane->selectionEnd(), 4 * 9004);
         const qsizetype row = 9000 / 16;
-        QVERIFY(rtb2->firstVisibleRow() <= row);
-        QVERIFY(rtb2->positionRect(4 * 9000).bottom() <= rtb2->viewport()->height());
-        QCOMPARE(rtb3->firstVisibleRow(), rtb2->firstVisibleRow());
-        QCOMPARE(rtb3->selectionStart(), 9000);
+        QVERIFY(hexPane->firstVisibleRow() <= row);
+        QVERIFY(hexPane->positionRect(4 * 9000).bottom() <= hexPane->viewport()->height());
+        QCOMPARE(outputPane->firstVisibleRow(), hexPane->firstVisibleRow());
+        QCOMPARE(outputPane->selectionStart(), 9000);
 
         // Outside the dump: no stale highlight.
-        rtb1->selectBytes(10, 2);
-        QVERIFY(!rtb2->hasSelection());
-        QVERIFY(!rtb3->hasSelection());
+        inputPane->selectBytes(10, 2);
+        QVERIFY(!hexPane->hasSelection());
+        QVERIFY(!outputPane->hasSelection());
 
-        rtb3->verticalScrollBar()->setValue(100);
-        QCOMPARE(rtb2->firstVisibleRow(), 100);
-        QCOMPARE(rtb2->rowHeight(), rtb3->rowHeight());
+        outputPane->verticalScrollBar()->setValue(100);
+        QCOMPARE(hexPane->firstVisibleRow(), 100);
+        QCOMPARE(hexPane->rowHeight(), outputPane->rowHeight());
     }
 
     // Where the platform asks for a steady caret (a flash time of 0), a
@@ -396,9 +401,9 @@ private slots:
     // input pane.
     void aCaretAskedNotToBlinkStaysDrawn_data() {
         QTest::addColumn<QString>("pane");
-        QTest::newRow("input pane") << "RTB1";
-        QTest::newRow("output pane") << "RTB3";
-        QTest::newRow("hex pane") << "RTB2";
+        QTest::newRow("input pane") << objectnames::inputPane;
+        QTest::newRow("output pane") << objectnames::outputPane;
+        QTest::newRow("hex pane") << objectnames::hexPane;
     }
     void aCaretAskedNotToBlinkStaysDrawn() {
         QFETCH(QString, pane);
@@ -410,13 +415,13 @@ private slots:
         // The caret after the last character, where nothing else is drawn.
         const QByteArray text("caret");
         form->setDocument(text);
-        if (pane != "RTB1")
+        if (pane != objectnames::inputPane)
             QTest::keyClick(form, Qt::Key_F5); // the hex-edit layout
         QAbstractScrollArea *area = child<QAbstractScrollArea>(form, qPrintable(pane));
         QPoint caret; // a pixel of the caret, drawn one pixel wide
-        if (area == rtb1) {
-            rtb1->selectBytes(text.size(), 0);
-            caret = rtb1->caretRect().center();
+        if (area == inputPane) {
+            inputPane->selectBytes(text.size(), 0);
+            caret = inputPane->caretRect().center();
         } else {
             auto *view = static_cast<TokenView *>(area);
             const qsizetype end = view->toPlainText().size();
@@ -445,8 +450,8 @@ private:
         return text;
     }
     QPoint digitCentre(int group, int digit) const {
-        const QRectF left = rtb2->positionRect(4 * group + digit);
-        const QRectF right = rtb2->positionRect(4 * group + digit + 1);
+        const QRectF left = hexPane->positionRect(4 * group + digit);
+        const QRectF right = hexPane->positionRect(4 * group + digit + 1);
         return QPoint(qRound((left.x() + right.x()) / 2), qRound(left.center().y()));
     }
 };

@@ -3,8 +3,9 @@
 
 #include "../statevariables.h"
 #include "../testfonts.h"
-#include "form1.h"
 #include "inputpane.h"
+#include "mainwindow.h"
+#include "objectnames.h"
 #include "recoverydialog.h"
 #include "recoverystore.h"
 #include "windowdriver.h"
@@ -45,12 +46,12 @@ class RecoveryWindowTest : public QObject {
 
     // The drops of the window by the names of the rows; true when the
     // document went.
-    bool drop(Form1 &window, const QString &how) {
+    bool drop(MainWindow &window, const QString &how) {
         if (how == QLatin1String("close"))
             return window.close();
         if (how == QLatin1String("open"))
             return window.openFile(file(QStringLiteral("second.bin"), "second"));
-        child<QAction>(&window, "mnuDell")->trigger();
+        child<QAction>(&window, objectnames::clearCommand)->trigger();
         return window.document().isEmpty();
     }
 
@@ -90,17 +91,18 @@ private slots:
         QFETCH(QByteArray, left);
         const QString opened = file(QStringLiteral("first.bin"), "file" + QByteArray(20000, 'a'));
         {
-            Form1 window;
+            MainWindow window;
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             if (how != 0 && how != 2)
                 QVERIFY(window.openFile(opened));
             if (how != 3)
-                typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("typed"));
+                typeText(child<InputPane>(&window, objectnames::inputPane),
+                         QStringLiteral("typed"));
             if (how == 1)
                 QVERIFY(window.openFile(file(QStringLiteral("second.bin"), "second")));
             if (how == 2)
-                child<QAction>(&window, "mnuDell")->trigger();
+                child<QAction>(&window, objectnames::clearCommand)->trigger();
             QTest::qWait(20);
             window.close();
         } // the program ends: the copies are written
@@ -120,10 +122,10 @@ private slots:
         QByteArray bytes;
         for (int line = 0; bytes.size() < 4 << 20; ++line)
             bytes += QByteArray::number(line).rightJustified(62, '.') + "\r\n";
-        Form1 window;
+        MainWindow window;
         window.show();
         QVERIFY(window.openFile(file(QStringLiteral("large.bin"), bytes)));
-        typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("x"));
+        typeText(child<InputPane>(&window, objectnames::inputPane), QStringLiteral("x"));
         QVERIFY(drop(window, how));
         const std::vector<recovery::CopyInfo> copies = recovery::Store().list();
         QCOMPARE(copies.size(), size_t(1));
@@ -142,8 +144,9 @@ private slots:
         QTest::addColumn<QString>("saveAs");
         const QStringList drops{QStringLiteral("close"), QStringLiteral("open"),
                                 QStringLiteral("clear")};
-        const QStringList answers{QStringLiteral("cmdSave"), QStringLiteral("cmdDiscard"),
-                                  QStringLiteral("cmdCancel")};
+        const QStringList answers{QLatin1String(objectnames::saveButton),
+                                  QLatin1String(objectnames::discardButton),
+                                  QLatin1String(objectnames::cancelButton)};
         for (const QString &how : drops) {
             for (const QString &answer : answers) {
                 QTest::addRow("%s, %s", qPrintable(how), qPrintable(answer))
@@ -151,10 +154,11 @@ private slots:
             }
         }
         QTest::newRow("typed, close, saved as")
-            << QStringLiteral("close") << false << QStringLiteral("cmdSave")
+            << QStringLiteral("close") << false << QString::fromLatin1(objectnames::saveButton)
             << QStringLiteral("typed.bin");
         QTest::newRow("typed, clear, save as cancelled")
-            << QStringLiteral("clear") << false << QStringLiteral("cmdSave") << QString();
+            << QStringLiteral("clear") << false << QString::fromLatin1(objectnames::saveButton)
+            << QString();
     }
     void failedCopyAsksBeforeTheDrop() {
         QFETCH(QString, how);
@@ -165,12 +169,12 @@ private slots:
         const QByteArray original = "file\r\n";
         const QString opened = file(QStringLiteral("first.bin"), original);
         QFile::remove(files.filePath(QStringLiteral("typed.bin")));
-        Form1 window;
+        MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         if (fromFile)
             QVERIFY(window.openFile(opened));
-        typeText(child<InputPane>(&window, "RTB1"), QStringLiteral("x"));
+        typeText(child<InputPane>(&window, objectnames::inputPane), QStringLiteral("x"));
         const QByteArray edited = fromFile ? "x" + original : QByteArray("x");
 
         QString text;
@@ -203,9 +207,10 @@ private slots:
         QCOMPARE(buttons, (QStringList{QStringLiteral("Не сохранять"), QStringLiteral("Отмена"),
                                        QStringLiteral("Сохранить")}));
 
-        const bool saved = answer == QLatin1String("cmdSave") && (fromFile || !saveAs.isEmpty());
-        const bool goes = answer == QLatin1String("cmdDiscard") || saved;
-        QCOMPARE(saveDialog.seen, answer == QLatin1String("cmdSave") && !fromFile);
+        const bool saved =
+            answer == QLatin1String(objectnames::saveButton) && (fromFile || !saveAs.isEmpty());
+        const bool goes = answer == QLatin1String(objectnames::discardButton) || saved;
+        QCOMPARE(saveDialog.seen, answer == QLatin1String(objectnames::saveButton) && !fromFile);
         QCOMPARE(bytesOf(QStringLiteral("first.bin")), saved && fromFile ? edited : original);
         if (saved && !fromFile)
             QCOMPARE(bytesOf(saveAs), edited);
@@ -226,12 +231,12 @@ private slots:
         const QByteArray bytes = QByteArray("\xCA\xCA\xD2\r\n", 5) + QByteArray(70000, 'x');
         const QString origin = file(QStringLiteral("dump.bin"), bytes);
         {
-            Form1 lost;
+            MainWindow lost;
             QVERIFY(lost.openFile(origin));
-            typeText(child<InputPane>(&lost, "RTB1"), QStringLiteral("!"));
+            typeText(child<InputPane>(&lost, objectnames::inputPane), QStringLiteral("!"));
             lost.close();
         }
-        auto window = std::make_unique<Form1>();
+        auto window = std::make_unique<MainWindow>();
         window->show();
         window->offerRecovery();
         auto *notice = child<QLabel>(window.get(), "lblNotice");
@@ -241,9 +246,10 @@ private slots:
                      notice->text().contains(QStringLiteral(", 70\u00A0006 байт.")),
                  qPrintable(notice->text()));
         {
-            DialogAnswer<RecoveryDialog> answer(
-                [](RecoveryDialog *dialog) { child<QPushButton>(dialog, "cmdRestore")->click(); });
-            child<QAction>(window.get(), "mnuRestore")->trigger();
+            DialogAnswer<RecoveryDialog> answer([](RecoveryDialog *dialog) {
+                child<QPushButton>(dialog, objectnames::restoreButton)->click();
+            });
+            child<QAction>(window.get(), objectnames::restoreCommand)->trigger();
         }
         QCOMPARE(window->document(), "!" + bytes);
         QCOMPARE(window->toolbarCaption(), "  " + origin);
@@ -254,7 +260,7 @@ private slots:
                 static_cast<QDialog *>(dialog)->accept();
             });
             MessageCatcher overwrite;
-            child<QAction>(window.get(), "mnuSave")->trigger();
+            child<QAction>(window.get(), objectnames::saveCommand)->trigger();
         }
         QCOMPARE(proposed, origin);
         window->close();

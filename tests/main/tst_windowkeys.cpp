@@ -1,5 +1,6 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
+#include "objectnames.h"
+#include "windowfixture.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -8,27 +9,28 @@
 // its menu, Ctrl+Tab moves on; and the keys that are commands, which type
 // nothing whatever text they carry. Driven as a user does: keys sent to the
 // pane with the focus, the result read off the document and the panels.
-class TestWindowKeys : public Form1Fixture {
+class TestWindowKeys : public WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(openForm()); }
+    void init() { QVERIFY(openWindow()); }
     void cleanup() {
         if (QWidget *popup = QApplication::activePopupWidget())
             popup->close();
-        closeForm();
+        closeWindow();
     }
 
     void accessKeysOpenTheirMenuFromEveryPane_data() {
         QTest::addColumn<QString>("pane");
         QTest::addColumn<QString>("letter");
         QTest::addColumn<QString>("menu");
-        const char *menus[][2] = {{"ф", "mnufile"},
-                                  {"п", "mnuEdit"},
-                                  {"в", "mnuViev"},
-                                  {"к", "mnuClishe"},
-                                  {"м", "mnuHelp"}};
-        for (const char *pane : {"RTB1", "RTB2", "RTB3"}) {
+        const char *menus[][2] = {{"ф", objectnames::fileMenu},
+                                  {"п", objectnames::editMenu},
+                                  {"в", objectnames::viewMenu},
+                                  {"к", objectnames::clicheMenu},
+                                  {"м", objectnames::helpMenu}};
+        for (const char *pane :
+             {objectnames::inputPane, objectnames::hexPane, objectnames::outputPane}) {
             for (const auto &[letter, menu] : menus) {
                 QTest::addRow("%s, Alt+%s", pane, letter)
                     << pane << QString::fromUtf8(letter) << QString::fromLatin1(menu);
@@ -55,7 +57,8 @@ private slots:
     // and Right goes on to the next.
     void f10OpensTheMenusFromEveryPane_data() {
         QTest::addColumn<QString>("pane");
-        for (const char *pane : {"RTB1", "RTB2", "RTB3"})
+        for (const char *pane :
+             {objectnames::inputPane, objectnames::hexPane, objectnames::outputPane})
             QTest::newRow(pane) << pane;
     }
     void f10OpensTheMenusFromEveryPane() {
@@ -66,10 +69,10 @@ private slots:
         QTest::keyClick(focus, Qt::Key_F10);
 
         QTRY_COMPARE(QApplication::activePopupWidget(),
-                     static_cast<QWidget *>(child<QMenu>(form, "mnufile")));
+                     static_cast<QWidget *>(child<QMenu>(form, objectnames::fileMenu)));
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
         QTRY_COMPARE(QApplication::activePopupWidget(),
-                     static_cast<QWidget *>(child<QMenu>(form, "mnuEdit")));
+                     static_cast<QWidget *>(child<QMenu>(form, objectnames::editMenu)));
         QApplication::activePopupWidget()->close();
         QCOMPARE(form->document(), QByteArray("abc"));
     }
@@ -87,20 +90,20 @@ private slots:
             QTest::newRow(name) << pane << QString::fromUtf8(text) << modifiers << typed;
         };
         const Qt::KeyboardModifiers alt = Qt::AltModifier, meta = Qt::MetaModifier;
-        row("Alt, a letter of no menu", "RTB1", "я", alt);
-        row("Alt+Shift", "RTB1", "Я", alt | Qt::ShiftModifier);
-        row("Meta", "RTB1", "я", meta);
-        row("Alt, a digit", "RTB1", "1", alt);
-        row("Alt, a Latin letter", "RTB1", "q", alt);
-        row("Alt, keypad", "RTB1", "5", alt | Qt::KeypadModifier);
-        row("AltGr on X11", "RTB1", "€", Qt::NoModifier, "\x88");
-        row("AltGr+Shift on X11", "RTB1", "„", Qt::ShiftModifier, "\x84");
-        row("hex pane, Alt, a digit", "RTB2", "4", alt);
-        row("hex pane, Meta, a digit", "RTB2", "4", meta);
+        row("Alt, a letter of no menu", objectnames::inputPane, "я", alt);
+        row("Alt+Shift", objectnames::inputPane, "Я", alt | Qt::ShiftModifier);
+        row("Meta", objectnames::inputPane, "я", meta);
+        row("Alt, a digit", objectnames::inputPane, "1", alt);
+        row("Alt, a Latin letter", objectnames::inputPane, "q", alt);
+        row("Alt, keypad", objectnames::inputPane, "5", alt | Qt::KeypadModifier);
+        row("AltGr on X11", objectnames::inputPane, "€", Qt::NoModifier, "\x88");
+        row("AltGr+Shift on X11", objectnames::inputPane, "„", Qt::ShiftModifier, "\x84");
+        row("hex pane, Alt, a digit", objectnames::hexPane, "4", alt);
+        row("hex pane, Meta, a digit", objectnames::hexPane, "4", meta);
 #ifndef Q_OS_WIN
         // On Windows Ctrl+Alt is AltGr and types (the input pane's suite).
-        row("Ctrl+Alt", "RTB1", "я", alt | Qt::ControlModifier);
-        row("hex pane, Ctrl+Alt, a digit", "RTB2", "f", alt | Qt::ControlModifier);
+        row("Ctrl+Alt", objectnames::inputPane, "я", alt | Qt::ControlModifier);
+        row("hex pane, Ctrl+Alt, a digit", objectnames::hexPane, "f", alt | Qt::ControlModifier);
 #endif
     }
     void commandKeysTypeNothing() {
@@ -135,15 +138,20 @@ private slots:
         QTest::addColumn<QString>("to");
         const Qt::KeyboardModifiers forward = Qt::ControlModifier;
         const Qt::KeyboardModifiers back = Qt::ControlModifier | Qt::ShiftModifier;
-        QTest::newRow("input pane on") << false << "RTB1" << int(Qt::Key_Tab) << forward << "RTB3";
-        QTest::newRow("output pane back") << false << "RTB3" << int(Qt::Key_Tab) << back << "RTB1";
+        QTest::newRow("input pane on") << false << objectnames::inputPane << int(Qt::Key_Tab)
+                                       << forward << objectnames::outputPane;
+        QTest::newRow("output pane back") << false << objectnames::outputPane << int(Qt::Key_Tab)
+                                          << back << objectnames::inputPane;
         QTest::newRow("output pane back, Backtab")
-            << false << "RTB3" << int(Qt::Key_Backtab) << back << "RTB1";
-        QTest::newRow("output pane on")
-            << false << "RTB3" << int(Qt::Key_Tab) << forward << "Button1";
-        QTest::newRow("hex pane on") << true << "RTB2" << int(Qt::Key_Tab) << forward << "RTB3";
+            << false << objectnames::outputPane << int(Qt::Key_Backtab) << back
+            << objectnames::inputPane;
+        QTest::newRow("output pane on") << false << objectnames::outputPane << int(Qt::Key_Tab)
+                                        << forward << objectnames::pathButton;
+        QTest::newRow("hex pane on") << true << objectnames::hexPane << int(Qt::Key_Tab) << forward
+                                     << objectnames::outputPane;
         QTest::newRow("hex-edit, output pane back")
-            << true << "RTB3" << int(Qt::Key_Backtab) << back << "RTB2";
+            << true << objectnames::outputPane << int(Qt::Key_Backtab) << back
+            << objectnames::hexPane;
     }
     void ctrlTabMovesTheFocusOnFromEveryPane() {
         QFETCH(bool, hexEdit);
@@ -162,9 +170,9 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), child<QWidget>(form, qPrintable(to)));
         QCOMPARE(form->document(), QByteArray("abc"));
         // Tab still types.
-        rtb1->setFocus();
+        inputPane->setFocus();
         if (!hexEdit) {
-            QTest::keyClick(rtb1, Qt::Key_Tab);
+            QTest::keyClick(inputPane, Qt::Key_Tab);
             QCOMPARE(form->document().count('\t'), 1);
         }
     }
@@ -174,7 +182,7 @@ private:
     // hex-edit layout.
     QWidget *focusPane(const QString &name) {
         form->setDocument("abc");
-        if (name == QLatin1String("RTB2"))
+        if (name == QLatin1String(objectnames::hexPane))
             QTest::keyClick(form, Qt::Key_F5);
         QWidget *pane = child<QWidget>(form, qPrintable(name));
         pane->setFocus();

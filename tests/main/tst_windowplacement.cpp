@@ -1,5 +1,6 @@
 #include "../testfonts.h"
-#include "form1.h"
+#include "mainwindow.h"
+#include "objectnames.h"
 #include "windowdriver.h"
 #include "windowplacement.h"
 
@@ -86,9 +87,10 @@ private slots:
                 const char *where =
                     corner ? "main window in the bottom right corner" : "main window in the middle";
                 QTest::addRow("screen %d, %s, check", screen, where)
-                    << screen << corner << "FrmCheck" << int(Qt::Key_K);
+                    << screen << corner << QString(objectnames::clicheCheckWindow)
+                    << int(Qt::Key_K);
                 QTest::addRow("screen %d, %s, code table", screen, where)
-                    << screen << corner << "FrmTabl" << int(Qt::Key_T);
+                    << screen << corner << QString(objectnames::codeTableWindow) << int(Qt::Key_T);
             }
         }
     }
@@ -98,7 +100,7 @@ private slots:
         QFETCH(QString, window);
         QFETCH(int, key);
         const QRect area = QGuiApplication::screens().at(screen)->availableGeometry();
-        form = new Form1;
+        form = new MainWindow;
         const QPoint middle = area.center() - form->rect().center();
         form->move(inTheCorner ? area.bottomRight() - QPoint(200, 150) : middle);
         form->show();
@@ -132,7 +134,7 @@ private:
         return nullptr;
     }
 
-    Form1 *form = nullptr;
+    MainWindow *form = nullptr;
 };
 
 KKTVIEW_TEST_MAIN(TestWindowPlacement)

@@ -5,6 +5,8 @@
 // stays open: a failed check inside an answer, or a dialog that nothing
 // answers, closes it and the test fails instead of hanging.
 
+#include "objectnames.h"
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -162,9 +164,18 @@ inline QString shownCaption(const QString &caption) {
     return shown;
 }
 
+// The object name of status panel n, numbered from 1.
+inline QByteArray statusPanelName(int panel) {
+    return QByteArray(objectnames::statusPanelPrefix) + QByteArray::number(panel);
+}
+
 template <class T> T *child(QWidget *window, const char *name) {
     T *widget = window->findChild<T *>(QLatin1String(name));
     if (!widget)
         qFatal("no child %s", name);
     return widget;
+}
+
+template <class T> T *child(QWidget *window, const QByteArray &name) {
+    return child<T>(window, name.constData());
 }

@@ -159,92 +159,124 @@ void ReceiptPreview::mousePressEvent(QMouseEvent *event) {
         emit byteClicked(lines[row].start + column);
 }
 
+// Where the paint of the moment puts things: sizes in pixels, and the rows
+// and columns in view.
+struct ReceiptPreview::PaintView {
+    int cw;
+    int rh;
+    int gutter;
+    int left; // x of column 1
+    int paper;
+    QRect area;
+    int ascent;
+    int firstRow;
+    int rowsInView;
+    int firstColumn;
+    int columnsInView;
+
+    QRect cell(qsizetype column, int y) const { return QRect(left + int(column) * cw, y, cw, rh); }
+};
+
+ReceiptPreview::PaintView ReceiptPreview::paintView() const {
+    PaintView view;
+    view.cw = columnWidth();
+    view.rh = rowHeight();
+    view.gutter = gutterWidth();
+    view.left = view.gutter - horizontalScrollBar()->value();
+    view.paper = paperColumns();
+    view.area = viewport()->rect();
+    view.ascent = fontMetrics().ascent() + 1;
+    view.firstRow = verticalScrollBar()->value();
+    view.rowsInView = view.area.height() / view.rh + 1;
+    view.firstColumn = std::max(0, (view.gutter - view.left) / view.cw);
+    view.columnsInView = view.area.width() / view.cw + 2;
+    return view;
+}
+
 void ReceiptPreview::paintEvent(QPaintEvent *) {
     QPainter painter(viewport());
-    const int cw = columnWidth();
-    const int rh = rowHeight();
-    const int gutter = gutterWidth();
-    const int left = gutter - horizontalScrollBar()->value(); // x of column 1
-    const int paper = paperColumns();
-    const QRect area = viewport()->rect();
-    const int ascent = fontMetrics().ascent() + 1;
+    const PaintView view = paintView();
+    painter.fillRect(view.area, outsideColor);
+    painter.fillRect(QRect(view.left, 0, view.paper * view.cw, view.area.height()), paperColor);
 
-    painter.fillRect(area, outsideColor);
-    painter.fillRect(QRect(left, 0, paper * cw, area.height()), paperColor);
-
-    const int firstRow = verticalScrollBar()->value();
-    const int rowsInView = area.height() / rh + 1;
-    const int firstColumn = std::max(0, (gutter - left) / cw);
-    const int columnsInView = area.width() / cw + 2;
-
-    const QColor &beyondEdge = findingcolours::of(cliche::FindingKind::LineTooWide).background;
-    const QColor &extraLine = findingcolours::of(cliche::FindingKind::TooManyLines).background;
-
-    auto cell = [&](int column, int y) { return QRect(left + column * cw, y, cw, rh); };
-    auto draw = [&](const QRect &r, QChar ch, const QColor &ink) {
-        painter.setPen(ink);
-        painter.drawText(r.x(), r.y() + ascent, QString(ch));
-    };
-
-    for (int i = 0; i < rowsInView && firstRow + i < lines.size(); ++i) {
-        const int row = firstRow + i;
-        const cliche::Line &line = lines[row];
-        const int y = rh + i * rh;
-        if (model.lineLimit > 0 && row >= model.lineLimit)
-            painter.fillRect(QRect(left, y, area.width(), rh), extraLine);
-        const qsizetype end = std::min<qsizetype>(line.length, firstColumn + columnsInView);
-        for (qsizetype k = firstColumn; k < end; ++k) {
-            const qsizetype offset = line.start + k;
-            const auto byte = static_cast<unsigned char>(document[offset]);
-            const QRect r = cell(int(k), y);
-            const bool beyond = model.hasWidth() && k >= model.width;
-            // Beyond the edge, its colour takes the place of the character's own.
-            const findingcolours::Marking &marking = markingOf(classes[byte]);
-            if (beyond || marking.isMarked())
-                painter.fillRect(r, beyond ? beyondEdge : marking.background);
-            draw(r, glyph(byte), marking.ink.isValid() ? marking.ink : inkColor);
-        }
-        // One frame around the marked characters of the row.
-        const qsizetype markFrom = std::max(markOffset, line.start) - line.start;
-        const qsizetype markTo =
-            std::min(markOffset + markLength, line.start + line.length) - line.start;
-        if (markLength > 0 && markFrom < markTo) {
-            painter.setPen(QPen(inkColor, 1));
-            painter.drawRect(
-                QRect(cell(int(markFrom), y).topLeft(), cell(int(markTo - 1), y).bottomRight()));
-        }
-        // A mark on the line's break, or an empty one, is a bar.
-        const qsizetype breakAt = line.start + line.length;
-        const bool onBreak =
-            markOffset >= breakAt && markOffset < breakAt + std::max(1, line.breakLength);
-        if (onBreak || (markLength == 0 && markOffset >= line.start && markOffset < breakAt)) {
-            painter.setPen(QPen(inkColor, 2));
-            const int x = left + int(std::min(markOffset, breakAt) - line.start) * cw;
-            painter.drawLine(x, y, x, y + rh - 1);
-        }
-    }
+    for (int i = 0; i < view.rowsInView && view.firstRow + i < lines.size(); ++i)
+        paintRow(painter, view, view.firstRow + i, view.rh + i * view.rh);
 
     // The paper's edge, and the line after the last line the model takes.
+    const int edge = view.left + view.paper * view.cw;
     painter.setPen(QPen(model.hasWidth() ? edgeColor : rulerInk, 1,
                         model.hasWidth() ? Qt::SolidLine : Qt::DashLine));
-    painter.drawLine(left + paper * cw, 0, left + paper * cw, area.height());
-    if (model.lineLimit > 0 && model.lineLimit >= firstRow) {
-        const int y = rh + (model.lineLimit - firstRow) * rh;
+    painter.drawLine(edge, 0, edge, view.area.height());
+    if (model.lineLimit > 0 && model.lineLimit >= view.firstRow) {
+        const int y = view.rh + (model.lineLimit - view.firstRow) * view.rh;
         painter.setPen(QPen(edgeColor, 1, Qt::DashLine));
-        painter.drawLine(left, y, area.width(), y);
+        painter.drawLine(view.left, y, view.area.width(), y);
     }
+    paintRulers(painter, view);
+}
 
-    // The ruler and the line numbers stay in place while the rows scroll.
-    painter.fillRect(QRect(0, 0, area.width(), rh), outsideColor.lighter(104));
-    for (int k = firstColumn; k < firstColumn + columnsInView; ++k)
-        draw(cell(k, 0), rulerMark(k + 1), k < paper ? inkColor : rulerInk);
-    painter.fillRect(QRect(0, 0, gutter, area.height()), outsideColor);
-    for (int i = 0; i < rowsInView && firstRow + i < lines.size(); ++i) {
-        const int row = firstRow + i;
+void ReceiptPreview::drawGlyph(QPainter &painter, const PaintView &view, const QRect &cell,
+                               QChar ch, const QColor &ink) const {
+    painter.setPen(ink);
+    painter.drawText(cell.x(), cell.y() + view.ascent, QString(ch));
+}
+
+void ReceiptPreview::paintRow(QPainter &painter, const PaintView &view, int row, int y) const {
+    const QColor &beyondEdge = findingcolours::of(cliche::FindingKind::LineTooWide).background;
+    const QColor &extraLine = findingcolours::of(cliche::FindingKind::TooManyLines).background;
+    const cliche::Line &line = lines[row];
+    if (model.lineLimit > 0 && row >= model.lineLimit)
+        painter.fillRect(QRect(view.left, y, view.area.width(), view.rh), extraLine);
+    const qsizetype end = std::min<qsizetype>(line.length, view.firstColumn + view.columnsInView);
+    for (qsizetype k = view.firstColumn; k < end; ++k) {
+        const qsizetype offset = line.start + k;
+        const auto byte = static_cast<unsigned char>(document[offset]);
+        const QRect r = view.cell(k, y);
+        const bool beyond = model.hasWidth() && k >= model.width;
+        // Beyond the edge, its colour takes the place of the character's own.
+        const findingcolours::Marking &marking = markingOf(classes[byte]);
+        if (beyond || marking.isMarked())
+            painter.fillRect(r, beyond ? beyondEdge : marking.background);
+        drawGlyph(painter, view, r, glyph(byte), marking.ink.isValid() ? marking.ink : inkColor);
+    }
+    paintMark(painter, view, line, y);
+}
+
+void ReceiptPreview::paintMark(QPainter &painter, const PaintView &view, const cliche::Line &line,
+                               int y) const {
+    // One frame around the marked characters of the row.
+    const qsizetype markFrom = std::max(markOffset, line.start) - line.start;
+    const qsizetype markTo =
+        std::min(markOffset + markLength, line.start + line.length) - line.start;
+    if (markLength > 0 && markFrom < markTo) {
+        painter.setPen(QPen(inkColor, 1));
+        painter.drawRect(
+            QRect(view.cell(markFrom, y).topLeft(), view.cell(markTo - 1, y).bottomRight()));
+    }
+    // A mark on the line's break, or an empty one, is a bar.
+    const qsizetype breakAt = line.start + line.length;
+    const bool onBreak =
+        markOffset >= breakAt && markOffset < breakAt + std::max(1, line.breakLength);
+    if (onBreak || (markLength == 0 && markOffset >= line.start && markOffset < breakAt)) {
+        painter.setPen(QPen(inkColor, 2));
+        const int x = view.left + int(std::min(markOffset, breakAt) - line.start) * view.cw;
+        painter.drawLine(x, y, x, y + view.rh - 1);
+    }
+}
+
+// The ruler and the line numbers stay in place while the rows scroll.
+void ReceiptPreview::paintRulers(QPainter &painter, const PaintView &view) const {
+    const QRect &area = view.area;
+    painter.fillRect(QRect(0, 0, area.width(), view.rh), outsideColor.lighter(104));
+    for (int k = view.firstColumn; k < view.firstColumn + view.columnsInView; ++k)
+        drawGlyph(painter, view, view.cell(k, 0), rulerMark(k + 1),
+                  k < view.paper ? inkColor : rulerInk);
+    painter.fillRect(QRect(0, 0, view.gutter, area.height()), outsideColor);
+    for (int i = 0; i < view.rowsInView && view.firstRow + i < lines.size(); ++i) {
+        const int row = view.firstRow + i;
         const bool extra = model.lineLimit > 0 && row >= model.lineLimit;
-        const QString number = QString::number(row + 1);
         painter.setPen(extra ? edgeColor : rulerInk);
-        painter.drawText(QRect(0, rh + i * rh, gutter - cw / 2, rh),
-                         Qt::AlignRight | Qt::AlignVCenter, number);
+        painter.drawText(QRect(0, view.rh + i * view.rh, view.gutter - view.cw / 2, view.rh),
+                         Qt::AlignRight | Qt::AlignVCenter, QString::number(row + 1));
     }
 }

@@ -7,6 +7,8 @@
 #include <QAbstractScrollArea>
 #include <array>
 
+class QPainter;
+
 // The cliche as the register prints it: one row per printed line under a
 // ruler of columns, the paper exactly the model's width. What falls beyond
 // the paper's edge, what will not print (shown as "."), small letters on a
@@ -41,6 +43,13 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    struct PaintView;
+    PaintView paintView() const;
+    void paintRow(QPainter &painter, const PaintView &view, int row, int y) const;
+    void paintMark(QPainter &painter, const PaintView &view, const cliche::Line &line, int y) const;
+    void paintRulers(QPainter &painter, const PaintView &view) const;
+    void drawGlyph(QPainter &painter, const PaintView &view, const QRect &cell, QChar ch,
+                   const QColor &ink) const;
     QChar glyph(unsigned char byte) const;
     int gutterWidth() const;
     int rowHeight() const;

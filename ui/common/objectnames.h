@@ -86,4 +86,68 @@ inline constexpr char codeTablePane[] = "RTBT";
 // The cliche check window.
 inline constexpr char clicheCheckWindow[] = "FrmCheck";
 
+// The main window's client area, and its keys that no menu shows.
+inline constexpr char clientArea[] = "clientArea";
+inline constexpr char nextControlKey[] = "focusNextControl";
+inline constexpr char previousControlKey[] = "focusPreviousControl";
+inline constexpr char menuBarKey[] = "openMenuBar";
+
+// The find and go-to dialogs: their text field, their button, the options
+// of the find dialog, and what both share.
+inline constexpr char findDialog[] = "dlgFind";
+inline constexpr char findText[] = "txtFind";
+inline constexpr char findButton[] = "cmdFind";
+inline constexpr char ignoreCaseOption[] = "chkIgnoreCase";
+inline constexpr char hexOption[] = "optHex";
+inline constexpr char text1251Option[] = "optText1251";
+inline constexpr char text866Option[] = "optText866";
+inline constexpr char goToDialog[] = "dlgGoto";
+inline constexpr char offsetText[] = "txtOffset";
+inline constexpr char goToButton[] = "cmdGoto";
+inline constexpr char entryPrompt[] = "lblPrompt";
+inline constexpr char entryMessage[] = "lblMessage";
+
+// Buttons and notices more than one dialog has.
+inline constexpr char cancelButton[] = "cmdCancel";
+inline constexpr char closeButton[] = "cmdClose";
+inline constexpr char copiedNotice[] = "lblCopied";
+
+// The checksums dialog.
+inline constexpr char checksumsScope[] = "lblScope";
+inline constexpr char checksumsProgress[] = "prgSums";
+inline constexpr char copyAllButton[] = "cmdCopyAll";
+
+// The values panel.
+inline constexpr char valuesOffset[] = "lblOffset";
+inline constexpr char valuesList[] = "lstValues";
+
+// The recovery dialog and the question before a document goes.
+inline constexpr char recoveryWindow[] = "frmRecovery";
+inline constexpr char recoveryAbout[] = "lblAbout";
+inline constexpr char recoveryEmpty[] = "lblEmpty";
+inline constexpr char recoveryCopies[] = "lstCopies";
+inline constexpr char recoveryDamage[] = "lblDamage";
+inline constexpr char restoreButton[] = "cmdRestore";
+inline constexpr char deleteButton[] = "cmdDelete";
+inline constexpr char saveButton[] = "cmdSave";
+inline constexpr char discardButton[] = "cmdDiscard";
+
+// The colour list the font dialog gains.
+inline constexpr char fontColorList[] = "colorList";
+
+// The controls of the cliche check window.
+inline constexpr char modelChoice[] = "cboModel";
+inline constexpr char groupChoice[] = "cboGroup";
+inline constexpr char widthBox[] = "spnWidth";
+inline constexpr char lineLimitBox[] = "spnLines";
+inline constexpr char otherModelFields[] = "otherFields";
+inline constexpr char modelLabel[] = "lblModel";
+inline constexpr char receiptPreview[] = "prvReceipt";
+inline constexpr char findingList[] = "lstFindings";
+inline constexpr char findingSummary[] = "lblSummary";
+inline constexpr char capitalsButton[] = "cmdUpper";
+inline constexpr char replaceButton[] = "cmdReplace";
+inline constexpr char replacementTable[] = "tblReplacements";
+inline constexpr char findingLegend[] = "lblLegend";
+
 } // namespace objectnames

@@ -34,4 +34,10 @@ void placeOver(QWidget *window, const QWidget *owner) {
         centredOn(outer, screen->availableGeometry(), window->size(), minimum, frame));
 }
 
+void bringToFront(QWidget *window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace windowplacement

@@ -23,4 +23,7 @@ QRect centredOn(const QRect &owner, const QRect &available, QSize size, QSize mi
 // The window's frame is taken to be as wide as owner's.
 void placeOver(QWidget *window, const QWidget *owner);
 
+// Shows the window in front of the others, with the keyboard.
+void bringToFront(QWidget *window);
+
 } // namespace windowplacement

@@ -46,17 +46,48 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
     setWindowTitle(tr("Контрольные суммы"));
     const Range range = clamped(snapshot, offset, length);
 
-    lblScope = new QLabel(this);
-    lblScope->setObjectName(QStringLiteral("lblScope"));
-    lblScope->setTextFormat(Qt::PlainText);
+    scopeLabel = new QLabel(this);
+    scopeLabel->setObjectName(QLatin1String(objectnames::checksumsScope));
+    scopeLabel->setTextFormat(Qt::PlainText);
     if (range.offset == 0 && range.length == snapshot.size()) {
-        lblScope->setText(tr("Весь документ: %1").arg(carettext::bytes(range.length)));
+        scopeLabel->setText(tr("Весь документ: %1").arg(carettext::bytes(range.length)));
     } else {
-        lblScope->setText(tr("Выделение: %1, %2")
-                              .arg(carettext::range(range.offset, range.length, snapshot.size()),
-                                   carettext::bytes(range.length)));
+        scopeLabel->setText(tr("Выделение: %1, %2")
+                                .arg(carettext::range(range.offset, range.length, snapshot.size()),
+                                     carettext::bytes(range.length)));
     }
+    QGridLayout *grid = createValueRows();
 
+    sumsProgress = new QProgressBar(this);
+    sumsProgress->setObjectName(QLatin1String(objectnames::checksumsProgress));
+    sumsProgress->setRange(0, 1000);
+    sumsProgress->hide();
+
+    copiedLabel = new QLabel(this);
+    copiedLabel->setObjectName(QLatin1String(objectnames::copiedNotice));
+    copiedLabel->setTextFormat(Qt::PlainText);
+    // Its line is kept while empty, so the buttons do not move.
+    copiedLabel->setMinimumHeight(copiedLabel->fontMetrics().height());
+    copiedShown.setSingleShot(true);
+    copiedShown.setInterval(copiedShownMs);
+    connect(&copiedShown, &QTimer::timeout, copiedLabel, &QLabel::clear);
+    QDialogButtonBox *buttons = createButtons();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(scopeLabel);
+    layout->addLayout(grid);
+    layout->addWidget(sumsProgress);
+    layout->addWidget(copiedLabel);
+    layout->addWidget(buttons);
+
+    if (range.length <= computeAtOnceBytes)
+        showResults(checksums::of(snapshot, range.offset, range.length));
+    else
+        startJob(std::move(snapshot), range.offset, range.length);
+}
+
+// A row for each sum: its name, its value and its copy button.
+QGridLayout *ChecksumsDialog::createValueRows() {
     // Hex values line up in a fixed face; the widest, SHA-256, shows whole.
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     const int valueWidth = QFontMetrics(fixed).horizontalAdvance(QString(66, u'0'));
@@ -86,54 +117,35 @@ ChecksumsDialog::ChecksumsDialog(PieceTable snapshot, qint64 offset, qint64 leng
         valueFields.push_back(value);
         copyButtons.push_back(copyButton);
     }
+    return grid;
+}
 
-    prgSums = new QProgressBar(this);
-    prgSums->setObjectName(QStringLiteral("prgSums"));
-    prgSums->setRange(0, 1000);
-    prgSums->hide();
-
-    lblCopied = new QLabel(this);
-    lblCopied->setObjectName(QStringLiteral("lblCopied"));
-    lblCopied->setTextFormat(Qt::PlainText);
-    // Its line is kept while empty, so the buttons do not move.
-    lblCopied->setMinimumHeight(lblCopied->fontMetrics().height());
-    copiedShown.setSingleShot(true);
-    copiedShown.setInterval(copiedShownMs);
-    connect(&copiedShown, &QTimer::timeout, lblCopied, &QLabel::clear);
-
+QDialogButtonBox *ChecksumsDialog::createButtons() {
     auto *buttons = new QDialogButtonBox(this);
-    cmdCopyAll = buttons->addButton(tr("Копировать все"), QDialogButtonBox::ActionRole);
-    cmdCopyAll->setObjectName(QStringLiteral("cmdCopyAll"));
-    cmdCopyAll->setAutoDefault(false);
-    cmdCopyAll->setEnabled(false);
-    connect(cmdCopyAll, &QPushButton::clicked, this, [this] {
+    copyAllButton = buttons->addButton(tr("Копировать все"), QDialogButtonBox::ActionRole);
+    copyAllButton->setObjectName(QLatin1String(objectnames::copyAllButton));
+    copyAllButton->setAutoDefault(false);
+    copyAllButton->setEnabled(false);
+    connect(copyAllButton, &QPushButton::clicked, this, [this] {
         QStringList lines;
         for (const checksums::Result &result : shown)
             lines << result.name + QStringLiteral(": ") + result.value;
         copy(lines.join(u'\n') + u'\n', tr("все суммы"));
     });
-    QPushButton *cmdClose = buttons->addButton(tr("Закрыть"), QDialogButtonBox::RejectRole);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setDefault(true);
+    QPushButton *closeButton = buttons->addButton(tr("Закрыть"), QDialogButtonBox::RejectRole);
+    closeButton->setObjectName(QLatin1String(objectnames::closeButton));
+    closeButton->setDefault(true);
     // Not the first value: its frame would stand out as if it were chosen.
-    cmdClose->setFocus();
+    closeButton->setFocus();
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    return buttons;
+}
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblScope);
-    layout->addLayout(grid);
-    layout->addWidget(prgSums);
-    layout->addWidget(lblCopied);
-    layout->addWidget(buttons);
-
-    if (range.length <= computeAtOnceBytes) {
-        showResults(checksums::of(snapshot, range.offset, range.length));
-        return;
-    }
-    job = new ChecksumJob(std::move(snapshot), range.offset, range.length, this);
-    prgSums->show();
+void ChecksumsDialog::startJob(PieceTable snapshot, qint64 offset, qint64 length) {
+    job = new ChecksumJob(std::move(snapshot), offset, length, this);
+    sumsProgress->show();
     connect(job, &ChecksumJob::progress, this, [this](qint64 done, qint64 total) {
-        prgSums->setValue(int(done * prgSums->maximum() / std::max<qint64>(total, 1)));
+        sumsProgress->setValue(int(done * sumsProgress->maximum() / std::max<qint64>(total, 1)));
     });
     connect(job, &ChecksumJob::finished, this, [this] {
         // Deleted later: this runs inside the job's own signal.
@@ -151,23 +163,23 @@ bool ChecksumsDialog::isComputing() const {
 }
 
 QString ChecksumsDialog::scopeText() const {
-    return lblScope->text();
+    return scopeLabel->text();
 }
 
 void ChecksumsDialog::showResults(std::vector<checksums::Result> results) {
-    prgSums->hide();
+    sumsProgress->hide();
     for (std::size_t i = 0; i < results.size() && i < valueFields.size(); ++i) {
         valueFields[i]->setText(results[i].value);
         copyButtons[i]->setEnabled(true);
     }
-    cmdCopyAll->setEnabled(true);
+    copyAllButton->setEnabled(true);
     shown = std::move(results);
     emit computed();
 }
 
 void ChecksumsDialog::copy(const QString &text, const QString &what) {
     QApplication::clipboard()->setText(text);
-    lblCopied->setText(tr("Скопировано: %1").arg(what));
+    copiedLabel->setText(tr("Скопировано: %1").arg(what));
     copiedShown.start();
 }
 

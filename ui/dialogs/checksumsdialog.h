@@ -12,6 +12,8 @@
 class ByteDocument;
 class ByteSelection;
 class ChecksumJob;
+class QDialogButtonBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -55,15 +57,19 @@ signals:
     void computed();
 
 private:
+    QGridLayout *createValueRows();
+    QDialogButtonBox *createButtons();
+    // Sums the range on a thread, the progress bar showing how far it is.
+    void startJob(PieceTable snapshot, qint64 offset, qint64 length);
     void showResults(std::vector<checksums::Result> results);
     void copy(const QString &text, const QString &what);
 
-    QLabel *lblScope = nullptr;
+    QLabel *scopeLabel = nullptr;
     std::vector<QLineEdit *> valueFields;
     std::vector<QPushButton *> copyButtons;
-    QProgressBar *prgSums = nullptr;
-    QLabel *lblCopied = nullptr;
-    QPushButton *cmdCopyAll = nullptr;
+    QProgressBar *sumsProgress = nullptr;
+    QLabel *copiedLabel = nullptr;
+    QPushButton *copyAllButton = nullptr;
     QTimer copiedShown;
 
     QPointer<ChecksumJob> job;

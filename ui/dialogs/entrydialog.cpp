@@ -1,4 +1,5 @@
 #include "entrydialog.h"
+#include "objectnames.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -7,36 +8,36 @@
 
 EntryDialog::EntryDialog(QWidget *parent, const char *entryName, const QString &confirmCaption,
                          const char *confirmName)
-    : QDialog(parent), entry(new QLineEdit(this)), lblMessage(new QLabel(this)),
+    : QDialog(parent), entry(new QLineEdit(this)), messageLabel(new QLabel(this)),
       buttons(new QDialogButtonBox(this)) {
     entry->setObjectName(QLatin1String(entryName));
 
-    lblMessage->setObjectName(QStringLiteral("lblMessage"));
-    lblMessage->setWordWrap(true);
-    lblMessage->setTextFormat(Qt::PlainText);
-    lblMessage->setStyleSheet(QStringLiteral("color: #b00000"));
-    lblMessage->hide();
+    messageLabel->setObjectName(QLatin1String(objectnames::entryMessage));
+    messageLabel->setWordWrap(true);
+    messageLabel->setTextFormat(Qt::PlainText);
+    messageLabel->setStyleSheet(QStringLiteral("color: #b00000"));
+    messageLabel->hide();
 
-    QPushButton *cmdConfirm = buttons->addButton(confirmCaption, QDialogButtonBox::AcceptRole);
-    cmdConfirm->setObjectName(QLatin1String(confirmName));
-    cmdConfirm->setDefault(true);
-    QPushButton *cmdCancel = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    QPushButton *confirmButton = buttons->addButton(confirmCaption, QDialogButtonBox::AcceptRole);
+    confirmButton->setObjectName(QLatin1String(confirmName));
+    confirmButton->setDefault(true);
+    QPushButton *cancelButton = buttons->addButton(tr("Отмена"), QDialogButtonBox::RejectRole);
+    cancelButton->setObjectName(QLatin1String(objectnames::cancelButton));
 
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { confirm(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(entry, &QLineEdit::textEdited, lblMessage, &QLabel::hide);
+    connect(entry, &QLineEdit::textEdited, messageLabel, &QLabel::hide);
 }
 
 int EntryDialog::exec() {
-    lblMessage->hide();
+    messageLabel->hide();
     entry->selectAll();
     entry->setFocus();
     return QDialog::exec();
 }
 
 void EntryDialog::refuse(const QString &reason) {
-    lblMessage->setText(reason);
-    lblMessage->show();
+    messageLabel->setText(reason);
+    messageLabel->show();
     entry->setFocus();
 }

@@ -27,6 +27,6 @@ protected:
     void refuse(const QString &reason);
 
     QLineEdit *const entry;
-    QLabel *const lblMessage;
+    QLabel *const messageLabel;
     QDialogButtonBox *const buttons;
 };

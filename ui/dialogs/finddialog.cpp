@@ -1,4 +1,5 @@
 #include "finddialog.h"
+#include "objectnames.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -9,64 +10,65 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-FindDialog::FindDialog(QWidget *parent) : EntryDialog(parent, "txtFind", tr("Найти"), "cmdFind") {
-    setObjectName(QStringLiteral("dlgFind"));
+FindDialog::FindDialog(QWidget *parent)
+    : EntryDialog(parent, objectnames::findText, tr("Найти"), objectnames::findButton) {
+    setObjectName(QLatin1String(objectnames::findDialog));
     setWindowTitle(tr("Найти"));
     entry->setMinimumWidth(320);
 
-    optText1251 = new QRadioButton(tr("Текст &1251"), this);
-    optText1251->setObjectName(QStringLiteral("optText1251"));
-    optText1251->setChecked(true);
-    optText866 = new QRadioButton(tr("Текст &866"), this);
-    optText866->setObjectName(QStringLiteral("optText866"));
-    optHex = new QRadioButton(tr("Байты &hex"), this);
-    optHex->setObjectName(QStringLiteral("optHex"));
+    text1251Option = new QRadioButton(tr("Текст &1251"), this);
+    text1251Option->setObjectName(QLatin1String(objectnames::text1251Option));
+    text1251Option->setChecked(true);
+    text866Option = new QRadioButton(tr("Текст &866"), this);
+    text866Option->setObjectName(QLatin1String(objectnames::text866Option));
+    hexOption = new QRadioButton(tr("Байты &hex"), this);
+    hexOption->setObjectName(QLatin1String(objectnames::hexOption));
     auto *kinds = new QHBoxLayout;
-    kinds->addWidget(optText1251);
-    kinds->addWidget(optText866);
-    kinds->addWidget(optHex);
+    kinds->addWidget(text1251Option);
+    kinds->addWidget(text866Option);
+    kinds->addWidget(hexOption);
     kinds->addStretch();
 
-    chkIgnoreCase = new QCheckBox(tr("Без учёта &регистра"), this);
-    chkIgnoreCase->setObjectName(QStringLiteral("chkIgnoreCase"));
+    ignoreCaseBox = new QCheckBox(tr("Без учёта &регистра"), this);
+    ignoreCaseBox->setObjectName(QLatin1String(objectnames::ignoreCaseOption));
 
     auto *form = new QFormLayout;
     form->addRow(tr("Что искать:"), entry);
     form->addRow(tr("Образец:"), kinds);
-    form->addRow(QString(), chkIgnoreCase);
+    form->addRow(QString(), ignoreCaseBox);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(lblMessage);
+    layout->addWidget(messageLabel);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // The keyboard reaches the options before the buttons below them.
-    setTabOrder(entry, optText1251);
-    setTabOrder(optText1251, optText866);
-    setTabOrder(optText866, optHex);
-    setTabOrder(optHex, chkIgnoreCase);
+    setTabOrder(entry, text1251Option);
+    setTabOrder(text1251Option, text866Option);
+    setTabOrder(text866Option, hexOption);
+    setTabOrder(hexOption, ignoreCaseBox);
 
-    for (QRadioButton *option : {optText1251, optText866, optHex})
+    for (QRadioButton *option : {text1251Option, text866Option, hexOption})
         connect(option, &QRadioButton::toggled, this, &FindDialog::updateCaseOption);
 }
 
 search::PatternKind FindDialog::kind() const {
-    if (optText866->isChecked())
+    if (text866Option->isChecked())
         return search::PatternKind::Text866;
-    if (optHex->isChecked())
+    if (hexOption->isChecked())
         return search::PatternKind::Hex;
     return search::PatternKind::Text1251;
 }
 
 // Hex bytes match exactly; only text has a case to ignore.
 void FindDialog::updateCaseOption() {
-    chkIgnoreCase->setEnabled(kind() != search::PatternKind::Hex);
-    lblMessage->hide();
+    ignoreCaseBox->setEnabled(kind() != search::PatternKind::Hex);
+    messageLabel->hide();
 }
 
 void FindDialog::confirm() {
     search::ParsedPattern parsed =
-        search::parsePattern(entry->text(), kind(), chkIgnoreCase->isChecked());
+        search::parsePattern(entry->text(), kind(), ignoreCaseBox->isChecked());
     if (!parsed.pattern) {
         refuse(parsed.error);
         return;

@@ -26,9 +26,9 @@ private:
     search::PatternKind kind() const;
     void updateCaseOption();
 
-    QRadioButton *optText1251 = nullptr;
-    QRadioButton *optText866 = nullptr;
-    QRadioButton *optHex = nullptr;
-    QCheckBox *chkIgnoreCase = nullptr;
+    QRadioButton *text1251Option = nullptr;
+    QRadioButton *text866Option = nullptr;
+    QRadioButton *hexOption = nullptr;
+    QCheckBox *ignoreCaseBox = nullptr;
     std::optional<search::Pattern> confirmed;
 };

@@ -44,7 +44,7 @@ QIcon swatch(const QColor &color) {
 
 QComboBox *addColorList(QFontDialog &dialog, const QColor &initial) {
     auto *combo = new QComboBox;
-    combo->setObjectName(QStringLiteral("colorList"));
+    combo->setObjectName(QLatin1String(objectnames::fontColorList));
     for (const NamedColor &entry : namedColors)
         combo->addItem(swatch(entry.color), QString::fromUtf8(entry.name), entry.color);
     int index = combo->findData(initial);

@@ -1,4 +1,5 @@
 #include "gotodialog.h"
+#include "objectnames.h"
 
 #include "offsettext.h"
 
@@ -16,19 +17,19 @@ QString bothBases(qint64 number) {
 } // namespace
 
 GotoDialog::GotoDialog(QWidget *parent)
-    : EntryDialog(parent, "txtOffset", tr("Перейти"), "cmdGoto") {
-    setObjectName(QStringLiteral("dlgGoto"));
+    : EntryDialog(parent, objectnames::offsetText, tr("Перейти"), objectnames::goToButton) {
+    setObjectName(QLatin1String(objectnames::goToDialog));
     setWindowTitle(tr("Перейти к смещению"));
 
-    lblPrompt = new QLabel(this);
-    lblPrompt->setObjectName(QStringLiteral("lblPrompt"));
-    lblPrompt->setBuddy(entry);
-    lblPrompt->setWordWrap(true);
+    promptLabel = new QLabel(this);
+    promptLabel->setObjectName(QLatin1String(objectnames::entryPrompt));
+    promptLabel->setBuddy(entry);
+    promptLabel->setWordWrap(true);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblPrompt);
+    layout->addWidget(promptLabel);
     layout->addWidget(entry);
-    layout->addWidget(lblMessage);
+    layout->addWidget(messageLabel);
     layout->addWidget(buttons);
     // Sized by its layout, so a refusal of two lines shows whole.
     entry->setMinimumWidth(380);
@@ -37,9 +38,9 @@ GotoDialog::GotoDialog(QWidget *parent)
 
 void GotoDialog::setDocumentSize(qsizetype size) {
     documentSize = size;
-    lblPrompt->setText(tr("Смещение от 0 до %1 (конец документа),\nдесятичное (496) или "
-                          "шестнадцатеричное (0x1F0, 1F0h):")
-                           .arg(bothBases(size)));
+    promptLabel->setText(tr("Смещение от 0 до %1 (конец документа),\nдесятичное (496) или "
+                            "шестнадцатеричное (0x1F0, 1F0h):")
+                             .arg(bothBases(size)));
 }
 
 void GotoDialog::confirm() {

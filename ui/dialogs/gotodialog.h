@@ -19,7 +19,7 @@ public:
 private:
     void confirm() override;
 
-    QLabel *lblPrompt = nullptr;
+    QLabel *promptLabel = nullptr;
     qsizetype documentSize = 0;
     qsizetype confirmed = 0;
 };

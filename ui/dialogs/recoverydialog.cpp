@@ -1,4 +1,5 @@
 #include "recoverydialog.h"
+#include "objectnames.h"
 
 #include "carettext.h"
 #include "recoverytext.h"
@@ -22,71 +23,71 @@ constexpr int damageRole = Qt::UserRole + 1;
 
 RecoveryDialog::RecoveryDialog(recovery::Store copies, QWidget *parent)
     : QDialog(parent), store(std::move(copies)) {
-    setObjectName(QStringLiteral("frmRecovery"));
+    setObjectName(QLatin1String(objectnames::recoveryWindow));
     setWindowTitle(tr("Восстановить несохранённое"));
 
-    auto *lblAbout =
+    auto *aboutLabel =
         new QLabel(tr("Изменённые документы, которые не были сохранены: окно закрыли, открыли "
                       "другой файл или программа прервалась. Восстановленный документ "
                       "откроется несохранённым: сохраните его командой «Файл» → «Сохранить»."),
                    this);
-    lblAbout->setObjectName(QStringLiteral("lblAbout"));
-    lblAbout->setWordWrap(true);
+    aboutLabel->setObjectName(QLatin1String(objectnames::recoveryAbout));
+    aboutLabel->setWordWrap(true);
 
-    lstCopies = new QTreeWidget(this);
-    lstCopies->setObjectName(QStringLiteral("lstCopies"));
-    lstCopies->setHeaderLabels({tr("Записан"), tr("Размер"), tr("Файл")});
-    lstCopies->setRootIsDecorated(false);
-    lstCopies->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstCopies->setAllColumnsShowFocus(true);
-    lstCopies->header()->setStretchLastSection(true);
+    copyList = new QTreeWidget(this);
+    copyList->setObjectName(QLatin1String(objectnames::recoveryCopies));
+    copyList->setHeaderLabels({tr("Записан"), tr("Размер"), tr("Файл")});
+    copyList->setRootIsDecorated(false);
+    copyList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    copyList->setAllColumnsShowFocus(true);
+    copyList->header()->setStretchLastSection(true);
 
-    lblEmpty = new QLabel(tr("Несохранённых документов нет."), this);
-    lblEmpty->setObjectName(QStringLiteral("lblEmpty"));
+    emptyLabel = new QLabel(tr("Несохранённых документов нет."), this);
+    emptyLabel->setObjectName(QLatin1String(objectnames::recoveryEmpty));
 
-    lblDamage = new QLabel(this);
-    lblDamage->setObjectName(QStringLiteral("lblDamage"));
-    lblDamage->setWordWrap(true);
-    lblDamage->setTextFormat(Qt::PlainText);
+    damageLabel = new QLabel(this);
+    damageLabel->setObjectName(QLatin1String(objectnames::recoveryDamage));
+    damageLabel->setWordWrap(true);
+    damageLabel->setTextFormat(Qt::PlainText);
 
     auto *buttons = new QDialogButtonBox(this);
-    cmdRestore = buttons->addButton(tr("&Восстановить"), QDialogButtonBox::AcceptRole);
-    cmdRestore->setObjectName(QStringLiteral("cmdRestore"));
-    cmdDelete = buttons->addButton(tr("&Удалить"), QDialogButtonBox::ActionRole);
-    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
-    QPushButton *cmdClose = buttons->addButton(tr("&Закрыть"), QDialogButtonBox::RejectRole);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    restoreButton = buttons->addButton(tr("&Восстановить"), QDialogButtonBox::AcceptRole);
+    restoreButton->setObjectName(QLatin1String(objectnames::restoreButton));
+    deleteButton = buttons->addButton(tr("&Удалить"), QDialogButtonBox::ActionRole);
+    deleteButton->setObjectName(QLatin1String(objectnames::deleteButton));
+    QPushButton *closeButton = buttons->addButton(tr("&Закрыть"), QDialogButtonBox::RejectRole);
+    closeButton->setObjectName(QLatin1String(objectnames::closeButton));
     // Enter restores the copy in the list, never closes by accident.
-    cmdRestore->setDefault(true);
+    restoreButton->setDefault(true);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblAbout);
-    layout->addWidget(lstCopies);
-    layout->addWidget(lblEmpty);
-    layout->addWidget(lblDamage);
+    layout->addWidget(aboutLabel);
+    layout->addWidget(copyList);
+    layout->addWidget(emptyLabel);
+    layout->addWidget(damageLabel);
     layout->addWidget(buttons);
 
     // The restore button's own clicked() does it: the box's accepted() would
     // close the dialog with nothing chosen.
-    connect(cmdRestore, &QPushButton::clicked, this, &RecoveryDialog::restoreSelected);
-    connect(cmdDelete, &QPushButton::clicked, this, &RecoveryDialog::deleteSelected);
+    connect(restoreButton, &QPushButton::clicked, this, &RecoveryDialog::restoreSelected);
+    connect(deleteButton, &QPushButton::clicked, this, &RecoveryDialog::deleteSelected);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(lstCopies, &QTreeWidget::itemSelectionChanged, this, &RecoveryDialog::updateButtons);
-    connect(lstCopies, &QTreeWidget::currentItemChanged, this, &RecoveryDialog::showDamage);
-    connect(lstCopies, &QTreeWidget::itemActivated, this, &RecoveryDialog::restoreSelected);
+    connect(copyList, &QTreeWidget::itemSelectionChanged, this, &RecoveryDialog::updateButtons);
+    connect(copyList, &QTreeWidget::currentItemChanged, this, &RecoveryDialog::showDamage);
+    connect(copyList, &QTreeWidget::itemActivated, this, &RecoveryDialog::restoreSelected);
 
     refresh();
     resize(640, 320);
 }
 
 void RecoveryDialog::refresh() {
-    lstCopies->clear();
+    copyList->clear();
     const QDateTime now = QDateTime::currentDateTime();
     for (const recovery::CopyInfo &copy : store.list()) {
         // A damaged copy's size is what its header says, which is wrong.
         const QString size = copy.damage.isEmpty() ? carettext::bytes(copy.size) : tr("повреждена");
         auto *item = new QTreeWidgetItem(
-            lstCopies, {recoverytext::when(copy.written, now), size, recoverytext::origin(copy)});
+            copyList, {recoverytext::when(copy.written, now), size, recoverytext::origin(copy)});
         item->setData(0, idRole, copy.id);
         item->setData(0, damageRole, copy.damage);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
@@ -98,30 +99,30 @@ void RecoveryDialog::refresh() {
         }
     }
     for (int column = 0; column < 2; ++column)
-        lstCopies->resizeColumnToContents(column);
-    const bool empty = lstCopies->topLevelItemCount() == 0;
-    lblEmpty->setVisible(empty);
+        copyList->resizeColumnToContents(column);
+    const bool empty = copyList->topLevelItemCount() == 0;
+    emptyLabel->setVisible(empty);
     if (!empty)
-        lstCopies->setCurrentItem(lstCopies->topLevelItem(0));
+        copyList->setCurrentItem(copyList->topLevelItem(0));
     showDamage();
     updateButtons();
 }
 
 void RecoveryDialog::showDamage() {
-    const QTreeWidgetItem *current = lstCopies->currentItem();
+    const QTreeWidgetItem *current = copyList->currentItem();
     const QString damage = current ? current->data(0, damageRole).toString() : QString();
-    lblDamage->setText(damage + tr(" Её можно только удалить."));
-    lblDamage->setVisible(!damage.isEmpty());
+    damageLabel->setText(damage + tr(" Её можно только удалить."));
+    damageLabel->setVisible(!damage.isEmpty());
 }
 
 void RecoveryDialog::updateButtons() {
     const qsizetype selected = selectedIds().size();
-    cmdRestore->setEnabled(selected == 1 && !selectedIsDamaged());
-    cmdDelete->setEnabled(selected > 0);
+    restoreButton->setEnabled(selected == 1 && !selectedIsDamaged());
+    deleteButton->setEnabled(selected > 0);
 }
 
 bool RecoveryDialog::selectedIsDamaged() const {
-    const QList<QTreeWidgetItem *> items = lstCopies->selectedItems();
+    const QList<QTreeWidgetItem *> items = copyList->selectedItems();
     return std::any_of(items.cbegin(), items.cend(), [](const QTreeWidgetItem *item) {
         return !item->data(0, damageRole).toString().isEmpty();
     });
@@ -129,7 +130,7 @@ bool RecoveryDialog::selectedIsDamaged() const {
 
 QStringList RecoveryDialog::selectedIds() const {
     QStringList ids;
-    for (const QTreeWidgetItem *item : lstCopies->selectedItems())
+    for (const QTreeWidgetItem *item : copyList->selectedItems())
         ids << item->data(0, idRole).toString();
     return ids;
 }

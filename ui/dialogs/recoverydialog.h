@@ -34,10 +34,10 @@ private:
     QStringList selectedIds() const;
 
     recovery::Store store;
-    QTreeWidget *lstCopies;
-    QLabel *lblEmpty;
-    QLabel *lblDamage;
-    QPushButton *cmdRestore;
-    QPushButton *cmdDelete;
+    QTreeWidget *copyList;
+    QLabel *emptyLabel;
+    QLabel *damageLabel;
+    QPushButton *restoreButton;
+    QPushButton *deleteButton;
     QString chosen;
 };

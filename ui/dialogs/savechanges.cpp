@@ -30,9 +30,9 @@ Answer ask(QWidget *parent, const QString &file, const QString &directory, const
     QPushButton *discard =
         box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
     QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
-    save->setObjectName(QStringLiteral("cmdSave"));
-    discard->setObjectName(QStringLiteral("cmdDiscard"));
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    save->setObjectName(QLatin1String(objectnames::saveButton));
+    discard->setObjectName(QLatin1String(objectnames::discardButton));
+    cancel->setObjectName(QLatin1String(objectnames::cancelButton));
     box.setDefaultButton(save);
     box.setEscapeButton(cancel);
     box.exec();

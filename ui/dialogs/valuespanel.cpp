@@ -37,40 +37,40 @@ std::vector<caretvalues::Row> rowsOfEveryKind() {
 } // namespace
 
 ValuesPanel::ValuesPanel(QWidget *parent)
-    : QWidget(parent), lblOffset(new QLabel(this)), lstValues(new QTreeWidget(this)),
-      lblCopied(new QLabel(this)) {
+    : QWidget(parent), offsetLabel(new QLabel(this)), valueList(new QTreeWidget(this)),
+      copiedLabel(new QLabel(this)) {
     setObjectName(QLatin1String(objectnames::valuesPanel));
     setWindowTitle(tr("Значения"));
 
-    lblOffset->setObjectName(QStringLiteral("lblOffset"));
-    lblOffset->setTextFormat(Qt::PlainText);
-    lblOffset->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    offsetLabel->setObjectName(QLatin1String(objectnames::valuesOffset));
+    offsetLabel->setTextFormat(Qt::PlainText);
+    offsetLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    lstValues->setObjectName(QStringLiteral("lstValues"));
-    lstValues->setColumnCount(2);
-    lstValues->setHeaderLabels({tr("Как читать"), tr("Значение")});
-    lstValues->setRootIsDecorated(false);
-    lstValues->setUniformRowHeights(true);
-    lstValues->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstValues->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstValues->header()->setStretchLastSection(true);
-    lstValues->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    lstValues->setToolTip(tr("Щелчок по строке копирует значение"));
+    valueList->setObjectName(QLatin1String(objectnames::valuesList));
+    valueList->setColumnCount(2);
+    valueList->setHeaderLabels({tr("Как читать"), tr("Значение")});
+    valueList->setRootIsDecorated(false);
+    valueList->setUniformRowHeights(true);
+    valueList->setSelectionMode(QAbstractItemView::SingleSelection);
+    valueList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    valueList->header()->setStretchLastSection(true);
+    valueList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    valueList->setToolTip(tr("Щелчок по строке копирует значение"));
     // A click copies; Enter on the current row too.
-    connect(lstValues, &QTreeWidget::itemClicked, this, &ValuesPanel::copyValue);
-    connect(lstValues, &QTreeWidget::itemActivated, this, &ValuesPanel::copyValue);
+    connect(valueList, &QTreeWidget::itemClicked, this, &ValuesPanel::copyValue);
+    connect(valueList, &QTreeWidget::itemActivated, this, &ValuesPanel::copyValue);
 
-    lblCopied->setObjectName(QStringLiteral("lblCopied"));
-    lblCopied->setTextFormat(Qt::PlainText);
+    copiedLabel->setObjectName(QLatin1String(objectnames::copiedNotice));
+    copiedLabel->setTextFormat(Qt::PlainText);
     copiedShown.setSingleShot(true);
     copiedShown.setInterval(copiedShownMs);
-    connect(&copiedShown, &QTimer::timeout, lblCopied, &QLabel::clear);
+    connect(&copiedShown, &QTimer::timeout, copiedLabel, &QLabel::clear);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(lblOffset);
-    layout->addWidget(lstValues, 1);
-    layout->addWidget(lblCopied);
+    layout->addWidget(offsetLabel);
+    layout->addWidget(valueList, 1);
+    layout->addWidget(copiedLabel);
 
     refresh();
 }
@@ -122,7 +122,7 @@ void ValuesPanel::refresh() {
     else
         where = carettext::offset(offset, size) + QStringLiteral(": ") +
                 QString::fromLatin1(bytes.toHex(' ').toUpper());
-    lblOffset->setText(where);
+    offsetLabel->setText(where);
     showRows(caretvalues::rows(bytes));
 }
 
@@ -130,12 +130,12 @@ void ValuesPanel::refresh() {
 // rows' labels as they were changes values only.
 void ValuesPanel::showRows(std::vector<caretvalues::Row> rows) {
     const int count = int(rows.size());
-    while (lstValues->topLevelItemCount() > count)
-        delete lstValues->takeTopLevelItem(lstValues->topLevelItemCount() - 1);
-    while (lstValues->topLevelItemCount() < count)
-        lstValues->addTopLevelItem(new QTreeWidgetItem(lstValues));
+    while (valueList->topLevelItemCount() > count)
+        delete valueList->takeTopLevelItem(valueList->topLevelItemCount() - 1);
+    while (valueList->topLevelItemCount() < count)
+        valueList->addTopLevelItem(new QTreeWidgetItem(valueList));
     for (int i = 0; i < count; ++i) {
-        QTreeWidgetItem *item = lstValues->topLevelItem(i);
+        QTreeWidgetItem *item = valueList->topLevelItem(i);
         if (item->text(0) != rows[std::size_t(i)].label)
             item->setText(0, rows[std::size_t(i)].label);
         if (item->text(1) != rows[std::size_t(i)].value) {
@@ -148,12 +148,12 @@ void ValuesPanel::showRows(std::vector<caretvalues::Row> rows) {
 }
 
 void ValuesPanel::copyValue(QTreeWidgetItem *item) {
-    const int row = lstValues->indexOfTopLevelItem(item);
+    const int row = valueList->indexOfTopLevelItem(item);
     if (row < 0 || row >= int(shownRows.size()))
         return;
     const caretvalues::Row &copied = shownRows[std::size_t(row)];
     QApplication::clipboard()->setText(copied.value);
-    lblCopied->setText(tr("Скопировано: %1 = %2").arg(copied.label, copied.value));
+    copiedLabel->setText(tr("Скопировано: %1 = %2").arg(copied.label, copied.value));
     copiedShown.start();
     emit valueCopied(copied.value);
 }
@@ -161,13 +161,13 @@ void ValuesPanel::copyValue(QTreeWidgetItem *item) {
 QSize ValuesPanel::sizeHint() const {
     // The longest label beside the longest value, each whole, without a
     // scroll bar: a row's value is never cut, whatever the caret's bytes.
-    const QFontMetrics metrics = lstValues->fontMetrics();
-    const int frames = 2 * lstValues->frameWidth() + layout()->contentsMargins().left() +
+    const QFontMetrics metrics = valueList->fontMetrics();
+    const int frames = 2 * valueList->frameWidth() + layout()->contentsMargins().left() +
                        layout()->contentsMargins().right();
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, lstValues);
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, valueList);
     // The gap the view leaves around a cell's text, and some air.
     const int gap =
-        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lstValues) + 1) +
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, valueList) + 1) +
         2 * metrics.averageCharWidth();
     int labels = 0;
     int values = 0;

@@ -52,9 +52,9 @@ private:
     QPointer<ByteDocument> document;
     QPointer<ByteSelection> selection;
 
-    QLabel *lblOffset;
-    QTreeWidget *lstValues;
-    QLabel *lblCopied;
+    QLabel *offsetLabel;
+    QTreeWidget *valueList;
+    QLabel *copiedLabel;
     QTimer copiedShown;
 
     // What the rows were read from, so that an unchanged read redraws

@@ -1,6 +1,8 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
+#include "objectnames.h"
 #include "sizebounds.h"
+#include "viewcommands.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -19,12 +21,12 @@ const QString messageB = QStringLiteral(
 
 // The View commands with their size limit, the counters of the status bar,
 // the editing commands and the cliche listings, driven by keys and mouse.
-class TestForm1Commands : public Form1Fixture {
+class TestWindowCommands : public WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(openForm()); }
-    void cleanup() { closeForm(); }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     // The document is "a" bytes, the selection "b" bytes, so the output
     // tells which of the two a view worked on.
@@ -60,7 +62,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, output);
         loadWithSelection(documentSize, selectionSize);
-        showText(rtb3, "old");
+        showText(outputPane, "old");
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key(key));
         QCOMPARE(catcher.texts(), message.isEmpty() ? QStringList() : QStringList(message));
@@ -69,7 +71,7 @@ private slots:
             QCOMPARE(box.icon, QMessageBox::NoIcon);
             QCOMPARE(box.buttonCount, 1);
         }
-        QCOMPARE(rtb3->toPlainText(), output);
+        QCOMPARE(outputPane->toPlainText(), output);
     }
 
     void hexEditShowsTheDumpBesideThe1251Text_data() {
@@ -90,14 +92,45 @@ private slots:
         QFETCH(QString, output);
         form->setDocument(document);
         // Selected backwards from the end, as Shift+Left does.
-        rtb1->selection()->select(document.size(), document.size() - selectionSize);
-        show(rtb2, views::hexDump, "old");
+        inputPane->selection()->select(document.size(), document.size() - selectionSize);
+        show(hexPane, views::hexDump, "old");
         QTest::keyClick(form, Qt::Key_F5);
-        QCOMPARE(rtb2->toPlainText(), hex);
-        QCOMPARE(rtb3->toPlainText(), output);
+        QCOMPARE(hexPane->toPlainText(), hex);
+        QCOMPARE(outputPane->toPlainText(), output);
         QVERIFY(form->isHexEditLayout());
-        QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
-        QVERIFY(inFront(rtb2));
+        QVERIFY(child<QLabel>(form, objectnames::ruler)->isVisible());
+        QVERIFY(inFront(hexPane));
+    }
+
+    // The dump shows the bytes it is given. The document's own bytes at
+    // their place are followed, so an edit shows at once; other bytes are
+    // dumped as they are and stay.
+    void hexDumpShowsTheBytesGiven_data() {
+        QTest::addColumn<QByteArray>("given");
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<QString>("afterEdit");
+        QTest::newRow("the document's own bytes") << QByteArray("BC") << qint64(1) << "42  43  "
+                                                  << "5A  43  ";
+        QTest::newRow("the whole document") << QByteArray("ABCD") << qint64(0) << "41  42  43  44  "
+                                            << "41  5A  43  44  ";
+        QTest::newRow("other bytes") << QByteArray("xy") << qint64(1) << "78  79  "
+                                     << "78  79  ";
+        QTest::newRow("past the document's end") << QByteArray("DE") << qint64(3) << "44  45  "
+                                                 << "44  45  ";
+    }
+    void hexDumpShowsTheBytesGiven() {
+        QFETCH(QByteArray, given);
+        QFETCH(qint64, offset);
+        QFETCH(QString, hex);
+        QFETCH(QString, afterEdit);
+        form->setDocument("ABCD");
+        form->findChild<ViewCommands *>()->dumpHex(given, offset);
+        QCOMPARE(hexPane->toPlainText(), hex);
+        inputPane->selection()->select(1, 2);
+        typeText(inputPane, QStringLiteral("Z"));
+        QCOMPARE(form->document(), QByteArray("AZCD"));
+        QCOMPARE(hexPane->toPlainText(), afterEdit);
     }
 
     // In the hex-edit layout, a document over the limit: F3 empties only the
@@ -108,68 +141,68 @@ private slots:
         QTest::keyClick(form, Qt::Key_F5);
         form->setDocument(QByteArray(10700, 'a'));
         QCoreApplication::processEvents(); // the panes show the document's bytes
-        const QString hex = rtb2->toPlainText();
-        const QRect hexGeometry = rtb2->geometry(), outputGeometry = rtb3->geometry();
+        const QString hex = hexPane->toPlainText();
+        const QRect hexGeometry = hexPane->geometry(), outputGeometry = outputPane->geometry();
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key_F3);
-        QCOMPARE(rtb3->toPlainText(), QString());
-        showText(rtb3, "out");
+        QCOMPARE(outputPane->toPlainText(), QString());
+        showText(outputPane, "out");
         form->activateWindow(); // the offscreen platform does not return it
         QVERIFY(QTest::qWaitForWindowActive(form));
         QTest::keyClick(form, Qt::Key_F5);
         QCOMPARE(catcher.texts(), QStringList({messageA, messageA}));
-        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
-        QVERIFY(inFront(rtb1));
+        QVERIFY(!child<QLabel>(form, objectnames::ruler)->isVisible());
+        QVERIFY(inFront(inputPane));
         QVERIFY(form->isHexEditLayout());
-        QCOMPARE(rtb2->geometry(), hexGeometry);
-        QCOMPARE(rtb3->geometry(), outputGeometry);
-        QCOMPARE(rtb2->toPlainText(), hex);
-        QCOMPARE(rtb3->toPlainText(), QStringLiteral("out"));
+        QCOMPARE(hexPane->geometry(), hexGeometry);
+        QCOMPARE(outputPane->geometry(), outputGeometry);
+        QCOMPARE(hexPane->toPlainText(), hex);
+        QCOMPARE(outputPane->toPlainText(), QStringLiteral("out"));
         QCOMPARE(panel(1), QStringLiteral("10700"));
     }
 
     void hexEditRefusedWithMessageBChangesNothing() {
         loadWithSelection(12000, 10700);
-        show(rtb2, views::hexDump, "hex");
-        showText(rtb3, "out");
+        show(hexPane, views::hexDump, "hex");
+        showText(outputPane, "out");
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key_F5);
         QCOMPARE(catcher.texts(), QStringList(messageB));
         QVERIFY(!form->isHexEditLayout());
-        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
-        QCOMPARE(rtb2->toPlainText(), QStringLiteral("68  65  78  "));
-        QCOMPARE(rtb3->toPlainText(), QStringLiteral("out"));
+        QVERIFY(!child<QLabel>(form, objectnames::ruler)->isVisible());
+        QCOMPARE(hexPane->toPlainText(), QStringLiteral("68  65  78  "));
+        QCOMPARE(outputPane->toPlainText(), QStringLiteral("out"));
     }
 
     void countersFollowTyping() {
-        typeText(rtb1, "a");
+        typeText(inputPane, "a");
         QCOMPARE(panel(1), QStringLiteral("1"));
         QCOMPARE(panel(2), QStringLiteral(" bytes"));
-        typeText(rtb1, "b");
+        typeText(inputPane, "b");
         QCOMPARE(panel(1), QStringLiteral("2"));
-        QTest::keyClick(rtb1, Qt::Key_Return);
+        QTest::keyClick(inputPane, Qt::Key_Return);
         QCOMPARE(panel(1), QStringLiteral("4"));
         QCOMPARE(form->document(), QByteArray("ab\r\n"));
-        QTest::keyClick(rtb1, Qt::Key_Backspace);
+        QTest::keyClick(inputPane, Qt::Key_Backspace);
         QCOMPARE(panel(1), QStringLiteral("2"));
     }
 
     void selectionCountersFollowKeyboardAndMouse() {
-        typeText(rtb1, "abc");
-        QTest::keyClick(rtb1, Qt::Key_Return);
-        typeText(rtb1, "d");
-        QTest::keyClick(rtb1, Qt::Key_Left, Qt::ShiftModifier);
-        QTest::keyClick(rtb1, Qt::Key_Left, Qt::ShiftModifier);
+        typeText(inputPane, "abc");
+        QTest::keyClick(inputPane, Qt::Key_Return);
+        typeText(inputPane, "d");
+        QTest::keyClick(inputPane, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(inputPane, Qt::Key_Left, Qt::ShiftModifier);
         QCOMPARE(panel(3), QStringLiteral("3")); // "d" and the CR LF before it
-        QAction *selectAll = child<QAction>(form, "mnuSelectAll");
+        QAction *selectAll = child<QAction>(form, objectnames::selectAllCommand);
         selectAll->trigger();
         QCOMPARE(panel(3), QStringLiteral("6"));
         // A selection changed behind the pane's back shows on the next mouse move.
-        QSignalBlocker blocker(rtb1->selection());
-        rtb1->selection()->select(rtb1->selection()->anchor(), 1);
+        QSignalBlocker blocker(inputPane->selection());
+        inputPane->selection()->select(inputPane->selection()->anchor(), 1);
         QCOMPARE(panel(3), QStringLiteral("6"));
-        QTest::mouseMove(rtb1->viewport(), QPoint(30, 30));
-        QTest::mouseMove(rtb1->viewport(), QPoint(40, 40));
+        QTest::mouseMove(inputPane->viewport(), QPoint(30, 30));
+        QTest::mouseMove(inputPane->viewport(), QPoint(40, 40));
         QCOMPARE(panel(3), QStringLiteral("1"));
     }
 
@@ -177,12 +210,12 @@ private slots:
         form->setDocument("AB");
         QTest::keyClick(form, Qt::Key_F5);
         {
-            QSignalBlocker blocker(rtb2);
-            rtb2->setSelection(4, 8);
+            QSignalBlocker blocker(hexPane);
+            hexPane->setSelection(4, 8);
         }
         QCOMPARE(panel(4), QStringLiteral("0"));
-        QTest::mouseMove(rtb2->viewport(), QPoint(30, 30));
-        QTest::mouseMove(rtb2->viewport(), QPoint(50, 30));
+        QTest::mouseMove(hexPane->viewport(), QPoint(30, 30));
+        QTest::mouseMove(hexPane->viewport(), QPoint(50, 30));
         QCOMPARE(panel(4), QStringLiteral("4"));
     }
 
@@ -221,29 +254,29 @@ private slots:
         QFETCH(QByteArray, inserted);
         QFETCH(QString, notice);
         form->setDocument("<>");
-        rtb1->setFocus();
-        rtb1->selection()->moveCaret(1);
-        QSignalSpy refused(rtb1, &InputPane::charactersRefused);
+        inputPane->setFocus();
+        inputPane->selection()->moveCaret(1);
+        QSignalSpy refused(inputPane, &InputPane::charactersRefused);
 
         if (how == "key") {
-            QTest::sendKeyEvent(QTest::Click, rtb1, Qt::Key_unknown, text, Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, inputPane, Qt::Key_unknown, text, Qt::NoModifier);
         } else if (how == "keys") {
-            typeText(rtb1, text);
+            typeText(inputPane, text);
         } else if (how == "input method") {
             QInputMethodEvent event;
             event.setCommitString(text);
-            QApplication::sendEvent(rtb1, &event);
+            QApplication::sendEvent(inputPane, &event);
         } else if (how == "paste") {
             QGuiApplication::clipboard()->setText(text);
-            QTest::keyClick(rtb1, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(inputPane, Qt::Key_V, Qt::ControlModifier);
         } else {
             QMimeData data;
             data.setText(text);
-            const QPoint at = rtb1->caretRect().center();
+            const QPoint at = inputPane->caretRect().center();
             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(rtb1->viewport(), &enter);
+            QApplication::sendEvent(inputPane->viewport(), &enter);
             QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(rtb1->viewport(), &drop);
+            QApplication::sendEvent(inputPane->viewport(), &drop);
             QVERIFY(drop.isAccepted());
         }
 
@@ -251,10 +284,10 @@ private slots:
         QCOMPARE(form->document(), document);
         QCOMPARE(panel(1), QString::number(document.size()));
         QCOMPARE(refused.size(), 1);
-        const auto *said = rtb1->findChild<QLabel *>(QStringLiteral("lblNotice"));
+        const auto *said = inputPane->findChild<QLabel *>(QStringLiteral("lblNotice"));
         QVERIFY(said && said->isVisible());
         QCOMPARE(said->text(), notice);
-        QVERIFY(rtb1->hasFocus());
+        QVERIFY(inputPane->hasFocus());
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
 
@@ -265,17 +298,17 @@ private slots:
         bytes += "\r\n\r";
         form->setDocument(bytes);
         QTest::keyClick(form, Qt::Key_F5);
-        const QString hex = rtb2->toPlainText(), output = rtb3->toPlainText();
+        const QString hex = hexPane->toPlainText(), output = outputPane->toPlainText();
         form->setToolbarCaption("  /tmp/file");
-        child<QAction>(form, "mnuDell")->trigger();
+        child<QAction>(form, objectnames::clearCommand)->trigger();
         QCOMPARE(form->document(), QByteArray());
         QCOMPARE(panel(1), QStringLiteral("0"));
         QCOMPARE(panel(2), QStringLiteral(" bytes"));
         QCOMPARE(panel(4), QStringLiteral("0"));
-        QCOMPARE(rtb2->toPlainText(), hex);
-        QCOMPARE(rtb3->toPlainText(), output);
+        QCOMPARE(hexPane->toPlainText(), hex);
+        QCOMPARE(outputPane->toPlainText(), output);
         QCOMPARE(form->toolbarCaption(), QStringLiteral("  /tmp/file"));
-        QTest::keyClick(rtb1, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(inputPane, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(form->document(), bytes);
         QCOMPARE(panel(1), QString::number(bytes.size()));
     }
@@ -303,17 +336,17 @@ private slots:
         QFETCH(int, selected);
         QFETCH(QString, clipboard);
         form->setDocument(document);
-        rtb1->setFocus();
-        QTest::keyClick(rtb1, Qt::Key_Home, Qt::ControlModifier);
+        inputPane->setFocus();
+        QTest::keyClick(inputPane, Qt::Key_Home, Qt::ControlModifier);
         for (int i = 0; i < skipped; ++i)
-            QTest::keyClick(rtb1, Qt::Key_Right);
+            QTest::keyClick(inputPane, Qt::Key_Right);
         if (selected < 0)
-            QTest::keyClick(rtb1, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(inputPane, Qt::Key_A, Qt::ControlModifier);
         for (int i = 0; i < selected; ++i)
-            QTest::keyClick(rtb1, Qt::Key_Right, Qt::ShiftModifier);
+            QTest::keyClick(inputPane, Qt::Key_Right, Qt::ShiftModifier);
         QGuiApplication::clipboard()->clear();
 
-        QTest::keyClick(rtb1, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(inputPane, Qt::Key_C, Qt::ControlModifier);
 
         QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
         QCOMPARE(form->document(), document);
@@ -338,15 +371,15 @@ private slots:
         QFETCH(QString, listing);
         for (int i = 0; i < lines.size(); ++i) {
             if (i > 0)
-                QTest::keyClick(rtb1, Qt::Key_Return);
-            typeText(rtb1, lines[i]);
+                QTest::keyClick(inputPane, Qt::Key_Return);
+            typeText(inputPane, lines[i]);
         }
-        rtb1->selectAll();
-        showText(rtb3, "old");
+        inputPane->selectAll();
+        showText(outputPane, "old");
         QTest::keyClick(form, Qt::Key(key));
-        QCOMPARE(rtb3->toPlainText(), listing);
+        QCOMPARE(outputPane->toPlainText(), listing);
         QTest::keyClick(form, Qt::Key(key));
-        QCOMPARE(rtb3->toPlainText(), listing);
+        QCOMPARE(outputPane->toPlainText(), listing);
     }
 
     void clicheListingsRefuseDocumentsOverTheirBound_data() {
@@ -367,12 +400,12 @@ private slots:
             document += QByteArray(58, 'a') + "\r\n";
         document.truncate(size);
         form->setDocument(document);
-        showText(rtb3, "old");
+        showText(outputPane, "old");
         MessageCatcher catcher;
         QTest::keyClick(form, Qt::Key(key));
         if (listed) {
             QCOMPARE(catcher.texts(), QStringList());
-            QVERIFY(rtb3->toPlainText().startsWith(QStringLiteral("нов.стр.")));
+            QVERIFY(outputPane->toPlainText().startsWith(QStringLiteral("нов.стр.")));
         } else {
             const QString mebibytes =
                 QString::number(sizebounds::inMebibytes(sizebounds::clicheListingAtMost));
@@ -380,7 +413,7 @@ private slots:
                      QStringList(QStringLiteral("Файл больше %1 МБ!\nЛистинг клише "
                                                 "строится для файлов до %1 МБ")
                                      .arg(mebibytes)));
-            QCOMPARE(rtb3->toPlainText(), QStringLiteral("old"));
+            QCOMPARE(outputPane->toPlainText(), QStringLiteral("old"));
         }
     }
 
@@ -392,11 +425,11 @@ private:
     void loadWithSelection(int documentSize, int selectionSize) {
         form->setDocument(QByteArray(documentSize - selectionSize, 'a') +
                           QByteArray(selectionSize, 'b'));
-        rtb1->selectBytes(documentSize - selectionSize, selectionSize);
+        inputPane->selectBytes(documentSize - selectionSize, selectionSize);
         QCOMPARE(panel(1), QString::number(documentSize));
         QCOMPARE(panel(3), QString::number(selectionSize));
     }
 };
 
-KKTVIEW_TEST_MAIN(TestForm1Commands)
-#include "tst_form1commands.moc"
+KKTVIEW_TEST_MAIN(TestWindowCommands)
+#include "tst_windowcommands.moc"

@@ -1,31 +1,37 @@
-#include "form1.h"
+#include "clichecommands.h"
 
 #include "bytedocument.h"
 #include "byteedit.h"
 #include "byteselection.h"
-#include "frmcheck.h"
+#include "clichecheckwindow.h"
 #include "inputpane.h"
 #include "panenotice.h"
 #include "recode.h"
 #include "windowplacement.h"
 
-void Form1::mnuCheck() {
-    if (!frmCheck) {
-        frmCheck = new FrmCheck(doc, selection);
-        windowplacement::placeOver(frmCheck, this);
+#include <QMainWindow>
+
+ClicheCommands::ClicheCommands(const WindowParts &parts, QObject *parent)
+    : QObject(parent), parts(parts) {}
+
+// One at a time, brought to the front while open, made anew after it was
+// closed.
+void ClicheCommands::showCheckWindow() {
+    if (!checkWindow) {
+        checkWindow = new ClicheCheckWindow(parts.document, parts.selection);
+        windowplacement::placeOver(checkWindow, parts.window);
     }
-    bringToFront(frmCheck);
+    windowplacement::bringToFront(checkWindow);
 }
 
-void Form1::mnuTo1251() {
-    recodeDocument(true);
+void ClicheCommands::closeWindows() {
+    if (checkWindow)
+        checkWindow->close();
 }
 
-void Form1::mnuTo866() {
-    recodeDocument(false);
-}
-
-void Form1::recodeDocument(bool from866) {
+void ClicheCommands::recodeDocument(bool from866) {
+    ByteDocument *doc = parts.document;
+    ByteSelection *selection = parts.selection;
     const bool whole = selection->isEmpty();
     const qint64 start = whole ? 0 : selection->start();
     const qint64 cursor = selection->start();
@@ -44,5 +50,5 @@ void Form1::recodeDocument(bool from866) {
     // Said in the pane without taking the focus from it.
     const QString notice = recode::unmatchedNotice(result, from866);
     if (!notice.isEmpty())
-        PaneNotice::say(inputPane, notice);
+        PaneNotice::say(parts.inputPane, notice);
 }

@@ -5,7 +5,7 @@
 // The main window's geometry in twips of its client area: where the panes,
 // the ruler and the bars stand, and the two layouts between which the hex
 // pane and the output pane move.
-namespace form1layout {
+namespace windowgeometry {
 
 // The client area when the window opens.
 inline constexpr int clientWidth = 10290;
@@ -54,4 +54,4 @@ inline constexpr Layout hexEdit{6975, 7320, 280};
 // and takes what is left.
 inline constexpr std::array<int, 8> panelMinimumWidths = {735, 735, 640, 640, 0, 0, 0, 0};
 
-} // namespace form1layout
+} // namespace windowgeometry

@@ -1,28 +1,28 @@
-#include "form1.h"
+#include "filecommands.h"
 
 #include "objectnames.h"
 
 #include "bytedocument.h"
 #include "bytenamedialog.h"
 #include "byteselection.h"
+#include "captionbutton.h"
 #include "document.h"
 #include "documentrecovery.h"
 #include "filecomparison.h"
-#include "hexpane.h"
+#include "hexeditlink.h"
 #include "messagebox.h"
 #include "nativename.h"
-#include "ruler.h"
+#include "savechanges.h"
 #include "sizebounds.h"
+#include "viewcommands.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QLabel>
 #include <QLocale>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QMimeData>
 
@@ -36,19 +36,6 @@ public:
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
-
-// The URL carries the name's bytes percent-encoded; toLocalFile() would
-// decode bytes that are not UTF-8 lossily.
-QString localFileOf(const QMimeData *data) {
-    if (!data || !data->hasUrls() || data->urls().size() != 1)
-        return {};
-    const QUrl url = data->urls().constFirst();
-    if (!url.isLocalFile())
-        return {};
-    const QByteArray native =
-        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    return nativename::resolveLossy(nativename::decode(native)).path;
-}
 
 // A name for messages and the toolbar: a byte that is not UTF-8 as \xCF.
 QString shownPath(const QString &path) {
@@ -103,91 +90,102 @@ QString byteCount(qint64 bytes) {
 
 } // namespace
 
-void Form1::prepareForOpen() {
-    mnuNormal();
-    hexPane->clear();
-    outputPane->clear();
-    ruler->hide();
+FileCommands::FileCommands(const WindowParts &parts, QObject *parent)
+    : QObject(parent), parts(parts) {}
+
+// The URL carries the name's bytes percent-encoded; toLocalFile() would
+// decode bytes that are not UTF-8 lossily.
+QString FileCommands::droppedFile(const QMimeData *data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile())
+        return {};
+    const QByteArray native =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    return nativename::resolveLossy(nativename::decode(native)).path;
 }
 
-void Form1::mnuOpen() {
-    prepareForOpen();
+void FileCommands::open() {
+    parts.views->clearForNewDocument();
 
-    ByteNameDialog dialog(this);
+    ByteNameDialog dialog(parts.window);
     dialog.setObjectName(QLatin1String(objectnames::openDialog));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!gcdgFileName.isEmpty())
-        dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
+    if (!lastChosenPath.isEmpty())
+        dialog.setDirectory(QFileInfo(lastChosenPath).absolutePath());
     // The open dialog starts with an empty name.
     dialog.selectFile(QString());
     const QString path = chosenPath(dialog);
     if (path.isEmpty())
         return;
-    gcdgFileName = path;
+    lastChosenPath = path;
     loadDocument(path);
 }
 
-bool Form1::openFile(const QString &path) {
-    prepareForOpen();
+bool FileCommands::openFile(const QString &path) {
+    parts.views->clearForNewDocument();
     if (path.isEmpty())
         return false;
     const QString absolute = nativename::absolute(path);
-    gcdgFileName = absolute;
+    lastChosenPath = absolute;
     return loadDocument(absolute);
 }
 
 // The file is read whole before the pane is touched, so a failed open never
 // costs the document.
-bool Form1::loadDocument(const QString &path) {
+bool FileCommands::loadDocument(const QString &path) {
     document::LoadResult loaded;
     {
         WaitCursor wait;
         loaded = document::load(path, sizebounds::openedFileAtMost);
     }
-    if (loaded.status == document::LoadResult::Status::Loaded) {
+    QWidget *window = parts.window;
+    switch (loaded.status) {
+    case document::LoadResult::Status::Loaded: {
         // What the window drops is kept first, or stays at the user's word.
         if (!keepUnsaved())
             return false;
         WaitCursor wait;
         // A comparison was of the document dropped.
-        stopComparison();
+        parts.comparison->stop();
         // The file's buffer becomes the document, not copied.
-        doc->load(std::move(loaded.bytes));
-        selection->moveCaret(0);
-        recovery->setOriginFile(path);
-        setPanelText(1, QString::number(doc->size()));
-        setPanelText(2, QStringLiteral(" bytes"));
-    }
-
-    switch (loaded.status) {
-    case document::LoadResult::Status::Loaded:
-        setToolbarCaption(QStringLiteral("  ") + nativename::displayed(path));
-        documentFile = path;
+        parts.document->load(std::move(loaded.bytes));
+        parts.selection->moveCaret(0);
+        parts.recovery->setOriginFile(path);
+        setDocumentFile(path);
         return true;
+    }
     case document::LoadResult::Status::Empty:
-        showMessage(this, QStringLiteral("Empty file"));
+        showMessage(window, QStringLiteral("Empty file"));
         return false;
     case document::LoadResult::Status::TooLarge:
-        showMessage(this,
+        showMessage(window,
                     tr("Файл слишком большой:\n%1\nРазмер в байтах: %2, можно открыть не более %3.")
                         .arg(shownPath(path), byteCount(loaded.size),
                              byteCount(sizebounds::openedFileAtMost)));
         return false;
     case document::LoadResult::Status::Failed:
-        showMessage(this,
+        showMessage(window,
                     tr("Не удалось открыть файл:\n%1\n%2").arg(shownPath(path), loaded.error));
         return false;
     }
     return false;
 }
 
-void Form1::mnuSave() {
+void FileCommands::setDocumentFile(const QString &path) {
+    documentFile = path;
+    parts.pathButton->setCaption(
+        path.isEmpty() ? QString() : QStringLiteral("  ") + nativename::displayed(path));
+}
+
+void FileCommands::save() {
     saveDocumentAs();
 }
 
-bool Form1::saveDocumentAs() {
-    ByteNameDialog dialog(this, QStringLiteral("Save As"));
+bool FileCommands::saveDocumentAs() {
+    ByteNameDialog dialog(parts.window, QStringLiteral("Save As"));
     dialog.setObjectName(QLatin1String(objectnames::saveDialog));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -199,70 +197,74 @@ bool Form1::saveDocumentAs() {
     if (!documentFile.isEmpty()) {
         dialog.setDirectory(QFileInfo(documentFile).absolutePath());
         dialog.proposeFile(documentFile);
-    } else if (!gcdgFileName.isEmpty()) {
-        dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
+    } else if (!lastChosenPath.isEmpty()) {
+        dialog.setDirectory(QFileInfo(lastChosenPath).absolutePath());
     }
     const QString path = chosenPath(dialog);
     if (path.isEmpty())
         return false;
-    gcdgFileName = path;
+    lastChosenPath = path;
     return saveDocumentTo(path);
 }
 
-bool Form1::saveDocumentTo(const QString &path) {
-    const document::SaveResult saved = document::save(path, doc->bytes());
+bool FileCommands::saveDocumentTo(const QString &path) {
+    const document::SaveResult saved = document::save(path, parts.document->bytes());
     if (!saved.ok) {
-        showMessage(this,
+        showMessage(parts.window,
                     tr("Не удалось сохранить файл:\n%1\n%2").arg(shownPath(path), saved.error));
         return false;
     }
-    doc->setClean();
+    parts.document->setClean();
     documentFile = path;
-    recovery->setOriginFile(path);
+    parts.recovery->setOriginFile(path);
     return true;
 }
 
-// The open dialog's face and rules, titled for the comparison; the folder
-// of the last file chosen.
-QString Form1::chooseFileToCompare() {
-    ByteNameDialog dialog(this, tr("Сравнить с файлом"));
+// The folder of the last file chosen.
+QString FileCommands::chooseFileToCompare() {
+    ByteNameDialog dialog(parts.window, tr("Сравнить с файлом"));
     dialog.setObjectName(QLatin1String(objectnames::openDialog));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     listEveryFile(dialog);
-    if (!gcdgFileName.isEmpty())
-        dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
+    if (!lastChosenPath.isEmpty())
+        dialog.setDirectory(QFileInfo(lastChosenPath).absolutePath());
     return chosenPath(dialog);
 }
 
-// The file is read whole, at most as large as a file the open command takes;
-// a refusal keeps the comparison that was in force.
-bool Form1::compareWithFile(const QString &path) {
-    std::optional<QString> refused;
-    {
-        WaitCursor wait;
-        refused = comparison->compareWith(nativename::absolute(path), sizebounds::openedFileAtMost);
-    }
-    if (refused) {
-        showMessage(this, *refused);
+void FileCommands::clearDocument() {
+    if (!keepUnsaved())
+        return;
+    parts.hexEditLink->stop();
+    parts.comparison->stop();
+    parts.document->clear();
+}
+
+// Nothing is asked while the copy holds the unsaved edits: it is written
+// at once, before the document goes.
+bool FileCommands::unsavedMayGo() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString reason = parts.recovery->secure();
+    QApplication::restoreOverrideCursor();
+    return reason.isEmpty() || askToSaveUnsaved(reason);
+}
+
+bool FileCommands::askToSaveUnsaved(const QString &reason) {
+    switch (
+        savechanges::ask(parts.window, documentFile, parts.recovery->store().directory(), reason)) {
+    case savechanges::Answer::Save:
+        return documentFile.isEmpty() ? saveDocumentAs() : saveDocumentTo(documentFile);
+    case savechanges::Answer::Discard:
+        return true;
+    case savechanges::Answer::Cancel:
         return false;
     }
+    return false;
+}
+
+bool FileCommands::keepUnsaved() {
+    if (!unsavedMayGo())
+        return false;
+    parts.recovery->keep();
     return true;
-}
-
-void Form1::dragEnterEvent(QDragEnterEvent *event) {
-    if (!localFileOf(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        QMainWindow::dragEnterEvent(event);
-}
-
-void Form1::dropEvent(QDropEvent *event) {
-    const QString path = localFileOf(event->mimeData());
-    if (path.isEmpty()) {
-        QMainWindow::dropEvent(event);
-        return;
-    }
-    event->acceptProposedAction();
-    openFile(path);
 }

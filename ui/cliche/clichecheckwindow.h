@@ -12,6 +12,7 @@ class ByteDocument;
 class ByteSelection;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -24,11 +25,11 @@ class ReceiptPreview;
 // buttons, each one undoable step of the document; a finding chosen selects
 // its bytes. Like the code table window it has no owner window; it closes
 // when its document goes.
-class FrmCheck : public QWidget {
+class ClicheCheckWindow : public QWidget {
     Q_OBJECT
 
 public:
-    FrmCheck(ByteDocument *document, ByteSelection *selection, QWidget *parent = nullptr);
+    ClicheCheckWindow(ByteDocument *document, ByteSelection *selection, QWidget *parent = nullptr);
 
     cliche::RegisterModel model() const;
     const QList<cliche::Finding> &findings() const { return currentFindings; }
@@ -46,6 +47,9 @@ private slots:
 
 private:
     void createControls();
+    QLayout *createModelChooser();
+    QWidget *createFindingsSide();
+    QLabel *createLegend();
     void fillReplacementTable();
     void showModel();
     void showFindings();
@@ -58,16 +62,20 @@ private:
     ByteText checked;
     QList<cliche::Finding> currentFindings;
 
-    QComboBox *cboModel = nullptr;
+    // The model chosen, and the fields of another model.
+    QComboBox *modelChoice = nullptr;
     QWidget *otherFields = nullptr;
-    QComboBox *cboGroup = nullptr;
-    QSpinBox *spnWidth = nullptr;
-    QSpinBox *spnLines = nullptr;
-    QLabel *lblModel = nullptr;
-    ReceiptPreview *prvReceipt = nullptr;
-    QListWidget *lstFindings = nullptr;
-    QLabel *lblSummary = nullptr;
-    QPushButton *cmdUpper = nullptr;
-    QPushButton *cmdReplace = nullptr;
-    QTableWidget *tblReplacements = nullptr;
+    QComboBox *groupChoice = nullptr;
+    QSpinBox *widthBox = nullptr;
+    QSpinBox *lineLimitBox = nullptr;
+    QLabel *modelLabel = nullptr;
+
+    ReceiptPreview *receiptPreview = nullptr;
+
+    // The findings and the fixes.
+    QListWidget *findingList = nullptr;
+    QLabel *summaryLabel = nullptr;
+    QPushButton *capitalsButton = nullptr;
+    QPushButton *replaceButton = nullptr;
+    QTableWidget *replacementTable = nullptr;
 };

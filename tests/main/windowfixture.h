@@ -2,27 +2,28 @@
 
 #include "bytedocument.h"
 #include "byteselection.h"
-#include "form1.h"
 #include "hexpane.h"
 #include "inputpane.h"
+#include "mainwindow.h"
+#include "objectnames.h"
 #include "views.h"
 #include "windowdriver.h"
 
 // The base of a window suite: every test gets a fresh main window, shown and
-// active, and its three panes. The suite's init() calls QVERIFY(openForm()),
-// its cleanup() closeForm().
-class Form1Fixture : public QObject {
+// active, and its three panes. The suite's init() calls QVERIFY(openWindow()),
+// its cleanup() closeWindow().
+class WindowFixture : public QObject {
 protected:
     // False when the window never became active.
-    bool openForm() {
-        form = new Form1;
-        rtb1 = child<InputPane>(form, "RTB1");
-        rtb2 = child<HexPane>(form, "RTB2");
-        rtb3 = child<TokenView>(form, "RTB3");
+    bool openWindow() {
+        form = new MainWindow;
+        inputPane = child<InputPane>(form, objectnames::inputPane);
+        hexPane = child<HexPane>(form, objectnames::hexPane);
+        outputPane = child<TokenView>(form, objectnames::outputPane);
         form->show();
         return QTest::qWaitForWindowActive(form);
     }
-    void closeForm() {
+    void closeWindow() {
         delete form;
         form = nullptr;
     }
@@ -44,8 +45,8 @@ protected:
         return hit && (hit == pane || pane->isAncestorOf(hit));
     }
 
-    Form1 *form = nullptr;
-    InputPane *rtb1 = nullptr;
-    HexPane *rtb2 = nullptr;
-    TokenView *rtb3 = nullptr;
+    MainWindow *form = nullptr;
+    InputPane *inputPane = nullptr;
+    HexPane *hexPane = nullptr;
+    TokenView *outputPane = nullptr;
 };

@@ -1,8 +1,9 @@
 #include "../testfonts.h"
-#include "form1fixture.h"
-#include "form1layout.h"
+#include "objectnames.h"
 #include "ruler.h"
 #include "twips.h"
+#include "windowfixture.h"
+#include "windowgeometry.h"
 
 #include <QAction>
 #include <QFontDialog>
@@ -17,17 +18,17 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace layout = form1layout;
+namespace layout = windowgeometry;
 
 // The window's parts, their names and places, both layouts and the resize
 // rule. Places are given in twips and checked in pixels, one pixel of
 // rounding allowed; the resulting sizes are the design's own figures.
-class TestForm1Layout : public Form1Fixture {
+class TestWindowLayout : public WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(openForm()); }
-    void cleanup() { closeForm(); }
+    void init() { QVERIFY(openWindow()); }
+    void cleanup() { closeWindow(); }
 
     // Captions are compared as shown, without the access key's marker.
     void menusHoldEveryCommandWithItsCaptionAndKey_data() {
@@ -38,35 +39,35 @@ private slots:
             int menu;
             const char *name, *caption, *shortcut;
         } items[] = {
-            {0, "mnuOpen", "Открыть", "Ctrl+O"},
-            {0, "mnuSave", "Сохранить", "Ctrl+S"},
-            {0, "mnuRestore", "Восстановить несохранённое…", ""},
-            {0, "mnuCompare", "Сравнить с файлом…", ""},
-            {0, "mnuFont", "Фонт", ""},
-            {0, "mnuExit", "Выход", ""},
-            {1, "mnuSelectAll", "Выделить все", ""},
-            {1, "mnuDell", "Очистить окно ввода", ""},
-            {1, "mnuFind", "Найти…", "Ctrl+F"},
-            {1, "mnuFindNext", "Найти далее", "F9"},
-            {1, "mnuGoto", "Перейти к смещению…", "Ctrl+G"},
-            {1, "mnuTo1251", "Перекодировать 866 → 1251", ""},
-            {1, "mnuTo866", "Перекодировать 1251 → 866", ""},
-            {1, "mnuChecksums", "Контрольные суммы…", ""},
-            {1, "mnuNextDiff", "Следующее различие", "Alt+Down"},
-            {1, "mnuPrevDiff", "Предыдущее различие", "Alt+Up"},
-            {2, "mnuComand", "Просмотр команд", "F2"},
-            {2, "mnuDOS", "кодировка 866 DOS", "F3"},
-            {2, "mnuWindows", "кодировка 1251 Win", "F4"},
-            {2, "mnuHexEdit", "HexEdit mode", "F5"},
-            {2, "mnuHexEditAll", "Весь документ (HexEdit)", "Shift+F5"},
-            {2, "mnuNormal", "Нормальный вид", "F6"},
-            {2, "mnuValues", "Значения", ""},
-            {3, "mnuKKM1251", "Группа ККМ 1251", "F7"},
-            {3, "mnuKKM866", "Группа ККМ 866", "F8"},
-            {3, "mnuCheck", "Проверка клише…", "Ctrl+K"},
-            {4, "mnuHelpt", "Инструкция", "F1"},
-            {4, "mnuTable", "Таблицы", "Ctrl+T"},
-            {4, "mnuAbout", "О программе", ""},
+            {0, objectnames::openCommand, "Открыть", "Ctrl+O"},
+            {0, objectnames::saveCommand, "Сохранить", "Ctrl+S"},
+            {0, objectnames::restoreCommand, "Восстановить несохранённое…", ""},
+            {0, objectnames::compareCommand, "Сравнить с файлом…", ""},
+            {0, objectnames::fontCommand, "Фонт", ""},
+            {0, objectnames::exitCommand, "Выход", ""},
+            {1, objectnames::selectAllCommand, "Выделить все", ""},
+            {1, objectnames::clearCommand, "Очистить окно ввода", ""},
+            {1, objectnames::findCommand, "Найти…", "Ctrl+F"},
+            {1, objectnames::findNextCommand, "Найти далее", "F9"},
+            {1, objectnames::goToCommand, "Перейти к смещению…", "Ctrl+G"},
+            {1, objectnames::recodeTo1251Command, "Перекодировать 866 → 1251", ""},
+            {1, objectnames::recodeTo866Command, "Перекодировать 1251 → 866", ""},
+            {1, objectnames::checksumsCommand, "Контрольные суммы…", ""},
+            {1, objectnames::nextDifferenceCommand, "Следующее различие", "Alt+Down"},
+            {1, objectnames::previousDifferenceCommand, "Предыдущее различие", "Alt+Up"},
+            {2, objectnames::controlNamesCommand, "Просмотр команд", "F2"},
+            {2, objectnames::cp866Command, "кодировка 866 DOS", "F3"},
+            {2, objectnames::cp1251Command, "кодировка 1251 Win", "F4"},
+            {2, objectnames::hexEditCommand, "HexEdit mode", "F5"},
+            {2, objectnames::wholeDocumentCommand, "Весь документ (HexEdit)", "Shift+F5"},
+            {2, objectnames::normalLayoutCommand, "Нормальный вид", "F6"},
+            {2, objectnames::valuesCommand, "Значения", ""},
+            {3, objectnames::listing1251Command, "Группа ККМ 1251", "F7"},
+            {3, objectnames::listing866Command, "Группа ККМ 866", "F8"},
+            {3, objectnames::clicheCheckCommand, "Проверка клише…", "Ctrl+K"},
+            {4, objectnames::helpCommand, "Инструкция", "F1"},
+            {4, objectnames::codeTableCommand, "Таблицы", "Ctrl+T"},
+            {4, objectnames::aboutCommand, "О программе", ""},
         };
         for (const auto &item : items)
             QTest::newRow(item.name) << item.menu << QString::fromUtf8(item.caption)
@@ -76,11 +77,11 @@ private slots:
         QFETCH(int, menu);
         QFETCH(QString, caption);
         QFETCH(QKeySequence, shortcut);
-        const char *menus[][2] = {{"mnufile", "Файл"},
-                                  {"mnuEdit", "Правка"},
-                                  {"mnuViev", "Вид"},
-                                  {"mnuClishe", "Клише ККМ"},
-                                  {"mnuHelp", "Помощь"}};
+        const char *menus[][2] = {{objectnames::fileMenu, "Файл"},
+                                  {objectnames::editMenu, "Правка"},
+                                  {objectnames::viewMenu, "Вид"},
+                                  {objectnames::clicheMenu, "Клише ККМ"},
+                                  {objectnames::helpMenu, "Помощь"}};
         auto *qmenu = child<QMenu>(form, menus[menu][0]);
         QCOMPARE(shownCaption(qmenu->title()), QString::fromUtf8(menus[menu][1]));
         QCOMPARE(form->menuBar()->actions().indexOf(qmenu->menuAction()), menu);
@@ -92,7 +93,7 @@ private slots:
         // panel is shown or not.
         const QString name = QTest::currentDataTag();
         QCOMPARE(action->isEnabled(), !name.endsWith("Diff"));
-        QCOMPARE(action->isCheckable(), name == "mnuValues");
+        QCOMPARE(action->isCheckable(), name == objectnames::valuesCommand);
         QVERIFY(action->isVisible());
     }
 
@@ -118,8 +119,7 @@ private slots:
         QVERIFY(!form->isMaximized());
         const QStringList expected = {"0", "", "0", "0"};
         for (int i = 0; i < 4; ++i)
-            QCOMPARE(child<QLabel>(form, qPrintable(QStringLiteral("panel%1").arg(i + 1)))->text(),
-                     expected[i]);
+            QCOMPARE(child<QLabel>(form, statusPanelName(i + 1))->text(), expected[i]);
         const QLocale russian(QLocale::Russian);
         QVERIFY(russian.toTime(panel(5)->text(), QLocale::ShortFormat).isValid());
         QVERIFY(russian.toDate(panel(6)->text(), QLocale::ShortFormat).isValid());
@@ -128,15 +128,15 @@ private slots:
         for (int i = 1; i <= 7; ++i)
             QVERIFY2(shownWhole(i), qPrintable(panel(i)->text()));
         for (int i = 1; i <= 8; ++i)
-            QCOMPARE(form->findChild<QLabel *>(QStringLiteral("panel%1").arg(i))->parent(),
-                     child<QStatusBar>(form, "StB1"));
-        QCOMPARE(QApplication::focusWidget(), child<QWidget>(form, "RTB1"));
-        QVERIFY(inFront("RTB1"));
-        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+            QCOMPARE(form->findChild<QLabel *>(QLatin1String(statusPanelName(i)))->parent(),
+                     child<QStatusBar>(form, objectnames::statusBar));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(form, objectnames::inputPane));
+        QVERIFY(inFront(objectnames::inputPane));
+        QVERIFY(!child<QLabel>(form, objectnames::ruler)->isVisible());
         QCOMPARE(
-            child<QLabel>(form, "Lbl1")->text(),
+            child<QLabel>(form, objectnames::ruler)->text(),
             QStringLiteral(" 0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F   "));
-        auto *toolbar = child<QToolBar>(form, "Tlb1");
+        auto *toolbar = child<QToolBar>(form, objectnames::pathBar);
         QCOMPARE(form->toolBarArea(toolbar), Qt::BottomToolBarArea);
         QVERIFY(!toolbar->isMovable());
     }
@@ -157,7 +157,7 @@ private slots:
                 size);
         file.close();
         QVERIFY(form->openFile(file.fileName()));
-        child<QAction>(form, "mnuSelectAll")->trigger();
+        child<QAction>(form, objectnames::selectAllCommand)->trigger();
         form->setPanelText(4, QString::number(size)); // as long as a selection in the hex pane
         for (int i : {1, 3, 4}) {
             QCOMPARE(panel(i)->text(), QString::number(size));
@@ -201,8 +201,8 @@ private slots:
         }
         const int width = form->width();
         form->setToolbarCaption(QStringLiteral("  ") + path);
-        auto *toolbar = child<QToolBar>(form, "Tlb1");
-        auto *button = child<QToolButton>(form, "Button1");
+        auto *toolbar = child<QToolBar>(form, objectnames::pathBar);
+        auto *button = child<QToolButton>(form, objectnames::pathButton);
         QTRY_VERIFY(button->text().endsWith(QLatin1Char('/') + path.section(QLatin1Char('/'), -1)));
 
         const QFontMetrics metrics(button->font());
@@ -240,62 +240,67 @@ private slots:
             QTRY_COMPARE(form->width(), width);
         }
         const layout::Layout &design = hexEdit ? layout::hexEdit : layout::normal;
-        auto *rtb1 = child<QWidget>(form, "RTB1");
-        auto *rtb2 = child<QWidget>(form, "RTB2");
-        auto *rtb3 = child<QWidget>(form, "RTB3");
+        auto *inputPane = child<QWidget>(form, objectnames::inputPane);
+        auto *hexPane = child<QWidget>(form, objectnames::hexPane);
+        auto *outputPane = child<QWidget>(form, objectnames::outputPane);
         QCOMPARE(form->height() - form->menuBar()->height(), y(layout::clientHeight));
         // 4530 twips under a toolbar of its designed height; one that its
         // caption makes higher takes the difference from the panes.
-        const int toolbarGrowth = child<QWidget>(form, "Tlb1")->height() - y(layout::toolBarHeight);
+        const int toolbarGrowth =
+            child<QWidget>(form, objectnames::pathBar)->height() - y(layout::toolBarHeight);
         QVERIFY(toolbarGrowth >= -1);
-        for (QWidget *pane : {rtb1, rtb2, rtb3}) {
+        for (QWidget *pane : {inputPane, hexPane, outputPane}) {
             QVERIFY(near(pane->height(), y(4530) - toolbarGrowth));
             QCOMPARE(pane->y(), y(layout::paneTop));
         }
-        QVERIFY(near(rtb1->geometry(), QRect(x(layout::paneLeft), y(layout::paneTop),
-                                             x(layout::inputWidth), rtb1->height())));
-        QCOMPARE(rtb2->x(), rtb1->x());
+        QVERIFY(near(inputPane->geometry(), QRect(x(layout::paneLeft), y(layout::paneTop),
+                                                  x(layout::inputWidth), inputPane->height())));
+        QCOMPARE(hexPane->x(), inputPane->x());
         // The hex pane widens where its offsets and 16 groups need it; the
         // output pane gives way by as much and keeps its right margin.
-        const int widening = rtb2->width() - x(design.hexWidth);
+        const int widening = hexPane->width() - x(design.hexWidth);
         QVERIFY(hexEdit ? widening >= -1 && widening < x(1000) : near(widening, 0));
-        QVERIFY(near(rtb3->x(), x(design.outputLeft) + widening));
-        QVERIFY(near(rtb3->width(), x(outputWidth) - widening));
-        const int toolbarTop = child<QWidget>(form, "Tlb1")->mapTo(form, QPoint()).y();
-        QVERIFY(near(toolbarTop - rtb1->mapTo(form, QPoint(0, rtb1->height())).y(),
+        QVERIFY(near(outputPane->x(), x(design.outputLeft) + widening));
+        QVERIFY(near(outputPane->width(), x(outputWidth) - widening));
+        const int toolbarTop =
+            child<QWidget>(form, objectnames::pathBar)->mapTo(form, QPoint()).y();
+        QVERIFY(near(toolbarTop - inputPane->mapTo(form, QPoint(0, inputPane->height())).y(),
                      y(layout::paneBottomGap)));
     }
 
     void normalLayoutRestoresEverythingButTheTexts() {
-        auto *rtb1 = child<InputPane>(form, "RTB1");
-        typeText(rtb1, "AB");
+        auto *inputPane = child<InputPane>(form, objectnames::inputPane);
+        typeText(inputPane, "AB");
         QTest::keyClick(form, Qt::Key_F5);
-        QVERIFY(inFront("RTB2"));
-        QVERIFY(child<QLabel>(form, "Lbl1")->isVisible());
-        const QString hex = child<TokenView>(form, "RTB2")->toPlainText();
-        const QString output = child<TokenView>(form, "RTB3")->toPlainText();
+        QVERIFY(inFront(objectnames::hexPane));
+        QVERIFY(child<QLabel>(form, objectnames::ruler)->isVisible());
+        const QString hex = child<TokenView>(form, objectnames::hexPane)->toPlainText();
+        const QString output = child<TokenView>(form, objectnames::outputPane)->toPlainText();
         QTest::keyClick(form, Qt::Key_F6);
-        QVERIFY(near(child<QWidget>(form, "RTB2")->width(), x(layout::normal.hexWidth)));
-        QVERIFY(near(child<QWidget>(form, "RTB3")->x(), x(layout::normal.outputLeft)));
-        QVERIFY(near(child<QWidget>(form, "RTB3")->width(), x(4790)));
-        QVERIFY(inFront("RTB1"));
-        QVERIFY(!child<QLabel>(form, "Lbl1")->isVisible());
+        QVERIFY(
+            near(child<QWidget>(form, objectnames::hexPane)->width(), x(layout::normal.hexWidth)));
+        QVERIFY(
+            near(child<QWidget>(form, objectnames::outputPane)->x(), x(layout::normal.outputLeft)));
+        QVERIFY(near(child<QWidget>(form, objectnames::outputPane)->width(), x(4790)));
+        QVERIFY(inFront(objectnames::inputPane));
+        QVERIFY(!child<QLabel>(form, objectnames::ruler)->isVisible());
         QCOMPARE(form->document(), QByteArray("AB"));
-        QCOMPARE(child<TokenView>(form, "RTB2")->toPlainText(), hex);
-        QCOMPARE(child<TokenView>(form, "RTB3")->toPlainText(), output);
+        QCOMPARE(child<TokenView>(form, objectnames::hexPane)->toPlainText(), hex);
+        QCOMPARE(child<TokenView>(form, objectnames::outputPane)->toPlainText(), output);
     }
 
     void aWindowTooSmallLeavesThePanesAsTheyWere() {
         QList<QSize> before;
-        for (const char *name : {"RTB1", "RTB2", "RTB3"})
+        for (const char *name :
+             {objectnames::inputPane, objectnames::hexPane, objectnames::outputPane})
             before << child<QWidget>(form, name)->size();
         form->resize(x(3000), form->menuBar()->height() + y(900));
         // Too narrow for the output pane, too low for any pane.
         QTRY_VERIFY(form->width() <
                     x(layout::normal.outputLeft + layout::normal.outputRightMargin));
-        QCOMPARE(QList<QSize>({child<QWidget>(form, "RTB1")->size(),
-                               child<QWidget>(form, "RTB2")->size(),
-                               child<QWidget>(form, "RTB3")->size()}),
+        QCOMPARE(QList<QSize>({child<QWidget>(form, objectnames::inputPane)->size(),
+                               child<QWidget>(form, objectnames::hexPane)->size(),
+                               child<QWidget>(form, objectnames::outputPane)->size()}),
                  before);
     }
 
@@ -333,37 +338,37 @@ private slots:
             document[i] = char(i * 37 + 0x11);
         form->setDocument(document);
         if (!family.isEmpty()) {
-            child<QAction>(form, "mnuSelectAll")->trigger();
+            child<QAction>(form, objectnames::selectAllCommand)->trigger();
             chooseFont(QFont(family, pointSize));
         }
-        child<QAction>(form, "mnuHexEdit")->trigger();
+        child<QAction>(form, objectnames::hexEditCommand)->trigger();
         QCoreApplication::processEvents(); // a wider font widens the pane after the command
 
-        auto *rtb2 = child<HexPane>(form, "RTB2");
-        QCOMPARE(rtb2->toPlainText().size(), 4 * bytes);
+        auto *hexPane = child<HexPane>(form, objectnames::hexPane);
+        QCOMPARE(hexPane->toPlainText().size(), 4 * bytes);
         if (!family.isEmpty())
-            QCOMPARE(rtb2->charFormatAt(0).font().family(), family);
-        QCOMPARE(rtb2->rowCount(), (bytes + 15) / 16);
-        const int viewportWidth = rtb2->viewport()->width();
-        for (qsizetype row = 0; row < rtb2->rowCount(); ++row) {
-            QCOMPARE(rtb2->rowStart(row), 64 * row);
+            QCOMPARE(hexPane->charFormatAt(0).font().family(), family);
+        QCOMPARE(hexPane->rowCount(), (bytes + 15) / 16);
+        const int viewportWidth = hexPane->viewport()->width();
+        for (qsizetype row = 0; row < hexPane->rowCount(); ++row) {
+            QCOMPARE(hexPane->rowStart(row), 64 * row);
             const qsizetype groups = qMin<qsizetype>(16, bytes - 16 * row);
-            const qreal top = rtb2->positionRect(64 * row).y();
+            const qreal top = hexPane->positionRect(64 * row).y();
             for (qsizetype k = 0; k < groups; ++k)
-                QCOMPARE(rtb2->positionRect(64 * row + 4 * k + 1).y(), top);
+                QCOMPARE(hexPane->positionRect(64 * row + 4 * k + 1).y(), top);
             // A full row's last digits end inside the pane.
             if (groups == 16)
-                QCOMPARE(rtb2->positionRect(64 * row + 62).x() <= viewportWidth, allInSight);
+                QCOMPARE(hexPane->positionRect(64 * row + 62).x() <= viewportWidth, allInSight);
         }
 
-        auto *ruler = child<Ruler>(form, "Lbl1");
+        auto *ruler = child<Ruler>(form, objectnames::ruler);
         for (int k = 0; k < 16 && k < bytes; ++k) {
             // The middle of the second digit's cell, as the pane places it.
             const qreal paneX =
-                (rtb2->positionRect(4 * k + 1).x() + rtb2->positionRect(4 * k + 2).x()) / 2;
+                (hexPane->positionRect(4 * k + 1).x() + hexPane->positionRect(4 * k + 2).x()) / 2;
             if (paneX > viewportWidth)
                 break;
-            const qreal inForm = rtb2->viewport()->mapTo(form, QPointF(paneX, 0)).x();
+            const qreal inForm = hexPane->viewport()->mapTo(form, QPointF(paneX, 0)).x();
             const qreal rulerX = ruler->mapTo(form, QPointF(ruler->digitCentre(k), 0)).x();
             QVERIFY2(
                 qAbs(inForm - rulerX) <= 1.5,
@@ -374,9 +379,7 @@ private slots:
     }
 
 private:
-    QLabel *panel(int i) const {
-        return child<QLabel>(form, qPrintable(QStringLiteral("panel%1").arg(i)));
-    }
+    QLabel *panel(int i) const { return child<QLabel>(form, statusPanelName(i)); }
     // The panel's text fits inside its frame, and the panel inside the bar
     // beside the ones before it.
     bool shownWhole(int i) const {
@@ -408,13 +411,13 @@ private:
             }
         });
         answer.start(5);
-        child<QAction>(form, "mnuFont")->trigger();
+        child<QAction>(form, objectnames::fontCommand)->trigger();
     }
 
     bool inFront(const char *name) const {
-        return Form1Fixture::inFront(child<QWidget>(form, name));
+        return WindowFixture::inFront(child<QWidget>(form, name));
     }
 };
 
-KKTVIEW_TEST_MAIN(TestForm1Layout)
-#include "tst_form1layout.moc"
+KKTVIEW_TEST_MAIN(TestWindowLayout)
+#include "tst_windowlayout.moc"

@@ -4,15 +4,15 @@
 
 class QTextEdit;
 
-// The code table window: one pane, RTBT, with the reference of all byte codes,
+// The code table window: one pane (RTBT) with the reference of all byte codes,
 // always filling the window. It has no owner window, so it stays beside the
 // main window without blocking it, and closing it destroys it.
-class FrmTabl : public QWidget {
+class CodeTableWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit FrmTabl(QWidget *parent = nullptr);
+    explicit CodeTableWindow(QWidget *parent = nullptr);
 
 private:
-    QTextEdit *RTBT;
+    QTextEdit *pane;
 };
