@@ -312,9 +312,6 @@ private:
     // What the shared dialog remembers between commands: the path last
     // chosen in the open or save dialog, the font and colour last chosen.
     QString gcdgFileName;
-    // The file of the document on screen: the one it was opened from or last
-    // saved to; empty for a typed document. The save dialog proposes it.
-    QString documentFile;
     QFont gcdgFont;
     QColor gcdgColor;
     // The recovery copies of the document, which it follows in the pane.

@@ -1,7 +1,7 @@
 #include "form1.h"
 
 #include "bytedocument.h"
-#include "byteedit.h"
+#include "byteeditor.h"
 #include "byteselection.h"
 #include "frmcheck.h"
 #include "inputpane.h"
@@ -33,8 +33,7 @@ void Form1::recodeDocument(bool from866) {
     const recode::Result result =
         from866 ? recode::cp866ToCp1251(source) : recode::cp1251ToCp866(source);
 
-    if (const auto edit = byteedit::difference(source, result.bytes)) {
-        doc->replace(start + edit->offset, edit->length, edit->bytes);
+    if (ByteEditor(doc).rewrite(start, source.size(), result.bytes)) {
         // A selection stays selected; otherwise the cursor stays where it was.
         if (whole)
             selection->moveCaret(cursor);

@@ -155,7 +155,7 @@ bool Form1::loadDocument(const QString &path) {
         // The file's buffer becomes the document, not copied.
         doc->load(std::move(loaded.bytes));
         selection->moveCaret(0);
-        recovery->setOriginFile(path);
+        doc->setFile(FileIdentity::of(path));
         setPanelText(1, QString::number(doc->size()));
         setPanelText(2, QStringLiteral(" bytes"));
     }
@@ -163,7 +163,6 @@ bool Form1::loadDocument(const QString &path) {
     switch (loaded.status) {
     case document::LoadResult::Status::Loaded:
         setToolbarCaption(QStringLiteral("  ") + nativename::displayed(path));
-        documentFile = path;
         return true;
     case document::LoadResult::Status::Empty:
         showMessage(this, QStringLiteral("Empty file"));
@@ -196,9 +195,9 @@ bool Form1::saveDocumentAs() {
     // The dialog proposes the file of the document on screen, never one
     // whose open was refused: Enter would overwrite it. A typed document
     // gets the folder last chosen in either dialog and no name.
-    if (!documentFile.isEmpty()) {
-        dialog.setDirectory(QFileInfo(documentFile).absolutePath());
-        dialog.proposeFile(documentFile);
+    if (const QString &file = doc->file().path; !file.isEmpty()) {
+        dialog.setDirectory(QFileInfo(file).absolutePath());
+        dialog.proposeFile(file);
     } else if (!gcdgFileName.isEmpty()) {
         dialog.setDirectory(QFileInfo(gcdgFileName).absolutePath());
     }
@@ -217,8 +216,7 @@ bool Form1::saveDocumentTo(const QString &path) {
         return false;
     }
     doc->setClean();
-    documentFile = path;
-    recovery->setOriginFile(path);
+    doc->setFile(FileIdentity::of(path));
     return true;
 }
 

@@ -50,9 +50,10 @@ bool Form1::unsavedMayGo() {
 }
 
 bool Form1::askToSaveUnsaved(const QString &reason) {
-    switch (savechanges::ask(this, documentFile, recovery->store().directory(), reason)) {
+    const QString file = doc->file().path;
+    switch (savechanges::ask(this, file, recovery->store().directory(), reason)) {
     case savechanges::Answer::Save:
-        return documentFile.isEmpty() ? saveDocumentAs() : saveDocumentTo(documentFile);
+        return file.isEmpty() ? saveDocumentAs() : saveDocumentTo(file);
     case savechanges::Answer::Discard:
         return true;
     case savechanges::Answer::Cancel:
@@ -99,7 +100,6 @@ void Form1::mnuRestore() {
         showMessage(this, tr("Не удалось восстановить документ:\n%1").arg(reason));
         return;
     }
-    documentFile = restored->origin;
     setToolbarCaption(restored->origin.isEmpty()
                           ? QString()
                           : QStringLiteral("  ") + nativename::displayed(restored->origin));
