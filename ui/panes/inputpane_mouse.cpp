@@ -4,6 +4,7 @@
 
 #include "bytedocument.h"
 #include "byteselection.h"
+#include "crlf.h"
 #include "textunits.h"
 
 #include <QApplication>
@@ -45,11 +46,11 @@ void InputPane::mousePressEvent(QMouseEvent *event) {
         return;
     }
     if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
+        PaneView::mousePressEvent(event);
         return;
     }
     preferredX = -1;
-    doc->endTyping();
+    editor.endRun();
     // A third click soon after a double click selects the line.
     if (doubleClickTime.isValid() &&
         doubleClickTime.elapsed() < QApplication::doubleClickInterval() &&
@@ -82,7 +83,7 @@ void InputPane::mousePressEvent(QMouseEvent *event) {
 
 void InputPane::mouseMoveEvent(QMouseEvent *event) {
     if (!(event->buttons() & Qt::LeftButton)) {
-        QAbstractScrollArea::mouseMoveEvent(event);
+        PaneView::mouseMoveEvent(event);
         return;
     }
     if (mayStartDrag) {
@@ -92,17 +93,12 @@ void InputPane::mouseMoveEvent(QMouseEvent *event) {
         return;
     }
     dragScroll.follow(event->position().toPoint());
-    autoScroll();
+    dragScrollStep();
 }
 
-// Extends the selection to the mouse, by words after a double click; past
-// the pane's top or bottom edge the pane scrolls a row at a time.
-void InputPane::autoScroll() {
-    if (!dragScroll.buttonHeld())
-        return;
-    if (const int step = dragScroll.direction())
-        scrollToRow(firstVisibleRow() + step);
-    const qint64 at = offsetAt(dragScroll.point());
+// Extends the selection to the mouse, by words after a double click.
+void InputPane::dragTo(const QPointF &point) {
+    const qint64 at = offsetAt(point);
     if (!selectingWords) {
         setSelection(sel->anchor(), at);
     } else if (at < wordOnDoubleClick.start) {
@@ -123,7 +119,7 @@ void InputPane::mouseReleaseEvent(QMouseEvent *event) {
         setSelection(at, at);
     }
     if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mouseReleaseEvent(event);
+        PaneView::mouseReleaseEvent(event);
         return;
     }
     setPrimarySelection();
@@ -131,7 +127,7 @@ void InputPane::mouseReleaseEvent(QMouseEvent *event) {
 
 void InputPane::mouseDoubleClickEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mouseDoubleClickEvent(event);
+        PaneView::mouseDoubleClickEvent(event);
         return;
     }
     mayStartDrag = false;
@@ -139,7 +135,7 @@ void InputPane::mouseDoubleClickEvent(QMouseEvent *event) {
     const QPointF point = event->position();
     qint64 at = offsetAt(point);
     if (at > 0 && (at >= doc->size() || point.x() < byteRect(at).x()))
-        at = textunits::previousCharacter(doc->bytes(), at);
+        at = crlf::previousCharacter(doc->bytes(), at);
     wordOnDoubleClick = {};
     const textunits::Range word = textunits::wordAt(doc->bytes(), at);
     wordOnDoubleClick = {word.start, word.end};
@@ -197,16 +193,16 @@ void InputPane::contextMenuEvent(QContextMenuEvent *event) {
 // Dragging and dropping ------------------------------------------------------
 
 void InputPane::moveSelectionTo(qint64 offset) {
-    offset = textunits::snapDown(doc->bytes(), std::clamp<qint64>(offset, 0, doc->size()));
+    offset = crlf::snapDown(doc->bytes(), std::clamp<qint64>(offset, 0, doc->size()));
     const Range moved = shownSelection();
     if (offset >= moved.start && offset <= moved.end)
         return;
-    const ByteText bytes = doc->read(moved.start, moved.end - moved.start);
-    const qint64 target = offset > moved.end ? offset - bytes.size() : offset;
-    replaceRange(moved.start, moved.end, {}, int(ByteDocument::Step::New));
-    setSelection(target, target);
-    replaceRange(target, target, bytes, int(ByteDocument::Step::JoinPrevious));
-    setSelection(target, target + bytes.size());
+    // The bytes put back take the style before them, as an insertion there.
+    ownChange = true;
+    const ByteEditor::Range to = editor.moveBytes(moved.start, moved.end, offset);
+    ownChange = false;
+    setSelection(to.offset, to.offset + to.length);
+    ensureCaretVisible();
 }
 
 void InputPane::startDrag() {
@@ -218,7 +214,7 @@ void InputPane::startDrag() {
     // Moved into another program: the bytes leave this document. A move
     // within the pane was made by the drop.
     if (action == Qt::MoveAction && drag->target() != viewport() && drag->target() != this)
-        replaceRange(dragged.start, dragged.end, {}, int(ByteDocument::Step::New));
+        removeRange(dragged.start, dragged.end);
 }
 
 void InputPane::dragEnterEvent(QDragEnterEvent *event) {
@@ -235,7 +231,7 @@ void InputPane::dragMoveEvent(QDragMoveEvent *event) {
         event->ignore();
         return;
     }
-    dropCaret = textunits::snapDown(doc->bytes(), offsetAt(event->position()));
+    dropCaret = crlf::snapDown(doc->bytes(), offsetAt(event->position()));
     viewport()->update();
     event->acceptProposedAction();
 }
@@ -253,7 +249,7 @@ void InputPane::dropEvent(QDropEvent *event) {
         event->ignore();
         return;
     }
-    const qint64 at = textunits::snapDown(doc->bytes(), offsetAt(event->position()));
+    const qint64 at = crlf::snapDown(doc->bytes(), offsetAt(event->position()));
     event->acceptProposedAction();
     // Moving the selection within the pane.
     if (event->source() == this && event->dropAction() == Qt::MoveAction) {

@@ -22,19 +22,12 @@ constexpr qreal margin = TokenLayout::margin;
 
 } // namespace
 
-TokenView::TokenView(QWidget *parent)
-    : QAbstractScrollArea(parent), styles(font()), rows(text, styles),
-      caretBlink(this, [this] { repaintCaret(); }),
-      dragScroll(viewport(), [this] { autoScroll(); }) {
+TokenView::TokenView(QWidget *parent) : PaneView(parent), styles(font()), rows(text, styles) {
     paneaccessible::install();
-    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     // A scroll bar that comes and goes would change the width and lay a long
     // text out twice.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    viewport()->setCursor(Qt::IBeamCursor);
-    viewport()->setBackgroundRole(QPalette::Base);
-    viewport()->setAutoFillBackground(true);
 }
 
 TokenView::~TokenView() = default;
@@ -292,15 +285,11 @@ void TokenView::ensureLayout() const {
 }
 
 qsizetype TokenView::visibleRows() const {
-    return qMax<qsizetype>(1, qFloor((viewport()->height() - margin) / qMax(1, rows.rowHeight())));
+    return rowsInSight(rows.rowHeight(), margin);
 }
 
 void TokenView::updateScrollBars() const {
-    QScrollBar *vertical = verticalScrollBar();
-    const qint64 visible = visibleRows();
-    vertical->setRange(0, int(std::clamp<qint64>(rows.rowCount() - visible, 0, INT_MAX)));
-    vertical->setPageStep(int(visible));
-    vertical->setSingleStep(1);
+    setRowRange(rows.rowCount(), visibleRows());
     QScrollBar *horizontal = horizontalScrollBar();
     horizontal->setRange(0, qMax(0, qCeil(rows.contentWidth()) - viewport()->width()));
     horizontal->setPageStep(viewport()->width());
@@ -309,7 +298,7 @@ void TokenView::updateScrollBars() const {
 
 qsizetype TokenView::firstVisibleRow() const {
     ensureLayout();
-    return verticalScrollBar()->value();
+    return firstRowInSight();
 }
 
 QPointF TokenView::toLayout(const QPointF &point) const {
@@ -392,13 +381,7 @@ void TokenView::ensureVisible(qsizetype position) {
 
 void TokenView::ensureVisible(TokenPlace place) {
     ensureLayout();
-    const qint64 row = rows.rowOf(place);
-    QScrollBar *vertical = verticalScrollBar();
-    const qint64 visible = visibleRows();
-    if (row < vertical->value())
-        vertical->setValue(int(row));
-    else if (row >= vertical->value() + visible)
-        vertical->setValue(int(row - visible + 1));
+    bringRowIntoSight(rows.rowOf(place), visibleRows());
     const qreal x = rows.pointOf(place).x();
     QScrollBar *horizontal = horizontalScrollBar();
     if (x - margin < horizontal->value())
@@ -557,17 +540,8 @@ bool TokenView::ownsShortcut(const QKeyEvent *key) const {
     return key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll);
 }
 
-bool TokenView::event(QEvent *event) {
-    if (event->type() == QEvent::ShortcutOverride &&
-        ownsShortcut(static_cast<const QKeyEvent *>(event))) {
-        event->accept();
-        return true;
-    }
-    return QAbstractScrollArea::event(event);
-}
-
 void TokenView::resizeEvent(QResizeEvent *event) {
-    QAbstractScrollArea::resizeEvent(event);
+    PaneView::resizeEvent(event);
     rows.setWidth(viewport()->width());
     if (rows.tokensPerRow() == 0)
         invalidateLayout();
@@ -581,24 +555,9 @@ void TokenView::scrollContentsBy(int, int) {
     emit layoutChanged();
 }
 
-void TokenView::changeEvent(QEvent *event) {
-    if (event->type() == QEvent::FontChange) {
-        styles.setPaneFont(font());
-        invalidateLayout();
-    }
-    QAbstractScrollArea::changeEvent(event);
-}
-
-void TokenView::focusInEvent(QFocusEvent *event) {
-    caretBlink.restart();
-    viewport()->update();
-    QAbstractScrollArea::focusInEvent(event);
-}
-
-void TokenView::focusOutEvent(QFocusEvent *event) {
-    caretBlink.stop();
-    viewport()->update();
-    QAbstractScrollArea::focusOutEvent(event);
+void TokenView::fontChanged() {
+    styles.setPaneFont(font());
+    invalidateLayout();
 }
 
 TokenPlace TokenView::movedPlace(TokenPlace from, Move move) const {
@@ -685,7 +644,7 @@ void TokenView::mouseSelectToken(const QPointF &point) {
 
 void TokenView::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
+        PaneView::mousePressEvent(event);
         return;
     }
     setFocus(Qt::MouseFocusReason);
@@ -695,7 +654,7 @@ void TokenView::mousePressEvent(QMouseEvent *event) {
 
 void TokenView::mouseMoveEvent(QMouseEvent *event) {
     if (!(event->buttons() & Qt::LeftButton)) {
-        QAbstractScrollArea::mouseMoveEvent(event);
+        PaneView::mouseMoveEvent(event);
         return;
     }
     dragScroll.follow(event->position().toPoint());
@@ -705,7 +664,7 @@ void TokenView::mouseMoveEvent(QMouseEvent *event) {
 
 void TokenView::mouseReleaseEvent(QMouseEvent *event) {
     dragScroll.stop();
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    PaneView::mouseReleaseEvent(event);
 }
 
 void TokenView::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -713,12 +672,8 @@ void TokenView::mouseDoubleClickEvent(QMouseEvent *event) {
         mouseSelectToken(event->position());
 }
 
-void TokenView::autoScroll() {
-    if (!dragScroll.buttonHeld())
-        return;
-    if (const int step = dragScroll.direction())
-        verticalScrollBar()->setValue(verticalScrollBar()->value() + step);
-    mouseSelect(dragScroll.point(), true);
+void TokenView::dragTo(const QPointF &point) {
+    mouseSelect(point, true);
 }
 
 void TokenView::contextMenuEvent(QContextMenuEvent *event) {
