@@ -103,8 +103,6 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -162,6 +160,8 @@ private:
     // where the window has a shortcut on them.
     bool ownsShortcut(const QKeyEvent *key) const override;
     void fontChanged() override;
+    void mouseDragged(const QMouseEvent *event) override;
+    void mouseReleased(QMouseEvent *event) override;
 
     // Accessibility.
     void tellAccessibility(qint64 offset, qint64 removed, qint64 added);

@@ -81,11 +81,7 @@ void InputPane::mousePressEvent(QMouseEvent *event) {
     ensureCaretVisible();
 }
 
-void InputPane::mouseMoveEvent(QMouseEvent *event) {
-    if (!(event->buttons() & Qt::LeftButton)) {
-        PaneView::mouseMoveEvent(event);
-        return;
-    }
+void InputPane::mouseDragged(const QMouseEvent *event) {
     if (mayStartDrag) {
         if ((event->position().toPoint() - pressPoint).manhattanLength() >=
             QApplication::startDragDistance())
@@ -111,15 +107,14 @@ void InputPane::dragTo(const QPointF &point) {
     ensureCaretVisible();
 }
 
-void InputPane::mouseReleaseEvent(QMouseEvent *event) {
-    dragScroll.stop();
+void InputPane::mouseReleased(QMouseEvent *event) {
     if (event->button() == Qt::LeftButton && std::exchange(mayStartDrag, false)) {
         // A click in the selection, without a drag: the caret goes there.
         const qint64 at = offsetAt(event->position());
         setSelection(at, at);
     }
     if (event->button() != Qt::LeftButton) {
-        PaneView::mouseReleaseEvent(event);
+        PaneView::mouseReleased(event);
         return;
     }
     setPrimarySelection();

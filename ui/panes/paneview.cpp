@@ -1,6 +1,7 @@
 #include "paneview.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -81,4 +82,20 @@ void PaneView::focusOutEvent(QFocusEvent *event) {
     caretBlink.stop();
     viewport()->update();
     QAbstractScrollArea::focusOutEvent(event);
+}
+
+void PaneView::mouseMoveEvent(QMouseEvent *event) {
+    if (event->buttons() & Qt::LeftButton)
+        mouseDragged(event);
+    else
+        QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void PaneView::mouseReleaseEvent(QMouseEvent *event) {
+    dragScroll.stop();
+    mouseReleased(event);
+}
+
+void PaneView::mouseReleased(QMouseEvent *event) {
+    QAbstractScrollArea::mouseReleaseEvent(event);
 }

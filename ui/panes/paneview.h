@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 
 class QKeyEvent;
+class QMouseEvent;
 
 // What every pane is, whatever its rows show: a scroll area scrolled a row
 // at a time, with a caret that blinks while the pane has the focus, a
@@ -30,6 +31,10 @@ protected:
     virtual bool ownsShortcut(const QKeyEvent *key) const = 0;
     // The pane's font changed.
     virtual void fontChanged() = 0;
+    // The mouse moved with the left button held.
+    virtual void mouseDragged(const QMouseEvent *event) = 0;
+    // A button came up, a drag's scrolling stopped.
+    virtual void mouseReleased(QMouseEvent *event);
 
     // Rows: the first in sight, how many fit, and scrolling to them.
     qint64 firstRowInSight() const;
@@ -47,6 +52,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
     CaretBlink caretBlink;
     DragScroll dragScroll;

@@ -652,19 +652,10 @@ void TokenView::mousePressEvent(QMouseEvent *event) {
     mouseSelect(event->position(), event->modifiers() & Qt::ShiftModifier);
 }
 
-void TokenView::mouseMoveEvent(QMouseEvent *event) {
-    if (!(event->buttons() & Qt::LeftButton)) {
-        PaneView::mouseMoveEvent(event);
-        return;
-    }
+void TokenView::mouseDragged(const QMouseEvent *event) {
     dragScroll.follow(event->position().toPoint());
     mouseSelect(event->position(), true);
     ensureVisible(caret);
-}
-
-void TokenView::mouseReleaseEvent(QMouseEvent *event) {
-    dragScroll.stop();
-    PaneView::mouseReleaseEvent(event);
 }
 
 void TokenView::mouseDoubleClickEvent(QMouseEvent *event) {

@@ -166,8 +166,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
@@ -196,6 +194,7 @@ private:
     void repaintCaret() override;
     void dragTo(const QPointF &point) override;
     void fontChanged() override;
+    void mouseDragged(const QMouseEvent *event) override;
     // Tells assistive technology of a change of the text.
     void announce(qint64 position, qint64 removedChars, qint64 addedChars) const;
 
