@@ -58,6 +58,11 @@ protected:
 
 private:
     bool inColumns() const { return layout().inColumns(); }
+    // Moves by keys in columns: the cursor alone by nibbles, a selection by
+    // whole groups.
+    void moveByNibbles(Move move);
+    void extendByGroups(Move move);
+    qint64 groupsInPage() const;
     // The group under a point, by the cell it falls in, and the nibble.
     std::pair<qint64, int> cellAt(const QPointF &viewportPoint) const;
 

@@ -290,7 +290,6 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
     const RowLayout::Row row = layoutRows.row(rowIndex);
     const qreal left = textLeft();
-    const qreal baseline = rect.top() + ascent;
 
     // The selection's background, a selected line break as a space's width.
     const qint64 from = std::max(row.start, selected.start);
@@ -313,8 +312,25 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
         });
     }
 
-    // Glyphs of one font, colour and selection state go in one run; the
-    // lines of an underlined or struck out style run under all of them.
+    paintGlyphs(painter, row, rect, selected);
+
+    // A row cut short where the layout was cut: a dotted leader to the edge
+    // shows that the line goes on.
+    if (layoutRows.endsShort(rowIndex)) {
+        const qreal x = left + pixels(layoutRows.xOf(row, row.end)) + 2;
+        const qreal y = rect.top() + rect.height() / 2;
+        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
+        painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
+    }
+}
+
+// Glyphs of one font, colour and selection state go in one run; the lines
+// of an underlined or struck out style run under all of them.
+void InputPane::paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
+                            Range selected) {
+    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    const qreal left = textLeft();
+    const qreal baseline = rect.top() + ascent;
     QVarLengthArray<quint32, 256> indexes;
     QVarLengthArray<QPointF, 256> positions;
     int runStyle = -1;
@@ -367,15 +383,6 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
         }
     });
     flush();
-
-    // A row cut short where the layout was cut: a dotted leader to the edge
-    // shows that the line goes on.
-    if (layoutRows.endsShort(rowIndex)) {
-        const qreal x = left + pixels(layoutRows.xOf(row, row.end)) + 2;
-        const qreal y = rect.top() + rect.height() / 2;
-        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
-        painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
-    }
 }
 
 void InputPane::setMarkedBytes(ByteMarks marked) {

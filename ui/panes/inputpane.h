@@ -154,6 +154,8 @@ private:
     QRectF rowRect(qint64 row) const;
     qreal textLeft() const;
     void paintRow(QPainter &painter, qint64 row, const QRectF &rect, Range selected);
+    void paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
+                     Range selected);
     void repaintCaret() override;
     void dragTo(const QPointF &point) override;
     // The keys a text edit keeps for itself while it has the focus, even
