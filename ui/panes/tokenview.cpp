@@ -3,6 +3,7 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "paneaccessible.h"
+#include "tokenrowpainter.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -419,20 +420,18 @@ qsizetype TokenView::characterAt(const QPointF &point) const {
 void TokenView::paintEvent(QPaintEvent *event) {
     ensureLayout();
     QPainter painter(viewport());
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const QColor highlight = palette().color(group, QPalette::Highlight);
-    const QColor highlightedText = palette().color(group, QPalette::HighlightedText);
-    const QColor textColor = palette().color(group, QPalette::Text);
-    const qreal scrollX = horizontalScrollBar()->value();
-    const qint64 first = firstVisibleRow();
-    const qint64 count = rows.rowCount();
     const int height = rows.rowHeight();
-    const qreal baseline = rows.ascent();
-    const TokenPlace selFrom = qMin(anchor, caret);
-    const TokenPlace selTo = qMax(anchor, caret);
+    TokenRowPainter rowPainter(painter, styles, palette(), hasFocus(),
+                               horizontalScrollBar()->value(), height, rows.ascent());
+    rowPainter.setSelection(qMin(anchor, caret), qMax(anchor, caret));
+    if (markedBytes && text.isLive()) {
+        rowPainter.setMarks([this](qint64 token) {
+            const qint64 offset = text.documentOffsetOf(token);
+            return offset >= 0 && markedBytes(offset);
+        });
+    }
     TokenLayout::Row row;
-    QString run;
-    for (qint64 r = first; r < count; ++r) {
+    for (qint64 r = firstVisibleRow(), count = rows.rowCount(); r < count; ++r) {
         const qreal top = rowTopInViewport(r);
         if (top > event->rect().bottom() + 1)
             break;
@@ -441,83 +440,16 @@ void TokenView::paintEvent(QPaintEvent *event) {
             continue;
         paintRowMargin(painter, r, rowRect);
         rows.placeRow(r, row);
-        const auto &cells = row.cells;
-        const auto xAfter = [&](qsizetype i) {
-            return i + 1 < cells.size() ? cells[i + 1].x : row.endX;
-        };
-        // The selection's background, a line break's included.
-        qsizetype a = 0;
-        while (a < cells.size() && cells[a].place < selFrom)
-            ++a;
-        qsizetype b = a;
-        while (b < cells.size() && cells[b].place < selTo)
-            ++b;
-        if (a < b) {
-            qreal right = xAfter(b - 1);
-            if (cells[b - 1].ch == u'\n')
-                right += styles.style(cells[b - 1].style).advance(u' ');
-            painter.fillRect(QRectF(cells[a].x - scrollX, top, right - cells[a].x, height),
-                             highlight);
-        }
-        if (markedBytes && text.isLive())
-            paintMarks(painter, row, a, b, top, scrollX);
-        // Characters that share a style and a selection state and stand
-        // where their advances put them are drawn in one go.
-        qsizetype i = 0;
-        while (i < cells.size()) {
-            if (cells[i].ch == u'\n') {
-                ++i;
-                continue;
-            }
-            const int style = cells[i].style;
-            const PaneStyles::Style &shown = styles.style(style);
-            const bool selected = i >= a && i < b;
-            qsizetype j = i + 1;
-            while (j < cells.size() && cells[j].ch != u'\n' && cells[j].style == style &&
-                   (j >= a && j < b) == selected &&
-                   qAbs(cells[j].x - cells[j - 1].x - shown.advance(cells[j - 1].ch)) < 0.01)
-                ++j;
-            run.resize(j - i);
-            for (qsizetype k = i; k < j; ++k)
-                run[k - i] = QChar(cells[k].ch);
-            painter.setFont(shown.font());
-            painter.setPen(selected ? highlightedText
-                                    : (shown.color().isValid() ? shown.color() : textColor));
-            painter.drawText(QPointF(cells[i].x - scrollX, top + baseline), run);
-            i = j;
-        }
+        rowPainter.paint(row, top);
     }
     if (caretBlink.isOn() && hasFocus()) {
         const QRectF caretRect = placeRect(caret);
-        painter.fillRect(QRectF(caretRect.x(), caretRect.y(), 1, caretRect.height()), textColor);
+        painter.fillRect(QRectF(caretRect.x(), caretRect.y(), 1, caretRect.height()),
+                         palette().color(QPalette::Active, QPalette::Text));
     }
 }
 
 void TokenView::paintRowMargin(QPainter &, qsizetype, const QRectF &) {}
-
-// Behind the characters of each marked byte outside the selection [a, b) of
-// the row's cells: a token's characters, but not the spaces that part it
-// from the next (a byte that is a space itself is marked).
-void TokenView::paintMarks(QPainter &painter, const TokenLayout::Row &row, qsizetype a, qsizetype b,
-                           qreal top, qreal scrollX) {
-    const QColor mark = byteMarkColor(palette());
-    const auto &cells = row.cells;
-    qint64 token = -1;
-    bool marked = false;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        const TokenLayout::Cell &cell = cells[i];
-        if (cell.place.token != token) {
-            token = cell.place.token;
-            const qint64 offset = text.documentOffsetOf(token);
-            marked = offset >= 0 && markedBytes(offset);
-        }
-        if (!marked || (i >= a && i < b) || cell.ch == u'\n' ||
-            (cell.ch == u' ' && cell.place.offset > 0))
-            continue;
-        const qreal right = i + 1 < cells.size() ? cells[i + 1].x : row.endX;
-        painter.fillRect(QRectF(cell.x - scrollX, top, right - cell.x, rows.rowHeight()), mark);
-    }
-}
 
 void TokenView::repaintCaret() {
     if (!layoutDirty)

@@ -187,8 +187,6 @@ private:
     // The document's selection in tokens of the range shown.
     void showSharedSelection(bool scroll);
     void writeSharedSelection();
-    void paintMarks(QPainter &painter, const TokenLayout::Row &row, qsizetype a, qsizetype b,
-                    qreal top, qreal scrollX);
     bool applyChange(const PaneContent::TokenChange &change);
     void updateScrollBars() const;
     void repaintCaret() override;
