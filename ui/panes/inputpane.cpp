@@ -6,6 +6,7 @@
 #include "byteselection.h"
 #include "crlf.h"
 #include "inputpaneaccessible.h"
+#include "inputpanemouse.h"
 #include "panenotice.h"
 #include "textunits.h"
 
@@ -33,7 +34,7 @@ qreal pixels(qint32 fixed) {
 
 InputPane::InputPane(ByteDocument *document, ByteSelection *selection, QWidget *parent)
     : PaneView(parent), doc(document), sel(selection), editor(document), styles(font()),
-      layoutRows(document->bytes(), runs) {
+      layoutRows(document->bytes(), runs), mouse(std::make_unique<InputPaneMouse>(this)) {
     InputPaneAccessible::install();
     setAttribute(Qt::WA_InputMethodEnabled);
     setAcceptDrops(true);

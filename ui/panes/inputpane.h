@@ -9,7 +9,6 @@
 #include "rowlayout.h"
 #include "styleruns.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTextCharFormat>
 #include <functional>
@@ -18,6 +17,7 @@
 
 class ByteDocument;
 class ByteSelection;
+class InputPaneMouse;
 class QMenu;
 class QMimeData;
 
@@ -112,6 +112,7 @@ protected:
 
 private:
     friend class InputPaneAccessible;
+    friend class InputPaneMouse;
 
     // Following the document and the selection.
     void documentChanged(qint64 offset, qint64 removed, qint64 added);
@@ -193,14 +194,8 @@ private:
     bool ownChange = false;
     bool scrollPending = false;
 
-    // The mouse: a press in the selection may start a drag; a double click
-    // selects words, a triple click lines.
-    QPoint pressPoint;
-    bool mayStartDrag = false;
-    bool selectingWords = false;
-    Range wordOnDoubleClick;
-    QElapsedTimer doubleClickTime;
-    QPoint doubleClickPoint;
+    std::unique_ptr<InputPaneMouse> mouse;
+    // Where a drop would go, while a drag is over the pane.
     qint64 dropCaret = -1;
 
     QString preedit;

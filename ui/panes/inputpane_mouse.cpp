@@ -5,6 +5,7 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "crlf.h"
+#include "inputpanemouse.h"
 #include "textunits.h"
 
 #include <QApplication>
@@ -51,94 +52,29 @@ void InputPane::mousePressEvent(QMouseEvent *event) {
     }
     preferredX = -1;
     editor.endRun();
-    // A third click soon after a double click selects the line.
-    if (doubleClickTime.isValid() &&
-        doubleClickTime.elapsed() < QApplication::doubleClickInterval() &&
-        (event->position().toPoint() - doubleClickPoint).manhattanLength() <
-            QApplication::startDragDistance()) {
-        doubleClickTime.invalidate();
-        const textunits::Range line = textunits::lineAt(doc->bytes(), offsetAt(point));
-        selectingWords = false;
-        setSelection(line.start, line.end);
-        setPrimarySelection();
-        return;
-    }
-    bool upstream = false;
-    const qint64 at = offsetAt(point, &upstream);
-    const Range shown = shownSelection();
-    selectingWords = false;
-    if (!(event->modifiers() & Qt::ShiftModifier) && shown.start < shown.end && at > shown.start &&
-        at < shown.end) {
-        // Perhaps the start of a drag of the selection.
-        mayStartDrag = true;
-        pressPoint = event->position().toPoint();
-        return;
-    }
-    if (event->modifiers() & Qt::ShiftModifier)
-        setSelection(sel->anchor(), at, upstream);
-    else
-        setSelection(at, at, upstream);
-    ensureCaretVisible();
+    mouse->pressed(event);
 }
 
 void InputPane::mouseDragged(const QMouseEvent *event) {
-    if (mayStartDrag) {
-        if ((event->position().toPoint() - pressPoint).manhattanLength() >=
-            QApplication::startDragDistance())
-            startDrag();
-        return;
-    }
-    dragScroll.follow(event->position().toPoint());
-    dragScrollStep();
+    mouse->dragged(event);
 }
 
-// Extends the selection to the mouse, by words after a double click.
 void InputPane::dragTo(const QPointF &point) {
-    const qint64 at = offsetAt(point);
-    if (!selectingWords) {
-        setSelection(sel->anchor(), at);
-    } else if (at < wordOnDoubleClick.start) {
-        setSelection(wordOnDoubleClick.end, textunits::wordAt(doc->bytes(), at).start);
-    } else if (at > wordOnDoubleClick.end) {
-        setSelection(wordOnDoubleClick.start, textunits::wordAt(doc->bytes(), at - 1).end);
-    } else {
-        setSelection(wordOnDoubleClick.start, wordOnDoubleClick.end);
-    }
-    ensureCaretVisible();
+    mouse->dragTo(point);
 }
 
 void InputPane::mouseReleased(QMouseEvent *event) {
-    if (event->button() == Qt::LeftButton && std::exchange(mayStartDrag, false)) {
-        // A click in the selection, without a drag: the caret goes there.
-        const qint64 at = offsetAt(event->position());
-        setSelection(at, at);
-    }
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton)
+        mouse->released(event);
+    else
         PaneView::mouseReleased(event);
-        return;
-    }
-    setPrimarySelection();
 }
 
 void InputPane::mouseDoubleClickEvent(QMouseEvent *event) {
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton)
+        mouse->doubleClicked(event);
+    else
         PaneView::mouseDoubleClickEvent(event);
-        return;
-    }
-    mayStartDrag = false;
-    // The byte under the mouse, not the caret position nearest to it.
-    const QPointF point = event->position();
-    qint64 at = offsetAt(point);
-    if (at > 0 && (at >= doc->size() || point.x() < byteRect(at).x()))
-        at = crlf::previousCharacter(doc->bytes(), at);
-    wordOnDoubleClick = {};
-    const textunits::Range word = textunits::wordAt(doc->bytes(), at);
-    wordOnDoubleClick = {word.start, word.end};
-    selectingWords = true;
-    setSelection(word.start, word.end);
-    setPrimarySelection();
-    doubleClickTime.start();
-    doubleClickPoint = event->position().toPoint();
 }
 
 void InputPane::contextMenuEvent(QContextMenuEvent *event) {
@@ -201,7 +137,7 @@ void InputPane::moveSelectionTo(qint64 offset) {
 }
 
 void InputPane::startDrag() {
-    mayStartDrag = false;
+    mouse->dragStarted();
     const Range dragged = shownSelection();
     auto *drag = new QDrag(this);
     drag->setMimeData(mimeDataOf(dragged.start, dragged.end));
