@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bytetext.h"
+#include "fileidentity.h"
 #include "piecetable.h"
 
 #include <QObject>
@@ -71,6 +72,11 @@ public:
     // Now the document is what the file holds.
     void setClean();
 
+    // The file the document is (empty for a typed one); loading bytes leaves
+    // it as it is, for the caller says where they came from.
+    const FileIdentity &file() const { return identity; }
+    void setFile(FileIdentity file) { identity = std::move(file); }
+
 signals:
     // [offset, offset + removed) became [offset, offset + added).
     void changed(qint64 offset, qint64 removed, qint64 added);
@@ -104,4 +110,5 @@ private:
     // no undo or redo can bring that back.
     std::size_t cleanAt = 0;
     bool typingEnded = true;
+    FileIdentity identity;
 };

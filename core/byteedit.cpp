@@ -1,15 +1,10 @@
 #include "byteedit.h"
 
+#include "crlf.h"
+
 #include <algorithm>
 
 namespace byteedit {
-namespace {
-
-bool splitsPair(QByteArrayView text, qsizetype at) {
-    return at > 0 && at < text.size() && text[at - 1] == '\r' && text[at] == '\n';
-}
-
-} // namespace
 
 std::optional<Edit> difference(QByteArrayView before, QByteArrayView after) {
     if (before == after)
@@ -22,9 +17,9 @@ std::optional<Edit> difference(QByteArrayView before, QByteArrayView after) {
     while (suffix < shorter - prefix &&
            before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
-    if (splitsPair(before, prefix))
+    if (crlf::splits(before, prefix))
         --prefix;
-    if (splitsPair(before, before.size() - suffix))
+    if (crlf::splits(before, before.size() - suffix))
         --suffix;
     return Edit{prefix, before.size() - suffix - prefix,
                 after.sliced(prefix, after.size() - suffix - prefix).toByteArray()};

@@ -2,6 +2,7 @@
 
 #include "codepages.h"
 #include "controlbytes.h"
+#include "crlf.h"
 
 #include <QTextBoundaryFinder>
 #include <algorithm>
@@ -46,7 +47,7 @@ QString decodeLines(QByteArrayView bytes, char16_t lineBreak) {
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n; ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+        if (crlf::pairAt(bytes, i)) {
             *out++ = QChar(lineBreak);
             ++i;
         } else {
@@ -211,7 +212,7 @@ void appendDisplayUtf8(QByteArray &out, QByteArrayView bytes) {
     char *o = out.data() + start;
     const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
     for (qsizetype i = 0; i < n; ++i) {
-        if (in[i] == '\r' && i + 1 < n && in[i + 1] == '\n') {
+        if (crlf::pairAt(bytes, i)) {
             *o++ = '\n';
             ++i;
             continue;
@@ -232,7 +233,7 @@ QString toDisplayText(QByteArrayView bytes, QList<quint32> &offsets) {
     qsizetype i = 0;
     for (quint32 &offset : offsets) {
         for (; qsizetype(i) + 1 < qsizetype(offset); ++i) {
-            if (bytes[i] == '\r' && bytes[i + 1] == '\n') {
+            if (crlf::pairAt(bytes, i)) {
                 ++pairs;
                 ++i;
             }

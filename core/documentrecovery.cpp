@@ -26,10 +26,6 @@ void DocumentRecovery::setDelays(int delayMs, int longestMs) {
     debounce->setDelays(delayMs, longestMs);
 }
 
-void DocumentRecovery::setOriginFile(const QString &path) {
-    origin = path;
-}
-
 void DocumentRecovery::documentChanged() {
     if (!document->isModified()) {
         documentModifiedChanged(false);
@@ -60,9 +56,9 @@ void DocumentRecovery::writeNow() {
     hasCopy = true;
     // The pieces are copied here; the bytes they point to are never written
     // again nor freed while the snapshot holds them.
-    worker.post([this, snapshot = document->bytes(), origin = origin, dir = copies.directory(),
-                 written = QDateTime::currentDateTimeUtc(), removalsBefore = removals.load(),
-                 write = ++writes] {
+    worker.post([this, snapshot = document->bytes(), origin = document->file().path,
+                 dir = copies.directory(), written = QDateTime::currentDateTimeUtc(),
+                 removalsBefore = removals.load(), write = ++writes] {
         if (removals.load() != removalsBefore) {
             lastError.clear();
             return;
@@ -123,7 +119,7 @@ std::optional<recovery::CopyInfo> DocumentRecovery::restore(const QString &id, Q
     debounce->cancel();
     stale = false;
     hasCopy = true;
-    origin = taken->info.origin;
+    document->setFile(FileIdentity::of(taken->info.origin));
     auto adopted = std::make_shared<recovery::HeldCopy>(std::move(taken->copy));
     worker.post([this, adopted] { held = std::move(*adopted); });
     return taken->info;

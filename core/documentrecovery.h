@@ -40,12 +40,6 @@ public:
 
     void setDelays(int delayMs, int longestMs);
 
-    // The file the document was opened from or last saved to (a name as
-    // nativename::decode gives it), which its copies record; empty for a
-    // typed document. Set it after keep(), when the document is replaced.
-    void setOriginFile(const QString &path);
-    QString originFile() const { return origin; }
-
     // Brings a modified document's copy up to date at once and waits for
     // it: before a drop, which may not go ahead unasked when the copy fails,
     // and before the program ends unasked. Returns the reason the copy could
@@ -62,7 +56,7 @@ public:
     void keep();
 
     // Makes a copy the document: its bytes as an unsaved document, the file
-    // it came from as the origin. The document before it is kept first. The
+    // it came from as the document's file. The document before it is kept first. The
     // copy leaves the list and goes on as the document's own, so nothing is
     // lost should the program be killed before the next edit. Nothing, with
     // the reason, when the copy cannot be taken.
@@ -90,7 +84,6 @@ private:
     QPointer<ByteDocument> document;
     recovery::Store copies;
     Debouncer *debounce;
-    QString origin;
     // What the worker has been asked for: a copy exists (or is being
     // written), and the document changed after the last write asked for.
     bool hasCopy = false;

@@ -6,6 +6,7 @@
 // another seed (the default is three fixed seeds, well under a second).
 
 #include "bytedocument.h"
+#include "byteeditor.h"
 #include "byteselection.h"
 
 #include <QRandomGenerator>
@@ -227,6 +228,7 @@ private slots:
         QFETCH(QByteArray, afterUndo);
         ByteDocument document;
         document.load("XY");
+        ByteEditor editor(&document);
         for (const QString &edit : edits.split(u' ')) {
             const QChar kind = edit[0];
             const qint64 at = edit.section(u'@', 1).toLongLong();
@@ -237,15 +239,9 @@ private slots:
                 document.replace(at - 1, 1, {}, ByteDocument::Step::Typing);
             else if (kind == u'd')
                 document.replace(at, 1, {}, ByteDocument::Step::Typing);
-            else if (kind == u'h' || kind == u'l') {
-                const int digit = QByteArray(1, ch).toInt(nullptr, 16);
-                const uchar old = document.at(at);
-                const uchar now =
-                    kind == u'h' ? uchar(digit << 4 | (old & 0x0F)) : uchar((old & 0xF0) | digit);
-                document.replace(at, 1, QByteArray(1, char(now)),
-                                 kind == u'h' ? ByteDocument::Step::New
-                                              : ByteDocument::Step::JoinPrevious);
-            } else if (kind == u'c')
+            else if (kind == u'h' || kind == u'l')
+                editor.typeNibble(at, kind == u'l', QByteArray(1, ch).toInt(nullptr, 16));
+            else if (kind == u'c')
                 document.clear();
             else if (kind == u'e')
                 document.endTyping();

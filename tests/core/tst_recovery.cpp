@@ -122,7 +122,7 @@ private slots:
         ByteDocument document;
         DocumentRecovery recovery(&document);
         recovery.setDelays(10, 1000);
-        recovery.setOriginFile(origin);
+        document.setFile(FileIdentity::of(origin));
         const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
         editInto(document, bytes.isEmpty() ? QByteArray("edit") : bytes);
         recovery.waitForWrites();
@@ -383,7 +383,7 @@ private slots:
         {
             ByteDocument lost;
             DocumentRecovery recovery(&lost);
-            recovery.setOriginFile(origin);
+            lost.setFile(FileIdentity::of(origin));
             editInto(lost, allBytes());
         } // dropped with the window, unasked
         ByteDocument document;
@@ -392,7 +392,7 @@ private slots:
         const QString id = recovery.store().list().at(0).id;
         QVERIFY(recovery.restore(id));
         QVERIFY(document.isModified() && document.read(0, 256) == allBytes());
-        QCOMPARE(recovery.originFile(), origin);
+        QCOMPARE(document.file().path, origin);
         recovery.waitForWrites();
         QVERIFY(!recovery.store().take(id));
         QCOMPARE(recovery.store().take(recovery.store().list().at(0).id)->bytes, "typed before");

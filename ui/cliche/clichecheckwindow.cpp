@@ -3,7 +3,7 @@
 #include "objectnames.h"
 
 #include "bytedocument.h"
-#include "byteedit.h"
+#include "byteeditor.h"
 #include "byteselection.h"
 #include "clichefixes.h"
 #include "cp1251codec.h"
@@ -346,11 +346,10 @@ void ClicheCheckWindow::apply(ByteText (*fix)(QByteArrayView)) {
     if (!doc)
         return;
     const ByteText before = doc->read(0, doc->size());
-    if (const auto edit = byteedit::difference(before, fix(before))) {
-        doc->replace(edit->offset, edit->length, edit->bytes);
+    if (const auto edit = ByteEditor(doc).rewrite(0, before.size(), fix(before))) {
         // The fixed bytes stay selected.
         if (selection)
-            selection->selectRange(edit->offset, edit->bytes.size());
+            selection->selectRange(edit->offset, edit->length);
     }
     refresh();
 }

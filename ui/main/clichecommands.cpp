@@ -1,7 +1,7 @@
 #include "clichecommands.h"
 
 #include "bytedocument.h"
-#include "byteedit.h"
+#include "byteeditor.h"
 #include "byteselection.h"
 #include "clichecheckwindow.h"
 #include "inputpane.h"
@@ -39,8 +39,7 @@ void ClicheCommands::recodeDocument(bool from866) {
     const recode::Result result =
         from866 ? recode::cp866ToCp1251(source) : recode::cp1251ToCp866(source);
 
-    if (const auto edit = byteedit::difference(source, result.bytes)) {
-        doc->replace(start + edit->offset, edit->length, edit->bytes);
+    if (ByteEditor(doc).rewrite(start, source.size(), result.bytes)) {
         // A selection stays selected; otherwise the cursor stays where it was.
         if (whole)
             selection->moveCaret(cursor);

@@ -153,7 +153,6 @@ bool FileCommands::loadDocument(const QString &path) {
         // The file's buffer becomes the document, not copied.
         parts.document->load(std::move(loaded.bytes));
         parts.selection->moveCaret(0);
-        parts.recovery->setOriginFile(path);
         setDocumentFile(path);
         return true;
     }
@@ -175,7 +174,7 @@ bool FileCommands::loadDocument(const QString &path) {
 }
 
 void FileCommands::setDocumentFile(const QString &path) {
-    documentFile = path;
+    parts.document->setFile(FileIdentity::of(path));
     parts.pathButton->setCaption(
         path.isEmpty() ? QString() : QStringLiteral("  ") + nativename::displayed(path));
 }
@@ -194,9 +193,9 @@ bool FileCommands::saveDocumentAs() {
     // The dialog proposes the file of the document on screen, never one
     // whose open was refused: Enter would overwrite it. A typed document
     // gets the folder last chosen in either dialog and no name.
-    if (!documentFile.isEmpty()) {
-        dialog.setDirectory(QFileInfo(documentFile).absolutePath());
-        dialog.proposeFile(documentFile);
+    if (const QString &file = parts.document->file().path; !file.isEmpty()) {
+        dialog.setDirectory(QFileInfo(file).absolutePath());
+        dialog.proposeFile(file);
     } else if (!lastChosenPath.isEmpty()) {
         dialog.setDirectory(QFileInfo(lastChosenPath).absolutePath());
     }
@@ -215,8 +214,7 @@ bool FileCommands::saveDocumentTo(const QString &path) {
         return false;
     }
     parts.document->setClean();
-    documentFile = path;
-    parts.recovery->setOriginFile(path);
+    parts.document->setFile(FileIdentity::of(path));
     return true;
 }
 
@@ -250,10 +248,10 @@ bool FileCommands::unsavedMayGo() {
 }
 
 bool FileCommands::askToSaveUnsaved(const QString &reason) {
-    switch (
-        savechanges::ask(parts.window, documentFile, parts.recovery->store().directory(), reason)) {
+    const QString file = parts.document->file().path;
+    switch (savechanges::ask(parts.window, file, parts.recovery->store().directory(), reason)) {
     case savechanges::Answer::Save:
-        return documentFile.isEmpty() ? saveDocumentAs() : saveDocumentTo(documentFile);
+        return file.isEmpty() ? saveDocumentAs() : saveDocumentTo(file);
     case savechanges::Answer::Discard:
         return true;
     case savechanges::Answer::Cancel:

@@ -53,7 +53,4 @@ private:
     const WindowParts &parts;
     // The path last chosen in the open or save dialog.
     QString lastChosenPath;
-    // The file of the document on screen: the one it was opened from or last
-    // saved to; empty for a typed document. The save dialog proposes it.
-    QString documentFile;
 };

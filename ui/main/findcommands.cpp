@@ -2,6 +2,7 @@
 
 #include "bytedocument.h"
 #include "byteselection.h"
+#include "crlf.h"
 #include "finddialog.h"
 #include "gotodialog.h"
 #include "hexeditlink.h"
@@ -53,7 +54,7 @@ void FindCommands::findFromCursor() {
     // The input pane shows a CR LF pair as one line break: a match that
     // ends on the CR takes the LF too, as the pane would show it.
     const qint64 end = match.offset + length;
-    if (end < bytes.size() && bytes.at(end - 1) == '\r' && bytes.at(end) == '\n')
+    if (crlf::splits(bytes, end))
         ++length;
     showBytes(match.offset, length);
     if (match.wrapped)

@@ -17,7 +17,8 @@ bool isTextColumn(views::View view) {
 
 HexEditLink::HexEditLink(ByteDocument *document, ByteSelection *selection, HexPane *hex,
                          TokenView *output, QObject *parent)
-    : QObject(parent), document(document), selection(selection), hex(hex), output(output) {}
+    : QObject(parent), document(document), selection(selection), editor(document), hex(hex),
+      output(output) {}
 
 void HexEditLink::start() {
     unlink();
@@ -26,20 +27,16 @@ void HexEditLink::start() {
         return;
     active = true;
     linked = *followed;
-    highNibbleByte = -1;
     hex->setEditable(true);
     hex->shareSelection(selection);
 
     connections = {
-        connect(document, &ByteDocument::changed, this,
-                [this] {
-                    // Any other edit: a digit typed next starts a step of its own.
-                    if (!typing)
-                        highNibbleByte = -1;
+        connect(hex, &HexPane::nibbleTyped, this,
+                [this](qsizetype byte, bool low, int value) {
+                    editor.typeNibble(linked.offset + byte, low, value);
                 }),
-        connect(hex, &HexPane::nibbleTyped, this, &HexEditLink::typeNibble),
-        connect(hex, &HexPane::undoRequested, document, [this] { document->undo(); }),
-        connect(hex, &HexPane::redoRequested, document, [this] { document->redo(); }),
+        connect(hex, &HexPane::undoRequested, this, [this] { editor.undo(); }),
+        connect(hex, &HexPane::redoRequested, this, [this] { editor.redo(); }),
         connect(output, &TokenView::contentReset, this, &HexEditLink::linkOutput),
         connect(hex, &TokenView::layoutChanged, this, &HexEditLink::lineUpRows),
         connect(output, &TokenView::layoutChanged, this, &HexEditLink::lineUpRows),
@@ -143,20 +140,4 @@ void HexEditLink::lineUpRows() {
     const int height = outputLinked ? qMax(hex->naturalRowHeight(), output->naturalRowHeight()) : 0;
     hex->setMinimumRowHeight(height);
     output->setMinimumRowHeight(height);
-}
-
-void HexEditLink::typeNibble(qsizetype byte, bool low, int value) {
-    const int old = hex->byteAt(byte);
-    if (old < 0)
-        return;
-    const auto now =
-        static_cast<unsigned char>(low ? (old & 0xF0) | value : (value << 4) | (old & 0x0F));
-    const bool join = low && highNibbleByte == byte;
-    // A high nibble the byte already has makes no edit, so no step: the low
-    // one then starts the byte's step rather than joining the one before.
-    highNibbleByte = !low && now != old ? byte : -1;
-    typing = true;
-    document->replace(linked.offset + byte, 1, ByteText(1, char(now)),
-                      join ? ByteDocument::Step::JoinPrevious : ByteDocument::Step::New);
-    typing = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "byteeditor.h"
 #include "panecontent.h"
 
 #include <QFont>
@@ -46,10 +47,10 @@ private:
     void linkOutput();
     void lineUpRows();
     void useDumpFace(bool on);
-    void typeNibble(qsizetype byte, bool low, int value);
 
     ByteDocument *document;
     ByteSelection *selection;
+    ByteEditor editor;
     HexPane *hex;
     TokenView *output;
     QList<QMetaObject::Connection> connections;
@@ -63,9 +64,4 @@ private:
     // The text column shows in the hex pane's face; the output pane's own.
     bool inDumpFace = false;
     QFont outputFace;
-    // Set while a typed digit edits the document.
-    bool typing = false;
-    // The byte whose high nibble was typed last and changed it: its low
-    // nibble joins the same undo step.
-    qsizetype highNibbleByte = -1;
 };

@@ -149,56 +149,70 @@ void HexPane::moveCursor(Move move, bool select) {
         TokenView::moveCursor(move, select);
         return;
     }
+    if (select)
+        extendByGroups(move);
+    else
+        moveByNibbles(move);
+}
+
+qint64 HexPane::groupsInPage() const {
+    return tokensPerRow() * qMax<qint64>(1, viewport()->height() / rowHeight());
+}
+
+void HexPane::moveByNibbles(Move move) {
     const qint64 n = tokenCount();
     const qint64 perRow = tokensPerRow();
-    const qint64 page = perRow * qMax<qint64>(1, viewport()->height() / rowHeight());
-    if (!select) {
-        const TokenPlace at = cursorPlace();
-        qint64 nibble = 2 * at.token + qMin(1, at.offset);
-        const qint64 rowFirst = at.token / perRow * perRow;
-        switch (move) {
-        case Move::Left:
-            --nibble;
-            break;
-        case Move::Right:
-            ++nibble;
-            break;
-        case Move::WordLeft:
-            nibble = nibble % 2 ? nibble - 1 : nibble - 2;
-            break;
-        case Move::WordRight:
-            nibble = nibble - nibble % 2 + 2;
-            break;
-        case Move::Up:
-            nibble -= 2 * perRow;
-            break;
-        case Move::Down:
-            nibble += 2 * perRow;
-            break;
-        case Move::PageUp:
-            nibble -= 2 * page;
-            break;
-        case Move::PageDown:
-            nibble += 2 * page;
-            break;
-        case Move::RowStart:
-            nibble = 2 * rowFirst;
-            break;
-        case Move::RowEnd:
-            nibble = 2 * qMin(n, rowFirst + perRow) - 1;
-            break;
-        case Move::Start:
-            nibble = 0;
-            break;
-        case Move::End:
-            nibble = 2 * n - 1;
-            break;
-        }
-        nibble = std::clamp<qint64>(nibble, 0, 2 * n);
-        const TokenPlace to{nibble / 2, int(nibble % 2)};
-        moveCursorTo(to, to, true);
-        return;
+    const qint64 page = groupsInPage();
+    const TokenPlace at = cursorPlace();
+    qint64 nibble = 2 * at.token + qMin(1, at.offset);
+    const qint64 rowFirst = at.token / perRow * perRow;
+    switch (move) {
+    case Move::Left:
+        --nibble;
+        break;
+    case Move::Right:
+        ++nibble;
+        break;
+    case Move::WordLeft:
+        nibble = nibble % 2 ? nibble - 1 : nibble - 2;
+        break;
+    case Move::WordRight:
+        nibble = nibble - nibble % 2 + 2;
+        break;
+    case Move::Up:
+        nibble -= 2 * perRow;
+        break;
+    case Move::Down:
+        nibble += 2 * perRow;
+        break;
+    case Move::PageUp:
+        nibble -= 2 * page;
+        break;
+    case Move::PageDown:
+        nibble += 2 * page;
+        break;
+    case Move::RowStart:
+        nibble = 2 * rowFirst;
+        break;
+    case Move::RowEnd:
+        nibble = 2 * qMin(n, rowFirst + perRow) - 1;
+        break;
+    case Move::Start:
+        nibble = 0;
+        break;
+    case Move::End:
+        nibble = 2 * n - 1;
+        break;
     }
+    nibble = std::clamp<qint64>(nibble, 0, 2 * n);
+    const TokenPlace to{nibble / 2, int(nibble % 2)};
+    moveCursorTo(to, to, true);
+}
+
+void HexPane::extendByGroups(Move move) {
+    const qint64 n = tokenCount();
+    const qint64 perRow = tokensPerRow();
+    const qint64 page = groupsInPage();
     const TokenPlace fixed =
         hasSelection() ? anchorPlace() : TokenPlace{qMin(n, cursorPlace().token), 0};
     qint64 boundary = hasSelection() ? cursorPlace().token : fixed.token;

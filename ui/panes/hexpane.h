@@ -35,8 +35,6 @@ public:
     // does while editing is on. False when nothing took it.
     bool typeNibble(int value);
 
-    // The group (byte of the dump) at a cursor position.
-    static qsizetype groupOf(qsizetype position) { return position / groupSize; }
     static constexpr int groupSize = views::hexGroupWidth;
 
 signals:
@@ -60,6 +58,11 @@ protected:
 
 private:
     bool inColumns() const { return layout().inColumns(); }
+    // Moves by keys in columns: the cursor alone by nibbles, a selection by
+    // whole groups.
+    void moveByNibbles(Move move);
+    void extendByGroups(Move move);
+    qint64 groupsInPage() const;
     // The group under a point, by the cell it falls in, and the nibble.
     std::pair<qint64, int> cellAt(const QPointF &viewportPoint) const;
 

@@ -4,7 +4,9 @@
 
 #include "bytedocument.h"
 #include "byteselection.h"
+#include "crlf.h"
 #include "inputpaneaccessible.h"
+#include "inputpanemouse.h"
 #include "panenotice.h"
 #include "textunits.h"
 
@@ -31,17 +33,12 @@ qreal pixels(qint32 fixed) {
 } // namespace
 
 InputPane::InputPane(ByteDocument *document, ByteSelection *selection, QWidget *parent)
-    : QAbstractScrollArea(parent), doc(document), sel(selection), styles(font()),
-      layoutRows(document->bytes(), runs), caretBlink(this, [this] { repaintCaret(); }),
-      dragScroll(viewport(), [this] { autoScroll(); }) {
+    : PaneView(parent), doc(document), sel(selection), editor(document), styles(font()),
+      layoutRows(document->bytes(), runs), mouse(std::make_unique<InputPaneMouse>(this)) {
     InputPaneAccessible::install();
-    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
-    viewport()->setCursor(Qt::IBeamCursor);
-    viewport()->setBackgroundRole(QPalette::Base);
-    viewport()->setAutoFillBackground(true);
     // Rows wrap at the width: there is nothing to scroll sideways.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
@@ -92,7 +89,7 @@ void InputPane::selectionChanged() {
     if (!ownChange) {
         preferredX = -1;
         caretUpstream = false;
-        doc->endTyping();
+        editor.endRun();
         // A selection made by another window comes into sight, as a text
         // edit's cursor set from outside does.
         if (laidOut)
@@ -113,10 +110,10 @@ void InputPane::selectionChanged() {
 InputPane::Range InputPane::shownSelection() const {
     const PieceTable &bytes = doc->bytes();
     if (sel->isEmpty()) {
-        const qint64 at = textunits::snapDown(bytes, sel->caret());
+        const qint64 at = crlf::snapDown(bytes, sel->caret());
         return {at, at};
     }
-    return {textunits::snapDown(bytes, sel->start()), textunits::snapUp(bytes, sel->end())};
+    return {crlf::snapDown(bytes, sel->start()), crlf::snapUp(bytes, sel->end())};
 }
 
 ByteText InputPane::selectedBytes() const {
@@ -127,8 +124,8 @@ ByteText InputPane::selectedBytes() const {
 qint64 InputPane::caret() const {
     const PieceTable &bytes = doc->bytes();
     if (sel->isEmpty() || sel->caret() < sel->anchor())
-        return textunits::snapDown(bytes, sel->caret());
-    return textunits::snapUp(bytes, sel->caret());
+        return crlf::snapDown(bytes, sel->caret());
+    return crlf::snapUp(bytes, sel->caret());
 }
 
 void InputPane::setSelection(qint64 anchor, qint64 caretAt, bool upstream) {
@@ -187,19 +184,15 @@ void InputPane::updateRowMetrics() {
 }
 
 qint64 InputPane::visibleRows() const {
-    return std::max<qint64>(1, qint64((viewport()->height() - margin) / rowPixels));
+    return rowsInSight(rowPixels, margin);
 }
 
 void InputPane::updateScrollBars() {
-    QScrollBar *bar = verticalScrollBar();
-    const qint64 maximum = std::max<qint64>(0, layoutRows.rowCount() - visibleRows());
-    bar->setRange(0, int(std::min<qint64>(maximum, std::numeric_limits<int>::max())));
-    bar->setPageStep(int(visibleRows()));
-    bar->setSingleStep(1);
+    setRowRange(layoutRows.rowCount(), visibleRows());
 }
 
 qint64 InputPane::firstVisibleRow() const {
-    return verticalScrollBar()->value();
+    return firstRowInSight();
 }
 
 QRectF InputPane::rowRect(qint64 row) const {
@@ -247,18 +240,8 @@ qint64 InputPane::byteAt(const QPointF &point) const {
     return layoutRows.byteAt(rowAt(point.y()), qint32(std::lround((point.x() - textLeft()) * 64)));
 }
 
-void InputPane::scrollToRow(qint64 row) {
-    verticalScrollBar()->setValue(int(std::clamp<qint64>(row, 0, verticalScrollBar()->maximum())));
-}
-
 void InputPane::ensureCaretVisible() {
-    const qint64 row = caretRow();
-    const qint64 first = firstVisibleRow();
-    const qint64 visible = visibleRows();
-    if (row < first)
-        scrollToRow(row);
-    else if (row >= first + visible)
-        scrollToRow(row - visible + 1);
+    bringRowIntoSight(caretRow(), visibleRows());
 }
 
 void InputPane::centerCaret() {
@@ -308,7 +291,6 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
     const RowLayout::Row row = layoutRows.row(rowIndex);
     const qreal left = textLeft();
-    const qreal baseline = rect.top() + ascent;
 
     // The selection's background, a selected line break as a space's width.
     const qint64 from = std::max(row.start, selected.start);
@@ -331,8 +313,25 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
         });
     }
 
-    // Glyphs of one font, colour and selection state go in one run; the
-    // lines of an underlined or struck out style run under all of them.
+    paintGlyphs(painter, row, rect, selected);
+
+    // A row cut short where the layout was cut: a dotted leader to the edge
+    // shows that the line goes on.
+    if (layoutRows.endsShort(rowIndex)) {
+        const qreal x = left + pixels(layoutRows.xOf(row, row.end)) + 2;
+        const qreal y = rect.top() + rect.height() / 2;
+        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
+        painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
+    }
+}
+
+// Glyphs of one font, colour and selection state go in one run; the lines
+// of an underlined or struck out style run under all of them.
+void InputPane::paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
+                            Range selected) {
+    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    const qreal left = textLeft();
+    const qreal baseline = rect.top() + ascent;
     QVarLengthArray<quint32, 256> indexes;
     QVarLengthArray<QPointF, 256> positions;
     int runStyle = -1;
@@ -385,15 +384,6 @@ void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect,
         }
     });
     flush();
-
-    // A row cut short where the layout was cut: a dotted leader to the edge
-    // shows that the line goes on.
-    if (layoutRows.endsShort(rowIndex)) {
-        const qreal x = left + pixels(layoutRows.xOf(row, row.end)) + 2;
-        const qreal y = rect.top() + rect.height() / 2;
-        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
-        painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
-    }
 }
 
 void InputPane::setMarkedBytes(ByteMarks marked) {
@@ -411,7 +401,7 @@ void InputPane::repaintCaret() {
 // Events -----------------------------------------------------------------
 
 void InputPane::resizeEvent(QResizeEvent *event) {
-    QAbstractScrollArea::resizeEvent(event);
+    PaneView::resizeEvent(event);
     // A new width lays every row out anew.
     if (viewport()->width() != laidOutWidth)
         relayOut();
@@ -419,27 +409,8 @@ void InputPane::resizeEvent(QResizeEvent *event) {
         updateScrollBars();
 }
 
-void InputPane::scrollContentsBy(int, int) {
-    viewport()->update();
-}
-
-void InputPane::changeEvent(QEvent *event) {
-    if (event->type() == QEvent::FontChange) {
-        styles.setPaneFont(font());
-        layoutRows.setAdvances(styles.advanceTables());
-        relayOut();
-    }
-    QAbstractScrollArea::changeEvent(event);
-}
-
-void InputPane::focusInEvent(QFocusEvent *event) {
-    caretBlink.restart();
-    viewport()->update();
-    QAbstractScrollArea::focusInEvent(event);
-}
-
-void InputPane::focusOutEvent(QFocusEvent *event) {
-    caretBlink.stop();
-    viewport()->update();
-    QAbstractScrollArea::focusOutEvent(event);
+void InputPane::fontChanged() {
+    styles.setPaneFont(font());
+    layoutRows.setAdvances(styles.advanceTables());
+    relayOut();
 }

@@ -1,22 +1,23 @@
 #pragma once
 
+#include "byteeditor.h"
 #include "bytemarks.h"
 #include "bytetext.h"
-#include "caretblink.h"
 #include "caretmove.h"
-#include "dragscroll.h"
 #include "glyphstyle.h"
+#include "paneview.h"
 #include "rowlayout.h"
 #include "styleruns.h"
 
-#include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QTextCharFormat>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class ByteDocument;
 class ByteSelection;
+class InputPaneMouse;
 class QMenu;
 class QMimeData;
 
@@ -31,7 +32,7 @@ class QMimeData;
 // bring text in through cp1251::toPaneInput: what has no byte is left out
 // and named in a notice at the pane's foot. The Font command's fonts and
 // colours are kept per range of bytes and move with the edits.
-class InputPane : public QAbstractScrollArea {
+class InputPane : public PaneView {
     Q_OBJECT
 
 public:
@@ -98,16 +99,10 @@ protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void scrollContentsBy(int dx, int dy) override;
-    void changeEvent(QEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -117,6 +112,7 @@ protected:
 
 private:
     friend class InputPaneAccessible;
+    friend class InputPaneMouse;
 
     // Following the document and the selection.
     void documentChanged(qint64 offset, qint64 removed, qint64 added);
@@ -136,14 +132,15 @@ private:
     // The row at y in viewport coordinates, clamped to the rows.
     qint64 rowAt(qreal y) const;
     void ensureCaretVisible();
-    void scrollToRow(qint64 row);
     qint64 visibleRows() const;
 
     // Editing.
     bool editByKey(QKeyEvent *event);
-    // Replaces [start, end) by bytes as one edit of the document, the bytes
-    // in the insertion style; the caret goes after them.
-    void replaceRange(qint64 start, qint64 end, const ByteText &bytes, int step);
+    // An edit of the document, its bytes in the insertion style; the caret
+    // goes where the edit says.
+    void edit(const std::function<qint64(ByteEditor &)> &change);
+    void removeRange(qint64 start, qint64 end);
+    void stepThroughHistory(std::optional<qint64> (ByteEditor::*step)());
     // Text from outside (keys, input method, paste, drop) at the selection.
     void insertInput(QStringView text, bool typing = false);
     void deleteSelection();
@@ -158,8 +155,16 @@ private:
     QRectF rowRect(qint64 row) const;
     qreal textLeft() const;
     void paintRow(QPainter &painter, qint64 row, const QRectF &rect, Range selected);
-    void repaintCaret();
-    void autoScroll();
+    void paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
+                     Range selected);
+    void repaintCaret() override;
+    void dragTo(const QPointF &point) override;
+    // The keys a text edit keeps for itself while it has the focus, even
+    // where the window has a shortcut on them.
+    bool ownsShortcut(const QKeyEvent *key) const override;
+    void fontChanged() override;
+    void mouseDragged(const QMouseEvent *event) override;
+    void mouseReleased(QMouseEvent *event) override;
 
     // Accessibility.
     void tellAccessibility(qint64 offset, qint64 removed, qint64 added);
@@ -167,6 +172,7 @@ private:
 
     ByteDocument *doc;
     ByteSelection *sel;
+    ByteEditor editor;
     GlyphStyles styles;
     StyleRuns runs;
     RowLayout layoutRows;
@@ -188,17 +194,8 @@ private:
     bool ownChange = false;
     bool scrollPending = false;
 
-    CaretBlink caretBlink;
-    DragScroll dragScroll;
-
-    // The mouse: a press in the selection may start a drag; a double click
-    // selects words, a triple click lines.
-    QPoint pressPoint;
-    bool mayStartDrag = false;
-    bool selectingWords = false;
-    Range wordOnDoubleClick;
-    QElapsedTimer doubleClickTime;
-    QPoint doubleClickPoint;
+    std::unique_ptr<InputPaneMouse> mouse;
+    // Where a drop would go, while a drag is over the pane.
     qint64 dropCaret = -1;
 
     QString preedit;

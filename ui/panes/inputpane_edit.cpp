@@ -3,8 +3,10 @@
 #include "inputpane.h"
 
 #include "bytedocument.h"
+#include "byteeditor.h"
 #include "byteselection.h"
 #include "cp1251codec.h"
+#include "crlf.h"
 #include "panenotice.h"
 #include "textunits.h"
 #include "typedkey.h"
@@ -19,8 +21,6 @@
 #include <optional>
 
 namespace {
-
-using Step = ByteDocument::Step;
 
 // The text of the selection for the clipboard and drags, made only when
 // another program or pane asks for it: a copy of a large selection costs
@@ -52,9 +52,10 @@ private:
     mutable QString text;
 };
 
-// The keys a text edit keeps for itself while it has the focus, even where
-// the window has a shortcut on them (Qt's own rule for its text edits).
-bool isTextEditShortcut(const QKeyEvent *key) {
+} // namespace
+
+// Qt's own rule for its text edits.
+bool InputPane::ownsShortcut(const QKeyEvent *key) const {
     const Qt::KeyboardModifiers modifiers = key->modifiers();
     if (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier ||
         modifiers == Qt::KeypadModifier) {
@@ -92,6 +93,8 @@ bool isTextEditShortcut(const QKeyEvent *key) {
     return false;
 }
 
+namespace {
+
 // Text a key types: printable text, or a format character, and never a
 // command's (see typedkey.h).
 bool typesText(const QKeyEvent *key) {
@@ -114,12 +117,7 @@ bool carriesFiles(const QMimeData *data) {
 } // namespace
 
 bool InputPane::event(QEvent *event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        if (isTextEditShortcut(static_cast<QKeyEvent *>(event))) {
-            event->accept();
-            return true;
-        }
-    } else if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress) {
         // Tab types byte 9; Ctrl+Tab and Ctrl+Shift+Tab leave the pane.
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
@@ -135,7 +133,7 @@ bool InputPane::event(QEvent *event) {
             }
         }
     }
-    return QAbstractScrollArea::event(event);
+    return PaneView::event(event);
 }
 
 // Moves -------------------------------------------------------------------
@@ -166,10 +164,10 @@ void InputPane::moveCaret(Move move, bool select) {
     qint64 scrollBy = 0;
     switch (move) {
     case Move::Left:
-        to = !select && !sel->isEmpty() ? shown.start : textunits::previousCharacter(bytes, from);
+        to = !select && !sel->isEmpty() ? shown.start : crlf::previousCharacter(bytes, from);
         break;
     case Move::Right:
-        to = !select && !sel->isEmpty() ? shown.end : textunits::nextCharacter(bytes, from);
+        to = !select && !sel->isEmpty() ? shown.end : crlf::nextCharacter(bytes, from);
         break;
     case Move::WordLeft:
         to = textunits::previousWord(bytes, from);
@@ -212,7 +210,7 @@ void InputPane::moveCaret(Move move, bool select) {
     if (scrollBy != 0)
         scrollToRow(firstVisibleRow() + scrollBy);
     setSelection(select ? anchor : to, to, upstream);
-    doc->endTyping();
+    editor.endRun();
     ensureCaretVisible();
 }
 
@@ -227,15 +225,18 @@ int InputPane::insertionStyle() const {
     return runs.styleAt(at > 0 ? at - 1 : 0);
 }
 
-void InputPane::replaceRange(qint64 start, qint64 end, const ByteText &bytes, int step) {
+void InputPane::edit(const std::function<qint64(ByteEditor &)> &change) {
     ownChange = true;
     editStyle = insertionStyle();
-    doc->replace(start, end - start, bytes, Step(step));
+    const qint64 after = change(editor);
     editStyle = -1;
     ownChange = false;
-    const qint64 after = std::min(start + bytes.size(), doc->size());
     setSelection(after, after);
     ensureCaretVisible();
+}
+
+void InputPane::removeRange(qint64 start, qint64 end) {
+    edit([=](ByteEditor &e) { return e.remove(start, end); });
 }
 
 void InputPane::insertInput(QStringView text, bool typing) {
@@ -243,11 +244,13 @@ void InputPane::insertInput(QStringView text, bool typing) {
     const ByteText bytes = cp1251::fromPaneText(input.text).value_or(ByteText());
     if (!bytes.isEmpty()) {
         const Range shown = shownSelection();
-        // Plain typed characters join the typing before them, as in a text
-        // edit; a line break, a tab, a paste or a replaced selection is a
-        // step of its own.
-        const bool plain = typing && sel->isEmpty() && input.text == text;
-        replaceRange(shown.start, shown.end, bytes, int(plain ? Step::Typing : Step::New));
+        // Typed characters join the typing before them, as in a text edit; a
+        // line break, a tab or a paste is a command of its own.
+        const bool complete = input.text == text;
+        edit([&](ByteEditor &e) {
+            return typing ? e.type(shown.start, shown.end, bytes, complete)
+                          : e.replace(shown.start, shown.end, bytes);
+        });
     }
     reportRefused(input.firstRefused, input.refused);
 }
@@ -255,7 +258,7 @@ void InputPane::insertInput(QStringView text, bool typing) {
 void InputPane::deleteSelection() {
     const Range shown = shownSelection();
     if (shown.start < shown.end)
-        replaceRange(shown.start, shown.end, {}, int(Step::New));
+        removeRange(shown.start, shown.end);
 }
 
 void InputPane::reportRefused(const QString &first, qint64 count) {
@@ -287,12 +290,12 @@ bool InputPane::editByKey(QKeyEvent *event) {
         if (selection)
             deleteSelection();
         else if (at > 0)
-            replaceRange(textunits::previousCharacter(bytes, at), at, {}, int(Step::Typing));
+            edit([at](ByteEditor &e) { return e.backspace(at); });
     } else if (event->matches(QKeySequence::Delete)) {
         if (selection)
             deleteSelection();
         else if (at < doc->size())
-            replaceRange(at, textunits::nextCharacter(bytes, at), {}, int(Step::Typing));
+            edit([at](ByteEditor &e) { return e.deleteForward(at); });
     } else if (event->matches(QKeySequence::Undo)) {
         undo();
     } else if (event->matches(QKeySequence::Redo)) {
@@ -309,18 +312,18 @@ bool InputPane::editByKey(QKeyEvent *event) {
         if (selection)
             deleteSelection();
         else
-            replaceRange(at, textunits::nextWord(bytes, at), {}, int(Step::New));
+            removeRange(at, textunits::nextWord(bytes, at));
     } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
         if (selection)
             deleteSelection();
         else
-            replaceRange(textunits::previousWord(bytes, at), at, {}, int(Step::New));
+            removeRange(textunits::previousWord(bytes, at), at);
     } else if (event->matches(QKeySequence::DeleteEndOfLine) ||
                (event->key() == Qt::Key_K && modifiers == Qt::ControlModifier)) {
         // To the line break, or the break itself at the end of a line.
-        const qint64 end = textunits::pairAt(bytes, at) ? at + 2 : textunits::lineEnd(bytes, at);
+        const qint64 end = crlf::pairAt(bytes, at) ? at + 2 : textunits::lineEnd(bytes, at);
         if (end > at)
-            replaceRange(at, end, {}, int(Step::New));
+            removeRange(at, end);
     } else if (typesText(event)) {
         insertInput(event->text(), true);
     } else {
@@ -346,21 +349,19 @@ void InputPane::keyPressEvent(QKeyEvent *event) {
 }
 
 void InputPane::undo() {
-    ownChange = true;
-    const std::optional<ByteDocument::Range> range = doc->undo();
-    ownChange = false;
-    if (range) {
-        setSelection(range->offset + range->length, range->offset + range->length);
-        ensureCaretVisible();
-    }
+    stepThroughHistory(&ByteEditor::undo);
 }
 
 void InputPane::redo() {
+    stepThroughHistory(&ByteEditor::redo);
+}
+
+void InputPane::stepThroughHistory(std::optional<qint64> (ByteEditor::*step)()) {
     ownChange = true;
-    const std::optional<ByteDocument::Range> range = doc->redo();
+    const std::optional<qint64> after = (editor.*step)();
     ownChange = false;
-    if (range) {
-        setSelection(range->offset + range->length, range->offset + range->length);
+    if (after) {
+        setSelection(*after, *after);
         ensureCaretVisible();
     }
 }
@@ -476,6 +477,6 @@ QVariant InputPane::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImMaximumTextLength:
         return QVariant();
     default:
-        return QAbstractScrollArea::inputMethodQuery(query);
+        return PaneView::inputMethodQuery(query);
     }
 }

@@ -4,6 +4,8 @@
 
 #include "bytedocument.h"
 #include "byteselection.h"
+#include "crlf.h"
+#include "inputpanemouse.h"
 #include "textunits.h"
 
 #include <QApplication>
@@ -45,109 +47,34 @@ void InputPane::mousePressEvent(QMouseEvent *event) {
         return;
     }
     if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
+        PaneView::mousePressEvent(event);
         return;
     }
     preferredX = -1;
-    doc->endTyping();
-    // A third click soon after a double click selects the line.
-    if (doubleClickTime.isValid() &&
-        doubleClickTime.elapsed() < QApplication::doubleClickInterval() &&
-        (event->position().toPoint() - doubleClickPoint).manhattanLength() <
-            QApplication::startDragDistance()) {
-        doubleClickTime.invalidate();
-        const textunits::Range line = textunits::lineAt(doc->bytes(), offsetAt(point));
-        selectingWords = false;
-        setSelection(line.start, line.end);
-        setPrimarySelection();
-        return;
-    }
-    bool upstream = false;
-    const qint64 at = offsetAt(point, &upstream);
-    const Range shown = shownSelection();
-    selectingWords = false;
-    if (!(event->modifiers() & Qt::ShiftModifier) && shown.start < shown.end && at > shown.start &&
-        at < shown.end) {
-        // Perhaps the start of a drag of the selection.
-        mayStartDrag = true;
-        pressPoint = event->position().toPoint();
-        return;
-    }
-    if (event->modifiers() & Qt::ShiftModifier)
-        setSelection(sel->anchor(), at, upstream);
+    editor.endRun();
+    mouse->pressed(event);
+}
+
+void InputPane::mouseDragged(const QMouseEvent *event) {
+    mouse->dragged(event);
+}
+
+void InputPane::dragTo(const QPointF &point) {
+    mouse->dragTo(point);
+}
+
+void InputPane::mouseReleased(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton)
+        mouse->released(event);
     else
-        setSelection(at, at, upstream);
-    ensureCaretVisible();
-}
-
-void InputPane::mouseMoveEvent(QMouseEvent *event) {
-    if (!(event->buttons() & Qt::LeftButton)) {
-        QAbstractScrollArea::mouseMoveEvent(event);
-        return;
-    }
-    if (mayStartDrag) {
-        if ((event->position().toPoint() - pressPoint).manhattanLength() >=
-            QApplication::startDragDistance())
-            startDrag();
-        return;
-    }
-    dragScroll.follow(event->position().toPoint());
-    autoScroll();
-}
-
-// Extends the selection to the mouse, by words after a double click; past
-// the pane's top or bottom edge the pane scrolls a row at a time.
-void InputPane::autoScroll() {
-    if (!dragScroll.buttonHeld())
-        return;
-    if (const int step = dragScroll.direction())
-        scrollToRow(firstVisibleRow() + step);
-    const qint64 at = offsetAt(dragScroll.point());
-    if (!selectingWords) {
-        setSelection(sel->anchor(), at);
-    } else if (at < wordOnDoubleClick.start) {
-        setSelection(wordOnDoubleClick.end, textunits::wordAt(doc->bytes(), at).start);
-    } else if (at > wordOnDoubleClick.end) {
-        setSelection(wordOnDoubleClick.start, textunits::wordAt(doc->bytes(), at - 1).end);
-    } else {
-        setSelection(wordOnDoubleClick.start, wordOnDoubleClick.end);
-    }
-    ensureCaretVisible();
-}
-
-void InputPane::mouseReleaseEvent(QMouseEvent *event) {
-    dragScroll.stop();
-    if (event->button() == Qt::LeftButton && std::exchange(mayStartDrag, false)) {
-        // A click in the selection, without a drag: the caret goes there.
-        const qint64 at = offsetAt(event->position());
-        setSelection(at, at);
-    }
-    if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mouseReleaseEvent(event);
-        return;
-    }
-    setPrimarySelection();
+        PaneView::mouseReleased(event);
 }
 
 void InputPane::mouseDoubleClickEvent(QMouseEvent *event) {
-    if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mouseDoubleClickEvent(event);
-        return;
-    }
-    mayStartDrag = false;
-    // The byte under the mouse, not the caret position nearest to it.
-    const QPointF point = event->position();
-    qint64 at = offsetAt(point);
-    if (at > 0 && (at >= doc->size() || point.x() < byteRect(at).x()))
-        at = textunits::previousCharacter(doc->bytes(), at);
-    wordOnDoubleClick = {};
-    const textunits::Range word = textunits::wordAt(doc->bytes(), at);
-    wordOnDoubleClick = {word.start, word.end};
-    selectingWords = true;
-    setSelection(word.start, word.end);
-    setPrimarySelection();
-    doubleClickTime.start();
-    doubleClickPoint = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        mouse->doubleClicked(event);
+    else
+        PaneView::mouseDoubleClickEvent(event);
 }
 
 void InputPane::contextMenuEvent(QContextMenuEvent *event) {
@@ -197,20 +124,20 @@ void InputPane::contextMenuEvent(QContextMenuEvent *event) {
 // Dragging and dropping ------------------------------------------------------
 
 void InputPane::moveSelectionTo(qint64 offset) {
-    offset = textunits::snapDown(doc->bytes(), std::clamp<qint64>(offset, 0, doc->size()));
+    offset = crlf::snapDown(doc->bytes(), std::clamp<qint64>(offset, 0, doc->size()));
     const Range moved = shownSelection();
     if (offset >= moved.start && offset <= moved.end)
         return;
-    const ByteText bytes = doc->read(moved.start, moved.end - moved.start);
-    const qint64 target = offset > moved.end ? offset - bytes.size() : offset;
-    replaceRange(moved.start, moved.end, {}, int(ByteDocument::Step::New));
-    setSelection(target, target);
-    replaceRange(target, target, bytes, int(ByteDocument::Step::JoinPrevious));
-    setSelection(target, target + bytes.size());
+    // The bytes put back take the style before them, as an insertion there.
+    ownChange = true;
+    const ByteEditor::Range to = editor.moveBytes(moved.start, moved.end, offset);
+    ownChange = false;
+    setSelection(to.offset, to.offset + to.length);
+    ensureCaretVisible();
 }
 
 void InputPane::startDrag() {
-    mayStartDrag = false;
+    mouse->dragStarted();
     const Range dragged = shownSelection();
     auto *drag = new QDrag(this);
     drag->setMimeData(mimeDataOf(dragged.start, dragged.end));
@@ -218,7 +145,7 @@ void InputPane::startDrag() {
     // Moved into another program: the bytes leave this document. A move
     // within the pane was made by the drop.
     if (action == Qt::MoveAction && drag->target() != viewport() && drag->target() != this)
-        replaceRange(dragged.start, dragged.end, {}, int(ByteDocument::Step::New));
+        removeRange(dragged.start, dragged.end);
 }
 
 void InputPane::dragEnterEvent(QDragEnterEvent *event) {
@@ -235,7 +162,7 @@ void InputPane::dragMoveEvent(QDragMoveEvent *event) {
         event->ignore();
         return;
     }
-    dropCaret = textunits::snapDown(doc->bytes(), offsetAt(event->position()));
+    dropCaret = crlf::snapDown(doc->bytes(), offsetAt(event->position()));
     viewport()->update();
     event->acceptProposedAction();
 }
@@ -253,7 +180,7 @@ void InputPane::dropEvent(QDropEvent *event) {
         event->ignore();
         return;
     }
-    const qint64 at = textunits::snapDown(doc->bytes(), offsetAt(event->position()));
+    const qint64 at = crlf::snapDown(doc->bytes(), offsetAt(event->position()));
     event->acceptProposedAction();
     // Moving the selection within the pane.
     if (event->source() == this && event->dropAction() == Qt::MoveAction) {

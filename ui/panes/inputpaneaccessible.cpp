@@ -3,6 +3,7 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "cp1251codec.h"
+#include "crlf.h"
 #include "inputpane.h"
 #include "textunits.h"
 
@@ -83,8 +84,7 @@ QString InputPane::accessibleText(qint64 start, qint64 end) const {
     bytes.forEachChunk(start, end - start, [&](QByteArrayView chunk) {
         for (const char c : chunk) {
             const auto byte = static_cast<unsigned char>(c);
-            const bool inPair = (byte == '\r' && textunits::pairAt(bytes, at)) ||
-                                (byte == '\n' && textunits::pairAt(bytes, at - 1));
+            const bool inPair = crlf::pairAt(bytes, at) || crlf::splits(bytes, at);
             *out++ = inPair ? QChar(byte) : cp1251::toChar(byte);
             ++at;
         }
@@ -208,12 +208,9 @@ void InputPaneAccessible::insertText(int offset, const QString &text) {
 }
 
 void InputPaneAccessible::replaceText(int startOffset, int endOffset, const QString &text) {
-    ByteDocument *document = pane()->document();
     if (startOffset > endOffset)
         std::swap(startOffset, endOffset);
-    const ByteText bytes = bytesFrom(text);
-    document->replace(startOffset, endOffset - startOffset, bytes);
-    pane()->selection()->moveCaret(startOffset + bytes.size());
+    pane()->selection()->moveCaret(pane()->editor.replace(startOffset, endOffset, bytesFrom(text)));
 }
 
 // Events -----------------------------------------------------------------------

@@ -21,7 +21,7 @@ quint8 DisplayTokens::flagsOf(QStringView text) {
 }
 
 DisplayTokens::DisplayTokens(views::View view, const views::Tokens &tokens)
-    : shownView(view), leadText(cp1251::toDisplayText(tokens.lead)), leadFlags(flagsOf(leadText)) {
+    : shownView(view), leadText(cp1251::toDisplayText(tokens.lead)) {
     for (int b = 0; b < 256; ++b) {
         texts[b] = cp1251::toDisplayText(tokens[uchar(b)]);
         lengths[b] = int(texts[b].size());

@@ -1,5 +1,7 @@
 #include "rowlayout.h"
 
+#include "crlf.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -25,8 +27,7 @@ int RowLayout::styleAt(qint64 offset) const {
 }
 
 bool RowLayout::pairEndsAt(qint64 offset) const {
-    return offset >= 2 && offset <= bytes->size() && bytes->at(offset - 2) == '\r' &&
-           bytes->at(offset - 1) == '\n';
+    return offset <= bytes->size() && crlf::pairAt(*bytes, offset - 2);
 }
 
 namespace {
@@ -194,9 +195,8 @@ void RowLayout::edited(qint64 offset, qint64 removed, qint64 added) {
     const auto badCut = [&](qint64 at) {
         if (at >= newSize)
             return false;
-        const unsigned char before = bytes->at(at - 1), here = bytes->at(at);
-        return (before == '\r' && here == '\n') ||
-               (here == '\r' && at + 1 < newSize && bytes->at(at + 1) == '\n' && !pairEndsAt(at));
+        return crlf::splits(*bytes, at) ||
+               (at + 1 < newSize && crlf::pairAt(*bytes, at) && !pairEndsAt(at));
     };
     for (bool joined = false;;) {
         while (last + 1 < count && badCut(segmentEnd(last) + delta))

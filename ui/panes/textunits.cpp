@@ -1,6 +1,7 @@
 #include "textunits.h"
 
 #include "cp1251codec.h"
+#include "crlf.h"
 
 #include <QChar>
 #include <array>
@@ -27,40 +28,15 @@ const std::array<Kind, 256> &kinds() {
 
 // The kind of the character that starts at offset.
 Kind kindAt(const PieceTable &bytes, qint64 offset) {
-    return pairAt(bytes, offset) ? Kind::Break : kinds()[bytes.at(offset)];
+    return crlf::pairAt(bytes, offset) ? Kind::Break : kinds()[bytes.at(offset)];
 }
 
 // The kind of the character that ends at offset.
 Kind kindBefore(const PieceTable &bytes, qint64 offset) {
-    return kindAt(bytes, previousCharacter(bytes, offset));
+    return kindAt(bytes, crlf::previousCharacter(bytes, offset));
 }
 
 } // namespace
-
-bool pairAt(const PieceTable &bytes, qint64 offset) {
-    return offset >= 0 && offset + 1 < bytes.size() && bytes.at(offset) == '\r' &&
-           bytes.at(offset + 1) == '\n';
-}
-
-qint64 snapDown(const PieceTable &bytes, qint64 offset) {
-    return pairAt(bytes, offset - 1) ? offset - 1 : offset;
-}
-
-qint64 snapUp(const PieceTable &bytes, qint64 offset) {
-    return pairAt(bytes, offset - 1) ? offset + 1 : offset;
-}
-
-qint64 nextCharacter(const PieceTable &bytes, qint64 offset) {
-    if (offset >= bytes.size())
-        return bytes.size();
-    return offset + (pairAt(bytes, offset) ? 2 : 1);
-}
-
-qint64 previousCharacter(const PieceTable &bytes, qint64 offset) {
-    if (offset <= 0)
-        return 0;
-    return offset - (pairAt(bytes, offset - 2) ? 2 : 1);
-}
 
 qint64 nextWord(const PieceTable &bytes, qint64 offset) {
     const qint64 n = bytes.size();
@@ -84,7 +60,7 @@ qint64 previousWord(const PieceTable &bytes, qint64 offset) {
     const qint64 limit = std::max<qint64>(0, offset - wordScanLimit);
     qint64 at = offset;
     while (at > limit && kindBefore(bytes, at) == Kind::Space)
-        at = previousCharacter(bytes, at);
+        at = crlf::previousCharacter(bytes, at);
     if (at <= 0)
         return 0;
     const Kind kind = kindBefore(bytes, at);
@@ -99,16 +75,16 @@ Range wordAt(const PieceTable &bytes, qint64 offset) {
     const qint64 n = bytes.size();
     if (n == 0)
         return {0, 0};
-    offset = snapDown(bytes, std::clamp<qint64>(offset, 0, n - 1));
+    offset = crlf::snapDown(bytes, std::clamp<qint64>(offset, 0, n - 1));
     const Kind kind = kindAt(bytes, offset);
     if (kind == Kind::Break)
         return {offset, offset + 2};
     qint64 start = offset;
-    while (start > std::max<qint64>(0, offset - wordScanLimit) && !pairAt(bytes, start - 2) &&
-           kinds()[bytes.at(start - 1)] == kind && !pairAt(bytes, start - 1))
+    while (start > std::max<qint64>(0, offset - wordScanLimit) && !crlf::pairAt(bytes, start - 2) &&
+           kinds()[bytes.at(start - 1)] == kind && !crlf::pairAt(bytes, start - 1))
         --start;
     qint64 end = offset;
-    while (end < std::min(n, offset + wordScanLimit) && !pairAt(bytes, end) &&
+    while (end < std::min(n, offset + wordScanLimit) && !crlf::pairAt(bytes, end) &&
            kinds()[bytes.at(end)] == kind)
         ++end;
     return {start, end};
@@ -146,7 +122,7 @@ qint64 lineEnd(const PieceTable &bytes, qint64 offset) {
             if (!cr)
                 break;
             const qint64 crAt = at + (cr - data);
-            if (pairAt(bytes, crAt)) {
+            if (crlf::pairAt(bytes, crAt)) {
                 found = crAt;
                 return false;
             }
@@ -159,7 +135,7 @@ qint64 lineEnd(const PieceTable &bytes, qint64 offset) {
 }
 
 Range lineAt(const PieceTable &bytes, qint64 offset) {
-    offset = snapDown(bytes, std::clamp<qint64>(offset, 0, bytes.size()));
+    offset = crlf::snapDown(bytes, std::clamp<qint64>(offset, 0, bytes.size()));
     const qint64 end = lineEnd(bytes, offset);
     return {lineStart(bytes, offset), end < bytes.size() ? end + 2 : end};
 }

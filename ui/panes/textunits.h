@@ -2,8 +2,8 @@
 
 #include "piecetable.h"
 
-// What the input pane steps over and selects, found in the bytes: a
-// character is one byte or a CR LF pair; a word is a run of letters and
+// What the input pane steps over and selects, found in the bytes (a
+// character is one byte or a CR LF pair, see crlf.h); a word is a run of letters and
 // digits, of spaces or of other signs, as the pane shows them (a pair stands
 // alone); a line runs from one line break to the next.
 namespace textunits {
@@ -11,15 +11,6 @@ namespace textunits {
 // A word is looked for this far at most, so a key never scans a run of
 // megabytes (a flash-erased dump is one long word).
 inline constexpr qint64 wordScanLimit = 4096;
-
-bool pairAt(const PieceTable &bytes, qint64 offset);
-// offset inside a CR LF pair moves before it.
-qint64 snapDown(const PieceTable &bytes, qint64 offset);
-// ... or after it.
-qint64 snapUp(const PieceTable &bytes, qint64 offset);
-
-qint64 nextCharacter(const PieceTable &bytes, qint64 offset);
-qint64 previousCharacter(const PieceTable &bytes, qint64 offset);
 
 // Where Ctrl+Right and Ctrl+Left go: past the word and the spaces after
 // it; back over spaces to the start of the word before.

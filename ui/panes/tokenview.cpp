@@ -3,6 +3,8 @@
 #include "bytedocument.h"
 #include "byteselection.h"
 #include "paneaccessible.h"
+#include "tokenmoves.h"
+#include "tokenrowpainter.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,19 +24,12 @@ constexpr qreal margin = TokenLayout::margin;
 
 } // namespace
 
-TokenView::TokenView(QWidget *parent)
-    : QAbstractScrollArea(parent), styles(font()), rows(text, styles),
-      caretBlink(this, [this] { repaintCaret(); }),
-      dragScroll(viewport(), [this] { autoScroll(); }) {
+TokenView::TokenView(QWidget *parent) : PaneView(parent), styles(font()), rows(text, styles) {
     paneaccessible::install();
-    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     // A scroll bar that comes and goes would change the width and lay a long
     // text out twice.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    viewport()->setCursor(Qt::IBeamCursor);
-    viewport()->setBackgroundRole(QPalette::Base);
-    viewport()->setAutoFillBackground(true);
 }
 
 TokenView::~TokenView() = default;
@@ -292,15 +287,11 @@ void TokenView::ensureLayout() const {
 }
 
 qsizetype TokenView::visibleRows() const {
-    return qMax<qsizetype>(1, qFloor((viewport()->height() - margin) / qMax(1, rows.rowHeight())));
+    return rowsInSight(rows.rowHeight(), margin);
 }
 
 void TokenView::updateScrollBars() const {
-    QScrollBar *vertical = verticalScrollBar();
-    const qint64 visible = visibleRows();
-    vertical->setRange(0, int(std::clamp<qint64>(rows.rowCount() - visible, 0, INT_MAX)));
-    vertical->setPageStep(int(visible));
-    vertical->setSingleStep(1);
+    setRowRange(rows.rowCount(), visibleRows());
     QScrollBar *horizontal = horizontalScrollBar();
     horizontal->setRange(0, qMax(0, qCeil(rows.contentWidth()) - viewport()->width()));
     horizontal->setPageStep(viewport()->width());
@@ -309,7 +300,7 @@ void TokenView::updateScrollBars() const {
 
 qsizetype TokenView::firstVisibleRow() const {
     ensureLayout();
-    return verticalScrollBar()->value();
+    return firstRowInSight();
 }
 
 QPointF TokenView::toLayout(const QPointF &point) const {
@@ -392,13 +383,7 @@ void TokenView::ensureVisible(qsizetype position) {
 
 void TokenView::ensureVisible(TokenPlace place) {
     ensureLayout();
-    const qint64 row = rows.rowOf(place);
-    QScrollBar *vertical = verticalScrollBar();
-    const qint64 visible = visibleRows();
-    if (row < vertical->value())
-        vertical->setValue(int(row));
-    else if (row >= vertical->value() + visible)
-        vertical->setValue(int(row - visible + 1));
+    bringRowIntoSight(rows.rowOf(place), visibleRows());
     const qreal x = rows.pointOf(place).x();
     QScrollBar *horizontal = horizontalScrollBar();
     if (x - margin < horizontal->value())
@@ -436,20 +421,18 @@ qsizetype TokenView::characterAt(const QPointF &point) const {
 void TokenView::paintEvent(QPaintEvent *event) {
     ensureLayout();
     QPainter painter(viewport());
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const QColor highlight = palette().color(group, QPalette::Highlight);
-    const QColor highlightedText = palette().color(group, QPalette::HighlightedText);
-    const QColor textColor = palette().color(group, QPalette::Text);
-    const qreal scrollX = horizontalScrollBar()->value();
-    const qint64 first = firstVisibleRow();
-    const qint64 count = rows.rowCount();
     const int height = rows.rowHeight();
-    const qreal baseline = rows.ascent();
-    const TokenPlace selFrom = qMin(anchor, caret);
-    const TokenPlace selTo = qMax(anchor, caret);
+    TokenRowPainter rowPainter(painter, styles, palette(), hasFocus(),
+                               horizontalScrollBar()->value(), height, rows.ascent());
+    rowPainter.setSelection(qMin(anchor, caret), qMax(anchor, caret));
+    if (markedBytes && text.isLive()) {
+        rowPainter.setMarks([this](qint64 token) {
+            const qint64 offset = text.documentOffsetOf(token);
+            return offset >= 0 && markedBytes(offset);
+        });
+    }
     TokenLayout::Row row;
-    QString run;
-    for (qint64 r = first; r < count; ++r) {
+    for (qint64 r = firstVisibleRow(), count = rows.rowCount(); r < count; ++r) {
         const qreal top = rowTopInViewport(r);
         if (top > event->rect().bottom() + 1)
             break;
@@ -458,83 +441,16 @@ void TokenView::paintEvent(QPaintEvent *event) {
             continue;
         paintRowMargin(painter, r, rowRect);
         rows.placeRow(r, row);
-        const auto &cells = row.cells;
-        const auto xAfter = [&](qsizetype i) {
-            return i + 1 < cells.size() ? cells[i + 1].x : row.endX;
-        };
-        // The selection's background, a line break's included.
-        qsizetype a = 0;
-        while (a < cells.size() && cells[a].place < selFrom)
-            ++a;
-        qsizetype b = a;
-        while (b < cells.size() && cells[b].place < selTo)
-            ++b;
-        if (a < b) {
-            qreal right = xAfter(b - 1);
-            if (cells[b - 1].ch == u'\n')
-                right += styles.style(cells[b - 1].style).advance(u' ');
-            painter.fillRect(QRectF(cells[a].x - scrollX, top, right - cells[a].x, height),
-                             highlight);
-        }
-        if (markedBytes && text.isLive())
-            paintMarks(painter, row, a, b, top, scrollX);
-        // Characters that share a style and a selection state and stand
-        // where their advances put them are drawn in one go.
-        qsizetype i = 0;
-        while (i < cells.size()) {
-            if (cells[i].ch == u'\n') {
-                ++i;
-                continue;
-            }
-            const int style = cells[i].style;
-            const PaneStyles::Style &shown = styles.style(style);
-            const bool selected = i >= a && i < b;
-            qsizetype j = i + 1;
-            while (j < cells.size() && cells[j].ch != u'\n' && cells[j].style == style &&
-                   (j >= a && j < b) == selected &&
-                   qAbs(cells[j].x - cells[j - 1].x - shown.advance(cells[j - 1].ch)) < 0.01)
-                ++j;
-            run.resize(j - i);
-            for (qsizetype k = i; k < j; ++k)
-                run[k - i] = QChar(cells[k].ch);
-            painter.setFont(shown.font());
-            painter.setPen(selected ? highlightedText
-                                    : (shown.color().isValid() ? shown.color() : textColor));
-            painter.drawText(QPointF(cells[i].x - scrollX, top + baseline), run);
-            i = j;
-        }
+        rowPainter.paint(row, top);
     }
     if (caretBlink.isOn() && hasFocus()) {
         const QRectF caretRect = placeRect(caret);
-        painter.fillRect(QRectF(caretRect.x(), caretRect.y(), 1, caretRect.height()), textColor);
+        painter.fillRect(QRectF(caretRect.x(), caretRect.y(), 1, caretRect.height()),
+                         palette().color(QPalette::Active, QPalette::Text));
     }
 }
 
 void TokenView::paintRowMargin(QPainter &, qsizetype, const QRectF &) {}
-
-// Behind the characters of each marked byte outside the selection [a, b) of
-// the row's cells: a token's characters, but not the spaces that part it
-// from the next (a byte that is a space itself is marked).
-void TokenView::paintMarks(QPainter &painter, const TokenLayout::Row &row, qsizetype a, qsizetype b,
-                           qreal top, qreal scrollX) {
-    const QColor mark = byteMarkColor(palette());
-    const auto &cells = row.cells;
-    qint64 token = -1;
-    bool marked = false;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        const TokenLayout::Cell &cell = cells[i];
-        if (cell.place.token != token) {
-            token = cell.place.token;
-            const qint64 offset = text.documentOffsetOf(token);
-            marked = offset >= 0 && markedBytes(offset);
-        }
-        if (!marked || (i >= a && i < b) || cell.ch == u'\n' ||
-            (cell.ch == u' ' && cell.place.offset > 0))
-            continue;
-        const qreal right = i + 1 < cells.size() ? cells[i + 1].x : row.endX;
-        painter.fillRect(QRectF(cell.x - scrollX, top, right - cell.x, rows.rowHeight()), mark);
-    }
-}
 
 void TokenView::repaintCaret() {
     if (!layoutDirty)
@@ -557,17 +473,8 @@ bool TokenView::ownsShortcut(const QKeyEvent *key) const {
     return key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll);
 }
 
-bool TokenView::event(QEvent *event) {
-    if (event->type() == QEvent::ShortcutOverride &&
-        ownsShortcut(static_cast<const QKeyEvent *>(event))) {
-        event->accept();
-        return true;
-    }
-    return QAbstractScrollArea::event(event);
-}
-
 void TokenView::resizeEvent(QResizeEvent *event) {
-    QAbstractScrollArea::resizeEvent(event);
+    PaneView::resizeEvent(event);
     rows.setWidth(viewport()->width());
     if (rows.tokensPerRow() == 0)
         invalidateLayout();
@@ -581,67 +488,14 @@ void TokenView::scrollContentsBy(int, int) {
     emit layoutChanged();
 }
 
-void TokenView::changeEvent(QEvent *event) {
-    if (event->type() == QEvent::FontChange) {
-        styles.setPaneFont(font());
-        invalidateLayout();
-    }
-    QAbstractScrollArea::changeEvent(event);
-}
-
-void TokenView::focusInEvent(QFocusEvent *event) {
-    caretBlink.restart();
-    viewport()->update();
-    QAbstractScrollArea::focusInEvent(event);
-}
-
-void TokenView::focusOutEvent(QFocusEvent *event) {
-    caretBlink.stop();
-    viewport()->update();
-    QAbstractScrollArea::focusOutEvent(event);
+void TokenView::fontChanged() {
+    styles.setPaneFont(font());
+    invalidateLayout();
 }
 
 TokenPlace TokenView::movedPlace(TokenPlace from, Move move) const {
     ensureLayout();
-    const auto inRow = [&](qint64 row) {
-        row = std::clamp<qint64>(row, 0, rows.rowCount() - 1);
-        const qreal x = preferredX >= 0 ? preferredX : rows.pointOf(from).x();
-        return rows.placeAt(QPointF(x, rows.rowTop(row) + 1));
-    };
-    const qint64 row = rows.rowOf(from);
-    switch (move) {
-    case Move::Left:
-        return text.moved(from, -1);
-    case Move::Right:
-        return text.moved(from, 1);
-    case Move::WordLeft:
-        return from == TokenPlace{} ? from : TokenPlace{text.moved(from, -1).token, 0};
-    case Move::WordRight:
-        return from == text.end() ? from : text.normalized({from.token + 1, 0});
-    case Move::Up:
-        return row == 0 ? TokenPlace{} : inRow(row - 1);
-    case Move::Down:
-        return row + 1 >= rows.rowCount() ? text.end() : inRow(row + 1);
-    case Move::PageUp:
-        return inRow(row - visibleRows());
-    case Move::PageDown:
-        return inRow(row + visibleRows());
-    case Move::RowStart:
-        return rows.rowStart(row);
-    case Move::RowEnd: {
-        const TokenPlace end = rows.rowStart(row + 1);
-        const TokenPlace last = text.moved(end, -1);
-        const QStringView token = text.tokenText(last.token);
-        const bool lineBreak =
-            end != TokenPlace{} && last.offset < token.size() && token[last.offset] == u'\n';
-        return lineBreak ? last : end;
-    }
-    case Move::Start:
-        return {};
-    case Move::End:
-        return text.end();
-    }
-    return from;
+    return tokenmoves::moved(text, rows, from, move, preferredX, visibleRows());
 }
 
 void TokenView::moveCursor(Move move, bool select) {
@@ -685,7 +539,7 @@ void TokenView::mouseSelectToken(const QPointF &point) {
 
 void TokenView::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton) {
-        QAbstractScrollArea::mousePressEvent(event);
+        PaneView::mousePressEvent(event);
         return;
     }
     setFocus(Qt::MouseFocusReason);
@@ -693,19 +547,10 @@ void TokenView::mousePressEvent(QMouseEvent *event) {
     mouseSelect(event->position(), event->modifiers() & Qt::ShiftModifier);
 }
 
-void TokenView::mouseMoveEvent(QMouseEvent *event) {
-    if (!(event->buttons() & Qt::LeftButton)) {
-        QAbstractScrollArea::mouseMoveEvent(event);
-        return;
-    }
+void TokenView::mouseDragged(const QMouseEvent *event) {
     dragScroll.follow(event->position().toPoint());
     mouseSelect(event->position(), true);
     ensureVisible(caret);
-}
-
-void TokenView::mouseReleaseEvent(QMouseEvent *event) {
-    dragScroll.stop();
-    QAbstractScrollArea::mouseReleaseEvent(event);
 }
 
 void TokenView::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -713,12 +558,8 @@ void TokenView::mouseDoubleClickEvent(QMouseEvent *event) {
         mouseSelectToken(event->position());
 }
 
-void TokenView::autoScroll() {
-    if (!dragScroll.buttonHeld())
-        return;
-    if (const int step = dragScroll.direction())
-        verticalScrollBar()->setValue(verticalScrollBar()->value() + step);
-    mouseSelect(dragScroll.point(), true);
+void TokenView::dragTo(const QPointF &point) {
+    mouseSelect(point, true);
 }
 
 void TokenView::contextMenuEvent(QContextMenuEvent *event) {

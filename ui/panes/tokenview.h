@@ -2,14 +2,12 @@
 
 #include "bytemarks.h"
 #include "byteselection.h"
-#include "caretblink.h"
 #include "caretmove.h"
-#include "dragscroll.h"
 #include "panecontent.h"
 #include "panestyles.h"
+#include "paneview.h"
 #include "tokenlayout.h"
 
-#include <QAbstractScrollArea>
 #include <QPointer>
 #include <QTextCharFormat>
 
@@ -24,7 +22,7 @@ class ByteDocument;
 // command sets them. Positions are counted in characters of the pane's text
 // as a text widget counts them; places (token and character in it) name the
 // same spots without counting the text before them.
-class TokenView : public QAbstractScrollArea {
+class TokenView : public PaneView {
     Q_OBJECT
 
 public:
@@ -98,7 +96,6 @@ public:
 
     // Selection and cursor, in characters of the text.
     qsizetype cursorPosition() const { return text.charOf(caret); }
-    qsizetype anchorPosition() const { return text.charOf(anchor); }
     qsizetype selectionStart() const { return text.charOf(qMin(anchor, caret)); }
     qsizetype selectionEnd() const { return text.charOf(qMax(anchor, caret)); }
     bool hasSelection() const { return anchor != caret; }
@@ -161,23 +158,16 @@ protected:
     qsizetype visibleRows() const;
     void moveCursorTo(TokenPlace anchor, TokenPlace caret, bool scroll);
 
-    // Whether a key that a window action may have is the pane's while it
-    // has the focus: copy and select all.
-    virtual bool ownsShortcut(const QKeyEvent *key) const;
+    // Copy and select all.
+    bool ownsShortcut(const QKeyEvent *key) const override;
 
-    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
     // A cursor move by keys; select extends the selection.
     using Move = CaretMove;
@@ -197,13 +187,12 @@ private:
     // The document's selection in tokens of the range shown.
     void showSharedSelection(bool scroll);
     void writeSharedSelection();
-    void paintMarks(QPainter &painter, const TokenLayout::Row &row, qsizetype a, qsizetype b,
-                    qreal top, qreal scrollX);
     bool applyChange(const PaneContent::TokenChange &change);
     void updateScrollBars() const;
-    void repaintCaret();
-    // While a drag holds the mouse past the edge, the pane keeps scrolling.
-    void autoScroll();
+    void repaintCaret() override;
+    void dragTo(const QPointF &point) override;
+    void fontChanged() override;
+    void mouseDragged(const QMouseEvent *event) override;
     // Tells assistive technology of a change of the text.
     void announce(qint64 position, qint64 removedChars, qint64 addedChars) const;
 
@@ -223,6 +212,4 @@ private:
     TokenPlace anchor;
     TokenPlace caret;
     qreal preferredX = -1; // kept over Up/Down moves
-    CaretBlink caretBlink;
-    DragScroll dragScroll;
 };

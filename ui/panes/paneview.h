@@ -1,0 +1,60 @@
+#pragma once
+
+#include "caretblink.h"
+#include "dragscroll.h"
+
+#include <QAbstractScrollArea>
+
+class QKeyEvent;
+class QMouseEvent;
+
+// What every pane is, whatever its rows show: a scroll area scrolled a row
+// at a time, with a caret that blinks while the pane has the focus, a
+// selection dragged past its top or bottom edge that scrolls it, keys it
+// keeps from the window's shortcuts while it has the focus, and a font
+// change that lays its rows out anew. The input pane and the token view
+// draw and select on top of it.
+class PaneView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit PaneView(QWidget *parent = nullptr);
+
+protected:
+    // Redraws the caret where it stands now.
+    virtual void repaintCaret() = 0;
+    // A step of a drag past the edge: the selection follows the mouse to
+    // point (viewport coordinates), the rows having scrolled already.
+    virtual void dragTo(const QPointF &point) = 0;
+    // Whether a key that a window action may have is the pane's while it
+    // has the focus.
+    virtual bool ownsShortcut(const QKeyEvent *key) const = 0;
+    // The pane's font changed.
+    virtual void fontChanged() = 0;
+    // The mouse moved with the left button held.
+    virtual void mouseDragged(const QMouseEvent *event) = 0;
+    // A button came up, a drag's scrolling stopped.
+    virtual void mouseReleased(QMouseEvent *event);
+
+    // Rows: the first in sight, how many fit, and scrolling to them.
+    qint64 firstRowInSight() const;
+    // Rows of height pixels that fit below the top margin, at least one.
+    qint64 rowsInSight(int height, qreal margin) const;
+    void setRowRange(qint64 rows, qint64 inSight) const;
+    void scrollToRow(qint64 row);
+    // Scrolls as little as brings row into sight.
+    void bringRowIntoSight(qint64 row, qint64 inSight);
+    // One step of a drag past the edge; the timer runs it too.
+    void dragScrollStep();
+
+    bool event(QEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+    CaretBlink caretBlink;
+    DragScroll dragScroll;
+};
