@@ -5,13 +5,16 @@
 #include "document.h"
 #include "russiancount.h"
 
+#include <limits>
+
 FileComparison::FileComparison(ByteDocument *document, QObject *parent)
     : QObject(parent), document(document) {
     connect(document, &ByteDocument::changed, this, &FileComparison::documentChanged);
 }
 
 std::optional<QString> FileComparison::compareWith(const QString &filePath, qint64 maxBytes) {
-    document::LoadResult loaded = document::load(filePath, maxBytes);
+    document::LoadResult loaded =
+        document::load(filePath, maxBytes, std::numeric_limits<qint64>::max());
     switch (loaded.status) {
     case document::LoadResult::Status::Loaded:
     case document::LoadResult::Status::Empty:

@@ -152,8 +152,16 @@ bool Form1::loadDocument(const QString &path) {
         WaitCursor wait;
         // A comparison was of the document dropped.
         stopComparison();
-        // The file's buffer becomes the document, not copied.
-        doc->load(std::move(loaded.bytes));
+        // The file's buffer (or the file, read on demand) becomes the
+        // document, not copied.
+        if (loaded.file) {
+            // Told once, when a read or a save finds the file changed.
+            disconnect(doc, &ByteDocument::originalChangedOnDisk, this, nullptr);
+            connect(doc, &ByteDocument::originalChangedOnDisk, this,
+                    [this, path] { showMessage(this, document::changedOnDiskMessage(path)); });
+            doc->load(std::move(loaded.file));
+        } else
+            doc->load(std::move(loaded.bytes));
         selection->moveCaret(0);
         recovery->setOriginFile(path);
         setPanelText(1, QString::number(doc->size()));
@@ -241,7 +249,8 @@ bool Form1::compareWithFile(const QString &path) {
     std::optional<QString> refused;
     {
         WaitCursor wait;
-        refused = comparison->compareWith(nativename::absolute(path), sizebounds::openedFileAtMost);
+        refused =
+            comparison->compareWith(nativename::absolute(path), sizebounds::comparedFileAtMost);
     }
     if (refused) {
         showMessage(this, *refused);
