@@ -34,7 +34,7 @@ void ByteDocument::load(ByteText original) {
     reset(PieceTable(std::move(original)), true);
 }
 
-void ByteDocument::load(std::shared_ptr<FileSource> original) {
+void ByteDocument::loadFile(std::shared_ptr<FileSource> original) {
     FileSource *file = original.get();
     reset(PieceTable(std::move(original)), true);
     if (!file)

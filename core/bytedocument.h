@@ -47,7 +47,7 @@ public:
     // not modified.
     void load(ByteText original);
     // The same for a file read on demand.
-    void load(std::shared_ptr<FileSource> original);
+    void loadFile(std::shared_ptr<FileSource> original);
     // The file the document reads on demand was changed by another program
     // (or truncated, replaced, taken away; FileSource tells which bytes
     // still show). Told once by originalChangedOnDisk().

@@ -185,7 +185,7 @@ private slots:
                     out.close();
                     auto in = std::make_unique<QFile>();
                     QVERIFY(!document::openForReading(path, *in));
-                    document.load(std::make_shared<FileSource>(std::move(in), path, 997, 3));
+                    document.loadFile(std::make_shared<FileSource>(std::move(in), path, 997, 3));
                 } else {
                     document.load(loaded);
                 }

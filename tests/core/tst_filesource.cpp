@@ -150,7 +150,7 @@ private slots:
         QVERIFY(source);
         ByteDocument document;
         QSignalSpy told(&document, &ByteDocument::originalChangedOnDisk);
-        document.load(source);
+        document.loadFile(source);
         // Read before the change: the first two pages.
         QCOMPARE(document.read(0, 2000), bytes.left(2000));
 
@@ -215,7 +215,7 @@ private slots:
                      0);
         ByteDocument document;
         QSignalSpy told(&document, &ByteDocument::originalChangedOnDisk);
-        document.load(openSource(path, 512, 2));
+        document.loadFile(openSource(path, 512, 2));
         // Every byte moves: each page written comes from a later page of the old file.
         document.replace(0, 0, "inserted at the start");
         document.replace(30000, 700, {});
@@ -247,7 +247,7 @@ private slots:
         writeRaw(path, bytes);
         writeRaw(target, "old");
         ByteDocument document;
-        document.load(openSource(path, 1000, 2));
+        document.loadFile(openSource(path, 1000, 2));
         QCOMPARE(document.read(0, 1000), bytes.left(1000));
         QVERIFY(QFile::resize(path, 100));
 

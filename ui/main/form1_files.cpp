@@ -159,7 +159,7 @@ bool Form1::loadDocument(const QString &path) {
             disconnect(doc, &ByteDocument::originalChangedOnDisk, this, nullptr);
             connect(doc, &ByteDocument::originalChangedOnDisk, this,
                     [this, path] { showMessage(this, document::changedOnDiskMessage(path)); });
-            doc->load(std::move(loaded.file));
+            doc->loadFile(std::move(loaded.file));
         } else
             doc->load(std::move(loaded.bytes));
         selection->moveCaret(0);
@@ -243,7 +243,7 @@ QString Form1::chooseFileToCompare() {
     return chosenPath(dialog);
 }
 
-// The file is read whole, at most as large as a file the open command takes;
+// The file is read whole, at most sizebounds::comparedFileAtMost of it;
 // a refusal keeps the comparison that was in force.
 bool Form1::compareWithFile(const QString &path) {
     std::optional<QString> refused;
