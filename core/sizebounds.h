@@ -23,8 +23,8 @@ inline constexpr qint64 viewInputBelow = 10700;
 // large asks for).
 inline constexpr qint64 openedFileAtMost = qint64(64) * 1024 * 1024 * 1024;
 
-// The largest file the window compares the document with: it reads the
-// other file whole and keeps a bit per byte of the two.
+// The largest file the window compares the document with: the other file
+// is read on demand, but the comparison keeps a bit per byte compared.
 inline constexpr qint64 comparedFileAtMost = qint64(1024) * 1024 * 1024;
 
 // Files from this size on are read on demand; smaller ones are read whole at

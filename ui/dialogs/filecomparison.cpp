@@ -5,16 +5,13 @@
 #include "document.h"
 #include "russiancount.h"
 
-#include <limits>
-
 FileComparison::FileComparison(ByteDocument *document, QObject *parent)
     : QObject(parent), document(document) {
     connect(document, &ByteDocument::changed, this, &FileComparison::documentChanged);
 }
 
 std::optional<QString> FileComparison::compareWith(const QString &filePath, qint64 maxBytes) {
-    document::LoadResult loaded =
-        document::load(filePath, maxBytes, std::numeric_limits<qint64>::max());
+    document::LoadResult loaded = document::load(filePath, maxBytes);
     switch (loaded.status) {
     case document::LoadResult::Status::Loaded:
     case document::LoadResult::Status::Empty:
@@ -30,7 +27,9 @@ std::optional<QString> FileComparison::compareWith(const QString &filePath, qint
     }
     if (!document)
         return tr("Нет документа для сравнения.");
-    compared = ByteComparison(document->bytes(), std::move(loaded.bytes));
+    // A large file is read on demand, not copied.
+    compared = ByteComparison(document->bytes(), loaded.file ? PieceTable(std::move(loaded.file))
+                                                             : PieceTable(std::move(loaded.bytes)));
     path = filePath;
     active = true;
     emit changed();

@@ -243,7 +243,7 @@ QString Form1::chooseFileToCompare() {
     return chosenPath(dialog);
 }
 
-// The file is read whole, at most sizebounds::comparedFileAtMost of it;
+// The file is read on demand, at most sizebounds::comparedFileAtMost of it;
 // a refusal keeps the comparison that was in force.
 bool Form1::compareWithFile(const QString &path) {
     std::optional<QString> refused;
