@@ -44,6 +44,9 @@ quint64 differingBytes64(const char *mine, const char *theirs) {
 } // namespace
 
 ByteComparison::ByteComparison(const PieceTable &document, ByteText otherBytes)
+    : ByteComparison(document, PieceTable(std::move(otherBytes))) {}
+
+ByteComparison::ByteComparison(const PieceTable &document, PieceTable otherBytes)
     : other(std::move(otherBytes)), documentLength(document.size()) {
     bits.assign(wordsFor(comparedLength()), 0);
     mark(document, 0, comparedLength());
@@ -144,8 +147,11 @@ void ByteComparison::clear(qint64 from, qint64 to) {
 void ByteComparison::mark(const PieceTable &document, qint64 from, qint64 to) {
     qint64 at = from;
     document.forEachChunk(from, to - from, [&](QByteArrayView chunk) {
-        markRun(at, chunk.data(), other.constData() + at, chunk.size());
-        at += chunk.size();
+        const qint64 start = at;
+        other.forEachChunk(start, chunk.size(), [&](QByteArrayView theirs) {
+            markRun(at, chunk.data() + (at - start), theirs.data(), theirs.size());
+            at += theirs.size();
+        });
     });
 }
 

@@ -1,23 +1,24 @@
 #pragma once
 
 #include "bytetext.h"
+#include "piecetable.h"
 
 #include <optional>
 #include <vector>
-
-class PieceTable;
 
 // The document compared with another file's bytes, byte by byte at the same
 // offsets, over the length of the shorter of the two. Which bytes differ is
 // kept as one bit per byte: a pane asks for each byte it paints at the cost
 // of a bit test, and the memory stays an eighth of the compared length
 // however the differences fall (a list of runs could hold one run for every
-// other byte). The document is read where it lies, never copied; the other
-// file's bytes are kept, so an edit is compared again at once.
+// other byte). Both are read where they lie, never copied: the other file
+// is kept open and read on demand where it is large (so opening a
+// comparison costs no copy of it), and an edit is compared again at once.
 class ByteComparison {
 public:
     ByteComparison() = default;
     ByteComparison(const PieceTable &document, ByteText other);
+    ByteComparison(const PieceTable &document, PieceTable other);
 
     // Follows an edit of the document, as ByteDocument::changed() tells it:
     // [offset, offset + removed) became [offset, offset + added) of document.
@@ -28,7 +29,7 @@ public:
     qint64 documentSize() const { return documentLength; }
     qint64 otherSize() const { return other.size(); }
     qint64 comparedLength() const { return std::min(documentLength, qint64(other.size())); }
-    const ByteText &otherBytes() const { return other; }
+    const PieceTable &otherBytes() const { return other; }
 
     // Differing bytes within the compared length; the longer one's rest is not counted.
     qint64 differingCount() const { return count; }
@@ -57,7 +58,7 @@ private:
     void mark(const PieceTable &document, qint64 from, qint64 to);
     void markRun(qint64 offset, const char *mine, const char *theirs, qint64 length);
 
-    ByteText other;
+    PieceTable other;
     qint64 documentLength = 0;
     // Bit offset % 64 of word offset / 64: the byte at offset differs. No bit
     // at or past the compared length is set.

@@ -26,22 +26,52 @@ void append(PieceTable::Pieces &to, const PieceTable::Pieces &more) {
 
 ByteDocument::ByteDocument(QObject *parent) : QObject(parent) {}
 
-ByteDocument::~ByteDocument() = default;
+ByteDocument::~ByteDocument() {
+    forgetFile();
+}
 
 void ByteDocument::load(ByteText original) {
-    reset(std::move(original), true);
+    reset(PieceTable(std::move(original)), true);
+}
+
+void ByteDocument::loadFile(std::shared_ptr<FileSource> original) {
+    FileSource *file = original.get();
+    reset(PieceTable(std::move(original)), true);
+    if (!file)
+        return;
+    // Any thread may find the change; the signal goes out on ours. A posted
+    // call to a document gone meanwhile is dropped with it.
+    file->setOnChange([this, file] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, file] {
+                if (table.file() == file)
+                    emit originalChangedOnDisk();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void ByteDocument::loadUnsaved(ByteText original) {
-    reset(std::move(original), false);
+    reset(PieceTable(std::move(original)), false);
 }
 
-void ByteDocument::reset(ByteText original, bool saved) {
+bool ByteDocument::originalChanged() const {
+    return table.file() && (table.file()->changed() || table.file()->replaced());
+}
+
+void ByteDocument::forgetFile() {
+    if (const FileSource *file = table.file())
+        file->setOnChange(nullptr);
+}
+
+void ByteDocument::reset(PieceTable original, bool saved) {
     const bool wasModified = isModified();
     const bool couldUndo = canUndo();
     const bool couldRedo = canRedo();
     const qint64 before = table.size();
-    table = PieceTable(std::move(original));
+    forgetFile();
+    table = std::move(original);
     history.clear();
     done = 0;
     cleanAt = saved ? 0 : unreachable;

@@ -47,6 +47,12 @@ public:
     // Makes original the whole document without copying it: no undo history,
     // not modified.
     void load(ByteText original);
+    // The same for a file read on demand.
+    void loadFile(std::shared_ptr<FileSource> original);
+    // The file the document reads on demand was changed by another program
+    // (or truncated, replaced, taken away; FileSource tells which bytes
+    // still show). Told once by originalChangedOnDisk().
+    bool originalChanged() const;
     // The same for bytes that no file holds (a restored recovery copy): the
     // document is modified until it is saved.
     void loadUnsaved(ByteText original);
@@ -83,6 +89,8 @@ signals:
     void modifiedChanged(bool modified);
     // canUndo() or canRedo() may have changed.
     void undoRedoChanged();
+    // originalChanged() became true; sent on the document's thread.
+    void originalChangedOnDisk();
 
 private:
     struct Edit {
@@ -95,7 +103,9 @@ private:
         bool typing = false;
     };
 
-    void reset(ByteText original, bool saved);
+    void reset(PieceTable original, bool saved);
+    // Stops the file read on demand from telling this document of a change.
+    void forgetFile();
     // Applies one edit of a step, forwards or backwards, and tells of it.
     Range apply(const Edit &edit, bool forwards);
     bool joinsTyping(const HistoryStep &step, const Edit &edit) const;

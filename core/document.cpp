@@ -1,9 +1,11 @@
 #include "document.h"
 
 #include "filesave.h"
+#include "filesource.h"
 #include "largebytes.h"
 #include "nativename.h"
 #include "piecetable.h"
+#include "sizebounds.h"
 
 #include <QFile>
 
@@ -129,13 +131,31 @@ std::optional<QString> openForReading(const QString &path, QFile &file) {
 }
 
 LoadResult load(const QString &path, qint64 maxBytes) {
-    QFile file;
+    return load(path, maxBytes, sizebounds::readWholeBelow);
+}
+
+QString changedOnDiskMessage(const QString &path) {
+    return QStringLiteral("Файл «%1» изменён другой программой; показаны байты, прочитанные до "
+                          "изменения.")
+        .arg(nativename::displayed(path));
+}
+
+LoadResult load(const QString &path, qint64 maxBytes, qint64 readWholeAt) {
+    auto kept = std::make_unique<QFile>();
+    QFile &file = *kept;
     if (const auto refused = openForReading(path, file))
         return failed(*refused);
 
     const qint64 size = file.size();
     if (size > maxBytes)
         return tooLarge(size);
+    if (size >= readWholeAt && size > 0) {
+        LoadResult result;
+        result.status = LoadResult::Status::Loaded;
+        result.file = std::make_shared<FileSource>(std::move(kept), path);
+        result.size = result.file->size();
+        return result;
+    }
 
     ByteText bytes = uninitializedLargeBytes(size);
     const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
@@ -175,7 +195,22 @@ SaveResult save(const QString &path, QByteArrayView bytes) {
 }
 
 SaveResult save(const QString &path, const PieceTable &bytes) {
-    return save(path, bytes.chunks());
+    const FileSource *file = bytes.file();
+    // A change since the last look shows before anything is written.
+    if (file)
+        file->verify();
+    const quint64 substitutedBefore = file ? file->substitutedPages() : 0;
+    const bool overItself = file && file->isFileAt(path);
+    const QString error = filesave::save(path, filesave::Parts(bytes));
+    if (error.isEmpty() && overItself)
+        file->savedOver();
+    if (!error.isEmpty() && file &&
+        (file->changed() || file->substitutedPages() != substitutedBefore))
+        return SaveResult{false, QStringLiteral("Файл «%1» изменён другой программой, и байтов, не "
+                                                "прочитанных до изменения, в нём уже нет; файл "
+                                                "не сохранён.")
+                                     .arg(nativename::displayed(file->path()))};
+    return SaveResult{error.isEmpty(), error};
 }
 
 } // namespace document

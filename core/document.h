@@ -3,9 +3,11 @@
 #include "bytetext.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
+class FileSource;
 class PieceTable;
 class QFile;
 
@@ -26,14 +28,25 @@ std::optional<QString> openForReading(const QString &path, QFile &file);
 struct LoadResult {
     enum class Status { Loaded, Empty, TooLarge, Failed };
     Status status = Status::Failed;
-    ByteText bytes;  // the file's bytes when Loaded, else empty
+    // When Loaded: the file's bytes (a file below readWholeAt), or the file
+    // kept open to be read on demand.
+    ByteText bytes;
+    std::shared_ptr<FileSource> file;
     qint64 size = 0; // the file's length in bytes when Loaded or TooLarge
     QString error;   // the reason when Failed
 };
 
-// Reads the whole file in one pass, opened by openForReading. A file of
-// length 0 is Empty; a file longer than maxBytes is TooLarge and is not read.
+// Opens the file by openForReading. One below readWholeAt bytes is read
+// whole in one pass (on to its end should it hold more than its size says,
+// as files under /proc do); a larger one is kept open and read on demand. A
+// file of length 0 is Empty; a file longer than maxBytes is TooLarge and is
+// not read.
+LoadResult load(const QString &path, qint64 maxBytes, qint64 readWholeAt);
 LoadResult load(const QString &path, qint64 maxBytes);
+
+// What the window says once the file a document reads on demand has been
+// changed by another program, truncated, replaced or taken away.
+QString changedOnDiskMessage(const QString &path);
 
 struct SaveResult {
     bool ok = false;
@@ -49,7 +62,10 @@ struct SaveResult {
 // reported as success.
 SaveResult save(const QString &path, const std::vector<QByteArrayView> &parts);
 SaveResult save(const QString &path, QByteArrayView bytes);
-// The runs of the table, written without joining them.
+// The runs of the table, written without joining them. A table whose
+// original is read on demand from the file at path is read whole into the
+// new file before that takes the name. Fails, leaving the file as it was,
+// when the table's file can no longer give bytes the table holds.
 SaveResult save(const QString &path, const PieceTable &bytes);
 
 } // namespace document

@@ -150,31 +150,34 @@ int followLinks(QByteArray &path) {
 }
 
 qint64 sizeOf(const Parts &parts) {
-    qint64 size = 0;
-    for (const QByteArrayView part : parts)
-        size += part.size();
-    return size;
+    return parts.size();
 }
 
 // Writes the parts one after the other from the file's start.
 int writeAll(int fd, const Parts &parts) {
     off_t at = 0;
-    for (const QByteArrayView part : parts) {
+    int error = 0;
+    const bool whole = parts.forEach([&](QByteArrayView part) {
         qsizetype done = 0;
         while (done < part.size()) {
             const auto chunk = size_t(std::min<qsizetype>(part.size() - done, 1 << 30));
             const ssize_t written = ::pwrite(fd, part.data() + done, chunk, at);
             if (written < 0 && errno == EINTR)
                 continue;
-            if (written < 0)
-                return errno;
-            if (written == 0)
-                return EIO;
+            if (written < 0) {
+                error = errno;
+                return false;
+            }
+            if (written == 0) {
+                error = EIO;
+                return false;
+            }
             done += written;
             at += written;
         }
-    }
-    return 0;
+        return true;
+    });
+    return error ? error : whole ? 0 : EIO;
 }
 
 } // namespace
@@ -391,6 +394,13 @@ Failure rewriteInPlace(const QByteArray &target, const Parts &parts) {
         return {errno};
     if (!S_ISREG(old.st_mode))
         return {notRegularFile};
+    // Writing over the file the bytes are read from would read bytes already
+    // overwritten.
+    FileSource::Identity identity;
+    identity.device = quint64(old.st_dev);
+    identity.inode = quint64(old.st_ino);
+    if (!parts.detachFrom(identity))
+        return {EIO};
 
     const auto size = off_t(sizeOf(parts));
     if (size > 0) {

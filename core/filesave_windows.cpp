@@ -134,21 +134,27 @@ QString save(const QString &path, const Parts &parts) {
 }
 
 unsigned long writeParts(void *handle, const Parts &parts) {
-    for (const QByteArrayView part : parts) {
+    DWORD error = ERROR_SUCCESS;
+    const bool whole = parts.forEach([&](QByteArrayView part) {
         const char *data = part.data();
         qint64 left = part.size();
         while (left > 0) {
             DWORD written = 0;
             const DWORD chunk = DWORD(std::min<qint64>(left, 1 << 30));
-            if (!WriteFile(handle, data, chunk, &written, nullptr))
-                return GetLastError();
-            if (written == 0)
-                return ERROR_WRITE_FAULT;
+            if (!WriteFile(handle, data, chunk, &written, nullptr)) {
+                error = GetLastError();
+                return false;
+            }
+            if (written == 0) {
+                error = ERROR_WRITE_FAULT;
+                return false;
+            }
             data += written;
             left -= written;
         }
-    }
-    return ERROR_SUCCESS;
+        return true;
+    });
+    return error != ERROR_SUCCESS ? error : whole ? ERROR_SUCCESS : ERROR_READ_FAULT;
 }
 
 QString save(const QString &path, QByteArrayView bytes) {

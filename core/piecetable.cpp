@@ -15,6 +15,7 @@ constexpr qint64 blockSize = 64 * 1024;
 // freed while a table holds a piece of it.
 struct PieceTable::Storage {
     ByteText original;
+    std::shared_ptr<FileSource> file;
     std::vector<std::unique_ptr<char[]>> blocks;
     // The free end of the newest block.
     char *fill = nullptr;
@@ -45,6 +46,24 @@ PieceTable::PieceTable(ByteText original) : PieceTable() {
     }
 }
 
+PieceTable::PieceTable(std::shared_ptr<FileSource> original) : PieceTable() {
+    storage->file = std::move(original);
+    if (storage->file && storage->file->size() > 0) {
+        pieces.push_back({nullptr, storage->file->size(), 0});
+        recountFrom(0);
+    }
+}
+
+const FileSource *PieceTable::file() const {
+    return storage->file.get();
+}
+
+bool PieceTable::continues(const Piece &a, const Piece &b) {
+    if (!a.data || !b.data)
+        return !a.data && !b.data && a.fileOffset + a.length == b.fileOffset;
+    return a.data + a.length == b.data;
+}
+
 qint64 PieceTable::lengthOf(const Pieces &list) {
     qint64 length = 0;
     for (const Piece &piece : list)
@@ -59,7 +78,10 @@ std::size_t PieceTable::pieceAt(qint64 offset) const {
 unsigned char PieceTable::at(qint64 offset) const {
     const std::size_t i = pieceAt(offset);
     const Piece &piece = pieces[i];
-    return static_cast<unsigned char>(piece.data[offset - (ends[i] - piece.length)]);
+    const qint64 inPiece = offset - (ends[i] - piece.length);
+    if (!piece.data)
+        return storage->file->at(piece.fileOffset + inPiece);
+    return static_cast<unsigned char>(piece.data[inPiece]);
 }
 
 QByteArrayView PieceTable::chunkAt(qint64 offset, qint64 maxLength) const {
@@ -68,7 +90,10 @@ QByteArrayView PieceTable::chunkAt(qint64 offset, qint64 maxLength) const {
     const std::size_t i = pieceAt(offset);
     const Piece &piece = pieces[i];
     const qint64 inPiece = offset - (ends[i] - piece.length);
-    return QByteArrayView(piece.data + inPiece, std::min(piece.length - inPiece, maxLength));
+    const qint64 length = std::min(piece.length - inPiece, maxLength);
+    if (!piece.data)
+        return storage->file->view(piece.fileOffset + inPiece, length);
+    return QByteArrayView(piece.data + inPiece, length);
 }
 
 ByteText PieceTable::read(qint64 offset, qint64 length) const {
@@ -83,19 +108,22 @@ ByteText PieceTable::read(qint64 offset, qint64 length) const {
     return out;
 }
 
-std::vector<QByteArrayView> PieceTable::chunks() const {
-    std::vector<QByteArrayView> list;
-    list.reserve(pieces.size());
-    for (const Piece &piece : pieces)
-        list.emplace_back(piece.data, piece.length);
-    return list;
-}
-
 PieceTable::Pieces PieceTable::slice(qint64 offset, qint64 length) const {
     Pieces list;
-    forEachChunk(offset, length, [&](QByteArrayView chunk) {
-        list.push_back({chunk.data(), chunk.size()});
-    });
+    if (offset < 0) {
+        length += offset;
+        offset = 0;
+    }
+    const qint64 end = offset + std::min(length, total - offset);
+    while (offset < end) {
+        const std::size_t i = pieceAt(offset);
+        const Piece &piece = pieces[i];
+        const qint64 inPiece = offset - (ends[i] - piece.length);
+        const qint64 n = std::min(piece.length - inPiece, end - offset);
+        list.push_back(
+            {piece.data ? piece.data + inPiece : nullptr, n, piece.fileOffset + inPiece});
+        offset += n;
+    }
     return list;
 }
 
@@ -109,7 +137,9 @@ std::size_t PieceTable::splitAt(qint64 offset) {
         return i;
     const qint64 head = offset - start;
     pieces[i].length = head;
-    pieces.insert(pieces.begin() + std::ptrdiff_t(i) + 1, {piece.data + head, piece.length - head});
+    pieces.insert(
+        pieces.begin() + std::ptrdiff_t(i) + 1,
+        {piece.data ? piece.data + head : nullptr, piece.length - head, piece.fileOffset + head});
     ends.insert(ends.begin() + std::ptrdiff_t(i), offset);
     return i + 1;
 }
@@ -132,7 +162,7 @@ PieceTable::Pieces PieceTable::replace(qint64 offset, qint64 length, QByteArrayV
     if (length == 0 && offset > 0 && !bytes.isEmpty() && bytes.size() <= storage->room) {
         const std::size_t i = pieceAt(offset - 1);
         Piece &piece = pieces[i];
-        if (ends[i] == offset && piece.data + piece.length == storage->fill) {
+        if (ends[i] == offset && piece.data && piece.data + piece.length == storage->fill) {
             storage->append(bytes);
             piece.length += bytes.size();
             recountFrom(i);
@@ -158,7 +188,7 @@ PieceTable::Pieces PieceTable::replace(qint64 offset, qint64 length, const Piece
         if (piece.length == 0)
             continue;
         // Runs that continue each other in storage become one piece again.
-        if (!inserted.empty() && inserted.back().data + inserted.back().length == piece.data)
+        if (!inserted.empty() && continues(inserted.back(), piece))
             inserted.back().length += piece.length;
         else
             inserted.push_back(piece);
@@ -168,13 +198,12 @@ PieceTable::Pieces PieceTable::replace(qint64 offset, qint64 length, const Piece
     // Joins at both seams, where undo puts back what a split cut apart.
     const std::size_t seamAfter = first + inserted.size();
     if (seamAfter > 0 && seamAfter < pieces.size() &&
-        pieces[seamAfter - 1].data + pieces[seamAfter - 1].length == pieces[seamAfter].data) {
+        continues(pieces[seamAfter - 1], pieces[seamAfter])) {
         pieces[seamAfter - 1].length += pieces[seamAfter].length;
         pieces.erase(pieces.begin() + std::ptrdiff_t(seamAfter));
         from = std::min(from, seamAfter - 1);
     }
-    if (first > 0 && first < pieces.size() &&
-        pieces[first - 1].data + pieces[first - 1].length == pieces[first].data) {
+    if (first > 0 && first < pieces.size() && continues(pieces[first - 1], pieces[first])) {
         pieces[first - 1].length += pieces[first].length;
         pieces.erase(pieces.begin() + std::ptrdiff_t(first));
         from = first - 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "filesave.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -65,7 +67,7 @@ qint64 readAt(Handle file, qint64 offset, char *data, qint64 length);
 Handle createLocked(const QString &directory, const QByteArray &name, QString *error, bool *exists);
 
 // The parts written from the start of the file and flushed to the disk.
-QString writeAndFlush(Handle file, const std::vector<QByteArrayView> &parts);
+QString writeAndFlush(Handle file, const filesave::Parts &parts);
 
 // The new file (open as `file`, which keeps its lock) renamed over `name`,
 // durably, and the file that held the name before (`previous`, locked by

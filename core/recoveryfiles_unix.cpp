@@ -168,7 +168,7 @@ Handle createLocked(const QString &directory, const QByteArray &name, QString *e
     return fd;
 }
 
-QString writeAndFlush(Handle file, const std::vector<QByteArrayView> &parts) {
+QString writeAndFlush(Handle file, const filesave::Parts &parts) {
     int error = filesave::writeParts(fdOf(file), parts);
     if (!error && ::fsync(fdOf(file)) != 0)
         error = errno;

@@ -166,7 +166,7 @@ Handle createLocked(const QString &directory, const QByteArray &name, QString *e
     return wrapped(file);
 }
 
-QString writeAndFlush(Handle file, const std::vector<QByteArrayView> &parts) {
+QString writeAndFlush(Handle file, const filesave::Parts &parts) {
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(native(file), start, nullptr, FILE_BEGIN))
         return windowspaths::errorText(GetLastError());

@@ -29,10 +29,10 @@ QString damaged(const QString &why) {
 QString damageOfHeader(const Header &header, bool withChecksum, qint64 fileSize) {
     if (withChecksum && !header.checksum)
         return damaged(QStringLiteral("в заголовке нет контрольной суммы"));
-    if (header.size > sizebounds::openedFileAtMost)
+    if (header.size > sizebounds::recoveryCopyAtMost)
         return damaged(QStringLiteral("в заголовке указан размер %1, больше, чем программа "
                                       "открывает (%2)")
-                           .arg(byteCount(header.size), byteCount(sizebounds::openedFileAtMost)));
+                           .arg(byteCount(header.size), byteCount(sizebounds::recoveryCopyAtMost)));
     if (header.size != fileSize - header.bytesStart)
         return damaged(QStringLiteral("в заголовке указан размер %1, а после заголовка в файле %2")
                            .arg(byteCount(header.size), byteCount(fileSize - header.bytesStart)));

@@ -51,8 +51,8 @@ struct Header {
 // The header of a file of fileSize bytes, from its first bytes (head, at
 // most longestHeader of them). Nothing for a file that is no copy: no known
 // first line, no time or size. A copy whose size is not what follows its
-// header in the file, or more than the program opens
-// (sizebounds::openedFileAtMost), is damaged: nothing of that size is ever
+// header in the file, or more than the program ever copies
+// (sizebounds::recoveryCopyAtMost), is damaged: nothing of that size is ever
 // read or made room for.
 std::optional<Header> parseHeader(QByteArrayView head, qint64 fileSize);
 

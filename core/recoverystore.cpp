@@ -196,15 +196,14 @@ QString HeldCopy::write(const QString &directoryPath, const PieceTable &bytes,
     if (const QString error = recoveryfiles::makePrivateDirectory(directory); !error.isEmpty())
         return error;
     // A longer copy would be refused when it is restored.
-    if (bytes.size() > sizebounds::openedFileAtMost)
+    if (bytes.size() > sizebounds::recoveryCopyAtMost)
         return QStringLiteral("документ больше %1 МиБ, а больше программа не восстанавливает")
-            .arg(sizebounds::inMebibytes(sizebounds::openedFileAtMost));
-    std::vector<QByteArrayView> parts = bytes.chunks();
+            .arg(sizebounds::inMebibytes(sizebounds::recoveryCopyAtMost));
     quint32 checksum = checksumStart;
-    for (const QByteArrayView part : parts)
-        checksum = checksumUpdate(checksum, part);
+    bytes.forEachChunk(0, bytes.size(),
+                       [&](QByteArrayView part) { checksum = checksumUpdate(checksum, part); });
     const QByteArray header = headerOf(bytes.size(), checksumOf(checksum), origin, written);
-    parts.insert(parts.begin(), header);
+    const filesave::Parts parts(bytes, {header});
 
     // A listing removes a new file that it finds unlocked: the one place it
     // can find ours so is between its creation and its lock, and then ours

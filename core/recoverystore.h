@@ -53,7 +53,7 @@ struct CopyInfo {
 QString defaultDirectory();
 
 // Left copies kept: the newest five. Each is as large as its document: a
-// few KiB for a cliche, at most an opened file (sizebounds::openedFileAtMost)
+// few KiB for a cliche, at most sizebounds::recoveryCopyAtMost
 // for a dump; so five bound the directory, and they are more than a user
 // drops between two starts without restoring them.
 constexpr int keptCopies = 5;
@@ -75,8 +75,8 @@ public:
 
     // Writes the bytes as the copy, the first time under a new name in
     // directory (made with mode 0700 where it is missing). The old copy stays
-    // whole until the new one replaces it. A document larger than an opened
-    // file (sizebounds::openedFileAtMost) has none, as it could not be
+    // whole until the new one replaces it. A document larger than
+    // sizebounds::recoveryCopyAtMost has none, as it could not be
     // restored. Returns the reason for a failure, or an empty string.
     QString write(const QString &directory, const PieceTable &bytes, const QString &origin,
                   const QDateTime &written);

@@ -14,11 +14,26 @@ namespace sizebounds {
 // which its users know; the views themselves take any size.
 inline constexpr qint64 viewInputBelow = 10700;
 
-// The largest file the open command takes. The input pane draws from the
-// document, which holds the file's buffer as read, and lays out its rows in
-// one pass: a file of this size opens in a few seconds and takes about its
-// own size in memory.
-inline constexpr qint64 openedFileAtMost = qint64(1024) * 1024 * 1024;
+// The largest file the open command takes. The document reads the file on
+// demand, and its offsets are 64-bit, so neither bounds it; what does is
+// what the window keeps per byte of the file: the input pane's row index
+// keeps an entry for about every 4 KiB (some 20 bytes each, 320 MiB at this
+// size) and lays the rows out reading the file once, and a comparison keeps
+// a bit per byte (8 GiB here, which only a compare with another file this
+// large asks for).
+inline constexpr qint64 openedFileAtMost = qint64(64) * 1024 * 1024 * 1024;
+
+// The largest file the window compares the document with: the other file
+// is read on demand, but the comparison keeps a bit per byte compared.
+inline constexpr qint64 comparedFileAtMost = qint64(1024) * 1024 * 1024;
+
+// Files from this size on are read on demand; smaller ones are read whole at
+// open, which costs less than a few pages' reads and checks.
+inline constexpr qint64 readWholeBelow = qint64(1024) * 1024;
+
+// The largest document a recovery copy holds (the copy holds the bytes
+// whole, written after each pause in editing).
+inline constexpr qint64 recoveryCopyAtMost = qint64(1024) * 1024 * 1024;
 
 // The largest document the cliche listings (F7, F8) take. The output pane
 // keeps the bytes, not the listing's four to five characters a byte; one of

@@ -1,9 +1,13 @@
 #include "bytecomparison.h"
+#include "document.h"
+#include "filesource.h"
 #include "piecetable.h"
 #include "streamcompare.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -114,6 +118,21 @@ private slots:
         const ByteComparison comparison(inPieces(mine), theirs);
         QCOMPARE(comparison.otherSize(), theirs.size());
         verifyAgainstBytes(comparison, mine, theirs);
+
+        // The other file read on demand, in pages that fall anywhere in the
+        // document's pieces.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("other.bin"));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(theirs), theirs.size());
+        out.close();
+        auto in = std::make_unique<QFile>();
+        QVERIFY(!document::openForReading(path, *in));
+        const ByteComparison onDemand(
+            inPieces(mine), PieceTable(std::make_shared<FileSource>(std::move(in), path, 23, 2)));
+        QCOMPARE(onDemand.otherSize(), theirs.size());
+        verifyAgainstBytes(onDemand, mine, theirs);
     }
 
     // Every kind of edit, then the comparison as a fresh one would be.

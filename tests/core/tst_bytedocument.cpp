@@ -1,6 +1,7 @@
 // The document against a plain byte array: random edits, undo, redo, saves
 // and loads, and after every step the bytes, the size, the modified flag,
-// every change signal and an old snapshot agree with the model.
+// every change signal and an old snapshot agree with the model; with loads
+// from memory and from a file read on demand (in small pages, few cached).
 //
 // KKTVIEW_DOCUMENT_STEPS=200000 KKTVIEW_DOCUMENT_SEED=7 run it longer or with
 // another seed (the default is three fixed seeds, well under a second).
@@ -8,9 +9,13 @@
 #include "bytedocument.h"
 #include "byteeditor.h"
 #include "byteselection.h"
+#include "document.h"
+#include "filesource.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -92,12 +97,19 @@ class ByteDocumentTest : public QObject {
 private slots:
     void randomStepsAgreeWithTheModel_data() {
         QTest::addColumn<quint32>("seed");
+        QTest::addColumn<bool>("onDemand");
         const quint32 seed = qEnvironmentVariableIntValue("KKTVIEW_DOCUMENT_SEED");
-        for (const quint32 s : seed ? QList<quint32>{seed} : QList<quint32>{1, 2, 3})
-            QTest::addRow("seed %u", s) << s;
+        for (const bool onDemand : {false, true})
+            for (const quint32 s : seed ? QList<quint32>{seed} : QList<quint32>{1, 2, 3})
+                QTest::addRow("seed %u%s", s, onDemand ? ", file read on demand" : "")
+                    << s << onDemand;
     }
     void randomStepsAgreeWithTheModel() {
         QFETCH(quint32, seed);
+        QFETCH(bool, onDemand);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        int files = 0;
         const int steps = qEnvironmentVariableIsSet("KKTVIEW_DOCUMENT_STEPS")
                               ? qEnvironmentVariableIntValue("KKTVIEW_DOCUMENT_STEPS")
                               : 4000;
@@ -165,7 +177,19 @@ private slots:
             } else if (op < 92) {
                 what = QStringLiteral("load");
                 const QByteArray loaded = randomBytes(random, 20000);
-                document.load(loaded);
+                if (onDemand && !loaded.isEmpty()) {
+                    // A new file each time: the snapshot may still read the last.
+                    const QString path = dir.filePath(QString::number(++files));
+                    QFile out(path);
+                    QVERIFY(out.open(QIODevice::WriteOnly));
+                    QCOMPARE(out.write(loaded), loaded.size());
+                    out.close();
+                    auto in = std::make_unique<QFile>();
+                    QVERIFY(!document::openForReading(path, *in));
+                    document.loadFile(std::make_shared<FileSource>(std::move(in), path, 997, 3));
+                } else {
+                    document.load(loaded);
+                }
                 model = Model();
                 model.states[0] = loaded;
             } else if (op < 94) {

@@ -221,9 +221,9 @@ private slots:
             << QByteArray::number(hundredGiB) << QByteArray("abc") << 0LL;
         QTest::newRow("100 GiB, a hole as large")
             << QByteArray::number(hundredGiB) << QByteArray("abc") << hundredGiB - 3;
-        QTest::newRow("a byte more than an opened file, a hole as large")
-            << QByteArray::number(sizebounds::openedFileAtMost + 1) << QByteArray("abc")
-            << sizebounds::openedFileAtMost - 2;
+        QTest::newRow("a byte more than a copy holds, a hole as large")
+            << QByteArray::number(sizebounds::recoveryCopyAtMost + 1) << QByteArray("abc")
+            << sizebounds::recoveryCopyAtMost - 2;
     }
     void copyWhoseSizeDisagreesIsDamaged() {
         QFETCH(QByteArray, size);

@@ -73,8 +73,8 @@ QString checkHeader(QByteArrayView file) {
         failure = QStringLiteral("a damaged copy does not say so: ") + header->damage;
     else if (header->damage.isEmpty() && header->size != file.size() - header->bytesStart)
         failure = QStringLiteral("a whole copy's size is not what follows its header");
-    else if (header->damage.isEmpty() && header->size > sizebounds::openedFileAtMost)
-        failure = QStringLiteral("a whole copy is larger than an opened file");
+    else if (header->damage.isEmpty() && header->size > sizebounds::recoveryCopyAtMost)
+        failure = QStringLiteral("a whole copy is larger than a copy holds");
     else if (header->damage.isEmpty() && file.startsWith("KKTVIEW RECOVERY 2\n") &&
              !header->checksum)
         failure = QStringLiteral("a whole copy of format 2 has no checksum");

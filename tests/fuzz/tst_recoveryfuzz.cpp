@@ -54,7 +54,7 @@ QByteArray randomCopyFile(QRandomGenerator &random) {
                                     QByteArray::number(bytes.size() + 1),
                                     QByteArray::number(bytes.size() - 1),
                                     QByteArray::number(qint64(100) << 30),
-                                    QByteArray::number(sizebounds::openedFileAtMost + 1),
+                                    QByteArray::number(sizebounds::recoveryCopyAtMost + 1),
                                     "99999999999999999999",
                                     "",
                                     "0x10"};

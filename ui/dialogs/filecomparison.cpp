@@ -27,7 +27,9 @@ std::optional<QString> FileComparison::compareWith(const QString &filePath, qint
     }
     if (!document)
         return tr("Нет документа для сравнения.");
-    compared = ByteComparison(document->bytes(), std::move(loaded.bytes));
+    // A large file is read on demand, not copied.
+    compared = ByteComparison(document->bytes(), loaded.file ? PieceTable(std::move(loaded.file))
+                                                             : PieceTable(std::move(loaded.bytes)));
     path = filePath;
     active = true;
     emit changed();

@@ -94,12 +94,12 @@ void DumpToolCommands::compare() {
         compareWithFile(path);
 }
 
-// The file is read whole, at most as large as a file the open command takes;
+// The file is read on demand, at most sizebounds::comparedFileAtMost of it;
 // a refusal keeps the comparison that was in force.
 bool DumpToolCommands::compareWithFile(const QString &path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::optional<QString> refused =
-        parts.comparison->compareWith(nativename::absolute(path), sizebounds::openedFileAtMost);
+        parts.comparison->compareWith(nativename::absolute(path), sizebounds::comparedFileAtMost);
     QApplication::restoreOverrideCursor();
     if (refused) {
         showMessage(parts.window, *refused);

@@ -150,8 +150,18 @@ bool FileCommands::loadDocument(const QString &path) {
         WaitCursor wait;
         // A comparison was of the document dropped.
         parts.comparison->stop();
-        // The file's buffer becomes the document, not copied.
-        parts.document->load(std::move(loaded.bytes));
+        // The file's buffer (or the file, read on demand) becomes the
+        // document, not copied.
+        if (loaded.file) {
+            // Told once, when a read or a save finds the file changed.
+            disconnect(parts.document, &ByteDocument::originalChangedOnDisk, this, nullptr);
+            connect(parts.document, &ByteDocument::originalChangedOnDisk, this, [this, path] {
+                showMessage(parts.window, document::changedOnDiskMessage(path));
+            });
+            parts.document->loadFile(std::move(loaded.file));
+        } else {
+            parts.document->load(std::move(loaded.bytes));
+        }
         parts.selection->moveCaret(0);
         setDocumentFile(path);
         return true;
