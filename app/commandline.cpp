@@ -2,7 +2,7 @@
 
 #include "clicheprinter.h"
 #include "diffprinter.h"
-#include "document.h"
+#include "io/document.h"
 #include "kktview_version.h"
 #include "printedname.h"
 #include "sumprinter.h"

@@ -1,8 +1,8 @@
 #include "appicon.h"
 #include "appsetup.h"
 #include "commandline.h"
-#include "consoleio.h"
 #include "displaycheck.h"
+#include "io/consoleio.h"
 #include "keepunsaved.h"
 #include "mainwindow.h"
 

@@ -1,6 +1,6 @@
-#include "bytecomparison.h"
+#include "checks/bytecomparison.h"
 
-#include "piecetable.h"
+#include "document/piecetable.h"
 
 #include <QtAlgorithms>
 #include <QtEndian>

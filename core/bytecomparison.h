@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bytetext.h"
-#include "piecetable.h"
+#include "base/bytetext.h"
+#include "document/piecetable.h"
 
 #include <optional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "bytedocument.h"
+#include "document/bytedocument.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bytetext.h"
-#include "fileidentity.h"
-#include "piecetable.h"
+#include "base/bytetext.h"
+#include "document/fileidentity.h"
+#include "document/piecetable.h"
 
 #include <QObject>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "byteedit.h"
+#include "document/byteedit.h"
 
-#include "crlf.h"
+#include "document/crlf.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytetext.h"
+#include "base/bytetext.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "byteeditor.h"
+#include "document/byteeditor.h"
 
-#include "byteedit.h"
-#include "crlf.h"
+#include "document/byteedit.h"
+#include "document/crlf.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytedocument.h"
+#include "document/bytedocument.h"
 
 #include <QObject>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "byteselection.h"
+#include "document/byteselection.h"
 
-#include "bytedocument.h"
+#include "document/bytedocument.h"
 
 #include <algorithm>
 

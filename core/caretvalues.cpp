@@ -1,8 +1,8 @@
-#include "caretvalues.h"
+#include "document/caretvalues.h"
 
-#include "codepages.h"
-#include "controlbytes.h"
-#include "piecetable.h"
+#include "codepages/codepages.h"
+#include "codepages/controlbytes.h"
+#include "document/piecetable.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "checksums.h"
+#include "checks/checksums.h"
 
-#include "crc.h"
-#include "piecetable.h"
+#include "checks/crc.h"
+#include "document/piecetable.h"
 
 #include <QtEndian>
 

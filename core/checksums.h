@@ -1,6 +1,6 @@
 #pragma once
 
-#include "digests.h"
+#include "checks/digests.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,9 +1,9 @@
-#include "clichecheck.h"
+#include "checks/clichecheck.h"
 
-#include "controlbytes.h"
-#include "cp1251codec.h"
-#include "russiancount.h"
-#include "views.h"
+#include "base/russiancount.h"
+#include "codepages/controlbytes.h"
+#include "codepages/cp1251codec.h"
+#include "codepages/views.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bytetext.h"
-#include "registermodels.h"
+#include "base/bytetext.h"
+#include "checks/registermodels.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "clichefixes.h"
+#include "checks/clichefixes.h"
 
-#include "clichecheck.h"
-#include "cp1251text.h"
+#include "checks/clichecheck.h"
+#include "codepages/cp1251text.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "consoleio.h"
+#include "io/consoleio.h"
 
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "consoleio.h"
+#include "io/consoleio.h"
 
 #include <QStringDecoder>
 

@@ -1,7 +1,7 @@
-#include "views.h"
+#include "codepages/views.h"
 
-#include "controlbytes.h"
-#include "tokenwriter.h"
+#include "codepages/controlbytes.h"
+#include "codepages/tokenwriter.h"
 
 namespace views {
 namespace {

@@ -1,8 +1,8 @@
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
 
-#include "codepages.h"
-#include "controlbytes.h"
-#include "crlf.h"
+#include "codepages/codepages.h"
+#include "codepages/controlbytes.h"
+#include "document/crlf.h"
 
 #include <QTextBoundaryFinder>
 #include <algorithm>

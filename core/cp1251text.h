@@ -1,6 +1,6 @@
 #pragma once
 
-#include "codepages.h"
+#include "codepages/codepages.h"
 
 #include <QByteArray>
 

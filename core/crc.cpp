@@ -1,4 +1,4 @@
-#include "crc.h"
+#include "checks/crc.h"
 
 #include <QtEndian>
 

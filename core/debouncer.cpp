@@ -1,4 +1,4 @@
-#include "debouncer.h"
+#include "document/debouncer.h"
 
 #include <algorithm>
 

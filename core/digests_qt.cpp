@@ -1,6 +1,6 @@
-#include "digests.h"
+#include "checks/digests.h"
 
-#include "crc.h"
+#include "checks/crc.h"
 
 #include <QCryptographicHash>
 

@@ -1,4 +1,4 @@
-#include "digests.h"
+#include "checks/digests.h"
 
 #include <openssl/evp.h>
 #include <zlib.h>

@@ -1,16 +1,16 @@
-#include "document.h"
+#include "io/document.h"
 
-#include "filesave.h"
-#include "filesource.h"
-#include "largebytes.h"
-#include "nativename.h"
-#include "piecetable.h"
-#include "sizebounds.h"
+#include "base/sizebounds.h"
+#include "document/filesource.h"
+#include "document/piecetable.h"
+#include "io/filesave.h"
+#include "io/largebytes.h"
+#include "io/nativename.h"
 
 #include <QFile>
 
 #ifdef Q_OS_UNIX
-#include "systemerror.h"
+#include "io/systemerror.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
-#include "windowspaths.h"
+#include "io/windowspaths.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,7 +1,7 @@
-#include "documentrecovery.h"
+#include "recovery/documentrecovery.h"
 
-#include "bytedocument.h"
-#include "debouncer.h"
+#include "document/bytedocument.h"
+#include "document/debouncer.h"
 
 DocumentRecovery::DocumentRecovery(ByteDocument *followed, const QString &directory,
                                    QObject *parent)

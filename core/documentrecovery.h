@@ -1,7 +1,7 @@
 #pragma once
 
-#include "recoverystore.h"
-#include "serialworker.h"
+#include "recovery/recoverystore.h"
+#include "recovery/serialworker.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "fileidentity.h"
+#include "document/fileidentity.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
-#include "filesave.h"
+#include "io/filesave.h"
 
-#include "nativename.h"
-#include "systemerror.h"
+#include "io/nativename.h"
+#include "io/systemerror.h"
 
 #include <QList>
 #include <QRandomGenerator>

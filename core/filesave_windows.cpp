@@ -1,6 +1,6 @@
-#include "filesave.h"
+#include "io/filesave.h"
 
-#include "windowspaths.h"
+#include "io/windowspaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "filesave.h"
+#include "io/filesave.h"
 
 namespace filesave {
 

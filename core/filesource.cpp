@@ -1,6 +1,6 @@
-#include "filesource.h"
+#include "document/filesource.h"
 
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QFile>
 #include <algorithm>
@@ -10,7 +10,7 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #elif defined(Q_OS_WIN)
-#include "windowspaths.h"
+#include "io/windowspaths.h"
 
 #include <io.h>
 #include <windows.h>

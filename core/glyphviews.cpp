@@ -1,7 +1,7 @@
-#include "views.h"
+#include "codepages/views.h"
 
-#include "codepages.h"
-#include "tokenwriter.h"
+#include "codepages/codepages.h"
+#include "codepages/tokenwriter.h"
 
 #include <string_view>
 

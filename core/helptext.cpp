@@ -1,4 +1,4 @@
-#include "helptext.h"
+#include "checks/helptext.h"
 
 namespace helptext {
 

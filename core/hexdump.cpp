@@ -1,6 +1,6 @@
-#include "views.h"
+#include "codepages/views.h"
 
-#include "tokenwriter.h"
+#include "codepages/tokenwriter.h"
 
 namespace views {
 namespace {

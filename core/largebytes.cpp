@@ -1,4 +1,4 @@
-#include "largebytes.h"
+#include "io/largebytes.h"
 
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>

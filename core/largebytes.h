@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytetext.h"
+#include "base/bytetext.h"
 
 // Room for a large file's bytes, not yet written. Where the system offers
 // huge pages on request (Linux), the room asks for them: reading 64 MiB into

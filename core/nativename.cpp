@@ -1,4 +1,4 @@
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QDir>
 #include <QFile>

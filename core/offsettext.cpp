@@ -1,6 +1,6 @@
-#include "offsettext.h"
+#include "codepages/offsettext.h"
 
-#include "hexdigit.h"
+#include "base/hexdigit.h"
 
 #include <QString>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "piecetable.h"
+#include "document/piecetable.h"
 
 #include <algorithm>
 #include <cstring>

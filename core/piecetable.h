@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bytetext.h"
-#include "filesource.h"
+#include "base/bytetext.h"
+#include "document/filesource.h"
 
 #include <QByteArrayView>
 #include <limits>

@@ -1,8 +1,8 @@
-#include "recode.h"
+#include "codepages/recode.h"
 
-#include "codepages.h"
-#include "cp1251codec.h"
-#include "russiancount.h"
+#include "base/russiancount.h"
+#include "codepages/codepages.h"
+#include "codepages/cp1251codec.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filesave.h"
+#include "io/filesave.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,8 +1,8 @@
-#include "recoveryfiles.h"
+#include "io/recoveryfiles.h"
 
-#include "filesave.h"
-#include "nativename.h"
-#include "systemerror.h"
+#include "io/filesave.h"
+#include "io/nativename.h"
+#include "io/systemerror.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
-#include "recoveryfiles.h"
+#include "io/recoveryfiles.h"
 
-#include "filesave.h"
-#include "windowspaths.h"
+#include "io/filesave.h"
+#include "io/windowspaths.h"
 
 #include <QDir>
 

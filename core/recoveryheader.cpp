@@ -1,9 +1,9 @@
-#include "recoveryheader.h"
+#include "recovery/recoveryheader.h"
 
-#include "crc.h"
-#include "nativename.h"
-#include "russiancount.h"
-#include "sizebounds.h"
+#include "base/russiancount.h"
+#include "base/sizebounds.h"
+#include "checks/crc.h"
+#include "io/nativename.h"
 
 #include <QList>
 #include <QLocale>

@@ -1,12 +1,12 @@
-#include "recoverystore.h"
+#include "recovery/recoverystore.h"
 
-#include "largebytes.h"
-#include "nativename.h"
-#include "piecetable.h"
-#include "recoveryfiles.h"
-#include "recoveryheader.h"
-#include "sizebounds.h"
-#include "statepaths.h"
+#include "base/sizebounds.h"
+#include "document/piecetable.h"
+#include "io/largebytes.h"
+#include "io/nativename.h"
+#include "io/recoveryfiles.h"
+#include "io/statepaths.h"
+#include "recovery/recoveryheader.h"
 
 #include <QDir>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
-#include "registermodels.h"
+#include "checks/registermodels.h"
 
-#include "helptext.h"
+#include "checks/helptext.h"
 
 #include <string_view>
 

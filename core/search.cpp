@@ -1,8 +1,8 @@
-#include "search.h"
+#include "document/search.h"
 
-#include "codepages.h"
-#include "cp1251codec.h"
-#include "hexdigit.h"
+#include "base/hexdigit.h"
+#include "codepages/codepages.h"
+#include "codepages/cp1251codec.h"
 
 #include <algorithm>
 #include <cstring>

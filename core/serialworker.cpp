@@ -1,4 +1,4 @@
-#include "serialworker.h"
+#include "recovery/serialworker.h"
 
 SerialWorker::~SerialWorker() {
     {

@@ -1,4 +1,4 @@
-#include "statepaths.h"
+#include "io/statepaths.h"
 
 namespace statepaths {
 

@@ -1,4 +1,4 @@
-#include "statepaths.h"
+#include "io/statepaths.h"
 
 #include <QDir>
 #include <QFileInfo>

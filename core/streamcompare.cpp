@@ -1,4 +1,4 @@
-#include "streamcompare.h"
+#include "checks/streamcompare.h"
 
 #include <QIODevice>
 #include <QtAlgorithms>

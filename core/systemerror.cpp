@@ -1,4 +1,4 @@
-#include "systemerror.h"
+#include "io/systemerror.h"
 
 #include <cerrno>
 

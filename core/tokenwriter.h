@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bytetext.h"
-#include "cp1251text.h"
-#include "views.h"
+#include "base/bytetext.h"
+#include "codepages/cp1251text.h"
+#include "codepages/views.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "views.h"
+#include "codepages/views.h"
 
 #include <utility>
 

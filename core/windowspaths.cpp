@@ -1,4 +1,4 @@
-#include "windowspaths.h"
+#include "io/windowspaths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,10 +4,10 @@
 // this process's memory after them. `cat` of the 1 GiB file is the peer: the
 // least any program that reads the file whole could take.
 
+#include "base/sizebounds.h"
 #include "benchtools.h"
-#include "bytedocument.h"
-#include "document.h"
-#include "sizebounds.h"
+#include "document/bytedocument.h"
+#include "io/document.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 // documents, and the cliche listing of a large document. Each case runs in
 // a process of its own so its peak memory is its own.
 
-#include "byteselection.h"
 #include "clichecheckwindow.h"
+#include "document/byteselection.h"
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "windowbench.h"
@@ -12,8 +12,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>

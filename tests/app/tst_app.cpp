@@ -5,13 +5,13 @@
 
 #include "../testfonts.h"
 #include "appsetup.h"
+#include "codepages/cp1251codec.h"
+#include "codepages/views.h"
 #include "commandline.h"
-#include "cp1251codec.h"
 #include "displaycheck.h"
 #include "kktview_version.h"
 #include "mainwindow.h"
 #include "objectnames.h"
-#include "views.h"
 
 #include <QAction>
 #include <QDialog>

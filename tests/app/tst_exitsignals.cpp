@@ -6,7 +6,7 @@
 #include "keepunsaved.h"
 #include "mainwindow.h"
 #include "objectnames.h"
-#include "recoverystore.h"
+#include "recovery/recoverystore.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
-#include "bytecomparison.h"
-#include "document.h"
-#include "filesource.h"
-#include "piecetable.h"
-#include "streamcompare.h"
+#include "checks/bytecomparison.h"
+#include "checks/streamcompare.h"
+#include "document/filesource.h"
+#include "document/piecetable.h"
+#include "io/document.h"
 
 #include <QBuffer>
 #include <QFile>

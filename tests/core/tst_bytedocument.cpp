@@ -6,11 +6,11 @@
 // KKTVIEW_DOCUMENT_STEPS=200000 KKTVIEW_DOCUMENT_SEED=7 run it longer or with
 // another seed (the default is three fixed seeds, well under a second).
 
-#include "bytedocument.h"
-#include "byteeditor.h"
-#include "byteselection.h"
-#include "document.h"
-#include "filesource.h"
+#include "document/bytedocument.h"
+#include "document/byteeditor.h"
+#include "document/byteselection.h"
+#include "document/filesource.h"
+#include "io/document.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -3,7 +3,7 @@
 // bytes it leaves, where the last edit puts the caret and what one undo
 // takes back.
 
-#include "byteeditor.h"
+#include "document/byteeditor.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "document.h"
-#include "piecetable.h"
-#include "sizebounds.h"
-#include "systemerror.h"
+#include "base/sizebounds.h"
+#include "document/piecetable.h"
+#include "io/document.h"
+#include "io/systemerror.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,10 +2,10 @@
 // of the same file, on several threads at once; a file changed, truncated,
 // grown, replaced or removed while open; a save onto the file itself.
 
-#include "bytedocument.h"
-#include "document.h"
-#include "filesource.h"
-#include "piecetable.h"
+#include "document/bytedocument.h"
+#include "document/filesource.h"
+#include "document/piecetable.h"
+#include "io/document.h"
 
 #include <QFile>
 #include <QRandomGenerator>

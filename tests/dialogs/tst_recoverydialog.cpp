@@ -1,9 +1,9 @@
 #include "../testfonts.h"
-#include "nativename.h"
+#include "document/piecetable.h"
+#include "io/nativename.h"
 #include "objectnames.h"
-#include "piecetable.h"
+#include "recovery/recoverystore.h"
 #include "recoverydialog.h"
-#include "recoverystore.h"
 #include "recoverytext.h"
 #include "windowdriver.h"
 

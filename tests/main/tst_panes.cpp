@@ -1,7 +1,7 @@
 #include "../testfonts.h"
+#include "codepages/views.h"
 #include "objectnames.h"
 #include "ruler.h"
-#include "views.h"
 #include "windowfixture.h"
 
 #include <QAction>

@@ -6,8 +6,8 @@
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "objectnames.h"
+#include "recovery/recoverystore.h"
 #include "recoverydialog.h"
-#include "recoverystore.h"
 #include "windowdriver.h"
 
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "../testfonts.h"
+#include "base/sizebounds.h"
 #include "objectnames.h"
-#include "sizebounds.h"
 #include "viewcommands.h"
 #include "windowfixture.h"
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "codepages/views.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "objectnames.h"
-#include "views.h"
 #include "windowdriver.h"
 
 // The base of a window suite: every test gets a fresh main window, shown and

@@ -1,7 +1,7 @@
-#include "consoleio.h"
-#include "document.h"
-#include "nativename.h"
-#include "statepaths.h"
+#include "io/consoleio.h"
+#include "io/document.h"
+#include "io/nativename.h"
+#include "io/statepaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

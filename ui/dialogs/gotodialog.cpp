@@ -1,7 +1,7 @@
 #include "gotodialog.h"
 #include "objectnames.h"
 
-#include "offsettext.h"
+#include "codepages/offsettext.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "clichecommands.h"
 
-#include "bytedocument.h"
-#include "byteeditor.h"
-#include "byteselection.h"
 #include "clichecheckwindow.h"
+#include "codepages/recode.h"
+#include "document/bytedocument.h"
+#include "document/byteeditor.h"
+#include "document/byteselection.h"
 #include "inputpane.h"
 #include "panenotice.h"
-#include "recode.h"
 #include "windowplacement.h"
 
 #include <QMainWindow>

@@ -2,18 +2,18 @@
 
 #include "objectnames.h"
 
-#include "bytedocument.h"
+#include "base/sizebounds.h"
 #include "bytenamedialog.h"
-#include "byteselection.h"
 #include "captionbutton.h"
-#include "document.h"
-#include "documentrecovery.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "filecomparison.h"
 #include "hexeditlink.h"
+#include "io/document.h"
+#include "io/nativename.h"
 #include "messagebox.h"
-#include "nativename.h"
+#include "recovery/documentrecovery.h"
 #include "savechanges.h"
-#include "sizebounds.h"
 #include "viewcommands.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "helpcommands.h"
 
+#include "checks/helptext.h"
 #include "codetablewindow.h"
-#include "helptext.h"
 #include "kktview_version.h"
 #include "messagebox.h"
 #include "windowplacement.h"

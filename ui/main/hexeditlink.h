@@ -1,6 +1,6 @@
 #pragma once
 
-#include "byteeditor.h"
+#include "document/byteeditor.h"
 #include "panecontent.h"
 
 #include <QFont>

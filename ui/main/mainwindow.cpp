@@ -2,11 +2,10 @@
 
 #include "objectnames.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "captionbutton.h"
 #include "clichecommands.h"
-#include "documentrecovery.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "dumptoolcommands.h"
 #include "filecommands.h"
 #include "filecomparison.h"
@@ -15,6 +14,7 @@
 #include "hexeditlink.h"
 #include "hexpane.h"
 #include "inputpane.h"
+#include "recovery/documentrecovery.h"
 #include "recoverycommands.h"
 #include "ruler.h"
 #include "statuscounters.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "actiontable.h"
-#include "bytetext.h"
+#include "base/bytetext.h"
 #include "windowparts.h"
 
 #include <QMainWindow>

@@ -1,11 +1,11 @@
 #include "recoverycommands.h"
 
-#include "byteselection.h"
-#include "documentrecovery.h"
+#include "document/byteselection.h"
 #include "filecommands.h"
 #include "inputpane.h"
 #include "messagebox.h"
 #include "panenotice.h"
+#include "recovery/documentrecovery.h"
 #include "recoverydialog.h"
 #include "recoverytext.h"
 #include "viewcommands.h"

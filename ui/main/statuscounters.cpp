@@ -1,8 +1,8 @@
 #include "statuscounters.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "carettext.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "statuspanels.h"

@@ -1,14 +1,14 @@
 #include "viewcommands.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "base/sizebounds.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "fontchoice.h"
 #include "hexeditlink.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "messagebox.h"
 #include "ruler.h"
-#include "sizebounds.h"
 #include "windowlayout.h"
 #include "windowsettings.h"
 

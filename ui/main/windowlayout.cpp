@@ -1,6 +1,6 @@
 #include "windowlayout.h"
 
-#include "bytedocument.h"
+#include "document/bytedocument.h"
 #include "hexeditlink.h"
 #include "hexpane.h"
 #include "inputpane.h"

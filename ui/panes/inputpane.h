@@ -1,9 +1,9 @@
 #pragma once
 
-#include "byteeditor.h"
+#include "base/bytetext.h"
 #include "bytemarks.h"
-#include "bytetext.h"
 #include "caretmove.h"
+#include "document/byteeditor.h"
 #include "glyphstyle.h"
 #include "paneview.h"
 #include "rowlayout.h"

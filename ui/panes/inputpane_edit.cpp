@@ -2,11 +2,11 @@
 
 #include "inputpane.h"
 
-#include "bytedocument.h"
-#include "byteeditor.h"
-#include "byteselection.h"
-#include "cp1251codec.h"
-#include "crlf.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
+#include "document/byteeditor.h"
+#include "document/byteselection.h"
+#include "document/crlf.h"
 #include "panenotice.h"
 #include "textunits.h"
 #include "typedkey.h"

@@ -2,9 +2,9 @@
 
 #include "inputpane.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
-#include "crlf.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
+#include "document/crlf.h"
 #include "inputpanemouse.h"
 #include "textunits.h"
 

@@ -1,9 +1,9 @@
 #include "inputpaneaccessible.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
-#include "cp1251codec.h"
-#include "crlf.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
+#include "document/crlf.h"
 #include "inputpane.h"
 #include "textunits.h"
 

@@ -1,8 +1,8 @@
 #include "inputpanemouse.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
-#include "crlf.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
+#include "document/crlf.h"
 #include "inputpane.h"
 #include "textunits.h"
 

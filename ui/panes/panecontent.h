@@ -1,7 +1,7 @@
 #pragma once
 
-#include "piecetable.h"
-#include "views.h"
+#include "codepages/views.h"
+#include "document/piecetable.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,6 +1,6 @@
 #include "rowlayout.h"
 
-#include "crlf.h"
+#include "document/crlf.h"
 
 #include <algorithm>
 #include <cstring>

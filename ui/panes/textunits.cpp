@@ -1,7 +1,7 @@
 #include "textunits.h"
 
-#include "cp1251codec.h"
-#include "crlf.h"
+#include "codepages/cp1251codec.h"
+#include "document/crlf.h"
 
 #include <QChar>
 #include <array>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "bytemarks.h"
-#include "byteselection.h"
 #include "caretmove.h"
+#include "document/byteselection.h"
 #include "panecontent.h"
 #include "panestyles.h"
 #include "paneview.h"
