@@ -1,6 +1,6 @@
 #include "clicheprinter.h"
 
-#include "clichecheck.h"
+#include "checks/clichecheck.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "registermodels.h"
+#include "checks/registermodels.h"
 
 #include <QString>
 #include <QStringList>

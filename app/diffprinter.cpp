@@ -1,8 +1,8 @@
 #include "diffprinter.h"
 
-#include "document.h"
+#include "checks/streamcompare.h"
+#include "io/document.h"
 #include "printedname.h"
-#include "streamcompare.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "displaycheck.h"
 
-#include "consoleio.h"
+#include "io/consoleio.h"
 
 #include <QStringList>
 

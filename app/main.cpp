@@ -1,9 +1,9 @@
 #include "appicon.h"
 #include "appsetup.h"
 #include "commandline.h"
-#include "consoleio.h"
 #include "displaycheck.h"
 #include "form1.h"
+#include "io/consoleio.h"
 #include "keepunsaved.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "sumprinter.h"
 
-#include "checksums.h"
-#include "document.h"
+#include "checks/checksums.h"
+#include "io/document.h"
 #include "printedname.h"
 
 #include <QFile>

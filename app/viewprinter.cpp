@@ -1,7 +1,7 @@
 #include "viewprinter.h"
 
-#include "cp1251codec.h"
-#include "views.h"
+#include "codepages/cp1251codec.h"
+#include "codepages/views.h"
 
 #include <QIODevice>
 

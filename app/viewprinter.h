@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bytetext.h"
-#include "views.h"
+#include "base/bytetext.h"
+#include "codepages/views.h"
 
 #include <QString>
 #include <QStringList>

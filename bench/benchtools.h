@@ -3,7 +3,7 @@
 // What the benchmarks share: timing a run, a process or a peer program, the
 // memory a process takes, and the bytes and files they measure on.
 
-#include "cp1251text.h"
+#include "codepages/cp1251text.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

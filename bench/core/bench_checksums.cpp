@@ -7,9 +7,9 @@
 // turns so that both see the same load, with the medians.
 
 #include "benchtools.h"
-#include "checksums.h"
-#include "crc.h"
-#include "digests.h"
+#include "checks/checksums.h"
+#include "checks/crc.h"
+#include "checks/digests.h"
 
 #include <QCryptographicHash>
 

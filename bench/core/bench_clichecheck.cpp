@@ -3,10 +3,10 @@
 // every byte). The check must stay under a millisecond per KiB.
 
 #include "benchtools.h"
-#include "clichecheck.h"
-#include "clichefixes.h"
-#include "recode.h"
-#include "registermodels.h"
+#include "checks/clichecheck.h"
+#include "checks/clichefixes.h"
+#include "checks/registermodels.h"
+#include "codepages/recode.h"
 
 #include <cstdio>
 #include <functional>

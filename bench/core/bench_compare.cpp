@@ -3,9 +3,9 @@
 // kktview --diff streaming two files, with cmp -l as the peer.
 
 #include "benchtools.h"
-#include "bytecomparison.h"
-#include "document.h"
-#include "piecetable.h"
+#include "checks/bytecomparison.h"
+#include "document/piecetable.h"
+#include "io/document.h"
 
 #include <QFileInfo>
 

@@ -4,9 +4,9 @@
 // the peer; restoring it; and a keystroke with the recovery following.
 
 #include "benchtools.h"
-#include "bytedocument.h"
-#include "documentrecovery.h"
-#include "recoverystore.h"
+#include "document/bytedocument.h"
+#include "recovery/documentrecovery.h"
+#include "recovery/recoverystore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

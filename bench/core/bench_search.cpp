@@ -3,7 +3,7 @@
 // pattern that almost matches at every byte of a flash-erased dump.
 
 #include "benchtools.h"
-#include "search.h"
+#include "document/search.h"
 
 #include <QElapsedTimer>
 

@@ -2,8 +2,8 @@
 // converting the same bytes from code page 866 to UTF-8.
 
 #include "benchtools.h"
-#include "cp1251codec.h"
-#include "views.h"
+#include "codepages/cp1251codec.h"
+#include "codepages/views.h"
 
 #include <QString>
 

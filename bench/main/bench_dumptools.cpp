@@ -5,11 +5,11 @@
 // values panel's cost per caret move and per edit.
 
 #include "benchtools.h"
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "checksumsdialog.h"
-#include "document.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "filecomparison.h"
+#include "io/document.h"
 #include "valuespanel.h"
 #include "windowbench.h"
 

@@ -15,8 +15,8 @@
 //   xvfb-run -a bench_input           with the external comparison
 
 #include "benchtools.h"
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "form1.h"
 #include "inputpane.h"
 #include "windowbench.h"

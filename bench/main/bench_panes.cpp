@@ -7,7 +7,7 @@
 // timed too, as a peer.
 
 #include "benchtools.h"
-#include "bytedocument.h"
+#include "document/bytedocument.h"
 #include "form1.h"
 #include "hexpane.h"
 #include "windowbench.h"

@@ -3,7 +3,7 @@
 // documents, and the cliche listing of a large document. Each case runs in
 // a process of its own so its peak memory is its own.
 
-#include "byteselection.h"
+#include "document/byteselection.h"
 #include "form1.h"
 #include "frmcheck.h"
 #include "inputpane.h"

@@ -5,12 +5,12 @@
 
 #include "../testfonts.h"
 #include "appsetup.h"
+#include "codepages/cp1251codec.h"
+#include "codepages/views.h"
 #include "commandline.h"
-#include "cp1251codec.h"
 #include "displaycheck.h"
 #include "form1.h"
 #include "kktview_version.h"
-#include "views.h"
 
 #include <QAction>
 #include <QDialog>

@@ -5,7 +5,7 @@
 
 #include "form1.h"
 #include "keepunsaved.h"
-#include "recoverystore.h"
+#include "recovery/recoverystore.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
-#include "bytecomparison.h"
-#include "piecetable.h"
-#include "streamcompare.h"
+#include "checks/bytecomparison.h"
+#include "checks/streamcompare.h"
+#include "document/piecetable.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>

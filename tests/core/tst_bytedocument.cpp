@@ -5,8 +5,8 @@
 // KKTVIEW_DOCUMENT_STEPS=200000 KKTVIEW_DOCUMENT_SEED=7 run it longer or with
 // another seed (the default is three fixed seeds, well under a second).
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>

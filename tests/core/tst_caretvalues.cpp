@@ -1,4 +1,4 @@
-#include "caretvalues.h"
+#include "document/caretvalues.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "../randombytes.h"
-#include "checksums.h"
-#include "crc.h"
-#include "digests.h"
-#include "piecetable.h"
+#include "checks/checksums.h"
+#include "checks/crc.h"
+#include "checks/digests.h"
+#include "document/piecetable.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>

@@ -1,10 +1,10 @@
-#include "clichecheck.h"
-#include "clichefixes.h"
-#include "helptext.h"
+#include "base/russiancount.h"
+#include "checks/clichecheck.h"
+#include "checks/clichefixes.h"
+#include "checks/helptext.h"
+#include "checks/registermodels.h"
+#include "codepages/views.h"
 #include "oracle.h"
-#include "registermodels.h"
-#include "russiancount.h"
-#include "views.h"
 
 #include <QRandomGenerator>
 #include <QTest>

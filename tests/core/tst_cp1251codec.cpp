@@ -1,5 +1,5 @@
-#include "controlbytes.h"
-#include "cp1251codec.h"
+#include "codepages/controlbytes.h"
+#include "codepages/cp1251codec.h"
 #include "oracle.h"
 
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "document.h"
-#include "piecetable.h"
-#include "systemerror.h"
+#include "document/piecetable.h"
+#include "io/document.h"
+#include "io/systemerror.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
+#include "codepages/views.h"
 #include "oracle.h"
-#include "views.h"
 
 #include <QMap>
 #include <QTest>

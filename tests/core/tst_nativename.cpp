@@ -1,7 +1,7 @@
 // File names as bytes: a name in code page 1251 from an old flash drive must
 // open and save under its own bytes, and Qt's lossy names must lead back to it.
 
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QDir>
 #include <QFile>

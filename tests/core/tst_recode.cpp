@@ -1,6 +1,6 @@
-#include "byteedit.h"
+#include "codepages/recode.h"
+#include "document/byteedit.h"
 #include "oracle.h"
-#include "recode.h"
 
 #include <QTest>
 

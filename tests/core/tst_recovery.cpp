@@ -1,9 +1,9 @@
-#include "bytedocument.h"
-#include "documentrecovery.h"
-#include "nativename.h"
-#include "piecetable.h"
-#include "recoverystore.h"
-#include "sizebounds.h"
+#include "base/sizebounds.h"
+#include "document/bytedocument.h"
+#include "document/piecetable.h"
+#include "io/nativename.h"
+#include "recovery/documentrecovery.h"
+#include "recovery/recoverystore.h"
 
 #include <QDir>
 #include <QSignalSpy>

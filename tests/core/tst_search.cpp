@@ -1,5 +1,5 @@
+#include "document/search.h"
 #include "oracle.h"
-#include "search.h"
 
 #include <QRandomGenerator>
 #include <QTest>

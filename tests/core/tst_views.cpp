@@ -1,6 +1,6 @@
-#include "controlbytes.h"
+#include "codepages/controlbytes.h"
+#include "codepages/views.h"
 #include "oracle.h"
-#include "views.h"
 
 #include <QRandomGenerator>
 #include <QTest>

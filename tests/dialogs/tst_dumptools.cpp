@@ -1,6 +1,6 @@
 #include "../testfonts.h"
-#include "bytedocument.h"
 #include "carettext.h"
+#include "document/bytedocument.h"
 #include "filecomparison.h"
 #include "form1.h"
 #include "objectnames.h"

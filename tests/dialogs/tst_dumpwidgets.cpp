@@ -1,8 +1,8 @@
 #include "../randombytes.h"
 #include "../testfonts.h"
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "checksumsdialog.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "valuespanel.h"
 #include "windowdriver.h"
 

@@ -1,8 +1,8 @@
 #include "../testfonts.h"
-#include "nativename.h"
-#include "piecetable.h"
+#include "document/piecetable.h"
+#include "io/nativename.h"
+#include "recovery/recoverystore.h"
 #include "recoverydialog.h"
-#include "recoverystore.h"
 #include "recoverytext.h"
 #include "windowdriver.h"
 

@@ -1,8 +1,8 @@
 #include "corechecks.h"
 
-#include "cp1251codec.h"
-#include "document.h"
-#include "views.h"
+#include "codepages/cp1251codec.h"
+#include "codepages/views.h"
+#include "io/document.h"
 
 #include <array>
 

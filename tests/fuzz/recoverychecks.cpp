@@ -1,10 +1,10 @@
 #include "recoverychecks.h"
 
-#include "nativename.h"
-#include "piecetable.h"
-#include "recoveryheader.h"
-#include "recoverystore.h"
-#include "sizebounds.h"
+#include "base/sizebounds.h"
+#include "document/piecetable.h"
+#include "io/nativename.h"
+#include "recovery/recoveryheader.h"
+#include "recovery/recoverystore.h"
 
 #include <QDir>
 #include <QFile>

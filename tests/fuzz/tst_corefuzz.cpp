@@ -1,8 +1,8 @@
 // The fuzz target's checks over seeded random inputs, so that every test run
 // covers them in a second or two; scripts/fuzz.sh runs them under libFuzzer.
 
+#include "codepages/cp1251codec.h"
 #include "corechecks.h"
-#include "cp1251codec.h"
 
 #include <QDir>
 #include <QRandomGenerator>

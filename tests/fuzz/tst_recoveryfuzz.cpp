@@ -2,9 +2,9 @@
 // test run covers them in a second or two; scripts/fuzz.sh runs them under
 // libFuzzer (FUZZ_TARGET=fuzz_recovery).
 
+#include "base/sizebounds.h"
+#include "recovery/recoveryheader.h"
 #include "recoverychecks.h"
-#include "recoveryheader.h"
-#include "sizebounds.h"
 
 #include <QDir>
 #include <QRandomGenerator>

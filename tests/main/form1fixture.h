@@ -1,11 +1,11 @@
 #pragma once
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "codepages/views.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "form1.h"
 #include "hexpane.h"
 #include "inputpane.h"
-#include "views.h"
 #include "windowdriver.h"
 
 // The base of a window suite: every test gets a fresh main window, shown and

@@ -2,14 +2,14 @@
 // real dialogs as a user would drive them.
 
 #include "../testfonts.h"
-#include "byteselection.h"
+#include "base/sizebounds.h"
+#include "codepages/views.h"
+#include "document/byteselection.h"
 #include "form1.h"
 #include "frmtabl.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "russianqt.h"
-#include "sizebounds.h"
-#include "views.h"
 #include "windowdriver.h"
 
 #include <QAbstractItemView>

@@ -1,6 +1,6 @@
 #include "../testfonts.h"
+#include "base/sizebounds.h"
 #include "form1fixture.h"
-#include "sizebounds.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -9,9 +9,9 @@
 // another seed (the default is a few seconds over three fixed seeds).
 
 #include "../testfonts.h"
-#include "bytedocument.h"
-#include "byteselection.h"
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "form1.h"
 #include "inputpane.h"
 #include "windowdriver.h"

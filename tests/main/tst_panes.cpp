@@ -1,7 +1,7 @@
 #include "../testfonts.h"
+#include "codepages/views.h"
 #include "form1fixture.h"
 #include "ruler.h"
-#include "views.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -4,8 +4,8 @@
 #include "../testfonts.h"
 #include "form1.h"
 #include "inputpane.h"
+#include "recovery/recoverystore.h"
 #include "recoverydialog.h"
-#include "recoverystore.h"
 #include "windowdriver.h"
 
 #include <QFileDialog>

@@ -4,9 +4,9 @@
 // their bytes, and assistive technologies read and set what the pane shows.
 
 #include "../testfonts.h"
-#include "bytedocument.h"
-#include "byteselection.h"
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "inputpane.h"
 
 #include <QAccessible>

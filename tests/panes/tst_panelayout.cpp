@@ -1,11 +1,11 @@
 #include "../testfonts.h"
-#include "bytedocument.h"
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
+#include "codepages/views.h"
+#include "document/bytedocument.h"
 #include "panecontent.h"
 #include "panestyles.h"
 #include "tokenlayout.h"
 #include "tokenview.h"
-#include "views.h"
 
 #include <QApplication>
 #include <QRandomGenerator>

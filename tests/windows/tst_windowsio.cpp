@@ -1,6 +1,6 @@
-#include "consoleio.h"
-#include "document.h"
-#include "statepaths.h"
+#include "io/consoleio.h"
+#include "io/document.h"
+#include "io/statepaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clichecheck.h"
+#include "checks/clichecheck.h"
 
 #include <QColor>
 #include <QString>

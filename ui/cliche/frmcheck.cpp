@@ -2,15 +2,15 @@
 
 #include "objectnames.h"
 
-#include "bytedocument.h"
-#include "byteedit.h"
-#include "byteselection.h"
-#include "clichefixes.h"
-#include "cp1251codec.h"
+#include "base/russiancount.h"
+#include "base/sizebounds.h"
+#include "checks/clichefixes.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
+#include "document/byteedit.h"
+#include "document/byteselection.h"
 #include "findingcolours.h"
 #include "receiptpreview.h"
-#include "russiancount.h"
-#include "sizebounds.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bytetext.h"
-#include "clichecheck.h"
-#include "registermodels.h"
+#include "base/bytetext.h"
+#include "checks/clichecheck.h"
+#include "checks/registermodels.h"
 
 #include <QPointer>
 #include <QTimer>

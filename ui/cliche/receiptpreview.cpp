@@ -1,6 +1,6 @@
 #include "receiptpreview.h"
 
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
 #include "findingcolours.h"
 
 #include <QFontDatabase>

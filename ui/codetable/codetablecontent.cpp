@@ -1,6 +1,6 @@
 #include "codetablecontent.h"
 
-#include "codepages.h"
+#include "codepages/codepages.h"
 
 namespace codetable {
 

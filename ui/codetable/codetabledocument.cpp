@@ -1,8 +1,8 @@
 #include "codetabledocument.h"
 
+#include "codepages/controlbytes.h"
 #include "codetablecontent.h"
 #include "codetablefonts.h"
-#include "controlbytes.h"
 #include "twips.h"
 
 #include <QTextCursor>

@@ -2,7 +2,7 @@
 
 #include "bytenameproxy.h"
 #include "filedialog.h"
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QAbstractItemView>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "bytenameproxy.h"
 
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QAbstractFileIconProvider>
 #include <QFile>

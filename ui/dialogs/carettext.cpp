@@ -1,6 +1,6 @@
 #include "carettext.h"
 
-#include "russiancount.h"
+#include "base/russiancount.h"
 
 #include <QLocale>
 

@@ -1,9 +1,9 @@
 #include "checksumsdialog.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "carettext.h"
 #include "checksumjob.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "objectnames.h"
 
 #include <QApplication>

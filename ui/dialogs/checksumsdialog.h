@@ -1,7 +1,7 @@
 #pragma once
 
-#include "checksums.h"
-#include "piecetable.h"
+#include "checks/checksums.h"
+#include "document/piecetable.h"
 
 #include <QDialog>
 #include <QPointer>

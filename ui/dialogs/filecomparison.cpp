@@ -1,9 +1,9 @@
 #include "filecomparison.h"
 
-#include "bytedocument.h"
+#include "base/russiancount.h"
 #include "carettext.h"
-#include "document.h"
-#include "russiancount.h"
+#include "document/bytedocument.h"
+#include "io/document.h"
 
 FileComparison::FileComparison(ByteDocument *document, QObject *parent)
     : QObject(parent), document(document) {

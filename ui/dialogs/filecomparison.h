@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bytecomparison.h"
+#include "checks/bytecomparison.h"
 
 #include <QKeySequence>
 #include <QObject>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "document/search.h"
 #include "entrydialog.h"
-#include "search.h"
 
 #include <optional>
 

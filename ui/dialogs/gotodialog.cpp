@@ -1,6 +1,6 @@
 #include "gotodialog.h"
 
-#include "offsettext.h"
+#include "codepages/offsettext.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recoverystore.h"
+#include "recovery/recoverystore.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "recoverytext.h"
 
 #include "carettext.h"
-#include "nativename.h"
+#include "io/nativename.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #include "savechanges.h"
 
+#include "io/nativename.h"
 #include "messagebox.h"
-#include "nativename.h"
 #include "objectnames.h"
 
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "valuespanel.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "carettext.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "objectnames.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "caretvalues.h"
+#include "document/caretvalues.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -2,10 +2,10 @@
 
 #include "objectnames.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "captionbutton.h"
 #include "carettext.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "filecomparison.h"
 #include "form1layout.h"
 #include "frmcheck.h"

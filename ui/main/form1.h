@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bytetext.h"
+#include "base/bytetext.h"
+#include "codepages/views.h"
 #include "form1layout.h"
-#include "views.h"
 
 #include <QColor>
 #include <QFont>

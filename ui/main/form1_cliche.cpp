@@ -1,12 +1,12 @@
 #include "form1.h"
 
-#include "bytedocument.h"
-#include "byteedit.h"
-#include "byteselection.h"
+#include "codepages/recode.h"
+#include "document/bytedocument.h"
+#include "document/byteedit.h"
+#include "document/byteselection.h"
 #include "frmcheck.h"
 #include "inputpane.h"
 #include "panenotice.h"
-#include "recode.h"
 #include "windowplacement.h"
 
 void Form1::mnuCheck() {

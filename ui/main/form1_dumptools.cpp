@@ -2,9 +2,9 @@
 
 #include "objectnames.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
 #include "checksumsdialog.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "filecomparison.h"
 #include "hexeditlink.h"
 #include "hexpane.h"

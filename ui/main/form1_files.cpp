@@ -2,17 +2,17 @@
 
 #include "objectnames.h"
 
-#include "bytedocument.h"
+#include "base/sizebounds.h"
 #include "bytenamedialog.h"
-#include "byteselection.h"
-#include "document.h"
-#include "documentrecovery.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "filecomparison.h"
 #include "hexpane.h"
+#include "io/document.h"
+#include "io/nativename.h"
 #include "messagebox.h"
-#include "nativename.h"
+#include "recovery/documentrecovery.h"
 #include "ruler.h"
-#include "sizebounds.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
 #include "form1.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
+#include "document/search.h"
 #include "finddialog.h"
 #include "gotodialog.h"
 #include "hexeditlink.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "messagebox.h"
-#include "search.h"
 
 void Form1::mnuFind() {
     if (!findDialog)

@@ -1,8 +1,8 @@
 #include "form1.h"
 
+#include "checks/helptext.h"
 #include "fontchoice.h"
 #include "frmtabl.h"
-#include "helptext.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "kktview_version.h"

@@ -1,13 +1,13 @@
 #include "form1.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "base/sizebounds.h"
+#include "codepages/views.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "hexeditlink.h"
 #include "hexpane.h"
 #include "messagebox.h"
 #include "ruler.h"
-#include "sizebounds.h"
-#include "views.h"
 #include "windowsettings.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "hexeditlink.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "codepages/views.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "hexpane.h"
-#include "views.h"
 
 #include <QScrollBar>
 

@@ -1,6 +1,6 @@
 #include "windowsettings.h"
 
-#include "statepaths.h"
+#include "io/statepaths.h"
 
 #include <QSettings>
 

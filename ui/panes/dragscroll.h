@@ -19,7 +19,6 @@ public:
     // out of the viewport the steps start, back in they stop.
     void follow(QPoint point);
     void stop();
-    bool isScrolling() const { return timer.isActive(); }
     // Where the mouse was last.
     QPoint point() const { return last; }
     // While scrolling: -1 with the mouse above the viewport, 1 below it,

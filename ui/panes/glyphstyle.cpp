@@ -1,6 +1,6 @@
 #include "glyphstyle.h"
 
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>

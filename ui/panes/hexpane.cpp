@@ -1,6 +1,6 @@
 #include "hexpane.h"
 
-#include "hexdigit.h"
+#include "base/hexdigit.h"
 #include "typedkey.h"
 
 #include <QKeyEvent>

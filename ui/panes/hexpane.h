@@ -35,8 +35,6 @@ public:
     // does while editing is on. False when nothing took it.
     bool typeNibble(int value);
 
-    // The group (byte of the dump) at a cursor position.
-    static qsizetype groupOf(qsizetype position) { return position / groupSize; }
     static constexpr int groupSize = views::hexGroupWidth;
 
 signals:

@@ -2,8 +2,8 @@
 
 #include "tokenview.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "inputpaneaccessible.h"
 #include "panenotice.h"
 #include "textunits.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/bytetext.h"
 #include "bytemarks.h"
-#include "bytetext.h"
 #include "caretblink.h"
 #include "caretmove.h"
 #include "dragscroll.h"

@@ -2,9 +2,9 @@
 
 #include "inputpane.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "panenotice.h"
 #include "textunits.h"
 #include "typedkey.h"

@@ -2,8 +2,8 @@
 
 #include "inputpane.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "textunits.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "inputpaneaccessible.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "inputpane.h"
 #include "textunits.h"
 

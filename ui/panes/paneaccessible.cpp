@@ -1,6 +1,6 @@
 #include "paneaccessible.h"
 
-#include "hexdigit.h"
+#include "base/hexdigit.h"
 #include "hexpane.h"
 #include "tokenview.h"
 

@@ -1,7 +1,7 @@
 #include "panecontent.h"
 
-#include "bytedocument.h"
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
+#include "document/bytedocument.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "piecetable.h"
-#include "views.h"
+#include "codepages/views.h"
+#include "document/piecetable.h"
 
 #include <QString>
 #include <QStringView>
@@ -47,10 +47,8 @@ public:
     int length(unsigned char byte) const { return lengths[byte]; }
     // The token holds a line break, so it ends a row (or starts one).
     bool breaksRow(unsigned char byte) const { return flags[byte] & lineBreak; }
-    bool leadBreaksRow() const { return leadFlags & lineBreak; }
     // Spaces only: it may hang past the edge of a row, as spaces do.
     bool isBlank(unsigned char byte) const { return flags[byte] & blank; }
-    bool isLeadBlank() const { return leadFlags & blank; }
     // The length every token has when they all have one and there is no
     // lead (the hex dump's four characters), else 0.
     int uniformLength() const { return uniform; }

@@ -68,7 +68,6 @@ public:
     std::pair<int, TokenPlace> runAt(TokenPlace place) const;
     // Where the run around place starts.
     TokenPlace runStart(TokenPlace place) const;
-    const std::vector<Run> &allRuns() const { return runs; }
     // The styles the text and the insertion point use, each once.
     std::vector<int> stylesInUse() const;
     // The tallest ascent and line spacing of the styles in use.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "piecetable.h"
+#include "document/piecetable.h"
 #include "styleruns.h"
 
 #include <array>

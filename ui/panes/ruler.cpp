@@ -1,7 +1,7 @@
 #include "ruler.h"
 
+#include "codepages/views.h"
 #include "hexpane.h"
-#include "views.h"
 
 #include <QPainter>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
 #include "textunits.h"
 
-#include "cp1251codec.h"
+#include "codepages/cp1251codec.h"
 
 #include <QChar>
 #include <array>

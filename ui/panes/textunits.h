@@ -1,6 +1,6 @@
 #pragma once
 
-#include "piecetable.h"
+#include "document/piecetable.h"
 
 // What the input pane steps over and selects, found in the bytes: a
 // character is one byte or a CR LF pair; a word is a run of letters and

@@ -1,7 +1,7 @@
 #include "tokenview.h"
 
-#include "bytedocument.h"
-#include "byteselection.h"
+#include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "paneaccessible.h"
 
 #include <QAccessible>

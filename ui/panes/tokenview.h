@@ -1,9 +1,9 @@
 #pragma once
 
 #include "bytemarks.h"
-#include "byteselection.h"
 #include "caretblink.h"
 #include "caretmove.h"
+#include "document/byteselection.h"
 #include "dragscroll.h"
 #include "panecontent.h"
 #include "panestyles.h"
@@ -98,7 +98,6 @@ public:
 
     // Selection and cursor, in characters of the text.
     qsizetype cursorPosition() const { return text.charOf(caret); }
-    qsizetype anchorPosition() const { return text.charOf(anchor); }
     qsizetype selectionStart() const { return text.charOf(qMin(anchor, caret)); }
     qsizetype selectionEnd() const { return text.charOf(qMax(anchor, caret)); }
     bool hasSelection() const { return anchor != caret; }

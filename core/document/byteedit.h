@@ -1,0 +1,21 @@
+#pragma once
+
+#include "base/bytetext.h"
+
+#include <optional>
+
+// The smallest replacement that turns one text into another, so a command
+// that rewrites the document replaces only what changes.
+namespace byteedit {
+
+struct Edit {
+    qsizetype offset = 0; // in before
+    qsizetype length = 0; // bytes of before replaced
+    ByteText bytes;       // what replaces them
+};
+
+// Nothing when the texts are equal. The edit never starts or ends between
+// the CR and the LF of a pair, which an edit pane holds as one line break.
+std::optional<Edit> difference(QByteArrayView before, QByteArrayView after);
+
+} // namespace byteedit

@@ -1,0 +1,17 @@
+#include "io/statepaths.h"
+
+namespace statepaths {
+
+bool isPortable() {
+    return false;
+}
+
+QString portableFolder() {
+    return {};
+}
+
+QString settingsFile() {
+    return {};
+}
+
+} // namespace statepaths
