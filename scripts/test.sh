@@ -15,7 +15,6 @@ elif [ "${SANITIZE:-0}" = thread ]; then
     export BUILD_DIR="${BUILD_DIR:-$root/build-tsan}"
     export BUILD_TYPE=Debug
     "$root/scripts/build.sh" -DKKTVIEW_SANITIZE=thread -DKKTVIEW_BENCH=OFF -DKKTVIEW_WERROR=ON
-    export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 else
     export BUILD_DIR="${BUILD_DIR:-$root/build}"
     # Benchmarks are bench/run.sh's; a warning fails the run like a test does.
