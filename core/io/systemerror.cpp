@@ -4,13 +4,8 @@
 
 namespace {
 
-struct ErrnoText {
-    int value;
-    const char *text;
-};
-
 // Not every C library has every value (Windows' lacks EDQUOT and ESTALE).
-constexpr ErrnoText texts[] = {
+constexpr CodeText<int> texts[] = {
     {ENOENT, "Нет такого файла или каталога"},
     {EACCES, "Отказано в доступе"},
     {EPERM, "Операция не позволена"},
@@ -45,9 +40,6 @@ constexpr ErrnoText texts[] = {
 } // namespace
 
 QString systemErrorText(int errnoValue) {
-    for (const ErrnoText &known : texts) {
-        if (known.value == errnoValue)
-            return QString::fromUtf8(known.text);
-    }
-    return qt_error_string(errnoValue);
+    const QString text = textOfCode(texts, errnoValue);
+    return text.isEmpty() ? qt_error_string(errnoValue) : text;
 }

@@ -1,5 +1,7 @@
 #include "io/windowspaths.h"
 
+#include "io/systemerror.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -57,14 +59,9 @@ QString deviceNameReason(const QString &path) {
 
 namespace {
 
-struct CodeText {
-    unsigned long code;
-    const char *text;
-};
-
 // The codes a user meets most, in the program's words; the rest in the
 // system's own.
-constexpr CodeText codeTexts[] = {
+constexpr CodeText<unsigned long> codeTexts[] = {
     {ERROR_FILE_NOT_FOUND, "Файл не найден."},
     {ERROR_PATH_NOT_FOUND, "Папка не найдена."},
     {ERROR_ACCESS_DENIED, "Доступ запрещён."},
@@ -89,10 +86,8 @@ constexpr CodeText codeTexts[] = {
 } // namespace
 
 QString errorText(unsigned long code) {
-    for (const CodeText &known : codeTexts) {
-        if (known.code == code)
-            return QString::fromUtf8(known.text);
-    }
+    if (QString known = textOfCode(codeTexts, code); !known.isEmpty())
+        return known;
     wchar_t *text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
