@@ -4,6 +4,7 @@
 #include "codepages/cp1251codec.h"
 #include "corechecks.h"
 #include "scratch.h"
+#include "seedrows.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -43,11 +44,7 @@ class CoreFuzzTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomInputsPassEveryCheck_data() {
-        QTest::addColumn<quint32>("seed");
-        for (quint32 seed = 1; seed <= 8; ++seed)
-            QTest::addRow("seed %u", seed) << seed;
-    }
+    void randomInputsPassEveryCheck_data() { fuzzscratch::addSeedRows(); }
     void randomInputsPassEveryCheck() {
         QFETCH(quint32, seed);
         QTemporaryDir scratch(fuzzscratch::folderTemplate(QStringLiteral("tst_corefuzz")));

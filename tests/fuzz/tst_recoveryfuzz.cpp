@@ -6,6 +6,7 @@
 #include "recovery/recoveryheader.h"
 #include "recoverychecks.h"
 #include "scratch.h"
+#include "seedrows.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -95,11 +96,7 @@ class RecoveryFuzzTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomCopiesPassEveryCheck_data() {
-        QTest::addColumn<quint32>("seed");
-        for (quint32 seed = 1; seed <= 8; ++seed)
-            QTest::addRow("seed %u", seed) << seed;
-    }
+    void randomCopiesPassEveryCheck_data() { fuzzscratch::addSeedRows(); }
     void randomCopiesPassEveryCheck() {
         QFETCH(quint32, seed);
         QTemporaryDir scratch(fuzzscratch::folderTemplate(QStringLiteral("tst_recoveryfuzz")));
