@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QIODevice>
 
+#include <functional>
+
 namespace {
 
 const QString programName = QStringLiteral("kktview");
@@ -37,6 +39,44 @@ int answer(QIODevice &out, QIODevice &err, const QString &text) {
         return 0;
     complain(err, QStringLiteral("не удалось записать вывод: %1").arg(out.errorString()));
     return 1;
+}
+
+enum class FileOutcome { Fine, Failed, OutputLost };
+
+// Nothing more can reach the reader.
+FileOutcome outputLost(QIODevice &err, const QString &error) {
+    complain(err, QStringLiteral("не удалось записать вывод: %1").arg(error));
+    return FileOutcome::OutputLost;
+}
+
+// Hands each file named after option to handle, opened; one that cannot be
+// opened is told on err and the rest go on. The status: 2 when no file is
+// named, 1 when one failed or at once when the output is lost, else 0.
+int forEachFile(const QStringList &files, const QString &option, QIODevice &err,
+                const std::function<FileOutcome(const QString &path, QFile &file)> &handle) {
+    if (files.isEmpty()) {
+        complain(err, QStringLiteral("не указан файл для %1.").arg(option));
+        return 2;
+    }
+    int status = 0;
+    for (const QString &path : files) {
+        QFile file;
+        if (const auto refused = document::openForReading(path, file)) {
+            complain(err, shownName(path) + QStringLiteral(": ") + *refused);
+            status = 1;
+            continue;
+        }
+        switch (handle(path, file)) {
+        case FileOutcome::Fine:
+            break;
+        case FileOutcome::Failed:
+            status = 1;
+            break;
+        case FileOutcome::OutputLost:
+            return 1;
+        }
+    }
+    return status;
 }
 
 QString longestName(const QCommandLineOption &option) {
@@ -192,25 +232,11 @@ int CommandLine::printViews(QIODevice &out, QIODevice &err) const {
                           .arg(viewName, viewprinter::viewNames().join(QStringLiteral(", "))));
         return 2;
     }
-    const QStringList files = parser.positionalArguments();
-    if (files.isEmpty()) {
-        complain(err, QStringLiteral("не указан файл для --print."));
-        return 2;
-    }
-
-    int status = 0;
-    for (const QString &path : files) {
-        QFile file;
-        if (const auto refused = document::openForReading(path, file)) {
-            complain(err, shownName(path) + QStringLiteral(": ") + *refused);
-            status = 1;
-            continue;
-        }
-        viewprinter::Result result;
-        if (files.size() > 1 && !write(out, QStringLiteral("==> %1 <==\n").arg(shownName(path))))
-            result = {viewprinter::Result::Status::WriteFailed, out.errorString()};
-        else
-            result = viewprinter::print(view, file, out);
+    const bool headed = parser.positionalArguments().size() > 1;
+    const auto printOne = [&](const QString &path, QFile &file) {
+        if (headed && !write(out, QStringLiteral("==> %1 <==\n").arg(shownName(path))))
+            return outputLost(err, out.errorString());
+        const viewprinter::Result result = viewprinter::print(view, file, out);
         switch (result.status) {
         case viewprinter::Result::Status::Printed:
             break;
@@ -218,15 +244,13 @@ int CommandLine::printViews(QIODevice &out, QIODevice &err) const {
             complain(err, shownName(path) + QStringLiteral(": ") + result.error);
             // The next header starts a line of its own.
             write(out, QStringLiteral("\n"));
-            status = 1;
-            break;
+            return FileOutcome::Failed;
         case viewprinter::Result::Status::WriteFailed:
-            // Nothing more can reach the reader.
-            complain(err, QStringLiteral("не удалось записать вывод: %1").arg(result.error));
-            return 1;
+            return outputLost(err, result.error);
         }
-    }
-    return status;
+        return FileOutcome::Fine;
+    };
+    return forEachFile(parser.positionalArguments(), QStringLiteral("--print"), err, printOne);
 }
 
 int CommandLine::checkFiles(QIODevice &out, QIODevice &err) const {
@@ -238,20 +262,7 @@ int CommandLine::checkFiles(QIODevice &out, QIODevice &err) const {
             QStringLiteral("нет модели «%1»; модели: %2 --models.").arg(modelName, programName));
         return 2;
     }
-    const QStringList files = parser.positionalArguments();
-    if (files.isEmpty()) {
-        complain(err, QStringLiteral("не указан файл для --check."));
-        return 2;
-    }
-
-    int status = 0;
-    for (const QString &path : files) {
-        QFile file;
-        if (const auto refused = document::openForReading(path, file)) {
-            complain(err, shownName(path) + QStringLiteral(": ") + *refused);
-            status = 1;
-            continue;
-        }
+    const auto checkOne = [&](const QString &path, QFile &file) {
         const clicheprinter::Result result =
             clicheprinter::printFindings(shownName(path), file, *model, out);
         switch (result.status) {
@@ -259,14 +270,11 @@ int CommandLine::checkFiles(QIODevice &out, QIODevice &err) const {
             break;
         case clicheprinter::Result::Status::ReadFailed:
             complain(err, shownName(path) + QStringLiteral(": ") + result.error);
-            status = 1;
-            break;
+            return FileOutcome::Failed;
         case clicheprinter::Result::Status::WriteFailed:
-            complain(err, QStringLiteral("не удалось записать вывод: %1").arg(result.error));
-            return 1;
+            return outputLost(err, result.error);
         }
-        if (result.findings > 0)
-            status = 1;
-    }
-    return status;
+        return result.findings > 0 ? FileOutcome::Failed : FileOutcome::Fine;
+    };
+    return forEachFile(parser.positionalArguments(), QStringLiteral("--check"), err, checkOne);
 }

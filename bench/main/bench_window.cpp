@@ -5,6 +5,8 @@
 
 #include "clichecheckwindow.h"
 #include "document/byteselection.h"
+#include "form1.h"
+#include "frmcheck.h"
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "windowbench.h"

@@ -317,27 +317,22 @@ private slots:
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("wayland");
         QTest::addColumn<bool>("missing");
-        QTest::newRow("X11") << ""
-                             << ":0"
-                             << "" << false;
-        QTest::newRow("Wayland") << ""
-                                 << ""
-                                 << "wayland-0" << false;
-        QTest::newRow("none") << ""
-                              << ""
-                              << "" << true;
-        QTest::newRow("offscreen, as the tests run") << "offscreen"
-                                                     << ""
-                                                     << "" << false;
-        QTest::newRow("xcb asked for, no DISPLAY") << "xcb"
-                                                   << ""
-                                                   << "wayland-0" << true;
-        QTest::newRow("wayland asked for, no socket") << "wayland"
-                                                      << ":0"
-                                                      << "" << true;
-        QTest::newRow("a list Qt tries in turn") << "wayland;xcb"
-                                                 << ":0"
-                                                 << "" << false;
+        const struct {
+            const char *name, *platform, *display, *wayland;
+            bool missing;
+        } rows[] = {
+            {"X11", "", ":0", "", false},
+            {"Wayland", "", "", "wayland-0", false},
+            {"none", "", "", "", true},
+            {"offscreen, as the tests run", "offscreen", "", "", false},
+            {"xcb asked for, no DISPLAY", "xcb", "", "wayland-0", true},
+            {"wayland asked for, no socket", "wayland", ":0", "", true},
+            {"a list Qt tries in turn", "wayland;xcb", ":0", "", false},
+        };
+        for (const auto &row : rows) {
+            QTest::newRow(row.name) << QString(row.platform) << QString(row.display)
+                                    << QString(row.wayland) << row.missing;
+        }
     }
     void displayIsWhatThePlatformNeeds() {
         QFETCH(QString, platform);

@@ -10,11 +10,15 @@ class GlyphViewsTest : public QObject {
     Q_OBJECT
 
 private:
-    static void addWorkedRows(const char *const rows[][2], int count) {
+    static void addWorkedRows(const char *const rows[][3], int count) {
+        QTest::addColumn<bool>("cp866");
         QTest::addColumn<QByteArray>("source");
         QTest::addColumn<QByteArray>("view");
-        for (int i = 0; i < count; ++i)
-            QTest::newRow(rows[i][0]) << QByteArray::fromHex(rows[i][0]) << inCp1251(rows[i][1]);
+        for (int i = 0; i < count; ++i) {
+            QTest::addRow("%s %s", rows[i][0], rows[i][1])
+                << (qstrcmp(rows[i][0], "866") == 0) << QByteArray::fromHex(rows[i][1])
+                << inCp1251(rows[i][2]);
+        }
     }
 
     // One row per byte value: what it must show, in UTF-8.
@@ -43,51 +47,42 @@ private:
     }
 
 private slots:
-    void cp866ViewShowsWorkedSources_data() {
-        const char *const rows[][2] = {
-            {"8FE0A8A2A5E2", "Привет"},
-            {"CFF0E8E2E5F2", ".ЁштхЄ"},
-            {"0D0A", ".."},
-            {"007F1B", ".del."},
-            {"B0C4DB", "..."},
-            {"FFFBFCF9FAF3F0F1F2", ".v№··єЁёЄ"},
-            {"612E62", "a.b"},
-            {"416180A0", "AaАа"},
-            {"", ""},
+    void glyphViewsShowWorkedSources_data() {
+        // The view, the source in hex, what it shows.
+        const char *const rows[][3] = {
+            {"866", "8FE0A8A2A5E2", "Привет"},
+            {"866", "CFF0E8E2E5F2", ".ЁштхЄ"},
+            {"866", "0D0A", ".."},
+            {"866", "007F1B", ".del."},
+            {"866", "B0C4DB", "..."},
+            {"866", "FFFBFCF9FAF3F0F1F2", ".v№··єЁёЄ"},
+            {"866", "612E62", "a.b"},
+            {"866", "416180A0", "AaАа"},
+            {"866", "", ""},
+            {"1251", "CFF0E8E2E5F2", "Привет"},
+            {"1251", "8FE0A8A2A5E2", ".аЁ..в"},
+            {"1251", "AB20BB", "<< >>"},
+            {"1251", "9697B7", "-_."},
+            {"1251", "8B9B", ".>"},
+            {"1251", "BCBDBE", "jSs"},
+            {"1251", "B2B3AFBF", "Іі.ї"},
+            {"1251", "8090", "Ђ."},
+            {"1251", "A8B8AABAB9", "ЁёЄє№"},
+            {"1251", "A6A7A9B1B0", "¦§.±."},
+            {"1251", "0D0A", ".."},
+            {"1251", "007F1B", ".del."},
+            {"1251", "98", "."},
+            {"1251", "4161C0E0", "AaАа"},
+            {"1251", "A0", " "},
+            {"1251", "", ""},
         };
         addWorkedRows(rows, std::size(rows));
     }
-    void cp866ViewShowsWorkedSources() {
+    void glyphViewsShowWorkedSources() {
+        QFETCH(bool, cp866);
         QFETCH(QByteArray, source);
         QFETCH(QByteArray, view);
-        QCOMPARE(views::cp866Glyphs(source), view);
-    }
-
-    void cp1251ViewShowsWorkedSources_data() {
-        const char *const rows[][2] = {
-            {"CFF0E8E2E5F2", "Привет"},
-            {"8FE0A8A2A5E2", ".аЁ..в"},
-            {"AB20BB", "<< >>"},
-            {"9697B7", "-_."},
-            {"8B9B", ".>"},
-            {"BCBDBE", "jSs"},
-            {"B2B3AFBF", "Іі.ї"},
-            {"8090", "Ђ."},
-            {"A8B8AABAB9", "ЁёЄє№"},
-            {"A6A7A9B1B0", "¦§.±."},
-            {"0D0A", ".."},
-            {"007F1B", ".del."},
-            {"98", "."},
-            {"4161C0E0", "AaАа"},
-            {"A0", " "},
-            {"", ""},
-        };
-        addWorkedRows(rows, std::size(rows));
-    }
-    void cp1251ViewShowsWorkedSources() {
-        QFETCH(QByteArray, source);
-        QFETCH(QByteArray, view);
-        QCOMPARE(views::cp1251Glyphs(source), view);
+        QCOMPARE(cp866 ? views::cp866Glyphs(source) : views::cp1251Glyphs(source), view);
     }
 
     void cp866ViewShowsPublishedCodePageExceptItsDeviations_data() {

@@ -61,89 +61,78 @@ class ViewsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void hexDumpIsFourCharactersPerByteInOneLine_data() {
+    // Worked sources for the views that write bytes one table token each:
+    // the hex dump (four characters a byte, one line), the control names
+    // (the bytes 0..31 named, everything else stopped), the 866 listing
+    // (after its token table) and the 1251 listing (every byte numbered).
+    void viewsWriteWorkedSources_data() {
+        QTest::addColumn<int>("view");
         QTest::addColumn<QByteArray>("source");
-        QTest::addColumn<QByteArray>("dump");
-        QTest::newRow("empty") << QByteArray() << QByteArray();
-        QTest::newRow("leading zeros, upper case")
-            << QByteArray::fromHex("000A0F10FF") << QByteArray("00  0A  0F  10  FF  ");
-        QTest::newRow("letters") << QByteArray("AB") << QByteArray("41  42  ");
-        QTest::newRow("line break") << QByteArray("\r\n") << QByteArray("0D  0A  ");
-        QTest::newRow("seventeen bytes") << QByteArray(17, 'A') << QByteArray("41  ").repeated(17);
-    }
-    void hexDumpIsFourCharactersPerByteInOneLine() {
-        QFETCH(QByteArray, source);
-        QFETCH(QByteArray, dump);
-        QCOMPARE(views::hexDump(source), dump);
-    }
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addRow("hex dump: empty") << 0 << QByteArray() << QByteArray();
+        QTest::addRow("hex dump: leading zeros, upper case")
+            << 0 << QByteArray::fromHex("000A0F10FF") << QByteArray("00  0A  0F  10  FF  ");
+        QTest::addRow("hex dump: letters") << 0 << QByteArray("AB") << QByteArray("41  42  ");
+        QTest::addRow("hex dump: line break") << 0 << QByteArray("\r\n") << QByteArray("0D  0A  ");
+        QTest::addRow("hex dump: seventeen bytes")
+            << 0 << QByteArray(17, 'A') << QByteArray("41  ").repeated(17);
 
-    void controlNamesNameControlBytesAndStopEverythingElse_data() {
-        QTest::addColumn<QByteArray>("source");
-        QTest::addColumn<QByteArray>("view");
         for (int b = 0; b < 32; ++b)
-            QTest::addRow("byte %d", b) << QByteArray(1, char(b)) << viewName(b);
+            QTest::addRow("names: byte %d", b) << 1 << QByteArray(1, char(b)) << viewName(b);
         // The names whose exact form a reader might doubt.
-        QTest::newRow("0 in small letters") << QByteArray(1, '\0') << inCp1251("нуль");
-        QTest::newRow("tabs, shift out, NAK")
-            << QByteArray("\t\v\x0E\x15")
+        QTest::addRow("names: 0 in small letters") << 1 << QByteArray(1, '\0') << inCp1251("нуль");
+        QTest::addRow("names: tabs, shift out, NAK")
+            << 1 << QByteArray("\t\v\x0E\x15")
             << inCp1251("Г. таб.В. таб.Выкл. сдвигОтрицательное подтверждение");
-        QTest::newRow("space, 127, 128, 255")
-            << QByteArray::fromHex("207F80FF") << QByteArray("....");
-        QTest::newRow("CR LF CR LF")
-            << QByteArray("\r\n\r\n")
+        QTest::addRow("names: space, 127, 128, 255")
+            << 1 << QByteArray::fromHex("207F80FF") << QByteArray("....");
+        QTest::addRow("names: CR LF CR LF")
+            << 1 << QByteArray("\r\n\r\n")
             << inCp1251("Возврат кареткиПеревод строкиВозврат кареткиПеревод строки");
-        QTest::newRow("letters then line break")
-            << QByteArray("ab\r\n") << inCp1251("..Возврат кареткиПеревод строки");
-        QTest::newRow("empty") << QByteArray() << QByteArray();
-    }
-    void controlNamesNameControlBytesAndStopEverythingElse() {
-        QFETCH(QByteArray, source);
-        QFETCH(QByteArray, view);
-        QCOMPARE(views::controlNames(source), view);
-    }
+        QTest::addRow("names: letters then line break")
+            << 1 << QByteArray("ab\r\n") << inCp1251("..Возврат кареткиПеревод строки");
+        QTest::addRow("names: empty") << 1 << QByteArray() << QByteArray();
 
-    void listing866FollowsItsTokenTable_data() {
-        QTest::addColumn<QByteArray>("source");
-        QTest::addColumn<QByteArray>("listing");
-        QTest::newRow("empty") << QByteArray() << inCp1251("нов.стр.");
-        QTest::newRow("АБ") << inCp1251("АБ") << inCp1251("нов.стр.128_129_");
-        QTest::newRow("two lines")
-            << inCp1251("Аа\r\nя") << inCp1251("нов.стр.128_192_\r\nнов.стр.239_");
-        QTest::newRow("lone LF") << inCp1251("А\nБ") << inCp1251("нов.стр.128_нов.стр.129_");
-        QTest::newRow("lone CR") << inCp1251("А\rБ") << inCp1251("нов.стр.128_\r\n129_");
-        QTest::newRow("Latin A, Cyrillic А") << inCp1251("AА") << inCp1251("нов.стр..128_");
-        QTest::newRow("Ё ё ^ .") << inCp1251("Ёё^.") << inCp1251("нов.стр...255_46_");
-        QTest::newRow("dash") << inCp1251("1-2") << inCp1251("нов.стр.49_.50_");
-        QTest::newRow("п р") << inCp1251("пр") << inCp1251("нов.стр.207_224_");
-        QTest::newRow("listed punctuation")
-            << QByteArray(" \"#*,:09") << inCp1251("нов.стр.32_34_35_42_44_58_48_57_");
+        QTest::addRow("listing 866: empty") << 2 << QByteArray() << inCp1251("нов.стр.");
+        QTest::addRow("listing 866: АБ") << 2 << inCp1251("АБ") << inCp1251("нов.стр.128_129_");
+        QTest::addRow("listing 866: two lines")
+            << 2 << inCp1251("Аа\r\nя") << inCp1251("нов.стр.128_192_\r\nнов.стр.239_");
+        QTest::addRow("listing 866: lone LF")
+            << 2 << inCp1251("А\nБ") << inCp1251("нов.стр.128_нов.стр.129_");
+        QTest::addRow("listing 866: lone CR")
+            << 2 << inCp1251("А\rБ") << inCp1251("нов.стр.128_\r\n129_");
+        QTest::addRow("listing 866: Latin A, Cyrillic А")
+            << 2 << inCp1251("AА") << inCp1251("нов.стр..128_");
+        QTest::addRow("listing 866: Ё ё ^ .")
+            << 2 << inCp1251("Ёё^.") << inCp1251("нов.стр...255_46_");
+        QTest::addRow("listing 866: dash") << 2 << inCp1251("1-2") << inCp1251("нов.стр.49_.50_");
+        QTest::addRow("listing 866: п р") << 2 << inCp1251("пр") << inCp1251("нов.стр.207_224_");
+        QTest::addRow("listing 866: listed punctuation")
+            << 2 << QByteArray(" \"#*,:09") << inCp1251("нов.стр.32_34_35_42_44_58_48_57_");
         const QByteArray unlisted = QByteArray("\t!$%&'()+/;<=>?@[\\]_`{|}~\x7Fz") + inCp1251("№") +
                                     QByteArray::fromHex("80BF");
-        QTest::newRow("unlisted") << unlisted << mark + QByteArray(unlisted.size(), '.');
-    }
-    void listing866FollowsItsTokenTable() {
-        QFETCH(QByteArray, source);
-        QFETCH(QByteArray, listing);
-        QCOMPARE(views::clicheListing866(source), listing);
-    }
+        QTest::addRow("listing 866: unlisted")
+            << 2 << unlisted << mark + QByteArray(unlisted.size(), '.');
 
-    void listing1251NumbersEveryByte_data() {
-        QTest::addColumn<QByteArray>("source");
-        QTest::addColumn<QByteArray>("listing");
-        QTest::newRow("empty") << QByteArray() << inCp1251("нов.стр.");
-        QTest::newRow("АБ") << inCp1251("АБ") << inCp1251("нов.стр.192_193_");
-        QTest::newRow("two lines")
-            << inCp1251("А\r\nя") << inCp1251("нов.стр.192_\r\nнов.стр.10_255_");
-        QTest::newRow("lone LF") << QByteArray("\n") << inCp1251("нов.стр.10_");
-        QTest::newRow("lone CR") << QByteArray("\r") << inCp1251("нов.стр.\r\nнов.стр.");
-        QTest::newRow("nothing special")
-            << inCp1251("Ё№-^\tA") << inCp1251("нов.стр.168_185_45_94_9_65_");
-        QTest::newRow("0 and 255") << QByteArray::fromHex("00FF") << inCp1251("нов.стр.0_255_");
+        QTest::addRow("listing 1251: empty") << 3 << QByteArray() << inCp1251("нов.стр.");
+        QTest::addRow("listing 1251: АБ") << 3 << inCp1251("АБ") << inCp1251("нов.стр.192_193_");
+        QTest::addRow("listing 1251: two lines")
+            << 3 << inCp1251("А\r\nя") << inCp1251("нов.стр.192_\r\nнов.стр.10_255_");
+        QTest::addRow("listing 1251: lone LF") << 3 << QByteArray("\n") << inCp1251("нов.стр.10_");
+        QTest::addRow("listing 1251: lone CR")
+            << 3 << QByteArray("\r") << inCp1251("нов.стр.\r\nнов.стр.");
+        QTest::addRow("listing 1251: nothing special")
+            << 3 << inCp1251("Ё№-^\tA") << inCp1251("нов.стр.168_185_45_94_9_65_");
+        QTest::addRow("listing 1251: 0 and 255")
+            << 3 << QByteArray::fromHex("00FF") << inCp1251("нов.стр.0_255_");
     }
-    void listing1251NumbersEveryByte() {
+    void viewsWriteWorkedSources() {
+        QFETCH(int, view);
         QFETCH(QByteArray, source);
-        QFETCH(QByteArray, listing);
-        QCOMPARE(views::clicheListing1251(source), listing);
+        QFETCH(QByteArray, expected);
+        const views::View written[] = {views::hexDump, views::controlNames, views::clicheListing866,
+                                       views::clicheListing1251};
+        QCOMPARE(written[view](source, nullptr), expected);
     }
 
     void documentsOverThe16BitRangeAreListedWhole() {

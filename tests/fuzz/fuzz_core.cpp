@@ -2,8 +2,8 @@
 // and a save then load, and, read as UTF-16, a text typed into the pane.
 
 #include "corechecks.h"
+#include "scratch.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -12,11 +12,7 @@
 #include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    // A RAM disk where there is one: a save syncs the file.
-    static const QTemporaryDir scratch((QDir(QStringLiteral("/dev/shm")).exists()
-                                            ? QStringLiteral("/dev/shm")
-                                            : QDir::tempPath()) +
-                                       QStringLiteral("/fuzz_core-XXXXXX"));
+    static const QTemporaryDir scratch(fuzzscratch::folderTemplate(QStringLiteral("fuzz_core")));
     const QByteArrayView bytes(data, qsizetype(size));
     QString failure =
         corechecks::checkDocument(bytes, scratch.filePath(QStringLiteral("document")));

@@ -147,4 +147,13 @@ QString checkWrittenCopy(QByteArrayView bytes, const QString &directory) {
     return failure.isEmpty() ? failure : failure + describe(bytes);
 }
 
+QString checkAll(QByteArrayView file, const QString &directory) {
+    QString failure = checkHeader(file);
+    if (failure.isEmpty())
+        failure = checkCopyFile(file, directory);
+    if (failure.isEmpty())
+        failure = checkWrittenCopy(file, directory);
+    return failure;
+}
+
 } // namespace recoverychecks

@@ -21,4 +21,7 @@ QString checkCopyFile(QByteArrayView file, const QString &directory);
 // changed (the bytes pick which), the copy is refused as damaged.
 QString checkWrittenCopy(QByteArrayView bytes, const QString &directory);
 
+// The three above in turn, up to the first that fails.
+QString checkAll(QByteArrayView file, const QString &directory);
+
 } // namespace recoverychecks

@@ -3,8 +3,9 @@
 
 #include "codepages/cp1251codec.h"
 #include "corechecks.h"
+#include "scratch.h"
+#include "seedrows.h"
 
-#include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,17 +44,10 @@ class CoreFuzzTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomInputsPassEveryCheck_data() {
-        QTest::addColumn<quint32>("seed");
-        for (quint32 seed = 1; seed <= 8; ++seed)
-            QTest::addRow("seed %u", seed) << seed;
-    }
+    void randomInputsPassEveryCheck_data() { fuzzscratch::addSeedRows(); }
     void randomInputsPassEveryCheck() {
         QFETCH(quint32, seed);
-        // A RAM disk where there is one: every save syncs its file.
-        const QString ramDisk = QStringLiteral("/dev/shm");
-        QTemporaryDir scratch((QDir(ramDisk).exists() ? ramDisk : QDir::tempPath()) +
-                              QStringLiteral("/tst_corefuzz-XXXXXX"));
+        QTemporaryDir scratch(fuzzscratch::folderTemplate(QStringLiteral("tst_corefuzz")));
         QRandomGenerator random(seed);
         for (int round = 0; round < 40; ++round) {
             const QString failure =

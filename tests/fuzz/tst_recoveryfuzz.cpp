@@ -5,8 +5,9 @@
 #include "base/sizebounds.h"
 #include "recovery/recoveryheader.h"
 #include "recoverychecks.h"
+#include "scratch.h"
+#include "seedrows.h"
 
-#include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,25 +96,14 @@ class RecoveryFuzzTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void randomCopiesPassEveryCheck_data() {
-        QTest::addColumn<quint32>("seed");
-        for (quint32 seed = 1; seed <= 8; ++seed)
-            QTest::addRow("seed %u", seed) << seed;
-    }
+    void randomCopiesPassEveryCheck_data() { fuzzscratch::addSeedRows(); }
     void randomCopiesPassEveryCheck() {
         QFETCH(quint32, seed);
-        // A RAM disk where there is one: every written copy is synced.
-        const QString ramDisk = QStringLiteral("/dev/shm");
-        QTemporaryDir scratch((QDir(ramDisk).exists() ? ramDisk : QDir::tempPath()) +
-                              QStringLiteral("/tst_recoveryfuzz-XXXXXX"));
+        QTemporaryDir scratch(fuzzscratch::folderTemplate(QStringLiteral("tst_recoveryfuzz")));
         QRandomGenerator random(seed);
         for (int round = 0; round < 40; ++round) {
-            const QByteArray file = randomCopyFile(random);
-            QString failure = recoverychecks::checkHeader(file);
-            if (failure.isEmpty())
-                failure = recoverychecks::checkCopyFile(file, scratch.path());
-            if (failure.isEmpty())
-                failure = recoverychecks::checkWrittenCopy(file, scratch.path());
+            const QString failure =
+                recoverychecks::checkAll(randomCopyFile(random), scratch.path());
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
         }
     }

@@ -12,6 +12,7 @@
 #include "codepages/cp1251codec.h"
 #include "document/bytedocument.h"
 #include "document/byteselection.h"
+#include "form1.h"
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "objectnames.h"

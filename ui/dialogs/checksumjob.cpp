@@ -10,7 +10,7 @@ constexpr qint64 sliceBytes = 1024 * 1024;
 
 } // namespace
 
-ChecksumJob::ChecksumJob(PieceTable snapshot, qint64 offset, qint64 length, QObject *parent)
+ChecksumJob::ChecksumJob(ByteSnapshot snapshot, qint64 offset, qint64 length, QObject *parent)
     : QObject(parent), table(std::move(snapshot)),
       start(std::clamp<qint64>(offset, 0, table.size())),
       total(std::clamp<qint64>(length, 0, table.size() - start)) {
@@ -41,7 +41,6 @@ void ChecksumJob::run() {
         this,
         [this, results = accumulator.results()]() mutable {
             computed = std::move(results);
-            finishedRun = true;
             emit finished();
         },
         Qt::QueuedConnection);

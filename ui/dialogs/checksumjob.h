@@ -2,6 +2,7 @@
 
 #include "checks/checksums.h"
 #include "document/piecetable.h"
+#include "document/bytesnapshot.h"
 
 #include <QObject>
 
@@ -21,13 +22,12 @@ class ChecksumJob : public QObject {
 public:
     // Starts at once. The snapshot is copied on the caller's thread, the
     // one the document lives on.
-    ChecksumJob(PieceTable snapshot, qint64 offset, qint64 length, QObject *parent = nullptr);
+    ChecksumJob(ByteSnapshot snapshot, qint64 offset, qint64 length, QObject *parent = nullptr);
     // Stops the thread after the slice it is in (a few milliseconds) and
     // waits for it, so nothing outlives the job.
     ~ChecksumJob() override;
 
     qint64 length() const { return total; }
-    bool isFinished() const { return finishedRun; }
     // Empty until finished.
     const std::vector<checksums::Result> &results() const { return computed; }
 
@@ -39,12 +39,11 @@ signals:
 private:
     void run();
 
-    const PieceTable table;
+    const ByteSnapshot table;
     const qint64 start;
     const qint64 total;
     std::atomic<bool> cancelled{false};
     // Set on this object's thread, from the results the worker posts.
     std::vector<checksums::Result> computed;
-    bool finishedRun = false;
     std::thread worker;
 };

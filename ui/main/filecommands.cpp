@@ -9,12 +9,14 @@
 #include "document/byteselection.h"
 #include "filecomparison.h"
 #include "hexeditlink.h"
+#include "hexpane.h"
 #include "io/document.h"
 #include "io/nativename.h"
 #include "messagebox.h"
 #include "recovery/documentrecovery.h"
 #include "savechanges.h"
 #include "viewcommands.h"
+#include "ruler.h"
 
 #include <QApplication>
 #include <QDir>

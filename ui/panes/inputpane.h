@@ -2,6 +2,7 @@
 
 #include "base/bytetext.h"
 #include "bytemarks.h"
+#include "caretblink.h"
 #include "caretmove.h"
 #include "document/byteeditor.h"
 #include "glyphstyle.h"

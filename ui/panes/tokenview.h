@@ -3,6 +3,8 @@
 #include "bytemarks.h"
 #include "caretmove.h"
 #include "document/byteselection.h"
+#include "caretblink.h"
+#include "dragscroll.h"
 #include "panecontent.h"
 #include "panestyles.h"
 #include "paneview.h"

@@ -16,7 +16,6 @@ public:
     void setDelays(int delayMs, int longestMs);
     void poke();
     void cancel() { timer.stop(); }
-    bool isPending() const { return timer.isActive(); }
 
 signals:
     void fired();

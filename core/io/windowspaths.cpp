@@ -1,4 +1,5 @@
 #include "io/windowspaths.h"
+#include "io/systemerror.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,42 +56,37 @@ QString deviceNameReason(const QString &path) {
     return {};
 }
 
+namespace {
+
+// The codes a user meets most, in the program's words; the rest in the
+// system's own.
+constexpr CodeText<unsigned long> codeTexts[] = {
+    {ERROR_FILE_NOT_FOUND, "Файл не найден."},
+    {ERROR_PATH_NOT_FOUND, "Папка не найдена."},
+    {ERROR_ACCESS_DENIED, "Доступ запрещён."},
+    {ERROR_SHARING_VIOLATION, "Файл открыт в другой программе."},
+    {ERROR_LOCK_VIOLATION, "Файл открыт в другой программе."},
+    {ERROR_USER_MAPPED_FILE, "Файл открыт в другой программе."},
+    {ERROR_DISK_FULL, "На диске нет места."},
+    {ERROR_HANDLE_DISK_FULL, "На диске нет места."},
+    {ERROR_WRITE_PROTECT, "Диск защищён от записи."},
+    {ERROR_NOT_READY, "Устройство не готово."},
+    {ERROR_INVALID_NAME, "Недопустимое имя файла."},
+    {ERROR_BAD_PATHNAME, "Недопустимое имя файла."},
+    {ERROR_FILENAME_EXCED_RANGE, "Слишком длинное имя файла."},
+    {ERROR_DIRECTORY, "Это папка, а не файл."},
+    {ERROR_FILE_EXISTS, "Файл уже существует."},
+    {ERROR_ALREADY_EXISTS, "Файл уже существует."},
+    {ERROR_DEV_NOT_EXIST, "Устройство или сетевой ресурс недоступен."},
+    {ERROR_BAD_NETPATH, "Устройство или сетевой ресурс недоступен."},
+    {ERROR_NETNAME_DELETED, "Устройство или сетевой ресурс недоступен."},
+};
+
+} // namespace
+
 QString errorText(unsigned long code) {
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-        return QStringLiteral("Файл не найден.");
-    case ERROR_PATH_NOT_FOUND:
-        return QStringLiteral("Папка не найдена.");
-    case ERROR_ACCESS_DENIED:
-        return QStringLiteral("Доступ запрещён.");
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_USER_MAPPED_FILE:
-        return QStringLiteral("Файл открыт в другой программе.");
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return QStringLiteral("На диске нет места.");
-    case ERROR_WRITE_PROTECT:
-        return QStringLiteral("Диск защищён от записи.");
-    case ERROR_NOT_READY:
-        return QStringLiteral("Устройство не готово.");
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-        return QStringLiteral("Недопустимое имя файла.");
-    case ERROR_FILENAME_EXCED_RANGE:
-        return QStringLiteral("Слишком длинное имя файла.");
-    case ERROR_DIRECTORY:
-        return QStringLiteral("Это папка, а не файл.");
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return QStringLiteral("Файл уже существует.");
-    case ERROR_DEV_NOT_EXIST:
-    case ERROR_BAD_NETPATH:
-    case ERROR_NETNAME_DELETED:
-        return QStringLiteral("Устройство или сетевой ресурс недоступен.");
-    default:
-        break;
-    }
+    if (QString known = textOfCode(codeTexts, code); !known.isEmpty())
+        return known;
     wchar_t *text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

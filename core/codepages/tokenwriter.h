@@ -18,6 +18,15 @@ constexpr Tokens tokensFrom(const cp1251text::TokenTable<W> &table, QByteArrayVi
     return tokens;
 }
 
+// The table of tokenOf(byte) for every byte.
+template <std::size_t W, class TokenOf>
+constexpr cp1251text::TokenTable<W> tableOf(TokenOf tokenOf) {
+    cp1251text::TokenTable<W> table;
+    for (int b = 0; b < 256; ++b)
+        table[b] = tokenOf(b);
+    return table;
+}
+
 // Writes head, then the table's token for every input byte, in one pass.
 // The output grows one input chunk at a time with room for the widest token
 // per byte, so the per-byte step is a lookup, one fixed-width copy and an

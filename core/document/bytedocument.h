@@ -2,6 +2,7 @@
 
 #include "base/bytetext.h"
 #include "document/fileidentity.h"
+#include "document/bytesnapshot.h"
 #include "document/piecetable.h"
 
 #include <QObject>
@@ -39,6 +40,8 @@ public:
 
     // The bytes; a copy is a snapshot that later edits leave as it is.
     const PieceTable &bytes() const { return table; }
+    // The bytes as they are now, for a thread to read.
+    ByteSnapshot snapshot() const { return table; }
     qint64 size() const { return table.size(); }
     bool isEmpty() const { return table.isEmpty(); }
     unsigned char at(qint64 offset) const { return table.at(offset); }

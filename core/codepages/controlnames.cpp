@@ -11,14 +11,8 @@ using cp1251text::TokenTable;
 // The longest name, "Отрицательное подтверждение", is 27 bytes.
 constexpr std::size_t slot = 32;
 
-constexpr TokenTable<slot> makeNameTable() {
-    TokenTable<slot> table;
-    for (int b = 0; b < 256; ++b)
-        table[b] = cp1251text::token<slot>(b < 32 ? controlbytes::table[b].viewName : ".");
-    return table;
-}
-
-constexpr TokenTable<slot> nameTable = makeNameTable();
+constexpr TokenTable<slot> nameTable = tableOf<slot>(
+    [](int b) { return cp1251text::token<slot>(b < 32 ? controlbytes::table[b].viewName : "."); });
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "base/sizebounds.h"
 #include "document/piecetable.h"
+#include "document/bytesnapshot.h"
 #include "io/largebytes.h"
 #include "io/nativename.h"
 #include "io/recoveryfiles.h"
@@ -186,7 +187,7 @@ QString HeldCopy::id() const {
     return isHeld() ? QString::fromLatin1(name.chopped(suffix.size())) : QString();
 }
 
-QString HeldCopy::write(const QString &directoryPath, const PieceTable &bytes,
+QString HeldCopy::write(const QString &directoryPath, const ByteSnapshot &bytes,
                         const QString &origin, const QDateTime &written) {
     if (!isHeld()) {
         directory = directoryPath;

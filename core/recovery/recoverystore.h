@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/bytetext.h"
+#include "document/bytesnapshot.h"
 
 #include <QDateTime>
 #include <QString>
@@ -8,8 +9,6 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-class PieceTable;
 
 // Recovery copies: the bytes of a modified document that was dropped
 // unsaved (the window closed, another file opened, the pane cleared) or
@@ -78,7 +77,7 @@ public:
     // whole until the new one replaces it. A document larger than
     // sizebounds::recoveryCopyAtMost has none, as it could not be
     // restored. Returns the reason for a failure, or an empty string.
-    QString write(const QString &directory, const PieceTable &bytes, const QString &origin,
+    QString write(const QString &directory, const ByteSnapshot &bytes, const QString &origin,
                   const QDateTime &written);
     // Removes the copy: the document was saved or is as it was saved.
     void remove();

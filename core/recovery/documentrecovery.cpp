@@ -56,7 +56,7 @@ void DocumentRecovery::writeNow() {
     hasCopy = true;
     // The pieces are copied here; the bytes they point to are never written
     // again nor freed while the snapshot holds them.
-    worker.post([this, snapshot = document->bytes(), origin = document->file().path,
+    worker.post([this, snapshot = document->snapshot(), origin = document->file().path,
                  dir = copies.directory(), written = QDateTime::currentDateTimeUtc(),
                  removalsBefore = removals.load(), write = ++writes] {
         if (removals.load() != removalsBefore) {
