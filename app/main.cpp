@@ -2,7 +2,6 @@
 #include "appsetup.h"
 #include "commandline.h"
 #include "displaycheck.h"
-#include "form1.h"
 #include "io/consoleio.h"
 #include "keepunsaved.h"
 #include "mainwindow.h"

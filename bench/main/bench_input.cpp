@@ -17,7 +17,6 @@
 #include "benchtools.h"
 #include "document/bytedocument.h"
 #include "document/byteselection.h"
-#include "form1.h"
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "windowbench.h"

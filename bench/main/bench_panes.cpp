@@ -8,7 +8,6 @@
 
 #include "benchtools.h"
 #include "document/bytedocument.h"
-#include "form1.h"
 #include "hexpane.h"
 #include "mainwindow.h"
 #include "windowbench.h"

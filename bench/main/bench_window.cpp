@@ -5,8 +5,6 @@
 
 #include "clichecheckwindow.h"
 #include "document/byteselection.h"
-#include "form1.h"
-#include "frmcheck.h"
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "windowbench.h"

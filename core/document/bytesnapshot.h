@@ -5,13 +5,13 @@
 
 #include <QByteArrayView>
 #include <utility>
-#include <vector>
 
 // The bytes of a document as they were when it was taken, for a thread to
 // read while the document goes on being edited on its own. Only reads: the
 // pieces point to storage that is never written again nor freed while a
-// snapshot holds it, so any number of threads may read one snapshot at once,
-// and nothing can change it under them.
+// snapshot holds it (a file read on demand is read through its own locked
+// cache), so any number of threads may read one snapshot at once, and
+// nothing can change it under them.
 //
 // Taking one copies the table's pieces, not its bytes; a table converts to
 // one implicitly, as handing a table to a thread has always meant exactly that.
@@ -29,8 +29,9 @@ public:
     template <class F> void forEachChunk(qint64 offset, qint64 length, F &&f) const {
         table.forEachChunk(offset, length, std::forward<F>(f));
     }
-    // The runs of the whole snapshot, for writing it out without joining them.
-    std::vector<QByteArrayView> chunks() const { return table.chunks(); }
+
+    // The pieces themselves, read-only, for a save to stream them.
+    const PieceTable &pieces() const { return table; }
 
 private:
     PieceTable table;

@@ -204,7 +204,7 @@ QString HeldCopy::write(const QString &directoryPath, const ByteSnapshot &bytes,
     bytes.forEachChunk(0, bytes.size(),
                        [&](QByteArrayView part) { checksum = checksumUpdate(checksum, part); });
     const QByteArray header = headerOf(bytes.size(), checksumOf(checksum), origin, written);
-    const filesave::Parts parts(bytes, {header});
+    const filesave::Parts parts(bytes.pieces(), {header});
 
     // A listing removes a new file that it finds unlocked: the one place it
     // can find ours so is between its creation and its lock, and then ours

@@ -5,8 +5,6 @@
 #include "base/sizebounds.h"
 #include "codepages/views.h"
 #include "document/byteselection.h"
-#include "form1.h"
-#include "frmtabl.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "mainwindow.h"

@@ -12,7 +12,6 @@
 #include "codepages/cp1251codec.h"
 #include "document/bytedocument.h"
 #include "document/byteselection.h"
-#include "form1.h"
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "objectnames.h"

@@ -3,7 +3,6 @@
 #include "objectnames.h"
 #include "ruler.h"
 #include "windowfixture.h"
-#include "form1fixture.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -7,7 +7,6 @@
 #include "inputpane.h"
 #include "mainwindow.h"
 #include "objectnames.h"
-#include "form1.h"
 #include "windowdriver.h"
 
 // The base of a window suite: every test gets a fresh main window, shown and
