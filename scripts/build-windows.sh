@@ -15,6 +15,10 @@ out="${KKTVIEW_WINDOWS_OUT:-$root/build-windows}"
 "$root/scripts/windows/setup.sh"
 qt="$("$root/scripts/windows/build-qt.sh" | tail -n 1)"
 echo "Qt for Windows: $qt"
+# Qt's Russian texts where that Qt looks for them too, for the suites run
+# from the build tree (the folders get them beside the program).
+mkdir -p "$qt/translations"
+cp /usr/share/qt6/translations/qtbase_ru.qm "$qt/translations/"
 
 version="$(sed -n 's/^project(kktview VERSION \([0-9.]*\) .*/\1/p' "$root/CMakeLists.txt")"
 build="$out/program"

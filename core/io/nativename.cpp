@@ -169,10 +169,6 @@ QString displayed(QStringView name) {
         else
             shown += name[i];
     }
-#ifdef Q_OS_WIN
-    // Paths as Windows writes them, with backslashes.
-    shown.replace(u'/', u'\\');
-#endif
     return shown;
 }
 

@@ -10,6 +10,7 @@
 #include "recoverydialog.h"
 #include "windowdriver.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -252,7 +253,7 @@ private slots:
             child<QAction>(window.get(), objectnames::restoreCommand)->trigger();
         }
         QCOMPARE(window->document(), "!" + bytes);
-        QCOMPARE(window->toolbarCaption(), "  " + origin);
+        QCOMPARE(window->toolbarCaption(), "  " + QDir::toNativeSeparators(origin));
         QString proposed;
         {
             DialogAnswer<QFileDialog> answer([&](QFileDialog *dialog) {

@@ -188,7 +188,7 @@ bool FileCommands::loadDocument(const QString &path) {
 void FileCommands::setDocumentFile(const QString &path) {
     parts.document->setFile(FileIdentity::of(path));
     parts.pathButton->setCaption(
-        path.isEmpty() ? QString() : QStringLiteral("  ") + nativename::displayed(path));
+        path.isEmpty() ? QString() : QStringLiteral("  ") + shownPath(path));
 }
 
 void FileCommands::save() {
