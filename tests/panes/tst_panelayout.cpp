@@ -2,6 +2,7 @@
 #include "codepages/cp1251codec.h"
 #include "codepages/views.h"
 #include "document/bytedocument.h"
+#include "document/byteselection.h"
 #include "panecontent.h"
 #include "panestyles.h"
 #include "tokenlayout.h"
@@ -336,6 +337,41 @@ private slots:
         document.load(QByteArray("new"));
         QCOMPARE(pane.toPlainText(), QStringLiteral("new"));
         QVERIFY(!pane.hasSelection());
+    }
+
+    // A pane that shares the document's selection shows where it is, not
+    // where the pane last put it: a selection made elsewhere outside the
+    // range the pane follows leaves its caret at the range's nearer end.
+    void aSharedSelectionShowsWhereTheDocumentsIs_data() {
+        QTest::addColumn<qint64>("anchor");
+        QTest::addColumn<qint64>("caret");
+        QTest::addColumn<qint64>("shownAnchor");
+        QTest::addColumn<qint64>("shownCaret");
+        QTest::newRow("caret before the range") << qint64(3) << qint64(3) << qint64(0) << qint64(0);
+        QTest::newRow("selection after the range")
+            << qint64(90) << qint64(70) << qint64(40) << qint64(40);
+        QTest::newRow("selection across its start")
+            << qint64(30) << qint64(10) << qint64(10) << qint64(0);
+        QTest::newRow("caret inside") << qint64(25) << qint64(25) << qint64(5) << qint64(5);
+    }
+    void aSharedSelectionShowsWhereTheDocumentsIs() {
+        QFETCH(qint64, anchor);
+        QFETCH(qint64, caret);
+        QFETCH(qint64, shownAnchor);
+        QFETCH(qint64, shownCaret);
+        ByteDocument document;
+        document.load(QByteArray(100, 'a'));
+        ByteSelection selection(&document);
+        TokenView pane;
+        pane.follow(views::cp1251Glyphs, &document, 20, 40);
+        pane.shareSelection(&selection);
+        pane.selectTokens(12, 17);
+        QCOMPARE(std::make_pair(selection.anchor(), selection.caret()),
+                 std::make_pair(qint64(32), qint64(37)));
+
+        selection.select(anchor, caret);
+        QCOMPARE(pane.anchorPlace().token, shownAnchor);
+        QCOMPARE(pane.cursorPlace().token, shownCaret);
     }
 
 private:

@@ -47,10 +47,10 @@ void TokenView::clear() {
     dropFollowing();
     const qint64 chars = QAccessible::isActive() ? text.charCount() : 0;
     const bool hadSelection = hasSelection();
-    const bool moved = caret != TokenPlace{};
+    const bool moved = ownCaret != TokenPlace{};
     text.clear();
     styles.cleared();
-    anchor = caret = {};
+    ownAnchor = ownCaret = {};
     invalidateLayout();
     announce(0, chars, 0);
     emit contentReset();
@@ -104,67 +104,96 @@ void TokenView::documentChanged(qint64 offset, qint64 removed, qint64 added) {
     if (const auto change = text.documentChanged(offset, removed, added))
         applyChange(*change);
     // The shared selection moved with the edit before the content caught up.
-    showSharedSelection(false);
+    if (shared)
+        selectionShown(true, true);
 }
 
 // Shared selection -------------------------------------------------------
 
 void TokenView::shareSelection(ByteSelection *selection) {
-    if (shared)
+    if (shared) {
+        // What the pane showed stays, as its own.
+        std::tie(ownAnchor, ownCaret) = sharedPlaces();
         disconnect(sharedConnection);
+    }
     shared = text.isLive() ? selection : nullptr;
+    refined = {};
     if (!shared)
         return;
-    sharedConnection =
-        connect(shared, &ByteSelection::changed, this, [this] { showSharedSelection(true); });
-    showSharedSelection(false);
+    // A caret inside a token stays there while the document's caret is on
+    // the token's byte.
+    if (ownAnchor == ownCaret) {
+        const auto [anchorAt, caretAt] = sharedOffsetsOf(ownAnchor, ownCaret);
+        refined = {anchorAt, caretAt, ownAnchor, ownCaret};
+    }
+    sharedConnection = connect(shared, &ByteSelection::changed, this, &TokenView::sharedMoved);
+    selectionShown(true, true);
 }
 
-void TokenView::showSharedSelection(bool scroll) {
-    if (!shared || writingShared || text.isBehind())
-        return;
-    const qint64 base = text.followedRange()->offset;
+std::pair<TokenPlace, TokenPlace> TokenView::places() const {
+    if (shared)
+        return sharedPlaces();
+    return {ownAnchor, ownCaret};
+}
+
+std::pair<TokenPlace, TokenPlace> TokenView::sharedPlaces() const {
     const qint64 n = text.tokenCount();
+    if (shared->anchor() == refined.anchorAt && shared->caret() == refined.caretAt &&
+        qMax(refined.anchor, refined.caret).token <= n)
+        return {text.normalized(refined.anchor), text.normalized(refined.caret)};
+    const qint64 base = text.followedRange()->offset;
     const qint64 anchorAt = shared->anchor() - base;
     const qint64 caretAt = shared->caret() - base;
-    TokenPlace newAnchor;
-    TokenPlace newCaret;
-    if (anchorAt == caretAt && caretAt >= 0 && caretAt <= n) {
-        // On its own token the caret keeps its place in it (a nibble).
-        newCaret = caret.token == caretAt && !hasSelection() ? caret : TokenPlace{caretAt, 0};
-        newAnchor = newCaret;
-    } else {
-        const qint64 from = std::clamp<qint64>(qMin(anchorAt, caretAt), 0, n);
-        const qint64 to = std::clamp<qint64>(qMax(anchorAt, caretAt), 0, n);
-        if (from < to) {
-            newAnchor = {anchorAt < caretAt ? from : to, 0};
-            newCaret = {anchorAt < caretAt ? to : from, 0};
-        } else {
-            // None of it is shown: no stale highlight stays.
-            newAnchor = newCaret = caret;
-        }
-    }
-    showingShared = true;
-    moveCursorTo(newAnchor, newCaret, false);
-    if (scroll)
-        ensureVisible(caret);
-    showingShared = false;
+    const qint64 from = std::clamp<qint64>(qMin(anchorAt, caretAt), 0, n);
+    const qint64 to = std::clamp<qint64>(qMax(anchorAt, caretAt), 0, n);
+    if (from == to || anchorAt < caretAt)
+        return {{from, 0}, {to, 0}};
+    return {{to, 0}, {from, 0}};
 }
 
 // A selection that ends inside a token takes the whole token.
-void TokenView::writeSharedSelection() {
-    if (!shared || showingShared || text.isBehind())
-        return;
+std::pair<qint64, qint64> TokenView::sharedOffsetsOf(TokenPlace newAnchor,
+                                                     TokenPlace newCaret) const {
     const qint64 base = text.followedRange()->offset;
-    const auto [from, to] = selectedTokens();
-    writingShared = true;
-    if (!hasSelection())
-        shared->moveCaret(base + caret.token);
-    else if (anchor < caret)
-        shared->select(base + from, base + to);
-    else
-        shared->select(base + to, base + from);
-    writingShared = false;
+    if (newAnchor == newCaret)
+        return {base + newCaret.token, base + newCaret.token};
+    const TokenPlace from = qMin(newAnchor, newCaret);
+    const TokenPlace to = qMax(newAnchor, newCaret);
+    const qint64 first = base + from.token;
+    const qint64 last = base + (to.offset > 0 ? to.token + 1 : to.token);
+    if (newAnchor < newCaret)
+        return {first, last};
+    return {last, first};
+}
+
+void TokenView::writeShared(TokenPlace newAnchor, TokenPlace newCaret) {
+    const auto [anchorAt, caretAt] = sharedOffsetsOf(newAnchor, newCaret);
+    const auto [wasAnchor, wasCaret] = sharedPlaces();
+    const bool sameOffsets = shared->anchor() == anchorAt && shared->caret() == caretAt;
+    refined = {anchorAt, caretAt, newAnchor, newCaret};
+    ownChange = true;
+    shared->select(anchorAt, caretAt);
+    ownChange = false;
+    // A move inside tokens leaves the document's selection as it is.
+    const auto [nowAnchor, nowCaret] = sharedPlaces();
+    if (sameOffsets && (nowAnchor != wasAnchor || nowCaret != wasCaret)) {
+        const bool selectionMoved = qMin(wasAnchor, wasCaret) != qMin(nowAnchor, nowCaret) ||
+                                    qMax(wasAnchor, wasCaret) != qMax(nowAnchor, nowCaret);
+        selectionShown(selectionMoved, nowCaret != wasCaret);
+    }
+}
+
+void TokenView::sharedMoved() {
+    // A move made elsewhere leaves no place inside a token.
+    if (!ownChange)
+        refined = {};
+    // While the document is being changed the selection moves before the
+    // content does: the pane shows it once the content has caught up.
+    if (text.isBehind())
+        return;
+    if (!ownChange)
+        ensureVisible(cursorPlace());
+    selectionShown(true, true);
 }
 
 void TokenView::setMarkedBytes(ByteMarks marked) {
@@ -181,20 +210,23 @@ bool TokenView::applyChange(const PaneContent::TokenChange &change) {
     if (text.isEmpty())
         styles.cleared();
     rows.tokensChanged(change.first, change.removed, change.added);
-    const TokenPlace oldAnchor = anchor;
-    const TokenPlace oldCaret = caret;
+    const TokenPlace oldAnchor = ownAnchor;
+    const TokenPlace oldCaret = ownCaret;
     const auto shifted = [&](TokenPlace place) {
         return text.normalized(shiftedPlace(place, change.first, change.removed, change.added));
     };
-    anchor = shifted(anchor);
-    caret = shifted(caret);
+    ownAnchor = shifted(ownAnchor);
+    ownCaret = shifted(ownCaret);
     invalidateLayout();
     if (QAccessible::isActive())
         announce(text.charOf({change.first, 0}), change.removedChars, change.addedChars);
-    if (qMin(oldAnchor, oldCaret) != qMin(anchor, caret) ||
-        qMax(oldAnchor, oldCaret) != qMax(anchor, caret))
+    // A shared selection moves with the document's bytes by itself.
+    if (shared)
+        return true;
+    if (qMin(oldAnchor, oldCaret) != qMin(ownAnchor, ownCaret) ||
+        qMax(oldAnchor, oldCaret) != qMax(ownAnchor, ownCaret))
         emit selectionChanged();
-    if (oldCaret != caret)
+    if (oldCaret != ownCaret)
         emit cursorPositionChanged();
     return true;
 }
@@ -208,7 +240,7 @@ qsizetype TokenView::tokenAt(qsizetype position) const {
 // Formats ----------------------------------------------------------------
 
 void TokenView::mergeCurrentCharFormat(const QTextCharFormat &format) {
-    styles.merge(qMin(anchor, caret), qMax(anchor, caret), text.end(), format);
+    styles.merge(selectionFrom(), selectionTo(), text.end(), format);
     invalidateLayout();
 }
 
@@ -318,14 +350,25 @@ qreal TokenView::rowTopInViewport(qsizetype row) const {
 void TokenView::moveCursorTo(TokenPlace newAnchor, TokenPlace newCaret, bool scroll) {
     newAnchor = text.normalized(newAnchor);
     newCaret = text.normalized(newCaret);
-    const bool selectionMoved = (anchor != caret || newAnchor != newCaret) &&
-                                (qMin(anchor, caret) != qMin(newAnchor, newCaret) ||
-                                 qMax(anchor, caret) != qMax(newAnchor, newCaret));
-    const bool cursorMoved = newCaret != caret;
-    anchor = newAnchor;
-    caret = newCaret;
+    if (shared && !text.isBehind()) {
+        writeShared(newAnchor, newCaret);
+        if (scroll)
+            ensureVisible(cursorPlace());
+        caretBlink.restart();
+        return;
+    }
+    const bool selectionMoved = (ownAnchor != ownCaret || newAnchor != newCaret) &&
+                                (qMin(ownAnchor, ownCaret) != qMin(newAnchor, newCaret) ||
+                                 qMax(ownAnchor, ownCaret) != qMax(newAnchor, newCaret));
+    const bool cursorMoved = newCaret != ownCaret;
+    ownAnchor = newAnchor;
+    ownCaret = newCaret;
     if (scroll)
-        ensureVisible(caret);
+        ensureVisible(ownCaret);
+    selectionShown(selectionMoved, cursorMoved);
+}
+
+void TokenView::selectionShown(bool selectionMoved, bool cursorMoved) {
     caretBlink.restart();
     viewport()->update();
     if (QAccessible::isActive()) {
@@ -338,8 +381,6 @@ void TokenView::moveCursorTo(TokenPlace newAnchor, TokenPlace newCaret, bool scr
             QAccessible::updateAccessibility(&event);
         }
     }
-    if (selectionMoved || cursorMoved)
-        writeSharedSelection();
     if (selectionMoved)
         emit selectionChanged();
     if (cursorMoved)
@@ -357,12 +398,12 @@ void TokenView::setSelection(TokenPlace newAnchor, TokenPlace newCaret, bool scr
 void TokenView::selectTokens(qint64 first, qint64 last, bool scroll) {
     moveCursorTo({first, 0}, {last, 0}, false);
     if (scroll)
-        ensureVisible(qMin(anchor, caret));
+        ensureVisible(selectionFrom());
 }
 
 std::pair<qint64, qint64> TokenView::selectedTokens() const {
-    const TokenPlace from = qMin(anchor, caret);
-    const TokenPlace to = qMax(anchor, caret);
+    const TokenPlace from = selectionFrom();
+    const TokenPlace to = selectionTo();
     if (from == to)
         return {from.token, from.token};
     return {from.token, to.offset > 0 ? to.token + 1 : to.token};
@@ -424,7 +465,7 @@ void TokenView::paintEvent(QPaintEvent *event) {
     const int height = rows.rowHeight();
     TokenRowPainter rowPainter(painter, styles, palette(), hasFocus(),
                                horizontalScrollBar()->value(), height, rows.ascent());
-    rowPainter.setSelection(qMin(anchor, caret), qMax(anchor, caret));
+    rowPainter.setSelection(selectionFrom(), selectionTo());
     if (markedBytes && text.isLive()) {
         rowPainter.setMarks([this](qint64 token) {
             const qint64 offset = text.documentOffsetOf(token);
@@ -444,7 +485,7 @@ void TokenView::paintEvent(QPaintEvent *event) {
         rowPainter.paint(row, top);
     }
     if (caretBlink.isOn() && hasFocus()) {
-        const QRectF caretRect = placeRect(caret);
+        const QRectF caretRect = placeRect(cursorPlace());
         painter.fillRect(QRectF(caretRect.x(), caretRect.y(), 1, caretRect.height()),
                          palette().color(QPalette::Active, QPalette::Text));
     }
@@ -454,7 +495,7 @@ void TokenView::paintRowMargin(QPainter &, qsizetype, const QRectF &) {}
 
 void TokenView::repaintCaret() {
     if (!layoutDirty)
-        viewport()->update(placeRect(caret).toAlignedRect().adjusted(-1, 0, 1, 0));
+        viewport()->update(placeRect(cursorPlace()).toAlignedRect().adjusted(-1, 0, 1, 0));
 }
 
 // Assistive technology ---------------------------------------------------
@@ -499,8 +540,8 @@ TokenPlace TokenView::movedPlace(TokenPlace from, Move move) const {
 }
 
 void TokenView::moveCursor(Move move, bool select) {
-    const TokenPlace to = movedPlace(caret, move);
-    moveCursorTo(select ? anchor : to, to, true);
+    const TokenPlace to = movedPlace(cursorPlace(), move);
+    moveCursorTo(select ? anchorPlace() : to, to, true);
 }
 
 void TokenView::keyPressEvent(QKeyEvent *event) {
@@ -516,7 +557,7 @@ void TokenView::keyPressEvent(QKeyEvent *event) {
         if (!isVertical(key->move))
             preferredX = -1;
         else if (preferredX < 0)
-            preferredX = layout().pointOf(caret).x();
+            preferredX = layout().pointOf(cursorPlace()).x();
         moveCursor(key->move, key->select);
         return;
     }
@@ -525,7 +566,7 @@ void TokenView::keyPressEvent(QKeyEvent *event) {
 
 void TokenView::mouseSelect(const QPointF &point, bool extend) {
     const TokenPlace at = placeAt(point);
-    moveCursorTo(extend ? anchor : at, at, false);
+    moveCursorTo(extend ? anchorPlace() : at, at, false);
 }
 
 void TokenView::mouseSelectToken(const QPointF &point) {
@@ -550,7 +591,7 @@ void TokenView::mousePressEvent(QMouseEvent *event) {
 void TokenView::mouseDragged(const QMouseEvent *event) {
     dragScroll.follow(event->position().toPoint());
     mouseSelect(event->position(), true);
-    ensureVisible(caret);
+    ensureVisible(cursorPlace());
 }
 
 void TokenView::mouseDoubleClickEvent(QMouseEvent *event) {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "bytemarks.h"
+#include "caretblink.h"
 #include "caretmove.h"
 #include "document/byteselection.h"
-#include "caretblink.h"
 #include "dragscroll.h"
 #include "panecontent.h"
 #include "panestyles.h"
@@ -52,11 +52,12 @@ public:
 
     // While the pane follows a range of the document's bytes one token a
     // byte, its selection is the document's selection where that falls in
-    // the range: token k stands for byte offset + k. A selection made here
-    // (whole tokens) becomes the document's; one made elsewhere shows here
-    // and scrolls its caret into sight, and the part of it outside the range
-    // shows nothing. Dropped when the content is cleared, appended to or
-    // followed anew.
+    // the range: token k stands for byte offset + k. The pane keeps no copy
+    // of it: a selection made here (whole tokens) is made in the document,
+    // one made elsewhere shows here and scrolls its caret into sight, and
+    // the part of it outside the range shows nothing (the caret stands at
+    // the range's nearer end). When dropped (the content is cleared,
+    // appended to or followed anew) the pane keeps what it showed.
     void shareSelection(ByteSelection *selection);
     ByteSelection *sharedSelection() const { return shared; }
 
@@ -97,11 +98,11 @@ public:
     const TokenLayout &layout() const;
 
     // Selection and cursor, in characters of the text.
-    qsizetype cursorPosition() const { return text.charOf(caret); }
-    qsizetype selectionStart() const { return text.charOf(qMin(anchor, caret)); }
-    qsizetype selectionEnd() const { return text.charOf(qMax(anchor, caret)); }
-    bool hasSelection() const { return anchor != caret; }
-    QString selectedText() const { return text.text(qMin(anchor, caret), qMax(anchor, caret)); }
+    qsizetype cursorPosition() const { return text.charOf(cursorPlace()); }
+    qsizetype selectionStart() const { return text.charOf(selectionFrom()); }
+    qsizetype selectionEnd() const { return text.charOf(selectionTo()); }
+    bool hasSelection() const { return anchorPlace() != cursorPlace(); }
+    QString selectedText() const { return text.text(selectionFrom(), selectionTo()); }
     void setSelection(qsizetype anchor, qsizetype position);
     void selectAll();
     void copy() const;
@@ -114,8 +115,8 @@ public:
     qsizetype characterAt(const QPointF &viewportPoint) const;
 
     // The same by places, and by whole tokens.
-    TokenPlace cursorPlace() const { return caret; }
-    TokenPlace anchorPlace() const { return anchor; }
+    TokenPlace cursorPlace() const { return places().second; }
+    TokenPlace anchorPlace() const { return places().first; }
     void setSelection(TokenPlace anchor, TokenPlace cursor, bool scroll = false);
     // Tokens [first, last) selected; the cursor before token first when
     // last is first.
@@ -159,6 +160,8 @@ protected:
     qreal rowTopInViewport(qsizetype row) const;
     qsizetype visibleRows() const;
     void moveCursorTo(TokenPlace anchor, TokenPlace caret, bool scroll);
+    TokenPlace selectionFrom() const { return qMin(anchorPlace(), cursorPlace()); }
+    TokenPlace selectionTo() const { return qMax(anchorPlace(), cursorPlace()); }
 
     // Copy and select all.
     bool ownsShortcut(const QKeyEvent *key) const override;
@@ -186,9 +189,16 @@ protected:
 private:
     void documentChanged(qint64 offset, qint64 removed, qint64 added);
     void dropFollowing();
-    // The document's selection in tokens of the range shown.
-    void showSharedSelection(bool scroll);
-    void writeSharedSelection();
+    // The anchor and the caret shown: the document's selection in tokens of
+    // the range followed while the pane shares it, else the pane's own.
+    std::pair<TokenPlace, TokenPlace> places() const;
+    std::pair<TokenPlace, TokenPlace> sharedPlaces() const;
+    // The document's anchor and caret for places: whole tokens.
+    std::pair<qint64, qint64> sharedOffsetsOf(TokenPlace anchor, TokenPlace caret) const;
+    void writeShared(TokenPlace anchor, TokenPlace caret);
+    void sharedMoved();
+    // Repaints and tells listeners and assistive technology of a move.
+    void selectionShown(bool selectionMoved, bool cursorMoved);
     bool applyChange(const PaneContent::TokenChange &change);
     void updateScrollBars() const;
     void repaintCaret() override;
@@ -203,15 +213,25 @@ private:
     QList<QMetaObject::Connection> followConnections;
     QPointer<ByteSelection> shared;
     QMetaObject::Connection sharedConnection;
-    // Set while the pane shows the shared selection, or writes it.
-    bool showingShared = false;
-    bool writingShared = false;
+    // The document counts whole bytes: the places inside tokens that the
+    // pane's own last move chose (a nibble of the hex pane, a part of a
+    // name), shown while the document's selection is the one it made.
+    struct Refined {
+        qint64 anchorAt = -1;
+        qint64 caretAt = -1;
+        TokenPlace anchor;
+        TokenPlace caret;
+    } refined;
+    // Set while the pane moves the shared selection itself: a move it makes
+    // scrolls only where it asks to.
+    bool ownChange = false;
     ByteMarks markedBytes;
 
     mutable bool layoutDirty = true;
     bool layoutQueued = false;
 
-    TokenPlace anchor;
-    TokenPlace caret;
+    // The pane's selection while it shares none.
+    TokenPlace ownAnchor;
+    TokenPlace ownCaret;
     qreal preferredX = -1; // kept over Up/Down moves
 };
