@@ -1,0 +1,43 @@
+#pragma once
+
+#include "document/filesource.h"
+#include "io/document.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <memory>
+
+// Files on disk for the suites that read a document on demand.
+namespace ondisk {
+
+// Returns false when the file could not be written whole.
+inline bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+// A marker no file holds, so a failed read never passes for an empty file.
+inline QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// The file opened as the document opens it; null when it cannot be.
+inline std::shared_ptr<FileSource> openSource(const QString &path, qint64 pageSize,
+                                              std::size_t cachedPages) {
+    auto file = std::make_unique<QFile>();
+    if (document::openForReading(path, *file))
+        return nullptr;
+    return std::make_shared<FileSource>(std::move(file), path, pageSize, cachedPages);
+}
+
+// The bytes written to a new file and read back on demand; null when either fails.
+inline std::shared_ptr<FileSource> writtenSource(const QString &path, const QByteArray &bytes,
+                                                 qint64 pageSize, std::size_t cachedPages) {
+    return writeFile(path, bytes) ? openSource(path, pageSize, cachedPages) : nullptr;
+}
+
+} // namespace ondisk
