@@ -1,29 +1,15 @@
 #pragma once
 
+#include "../testfiles.h"
 #include "document/filesource.h"
 #include "io/document.h"
 
-#include <QByteArray>
 #include <QFile>
-#include <QString>
 
 #include <memory>
 
 // Files on disk for the suites that read a document on demand.
 namespace ondisk {
-
-// Returns false when the file could not be written whole.
-inline bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-// A marker no file holds, so a failed read never passes for an empty file.
-inline QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // The file opened as the document opens it; null when it cannot be.
 inline std::shared_ptr<FileSource> openSource(const QString &path, qint64 pageSize,

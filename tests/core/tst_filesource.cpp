@@ -78,7 +78,7 @@ private slots:
         QRandomGenerator random{quint32(size)};
         const QByteArray bytes = randomBytes(random, size);
         const QString path = dir->filePath("file.bin");
-        QVERIFY(ondisk::writeFile(path, bytes));
+        QVERIFY(writeFile(path, bytes));
         const auto source = ondisk::openSource(path, pageSize, std::size_t(cachedPages));
         QVERIFY(source);
         QCOMPARE(source->size(), size);
@@ -120,7 +120,7 @@ private slots:
         QRandomGenerator random(5);
         const QByteArray bytes = randomBytes(random, 10000);
         const QString path = dir->filePath("file.bin");
-        QVERIFY(ondisk::writeFile(path, bytes));
+        QVERIFY(writeFile(path, bytes));
         auto source = ondisk::openSource(path, 1000, 4);
         QVERIFY(source);
         ByteDocument document;
@@ -150,7 +150,7 @@ private slots:
             QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                         QFileDevice::FileModificationTime));
         } else if (change == "replace") {
-            QVERIFY(ondisk::writeFile(dir->filePath("new.bin"), other));
+            QVERIFY(writeFile(dir->filePath("new.bin"), other));
             QVERIFY(QFile::rename(dir->filePath("new.bin"), path) ||
                     (QFile::remove(path) && QFile::rename(dir->filePath("new.bin"), path)));
         } else {
@@ -183,7 +183,7 @@ private slots:
         QRandomGenerator random(9);
         const QByteArray bytes = randomBytes(random, 50000);
         const QString path = dir->filePath("file.bin");
-        QVERIFY(ondisk::writeFile(path, bytes));
+        QVERIFY(writeFile(path, bytes));
         if (hardLink)
             QCOMPARE(::link(QFile::encodeName(path).constData(),
                             QFile::encodeName(dir->filePath("link.bin")).constData()),
@@ -200,9 +200,9 @@ private slots:
 
         const document::SaveResult saved = document::save(path, document.bytes());
         QVERIFY2(saved.ok, qPrintable(saved.error));
-        QCOMPARE(ondisk::readFile(path), expected);
+        QCOMPARE(readFile(path), expected);
         if (hardLink)
-            QCOMPARE(ondisk::readFile(dir->filePath("link.bin")), expected);
+            QCOMPARE(readFile(dir->filePath("link.bin")), expected);
         QCOMPARE(document.read(0, document.size()), expected);
         while (document.undo()) {
         }
@@ -219,8 +219,8 @@ private slots:
         const QByteArray bytes = randomBytes(random, 8000);
         const QString path = dir->filePath("file.bin");
         const QString target = dir->filePath("target.bin");
-        QVERIFY(ondisk::writeFile(path, bytes));
-        QVERIFY(ondisk::writeFile(target, "old"));
+        QVERIFY(writeFile(path, bytes));
+        QVERIFY(writeFile(target, "old"));
         ByteDocument document;
         document.loadFile(ondisk::openSource(path, 1000, 2));
         QCOMPARE(document.read(0, 1000), bytes.left(1000));
@@ -229,8 +229,8 @@ private slots:
         const document::SaveResult saved = document::save(target, document.bytes());
         QVERIFY(!saved.ok);
         QVERIFY2(saved.error.contains("изменён другой программой"), qPrintable(saved.error));
-        QCOMPARE(ondisk::readFile(target), QByteArray("old"));
-        QCOMPARE(ondisk::readFile(path).size(), 100);
+        QCOMPARE(readFile(target), QByteArray("old"));
+        QCOMPARE(readFile(path).size(), 100);
     }
 };
 
