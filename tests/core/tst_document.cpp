@@ -1,3 +1,4 @@
+#include "../allbytes.h"
 #include "../testfiles.h"
 #include "base/sizebounds.h"
 #include "document/piecetable.h"
@@ -38,13 +39,6 @@ namespace {
 using Status = document::LoadResult::Status;
 
 constexpr qint64 noLimit = qint64(1) << 40;
-
-QByteArray allBytes() {
-    QByteArray bytes(256, Qt::Uninitialized);
-    for (int b = 0; b < 256; ++b)
-        bytes[b] = char(b);
-    return bytes;
-}
 
 // A tmpfs of its own for one test; mounting needs root or CAP_SYS_ADMIN.
 class ScratchMount {
