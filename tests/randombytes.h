@@ -14,3 +14,11 @@ inline QByteArray randomBytes(qsizetype size, quint32 seed) {
         bytes[i] = char(random.bounded(256));
     return bytes;
 }
+
+// Bytes drawn one at a time from a generator the test goes on drawing from.
+inline QByteArray randomBytes(QRandomGenerator &random, qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &byte : bytes)
+        byte = char(random.bounded(256));
+    return bytes;
+}

@@ -5,6 +5,7 @@
 // caret to the end, a typed nibble and a Go to near the end, each until the
 // panes have painted.
 
+#include "benchtools.h"
 #include "hexpane.h"
 #include "inputpane.h"
 #include "mainwindow.h"
@@ -26,17 +27,6 @@
 namespace {
 
 constexpr qsizetype size = 64 * 1024 * 1024;
-
-QByteArray randomBytes(qsizetype length, quint32 seed) {
-    QByteArray bytes(length, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), length / 4);
-    return bytes;
-}
-
-double median(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 double elapsedMs(const QElapsedTimer &timer) {
     return timer.nsecsElapsed() / 1e6;
@@ -82,7 +72,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
 
     QTemporaryDir dir;
-    const QByteArray bytes = randomBytes(size, 1);
+    const QByteArray bytes = bench::randomBytes(size, 1);
     QByteArray other = bytes;
     // A byte in every 4 KiB differs, and the file is 3 bytes longer.
     for (qsizetype at = 2048; at < other.size(); at += 4096)
@@ -125,13 +115,13 @@ int main(int argc, char *argv[]) {
     std::vector<double> pages;
     for (int i = 0; i < 15; ++i)
         pages.push_back(window.key(Qt::Key_PageDown));
-    row("  page down in the hex pane (median of 15)", median(pages));
+    row("  page down in the hex pane (median of 15)", bench::median(pages));
     row("  caret to the end (Ctrl+End)", window.key(Qt::Key_End, Qt::ControlModifier));
     window.key(Qt::Key_Up);
     std::vector<double> nibbles;
     for (int i = 0; i < 15; ++i)
         nibbles.push_back(window.key(Qt::Key_4, {}, QStringLiteral("4")));
-    row("  a typed nibble, document edited (median of 15)", median(nibbles));
+    row("  a typed nibble, document edited (median of 15)", bench::median(nibbles));
     // Go to selects in the input pane; the hex pane follows the selection.
     std::vector<double> jumps;
     for (int i = 0; i < 15; ++i) {
@@ -142,7 +132,7 @@ int main(int argc, char *argv[]) {
         window.paintPanes();
         jumps.push_back(elapsedMs(timer));
     }
-    row("  the caret set near the end, as Go to does (median of 15)", median(jumps));
+    row("  the caret set near the end, as Go to does (median of 15)", bench::median(jumps));
 
     // Both files were just written: cmp reads them from the page cache, as the
     // window read the other file. Its list is read here: GNU cmp writing to

@@ -1,23 +1,16 @@
+#include "../randombytes.h"
 #include "checks/bytecomparison.h"
 #include "checks/streamcompare.h"
 #include "document/filesource.h"
 #include "document/piecetable.h"
-#include "io/document.h"
+#include "ondisk.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-QByteArray randomBytes(QRandomGenerator &random, qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &b : bytes)
-        b = char(random.bounded(256));
-    return bytes;
-}
 
 QByteArray flipped(QByteArray bytes, std::initializer_list<std::pair<qsizetype, qsizetype>> runs) {
     for (const auto &[from, to] : runs) {
@@ -123,14 +116,9 @@ private slots:
         // document's pieces.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("other.bin"));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        QCOMPARE(out.write(theirs), theirs.size());
-        out.close();
-        auto in = std::make_unique<QFile>();
-        QVERIFY(!document::openForReading(path, *in));
-        const ByteComparison onDemand(
-            inPieces(mine), PieceTable(std::make_shared<FileSource>(std::move(in), path, 23, 2)));
+        auto source = ondisk::writtenSource(path, theirs, 23, 2);
+        QVERIFY(source);
+        const ByteComparison onDemand(inPieces(mine), PieceTable(std::move(source)));
         QCOMPARE(onDemand.otherSize(), theirs.size());
         verifyAgainstBytes(onDemand, mine, theirs);
     }

@@ -10,9 +10,8 @@
 #include "document/byteeditor.h"
 #include "document/byteselection.h"
 #include "document/filesource.h"
-#include "io/document.h"
+#include "ondisk.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -187,13 +186,9 @@ private slots:
                 if (onDemand && !loaded.isEmpty()) {
                     // A new file each time: the snapshot may still read the last.
                     const QString path = dir.filePath(QString::number(++files));
-                    QFile out(path);
-                    QVERIFY(out.open(QIODevice::WriteOnly));
-                    QCOMPARE(out.write(loaded), loaded.size());
-                    out.close();
-                    auto in = std::make_unique<QFile>();
-                    QVERIFY(!document::openForReading(path, *in));
-                    document.loadFile(std::make_shared<FileSource>(std::move(in), path, 997, 3));
+                    auto source = ondisk::writtenSource(path, loaded, 997, 3);
+                    QVERIFY(source);
+                    document.loadFile(std::move(source));
                 } else {
                     document.load(loaded);
                 }

@@ -1,3 +1,4 @@
+#include "../allbytes.h"
 #include "codepages/controlbytes.h"
 #include "codepages/cp1251codec.h"
 #include "oracle.h"
@@ -6,14 +7,6 @@
 
 class Cp1251CodecTest : public QObject {
     Q_OBJECT
-
-private:
-    static QByteArray allBytes() {
-        QByteArray bytes(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            bytes[b] = char(b);
-        return bytes;
-    }
 
 private slots:
     void everyByteHasOneCharacterThatMapsBack_data() {

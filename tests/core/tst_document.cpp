@@ -1,3 +1,5 @@
+#include "../allbytes.h"
+#include "../testfiles.h"
 #include "base/sizebounds.h"
 #include "document/piecetable.h"
 #include "io/document.h"
@@ -37,24 +39,6 @@ namespace {
 using Status = document::LoadResult::Status;
 
 constexpr qint64 noLimit = qint64(1) << 40;
-
-QByteArray allBytes() {
-    QByteArray bytes(256, Qt::Uninitialized);
-    for (int b = 0; b < 256; ++b)
-        bytes[b] = char(b);
-    return bytes;
-}
-
-void writeRaw(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot prepare %s", qPrintable(path));
-}
-
-QByteArray readRaw(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
-}
 
 // A tmpfs of its own for one test; mounting needs root or CAP_SYS_ADMIN.
 class ScratchMount {
@@ -217,8 +201,8 @@ private slots:
         QFETCH(QByteArray, bytes);
         const QString source = dir->filePath("source.bin");
         const QString target = dir->filePath("target.bin");
-        writeRaw(source, bytes);
-        writeRaw(target, QByteArray(bytes.size() + 100, 'x'));
+        QVERIFY(writeFile(source, bytes));
+        QVERIFY(writeFile(target, QByteArray(bytes.size() + 100, 'x')));
 
         const auto loaded = document::load(source, noLimit);
         QCOMPARE(loaded.status, Status::Loaded);
@@ -228,9 +212,9 @@ private slots:
         QCOMPARE(table.read(0, table.size()), bytes);
 
         QVERIFY(document::save(target, table).ok);
-        QCOMPARE(readRaw(target), bytes);
+        QCOMPARE(readFile(target), bytes);
         QVERIFY(document::save(dir->filePath("new.bin"), table).ok);
-        QCOMPARE(readRaw(dir->filePath("new.bin")), bytes);
+        QCOMPARE(readFile(dir->filePath("new.bin")), bytes);
     }
 
     // The document held as pieces is written run by run, never joined.
@@ -241,16 +225,16 @@ private slots:
         table.replace(table.size(), 0, QByteArrayView(QByteArray(70000, 'z')));
         QVERIFY(table.pieceCount() > 3);
         const QString target = dir->filePath("target.bin");
-        writeRaw(target, QByteArray(100000, 'x'));
+        QVERIFY(writeFile(target, QByteArray(100000, 'x')));
 
         QVERIFY(document::save(target, table).ok);
-        QCOMPARE(readRaw(target), "<01ab56789" + QByteArray(70000, 'z'));
+        QCOMPARE(readFile(target), "<01ab56789" + QByteArray(70000, 'z'));
         QVERIFY(document::save(target, std::vector<QByteArrayView>{"a", {}, "bc", "d"}).ok);
-        QCOMPARE(readRaw(target), QByteArray("abcd"));
+        QCOMPARE(readFile(target), QByteArray("abcd"));
     }
 
     void emptyFileIsRefused() {
-        writeRaw(dir->filePath("empty"), {});
+        QVERIFY(writeFile(dir->filePath("empty"), {}));
         const auto loaded = document::load(dir->filePath("empty"), noLimit);
         QCOMPARE(loaded.status, Status::Empty);
         QVERIFY(loaded.bytes.isEmpty());
@@ -282,7 +266,7 @@ private slots:
         if (name == "secret.bin") {
             if (::geteuid() == 0)
                 QSKIP("root reads every file");
-            writeRaw(path, "data");
+            QVERIFY(writeFile(path, "data"));
             QFile::setPermissions(path, QFile::WriteOwner);
         }
         if (name == "pipe")
@@ -327,7 +311,7 @@ private slots:
         QFETCH(qint64, maxBytes);
         QFETCH(Status, status);
         QFETCH(qint64, size);
-        writeRaw(dir->filePath("four"), "four");
+        QVERIFY(writeFile(dir->filePath("four"), "four"));
         const auto loaded = document::load(QDir(dir->path()).filePath(path), maxBytes);
         QCOMPARE(loaded.status, status);
         QCOMPARE(loaded.bytes.isEmpty(), status != Status::Loaded);
@@ -359,7 +343,7 @@ private slots:
     void systemReasonsAreRussian() {
         QFETCH(bool, saving);
         QFETCH(QString, name);
-        writeRaw(dir->filePath("file.bin"), "data");
+        QVERIFY(writeFile(dir->filePath("file.bin"), "data"));
         const QString path = dir->filePath(name);
 
         const QString reason =
@@ -367,7 +351,7 @@ private slots:
 
         QVERIFY(!reason.isEmpty());
         QVERIFY2(!reason.contains(QRegularExpression("[A-Za-z]")), qPrintable(reason));
-        QCOMPARE(readRaw(dir->filePath("file.bin")), QByteArray("data"));
+        QCOMPARE(readFile(dir->filePath("file.bin")), QByteArray("data"));
     }
 
     void saveIntoMissingDirectoryFails() {
@@ -395,7 +379,7 @@ private slots:
                 QSKIP("mounting a tmpfs needs root");
         }
         const QString target = where + "/target.bin";
-        writeRaw(target, allBytes());
+        QVERIFY(writeFile(target, allBytes()));
 
         std::optional<FileSizeLimit> limit;
         if (obstacle == Obstacle::FileSizeLimit)
@@ -407,7 +391,7 @@ private slots:
 
         QVERIFY(!result.ok);
         QVERIFY(!result.error.isEmpty());
-        QCOMPARE(readRaw(target), allBytes());
+        QCOMPARE(readFile(target), allBytes());
         QCOMPARE(QDir(where).entryList(QDir::Files | QDir::Hidden), QStringList{"target.bin"});
     }
 
@@ -435,9 +419,9 @@ private slots:
         ScratchMount mount(where, "size=64k");
         if (!mount.isMounted())
             QSKIP("mounting a tmpfs needs root");
-        writeRaw(where + "/other", QByteArray(61440, 'o'));
+        QVERIFY(writeFile(where + "/other", QByteArray(61440, 'o')));
         const QString target = where + "/target";
-        writeRaw(target, "old12345");
+        QVERIFY(writeFile(target, "old12345"));
         if (hardLinked)
             QCOMPARE(hardLink(target, where + "/link"), 0);
         const QStringList names = QDir(where).entryList(QDir::Files | QDir::Hidden);
@@ -446,11 +430,11 @@ private slots:
         const auto result = document::save(target, bytes);
 
         QCOMPARE(result.ok, fits);
-        QCOMPARE(readRaw(target), fits ? bytes : QByteArray("old12345"));
+        QCOMPARE(readFile(target), fits ? bytes : QByteArray("old12345"));
         if (!fits)
             QCOMPARE(result.error, systemErrorText(ENOSPC));
         if (hardLinked)
-            QCOMPARE(readRaw(where + "/link"), readRaw(target));
+            QCOMPARE(readFile(where + "/link"), readFile(target));
         QCOMPARE(QDir(where).entryList(QDir::Files | QDir::Hidden), names);
     }
 
@@ -500,7 +484,7 @@ private slots:
         const QString where = dir->filePath("place");
         const QString target = where + "/target";
         QVERIFY(QDir().mkpath(where));
-        writeRaw(target, "old content");
+        QVERIFY(writeFile(target, "old content"));
         const QByteArray native = QFile::encodeName(target);
         QCOMPARE(::chown(native.constData(), owner, group), 0);
         QCOMPARE(::chmod(native.constData(), mode_t(mode)), 0);
@@ -516,14 +500,14 @@ private slots:
         const auto result = saveAs(saver, target, "new");
 
         QVERIFY2(result.ok, qPrintable(result.error));
-        QCOMPARE(readRaw(target), QByteArray("new"));
+        QCOMPARE(readFile(target), QByteArray("new"));
         const struct stat after = statOf(target);
         QCOMPARE(after.st_uid, before.st_uid);
         QCOMPARE(after.st_gid, before.st_gid);
         QCOMPARE(after.st_mode, before.st_mode);
         QCOMPARE(after.st_nlink, before.st_nlink);
         if (hardLinked)
-            QCOMPARE(readRaw(where + "/link"), QByteArray("new"));
+            QCOMPARE(readFile(where + "/link"), QByteArray("new"));
         if (attribute)
             QCOMPARE(attributeValue(target, "user.kktview"), QByteArray("kept"));
         QCOMPARE(QDir(where).entryList(QDir::Files | QDir::Hidden), names);
@@ -552,7 +536,7 @@ private slots:
         QFETCH(QString, savedFile);
         const QString sub = dir->filePath("sub");
         QVERIFY(QDir().mkpath(sub));
-        writeRaw(dir->filePath("file"), "old");
+        QVERIFY(writeFile(dir->filePath("file"), "old"));
         QVERIFY(QFile::link("file", dir->filePath("link2")));
         QVERIFY(QFile::link("sub/link", dir->filePath("loop")));
         // Relative to the link's own directory, not to the current one.
@@ -567,8 +551,8 @@ private slots:
         if (savedFile.isEmpty())
             QCOMPARE(result.error, "Слишком много уровней символических ссылок");
         else
-            QCOMPARE(readRaw(dir->filePath(savedFile)), QByteArray("new"));
-        QCOMPARE(readRaw(dir->filePath("file")), savedFile == "file" ? "new" : "old");
+            QCOMPARE(readFile(dir->filePath(savedFile)), QByteArray("new"));
+        QCOMPARE(readFile(dir->filePath("file")), savedFile == "file" ? "new" : "old");
     }
 
     // As the kernel follows links (fs.protected_symlinks): in a sticky
@@ -597,7 +581,7 @@ private slots:
         const QString shared = dir->filePath("tmp");
         const QString victim = dir->filePath("passwd");
         QVERIFY(QDir().mkpath(shared));
-        writeRaw(victim, "root:x:0:0");
+        QVERIFY(writeFile(victim, "root:x:0:0"));
         const QString link = shared + "/x.bin";
         QVERIFY(QFile::link(victim, link));
         QCOMPARE(::lchown(QFile::encodeName(link).constData(), linkOwner, linkOwner), 0);
@@ -607,7 +591,7 @@ private slots:
         const auto result = document::save(link, "new");
 
         QCOMPARE(result.ok, followed);
-        QCOMPARE(readRaw(victim), followed ? QByteArray("new") : QByteArray("root:x:0:0"));
+        QCOMPARE(readFile(victim), followed ? QByteArray("new") : QByteArray("root:x:0:0"));
         QCOMPARE(fileType(link), mode_t(S_IFLNK));
         if (!followed)
             QVERIFY2(result.error.contains("символическая ссылка другого пользователя"),
@@ -629,14 +613,14 @@ private slots:
         QFETCH(int, error);
         QFETCH(bool, saved);
         const QString target = dir->filePath("target.bin");
-        writeRaw(target, "old");
+        QVERIFY(writeFile(target, "old"));
 
         const auto result =
             saveInChild([error] { return failSystemCalls(renameCalls, error); }, target, "new");
 
         QVERIFY(result);
         QCOMPARE(result->ok, saved);
-        QCOMPARE(readRaw(target), saved ? QByteArray("new") : QByteArray("old"));
+        QCOMPARE(readFile(target), saved ? QByteArray("new") : QByteArray("old"));
         if (!saved)
             QCOMPARE(result->error, systemErrorText(error));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
@@ -647,7 +631,7 @@ private slots:
     // have changed it, and the reason must not promise otherwise.
     void failureInPlaceSaysTheFileMayHaveChanged() {
         const QString target = dir->filePath("target.bin");
-        writeRaw(target, "old content");
+        QVERIFY(writeFile(target, "old content"));
         QCOMPARE(hardLink(target, dir->filePath("link.bin")), 0);
 
         const auto result =
@@ -663,20 +647,20 @@ private slots:
     // save holds or one that only looks alike.
     void nextSaveRemovesWhatAKilledSaveLeft() {
         const QString target = dir->filePath("target.bin");
-        writeRaw(target, "old");
+        QVERIFY(writeFile(target, "old"));
         QVERIFY(!saveInChild([] { return failSystemCalls(renameCalls, 0); }, target, "lost"));
-        QCOMPARE(readRaw(target), QByteArray("old"));
+        QCOMPARE(readFile(target), QByteArray("old"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
-        writeRaw(dir->filePath(".target.bin.bak"), "backup");
+        QVERIFY(writeFile(dir->filePath(".target.bin.bak"), "backup"));
         const QString held = dir->filePath(".target.bin.kktview-held");
-        writeRaw(held, "another save");
+        QVERIFY(writeFile(held, "another save"));
         QFile holder(held);
         QVERIFY(holder.open(QIODevice::ReadOnly));
         QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
 
         QVERIFY(document::save(target, "new").ok);
 
-        QCOMPARE(readRaw(target), QByteArray("new"));
+        QCOMPARE(readFile(target), QByteArray("new"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{".target.bin.bak", ".target.bin.kktview-held", "target.bin"}));
     }

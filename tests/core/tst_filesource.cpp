@@ -2,10 +2,11 @@
 // of the same file, on several threads at once; a file changed, truncated,
 // grown, replaced or removed while open; a save onto the file itself.
 
+#include "../randombytes.h"
 #include "document/bytedocument.h"
 #include "document/filesource.h"
 #include "document/piecetable.h"
-#include "io/document.h"
+#include "ondisk.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -19,32 +20,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray randomBytes(QRandomGenerator &random, qint64 size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &byte : bytes)
-        byte = char(random.bounded(256));
-    return bytes;
-}
-
-void writeRaw(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readRaw(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-std::shared_ptr<FileSource> openSource(const QString &path, qint64 pageSize,
-                                       std::size_t cachedPages) {
-    auto file = std::make_unique<QFile>();
-    if (document::openForReading(path, *file))
-        return nullptr;
-    return std::make_shared<FileSource>(std::move(file), path, pageSize, cachedPages);
-}
 
 // Random reads of every kind the callers make, against the bytes.
 bool readsAgree(const PieceTable &table, const QByteArray &bytes, quint32 seed, int rounds) {
@@ -103,8 +78,8 @@ private slots:
         QRandomGenerator random{quint32(size)};
         const QByteArray bytes = randomBytes(random, size);
         const QString path = dir->filePath("file.bin");
-        writeRaw(path, bytes);
-        const auto source = openSource(path, pageSize, std::size_t(cachedPages));
+        QVERIFY(writeFile(path, bytes));
+        const auto source = ondisk::openSource(path, pageSize, std::size_t(cachedPages));
         QVERIFY(source);
         QCOMPARE(source->size(), size);
         const PieceTable table(source);
@@ -145,8 +120,8 @@ private slots:
         QRandomGenerator random(5);
         const QByteArray bytes = randomBytes(random, 10000);
         const QString path = dir->filePath("file.bin");
-        writeRaw(path, bytes);
-        auto source = openSource(path, 1000, 4);
+        QVERIFY(writeFile(path, bytes));
+        auto source = ondisk::openSource(path, 1000, 4);
         QVERIFY(source);
         ByteDocument document;
         QSignalSpy told(&document, &ByteDocument::originalChangedOnDisk);
@@ -175,7 +150,7 @@ private slots:
             QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(5),
                                         QFileDevice::FileModificationTime));
         } else if (change == "replace") {
-            writeRaw(dir->filePath("new.bin"), other);
+            QVERIFY(writeFile(dir->filePath("new.bin"), other));
             QVERIFY(QFile::rename(dir->filePath("new.bin"), path) ||
                     (QFile::remove(path) && QFile::rename(dir->filePath("new.bin"), path)));
         } else {
@@ -208,14 +183,14 @@ private slots:
         QRandomGenerator random(9);
         const QByteArray bytes = randomBytes(random, 50000);
         const QString path = dir->filePath("file.bin");
-        writeRaw(path, bytes);
+        QVERIFY(writeFile(path, bytes));
         if (hardLink)
             QCOMPARE(::link(QFile::encodeName(path).constData(),
                             QFile::encodeName(dir->filePath("link.bin")).constData()),
                      0);
         ByteDocument document;
         QSignalSpy told(&document, &ByteDocument::originalChangedOnDisk);
-        document.loadFile(openSource(path, 512, 2));
+        document.loadFile(ondisk::openSource(path, 512, 2));
         // Every byte moves: each page written comes from a later page of the old file.
         document.replace(0, 0, "inserted at the start");
         document.replace(30000, 700, {});
@@ -225,9 +200,9 @@ private slots:
 
         const document::SaveResult saved = document::save(path, document.bytes());
         QVERIFY2(saved.ok, qPrintable(saved.error));
-        QCOMPARE(readRaw(path), expected);
+        QCOMPARE(readFile(path), expected);
         if (hardLink)
-            QCOMPARE(readRaw(dir->filePath("link.bin")), expected);
+            QCOMPARE(readFile(dir->filePath("link.bin")), expected);
         QCOMPARE(document.read(0, document.size()), expected);
         while (document.undo()) {
         }
@@ -244,18 +219,18 @@ private slots:
         const QByteArray bytes = randomBytes(random, 8000);
         const QString path = dir->filePath("file.bin");
         const QString target = dir->filePath("target.bin");
-        writeRaw(path, bytes);
-        writeRaw(target, "old");
+        QVERIFY(writeFile(path, bytes));
+        QVERIFY(writeFile(target, "old"));
         ByteDocument document;
-        document.loadFile(openSource(path, 1000, 2));
+        document.loadFile(ondisk::openSource(path, 1000, 2));
         QCOMPARE(document.read(0, 1000), bytes.left(1000));
         QVERIFY(QFile::resize(path, 100));
 
         const document::SaveResult saved = document::save(target, document.bytes());
         QVERIFY(!saved.ok);
         QVERIFY2(saved.error.contains("изменён другой программой"), qPrintable(saved.error));
-        QCOMPARE(readRaw(target), QByteArray("old"));
-        QCOMPARE(readRaw(path).size(), 100);
+        QCOMPARE(readFile(target), QByteArray("old"));
+        QCOMPARE(readFile(path).size(), 100);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "../allbytes.h"
 #include "base/sizebounds.h"
 #include "document/bytedocument.h"
 #include "document/piecetable.h"
@@ -20,13 +21,6 @@
 // Recovery copies: what a dropped, saved, undone or killed document leaves,
 // and what comes back from it.
 namespace {
-
-QByteArray allBytes() {
-    QByteArray bytes(256, Qt::Uninitialized);
-    for (int b = 0; b < 256; ++b)
-        bytes[b] = char(b);
-    return bytes;
-}
 
 // The bytes a copy's file holds after its header.
 QByteArray bytesOfCopy(const QString &path) {

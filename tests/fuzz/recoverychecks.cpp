@@ -1,5 +1,7 @@
 #include "recoverychecks.h"
 
+#include "../testfiles.h"
+
 #include "base/sizebounds.h"
 #include "document/piecetable.h"
 #include "io/nativename.h"
@@ -25,12 +27,6 @@ QString describe(QByteArrayView file) {
 std::optional<recovery::Header> headerOf(QByteArrayView file) {
     return recovery::parseHeader(file.first(std::min(file.size(), recovery::longestHeader)),
                                  file.size());
-}
-
-bool writeFile(const QString &path, QByteArrayView bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes.data(), bytes.size()) == bytes.size();
 }
 
 QString checkListedAndTaken(const recovery::Store &store, QByteArrayView file,

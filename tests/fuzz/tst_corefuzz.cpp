@@ -47,15 +47,15 @@ private slots:
     void randomInputsPassEveryCheck_data() { fuzzscratch::addSeedRows(); }
     void randomInputsPassEveryCheck() {
         QFETCH(quint32, seed);
-        QTemporaryDir scratch(fuzzscratch::folderTemplate(QStringLiteral("tst_corefuzz")));
-        QRandomGenerator random(seed);
-        for (int round = 0; round < 40; ++round) {
-            const QString failure =
-                corechecks::checkDocument(randomDocument(random), scratch.filePath("document"));
-            QVERIFY2(failure.isEmpty(), qPrintable(failure));
-            const QString textFailure = corechecks::checkPaneText(randomPaneText(random));
-            QVERIFY2(textFailure.isEmpty(), qPrintable(textFailure));
-        }
+        const QString failure = fuzzscratch::firstFailure(
+            QStringLiteral("tst_corefuzz"), seed, 40,
+            [](QRandomGenerator &random, const QTemporaryDir &scratch) {
+                const QString documentFailure =
+                    corechecks::checkDocument(randomDocument(random), scratch.filePath("document"));
+                return documentFailure.isEmpty() ? corechecks::checkPaneText(randomPaneText(random))
+                                                 : documentFailure;
+            });
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 };
 

@@ -99,13 +99,12 @@ private slots:
     void randomCopiesPassEveryCheck_data() { fuzzscratch::addSeedRows(); }
     void randomCopiesPassEveryCheck() {
         QFETCH(quint32, seed);
-        QTemporaryDir scratch(fuzzscratch::folderTemplate(QStringLiteral("tst_recoveryfuzz")));
-        QRandomGenerator random(seed);
-        for (int round = 0; round < 40; ++round) {
-            const QString failure =
-                recoverychecks::checkAll(randomCopyFile(random), scratch.path());
-            QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        }
+        const QString failure = fuzzscratch::firstFailure(
+            QStringLiteral("tst_recoveryfuzz"), seed, 40,
+            [](QRandomGenerator &random, const QTemporaryDir &scratch) {
+                return recoverychecks::checkAll(randomCopyFile(random), scratch.path());
+            });
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 };
 

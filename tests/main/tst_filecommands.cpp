@@ -1,6 +1,7 @@
 // The file commands of the main window, driven through the real dialogs as a
 // user would drive them.
 
+#include "../testfiles.h"
 #include "../testfonts.h"
 #include "base/sizebounds.h"
 #include "codepages/views.h"
@@ -35,19 +36,6 @@ namespace {
 void chooseInFileDialog(QFileDialog *dialog, const QString &path) {
     dialog->selectFile(path);
     static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept checks the name
-}
-
-void writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
 }
 
 // The view the file dialog shows its folder in, the list or the details.
@@ -192,7 +180,7 @@ void FileCommandsTest::openedFileBecomesTheDocument_data() {
 void FileCommandsTest::openedFileBecomesTheDocument() {
     QFETCH(QByteArray, bytes);
     const QString file = path("klishe.bin");
-    writeFile(file, bytes);
+    QVERIFY(writeFile(file, bytes));
 
     openThroughDialog(file);
 
@@ -235,7 +223,7 @@ void FileCommandsTest::refusedOpenKeepsDocumentPanelsAndCaption() {
     QFETCH(QString, name);
     QFETCH(QString, expectedText);
     QFETCH(QString, reason);
-    writeFile(path("empty.bin"), {});
+    QVERIFY(writeFile(path("empty.bin"), {}));
     QDir(dir.path()).mkdir(QStringLiteral("folder"));
     {
         // Sparse: no disk space, one byte over the bound.
@@ -287,8 +275,8 @@ void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
     QFETCH(QString, dropTarget);
     const QString first = path("first.bin");
     const QString second = path("second.bin");
-    writeFile(first, "\x01\x02\x03");
-    writeFile(second, "\xC0\xC1");
+    QVERIFY(writeFile(first, "\x01\x02\x03"));
+    QVERIFY(writeFile(second, "\xC0\xC1"));
 
     QVERIFY(window->openFile(first));
     QCOMPARE(window->document(), QByteArray("\x01\x02\x03"));
@@ -317,8 +305,8 @@ void FileCommandsTest::commandLineAndDroppedFilesOpenLikeTheDialog() {
 
 void FileCommandsTest::saveProposesTheOpenedPathUnderItsOwnTitle() {
     const QString file = path("opened.bin");
-    writeFile(file, "x");
-    writeFile(path("klishe"), "x"); // no dot, like many register files
+    QVERIFY(writeFile(file, "x"));
+    QVERIFY(writeFile(path("klishe"), "x")); // no dot, like many register files
     openThroughDialog(file);
 
     QString proposed;
@@ -370,8 +358,8 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen_data() {
 void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
     QFETCH(QStringList, steps);
     QFETCH(QString, proposed);
-    writeFile(path("small.bin"), "small");
-    writeFile(path("empty.bin"), {});
+    QVERIFY(writeFile(path("small.bin"), "small"));
+    QVERIFY(writeFile(path("empty.bin"), {}));
     {
         QFile huge(path("huge.bin")); // sparse, one byte over the bound
         QVERIFY(huge.open(QIODevice::WriteOnly));
@@ -417,7 +405,7 @@ void FileCommandsTest::saveProposesTheFileOfTheDocumentOnScreen() {
 void FileCommandsTest::fileDialogSpeaksRussianInColumnsWideEnough() {
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dialog")));
     const QString file = dir.filePath(QStringLiteral("dialog/Клише_АМС100Ф_магазин_№2.bin"));
-    writeFile(file, "x");
+    QVERIFY(writeFile(file, "x"));
     QFile big(path("dialog/big.bin"));
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(1024 * 1024)); // sparse
     big.close();
@@ -480,7 +468,7 @@ void FileCommandsTest::saveWritesExactlyTheDocument() {
 
 void FileCommandsTest::saveOverAnExistingFileAsksFirst() {
     const QString file = path("existing.bin");
-    writeFile(file, "old");
+    QVERIFY(writeFile(file, "old"));
     window->setDocument("new");
 
     MessageCatcher catcher;
@@ -517,7 +505,7 @@ void FileCommandsTest::saveOntoFullDeviceLeavesTargetIntact() {
     const auto unmount = qScopeGuard([&] { ::umount(mountPoint.toLocal8Bit().constData()); });
 
     const QString file = mountPoint + QStringLiteral("/klishe.bin");
-    writeFile(file, "old content");
+    QVERIFY(writeFile(file, "old content"));
     window->setDocument(QByteArray(256 * 1024, 'x'));
 
     MessageCatcher catcher;
@@ -598,7 +586,7 @@ void FileCommandsTest::nameThatIsNotUtf8IsListedAndChosen() {
         QCOMPARE(::write(fd, bytes, qstrlen(bytes)), ssize_t(qstrlen(bytes)));
         ::close(fd);
     }
-    writeFile(raw + "/plain.bin", "plain");
+    QVERIFY(writeFile(raw + "/plain.bin", "plain"));
     QVERIFY(window->openFile(raw + "/plain.bin")); // the dialogs start in its folder
     if (how == QLatin1String("proposed"))
         QVERIFY(window->openFile(raw + "/" + QChar(0xDCCF) + QChar(0xDCF1) + ".bin"));

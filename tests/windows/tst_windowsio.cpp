@@ -1,3 +1,4 @@
+#include "../testfiles.h"
 #include "document/bytedocument.h"
 #include "io/consoleio.h"
 #include "io/document.h"
@@ -20,11 +21,6 @@ namespace {
 QByteArray contentOf(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 std::wstring wide(const QString &path) {
