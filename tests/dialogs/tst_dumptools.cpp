@@ -6,6 +6,7 @@
 #include "objectnames.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMetaEnum>
 #include <QSignalSpy>
@@ -170,6 +171,31 @@ private slots:
         QCOMPARE(changed.count(), 0);
         QCOMPARE(comparison.filePath(), first);
         QVERIFY(comparison.differs(2));
+    }
+
+    // A large compared file is read as the comparison needs it: when another
+    // program shortens it meanwhile, the bytes it can no longer give compare
+    // as zeros, and the user is told once, naming the file.
+    void aComparedFileChangedOnDiskIsTold() {
+        const QByteArray bytes(5 * 1024 * 1024, 'k'); // more than the pages kept
+        ByteDocument document;
+        document.load(bytes);
+        FileComparison comparison(&document);
+        const QString path = write(bytes, QStringLiteral("large.bin"));
+        QVERIFY(!comparison.compareWith(path, bytes.size()));
+        QVERIFY(comparison.comparison().isEqual());
+        QSignalSpy told(&comparison, &FileComparison::fileChangedOnDisk);
+        QFile(path).resize(1024);
+        document.replace(0, 0, "k"); // every byte compared again
+        QVERIFY(told.wait(5000));
+        QVERIFY2(told.first().first().toString().startsWith(
+                     QStringLiteral("Файл «%1», с которым сравнивается документ, изменён другой "
+                                    "программой")
+                         .arg(QDir::toNativeSeparators(path))),
+                 qPrintable(told.first().first().toString()));
+        document.replace(0, 1, "");
+        QTest::qWait(50);
+        QCOMPARE(told.count(), 1);
     }
 
     // Neither key is a shortcut of the main window but its two difference

@@ -3,11 +3,41 @@
 #include "base/russiancount.h"
 #include "carettext.h"
 #include "document/bytedocument.h"
+#include "document/filesource.h"
 #include "io/document.h"
+#include "io/nativename.h"
 
 FileComparison::FileComparison(ByteDocument *document, QObject *parent)
     : QObject(parent), document(document) {
     connect(document, &ByteDocument::changed, this, &FileComparison::documentChanged);
+}
+
+FileComparison::~FileComparison() {
+    watchFile(false);
+}
+
+// Any thread reading the file may find the change; the signal goes out on
+// ours, and only for the comparison still in force.
+void FileComparison::watchFile(bool watch) {
+    const FileSource *file = compared.otherBytes().file();
+    if (!file)
+        return;
+    if (!watch) {
+        file->setOnChange(nullptr);
+        return;
+    }
+    file->setOnChange([this, file] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, file] {
+                if (active && compared.otherBytes().file() == file)
+                    emit fileChangedOnDisk(tr("Файл «%1», с которым сравнивается документ, изменён "
+                                              "другой программой; байты, не прочитанные до "
+                                              "изменения, сравниваются как нули.")
+                                               .arg(nativename::displayed(path)));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 std::optional<QString> FileComparison::compareWith(const QString &filePath, qint64 maxBytes) {
@@ -28,10 +58,12 @@ std::optional<QString> FileComparison::compareWith(const QString &filePath, qint
     if (!document)
         return tr("Нет документа для сравнения.");
     // A large file is read on demand, not copied.
+    watchFile(false);
     compared = ByteComparison(document->bytes(), loaded.file ? PieceTable(std::move(loaded.file))
                                                              : PieceTable(std::move(loaded.bytes)));
     path = filePath;
     active = true;
+    watchFile(true);
     emit changed();
     return std::nullopt;
 }
@@ -39,6 +71,7 @@ std::optional<QString> FileComparison::compareWith(const QString &filePath, qint
 void FileComparison::stop() {
     if (!active)
         return;
+    watchFile(false);
     compared = ByteComparison();
     path.clear();
     active = false;

@@ -20,6 +20,7 @@ class FileComparison : public QObject {
 
 public:
     explicit FileComparison(ByteDocument *document, QObject *parent = nullptr);
+    ~FileComparison() override;
 
     // The keys of the next and the previous difference, as in the diff
     // tools engineers know (Meld, WinMerge): free in the window, its panes
@@ -64,10 +65,15 @@ signals:
     // Which bytes differ may have changed: after a comparison, an edit of
     // the document, or stop().
     void changed();
+    // The compared file, read on demand, was changed, truncated, replaced or
+    // taken away by another program: its bytes not read before compare as 0.
+    // Told once per comparison.
+    void fileChangedOnDisk(const QString &message);
 
 private:
     void documentChanged(qint64 offset, qint64 removed, qint64 added);
     Run runHolding(qint64 offset, bool wrapped) const;
+    void watchFile(bool watch);
 
     QPointer<ByteDocument> document;
     ByteComparison compared;

@@ -45,6 +45,8 @@ void DumpToolCommands::createTools(const ActionTable &actions) {
     valuesDock->hide();
 
     connect(parts.comparison, &FileComparison::changed, this, &DumpToolCommands::comparisonChanged);
+    connect(parts.comparison, &FileComparison::fileChangedOnDisk, this,
+            [this](const QString &message) { showMessage(parts.window, message); });
     comparisonLabel = new QLabel(parts.pathBar);
     comparisonLabel->setObjectName(QLatin1String(objectnames::comparisonSummary));
     // A widget on a toolbar shows and hides through its action.
