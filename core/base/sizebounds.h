@@ -46,6 +46,12 @@ inline constexpr qint64 clicheListingAtMost = qint64(16) * 1024 * 1024;
 // and it runs after each pause in typing). The window names it in whole MiB.
 inline constexpr qint64 checkedDocumentAtMost = qint64(1024) * 1024;
 
+// The largest part of a document recoded in one command (the whole
+// document, or the selection). Recoding reads the part and writes it anew,
+// so it holds the part in memory three times over; past this, the user
+// selects a smaller part. The notice names it in whole MiB.
+inline constexpr qint64 recodedAtMost = qint64(64) * 1024 * 1024;
+
 // A bound in whole mebibytes, as the messages name it.
 inline constexpr qint64 inMebibytes(qint64 bound) {
     return bound / (1024 * 1024);

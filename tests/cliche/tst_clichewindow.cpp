@@ -1,4 +1,5 @@
 #include "../testfonts.h"
+#include "base/sizebounds.h"
 #include "clichecheckwindow.h"
 #include "objectnames.h"
 #include "oracle.h"
@@ -7,11 +8,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
 // The cliche check window driven like a user would, against the document
 // of the main window; and the conversion commands of the edit menu.
@@ -295,6 +298,29 @@ private slots:
         inputPane->undo();
         QCOMPARE(form->document(), document);
         QVERIFY(!said || !said->isVisible());
+    }
+
+    // Recoding holds its part in memory several times over: a part past the
+    // bound is left as it is, with a notice, rather than run out of memory;
+    // a smaller selection of the same document recodes.
+    void recodingALargePartAsksForASmallerOne() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("large.bin")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("\x8F\xE0") == 2 &&
+                file.resize(sizebounds::recodedAtMost + 1));
+        file.close();
+        QVERIFY(form->openFile(file.fileName()));
+        inputPane->setFocus();
+        child<QAction>(form, objectnames::recodeTo866Command)->trigger();
+        auto *said = inputPane->findChild<QLabel *>(QStringLiteral("lblNotice"));
+        QVERIFY(said && said->isVisible());
+        QCOMPARE(said->text(),
+                 "Перекодировать можно не более 64 МБ за раз: выделите часть документа");
+        QVERIFY(!inputPane->document()->isModified());
+        inputPane->selectBytes(0, 2);
+        child<QAction>(form, objectnames::recodeTo1251Command)->trigger();
+        QVERIFY(inputPane->document()->isModified());
+        QCOMPARE(QByteArray(inputPane->selectedBytes()), inCp1251("Пр"));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "clichecommands.h"
 
+#include "base/sizebounds.h"
 #include "clichecheckwindow.h"
 #include "codepages/recode.h"
 #include "document/bytedocument.h"
@@ -35,7 +36,14 @@ void ClicheCommands::recodeDocument(bool from866) {
     const bool whole = selection->isEmpty();
     const qint64 start = whole ? 0 : selection->start();
     const qint64 cursor = selection->start();
-    const ByteText source = doc->read(start, whole ? doc->size() : selection->length());
+    const qint64 length = whole ? doc->size() : selection->length();
+    if (length > sizebounds::recodedAtMost) {
+        PaneNotice::say(parts.inputPane,
+                        tr("Перекодировать можно не более %1 МБ за раз: выделите часть документа")
+                            .arg(sizebounds::inMebibytes(sizebounds::recodedAtMost)));
+        return;
+    }
+    const ByteText source = doc->read(start, length);
     const recode::Result result =
         from866 ? recode::cp866ToCp1251(source) : recode::cp1251ToCp866(source);
 
