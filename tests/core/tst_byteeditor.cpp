@@ -86,6 +86,10 @@ private slots:
             << "ta@0 h1@0 u l2@0" << QByteArray("bXY\r\nZ") << 0LL << QByteArray("aXY\r\nZ");
         QTest::newRow("a digit past the end") << "h1@5" << start << -1LL << QByteArray();
         QTest::newRow("a move") << "m@0-2>5" << QByteArray("\r\nZXY") << 5LL << start;
+        QTest::newRow("an undo puts the caret after what came back")
+            << "b@4 u" << start << 4LL << QByteArray();
+        QTest::newRow("an undone insertion leaves the caret where it was")
+            << "ta@1 u" << start << 1LL << QByteArray();
         QTest::newRow("a move back") << "m@4-5>0" << QByteArray("ZXY\r\n") << 1LL << start;
     }
     void stepsAndCaret() {
