@@ -6,6 +6,7 @@
 #include "panecontent.h"
 #include "panestyles.h"
 #include "tokenlayout.h"
+#include "tokenmoves.h"
 #include "tokenview.h"
 
 #include <QApplication>
@@ -260,6 +261,39 @@ private slots:
         }
         const qint64 last = layout.rowCount() - 1;
         QCOMPARE(layout.placeAt({0, layout.rowTop(last + 5)}), layout.rowStart(last));
+    }
+
+    // Caret moves by keys over the rows of a listing, as characters of its
+    // text: a row's end stands before its line break; Up on the first row
+    // goes to the start and Down on the last to the end, as in Qt's text
+    // edits. Rows: 0..14 with the break at 14, 15..29, 30..44.
+    void keysMoveByRowsAndStopBeforeLineBreaks_data() {
+        QTest::addColumn<int>("move");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::newRow("End before the break") << int(CaretMove::RowEnd) << 0 << 14;
+        QTest::newRow("End of the last row") << int(CaretMove::RowEnd) << 30 << 44;
+        QTest::newRow("Home") << int(CaretMove::RowStart) << 35 << 30;
+        QTest::newRow("Up on the first row") << int(CaretMove::Up) << 3 << 0;
+        QTest::newRow("Up keeps the column") << int(CaretMove::Up) << 33 << 18;
+        QTest::newRow("Down on the last row") << int(CaretMove::Down) << 40 << 44;
+        QTest::newRow("Down keeps the column") << int(CaretMove::Down) << 3 << 18;
+    }
+    void keysMoveByRowsAndStopBeforeLineBreaks() {
+        QFETCH(int, move);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        PaneContent content;
+        content.append(views::clicheListing866, PieceTable(QByteArray("12\r\n34\r\n56")));
+        QCOMPARE(content.text(), "нов.стр.49_50_\nнов.стр.51_52_\nнов.стр.53_54_");
+        PaneStyles styles(font("DejaVu Sans Mono", 10));
+        styles.appended({});
+        TokenLayout layout(content, styles);
+        layout.setWidth(400);
+        QCOMPARE(layout.rowCount(), 3);
+        const TokenPlace moved =
+            tokenmoves::moved(content, layout, content.placeOf(from), CaretMove(move), -1, 10);
+        QCOMPARE(content.charOf(moved), to);
     }
 
     // The Font command's fonts by range, the pane's font changed, text
