@@ -273,6 +273,26 @@ private slots:
         QCOMPARE(sel->anchor(), wantedAnchor);
     }
 
+    // A row that wraps, with no line break at its end: End puts the caret at
+    // the row's end shown on that row, not at the next row's start, and Down
+    // from there lands at the end of the row below, shown on that row.
+    void aWrappedRowsEndShowsOnItsRow() {
+        load(QByteArray(600, 'x'));
+        sel->moveCaret(0);
+        const int firstRow = pane->caretRect().top();
+        press(pane, "Down");
+        const int secondRow = pane->caretRect().top();
+        QVERIFY(secondRow > firstRow);
+        sel->moveCaret(0);
+        press(pane, "End");
+        const qint64 rowEnd = sel->caret();
+        QVERIFY(rowEnd > 0 && rowEnd < doc->size());
+        QCOMPARE(pane->caretRect().top(), firstRow);
+        press(pane, "Down");
+        QVERIFY(sel->caret() > rowEnd);
+        QCOMPARE(pane->caretRect().top(), secondRow);
+    }
+
     // A selection made elsewhere that splits a pair shows the whole pair;
     // a caret inside one stands before it.
     void splitPairsShowWhole() {
