@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/bytetext.h"
-#include "document/fileidentity.h"
 #include "document/bytesnapshot.h"
+#include "document/fileidentity.h"
 #include "document/piecetable.h"
 
 #include <QObject>

@@ -78,8 +78,7 @@ std::optional<std::vector<ListedPiece>> piecesOf(const Header &header, QByteArra
         total += piece.length;
         pieces.push_back(piece);
     }
-    if (qint64(pieces.size()) != header.pieces || total != header.size ||
-        own != header.inlineBytes)
+    if (qint64(pieces.size()) != header.pieces || total != header.size || own != header.inlineBytes)
         return std::nullopt;
     return pieces;
 }
@@ -122,8 +121,7 @@ QString originalChange(const Original &original) {
     return changedMessage(original.path);
 }
 
-std::optional<PieceTable> restoreEdits(const Header &header, QByteArrayView body,
-                                       QString *error) {
+std::optional<PieceTable> restoreEdits(const Header &header, QByteArrayView body, QString *error) {
     const auto fail = [error](const QString &reason) {
         if (error)
             *error = reason;

@@ -40,7 +40,6 @@ QString originalChange(const Original &original);
 // checked against the header's checksum first), read from its original
 // file again. Nothing, with the reason, when the list is damaged or the
 // file is not the one the copy was made against.
-std::optional<PieceTable> restoreEdits(const Header &header, QByteArrayView body,
-                                       QString *error);
+std::optional<PieceTable> restoreEdits(const Header &header, QByteArrayView body, QString *error);
 
 } // namespace recovery

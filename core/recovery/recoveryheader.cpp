@@ -107,8 +107,8 @@ QByteArray editsHeaderOf(qint64 size, const QString &origin, const QDateTime &wr
         "\ninline " + QByteArray::number(inlineBytes);
     const quint32 checksum =
         checksumOf(checksumUpdate(checksumUpdate(checksumStart, before + after), body));
-    return before + "\ncrc32c " + QByteArray::number(checksum, 16).toUpper().rightJustified(8, '0') +
-           after + "\n\n";
+    return before + "\ncrc32c " +
+           QByteArray::number(checksum, 16).toUpper().rightJustified(8, '0') + after + "\n\n";
 }
 
 std::optional<Header> parseHeader(QByteArrayView head, qint64 fileSize) {

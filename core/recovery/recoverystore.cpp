@@ -1,8 +1,8 @@
 #include "recovery/recoverystore.h"
 
 #include "base/sizebounds.h"
-#include "document/piecetable.h"
 #include "document/bytesnapshot.h"
+#include "document/piecetable.h"
 #include "io/largebytes.h"
 #include "io/nativename.h"
 #include "io/recoveryfiles.h"
@@ -61,8 +61,12 @@ std::optional<Header> parse(Handle file) {
 }
 
 CopyInfo infoOf(const QByteArray &name, const Header &header) {
-    return {QString::fromLatin1(name.chopped(suffix.size())), header.written, header.size,
-            header.origin, header.damage, QString()};
+    return {QString::fromLatin1(name.chopped(suffix.size())),
+            header.written,
+            header.size,
+            header.origin,
+            header.damage,
+            QString()};
 }
 
 // What a listing tells of a copy: a copy kept as edits is looked at against
@@ -221,8 +225,8 @@ QString HeldCopy::write(const QString &directoryPath, const ByteSnapshot &bytes,
                            [&](QByteArrayView part) { checksum = checksumUpdate(checksum, part); });
         header = headerOf(bytes.size(), checksumOf(checksum), origin, written);
     }
-    const filesave::Parts parts = edits ? filesave::Parts{header, edits->body}
-                                        : filesave::Parts(bytes.pieces(), {header});
+    const filesave::Parts parts =
+        edits ? filesave::Parts{header, edits->body} : filesave::Parts(bytes.pieces(), {header});
 
     // A listing removes a new file that it finds unlocked: the one place it
     // can find ours so is between its creation and its lock, and then ours
@@ -312,10 +316,10 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
     // What follows the header: the document's bytes, or an edits copy's
     // list; either is what the file holds, and at most what a copy holds.
     const qint64 length =
-        header->original ? std::clamp<qint64>(recoveryfiles::sizeOf(entry->file) -
-                                                  header->bytesStart,
-                                              0, sizebounds::recoveryCopyAtMost)
-                         : header->size;
+        header->original
+            ? std::clamp<qint64>(recoveryfiles::sizeOf(entry->file) - header->bytesStart, 0,
+                                 sizebounds::recoveryCopyAtMost)
+            : header->size;
     ByteText bytes;
     try {
         bytes = uninitializedLargeBytes(length);
@@ -341,8 +345,8 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
     } else if (const QString damage = damageOfBytes(*header, bytes); !damage.isEmpty()) {
         return fail(damage);
     }
-    return TakenCopy{infoOf(name, *header), std::move(bytes),
-                     HeldCopy(dir, name, entry->release()), std::move(edits)};
+    return TakenCopy{infoOf(name, *header), std::move(bytes), HeldCopy(dir, name, entry->release()),
+                     std::move(edits)};
 }
 
 } // namespace recovery

@@ -60,8 +60,8 @@ QString defaultDirectory();
 
 // Left copies kept: the newest five. Each is as large as its document (a
 // few KiB for a cliche, at most sizebounds::recoveryCopyAtMost for a dump)
-// or as its edits to a large file (the same bound); so five bound the directory, and they are more than a user
-// drops between two starts without restoring them.
+// or as its edits to a large file (the same bound); so five bound the directory, and they are more
+// than a user drops between two starts without restoring them.
 constexpr int keptCopies = 5;
 
 // A copy that this program holds, for one document: created by its first

@@ -67,8 +67,8 @@ class RecoveryEditsTest : public QObject {
         QRandomGenerator random(seed);
         for (int i = 0; i < edits; ++i) {
             const qint64 at = random.bounded(qint64(model.size()) + 1);
-            const qint64 removed = std::min<qint64>(random.bounded(20) == 0 ? 20000 : random.bounded(5),
-                                                    model.size() - at);
+            const qint64 removed = std::min<qint64>(
+                random.bounded(20) == 0 ? 20000 : random.bounded(5), model.size() - at);
             const QByteArray added = randomBytes(random, random.bounded(0, 9));
             document.replace(at, removed, added);
             model.replace(at, removed, added);
@@ -271,10 +271,10 @@ private slots:
         QCOMPARE(file.startsWith(editsFirstLine), asEdits);
         if (!asEdits) {
             const QByteArray whole =
-                recovery::headerOf(model.size(),
-                                   recovery::checksumOf(recovery::checksumUpdate(
-                                       recovery::checksumStart, model)),
-                                   original, written) +
+                recovery::headerOf(
+                    model.size(),
+                    recovery::checksumOf(recovery::checksumUpdate(recovery::checksumStart, model)),
+                    original, written) +
                 model;
             QVERIFY(file == whole);
         }

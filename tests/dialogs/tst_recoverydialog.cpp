@@ -20,8 +20,10 @@ class RecoveryDialogTest : public QObject {
     Q_OBJECT
 
     static recovery::CopyInfo copyOf(const QDateTime &written, qint64 size,
-                                     const QByteArray &origin = {}, const QString &damage = {}) {
-        return {QStringLiteral("id"), written.toUTC(), size, nativename::decode(origin), damage};
+                                     const QByteArray &origin = {}, const QString &damage = {},
+                                     const QString &originalChanged = {}) {
+        return {QStringLiteral("id"),       written.toUTC(), size,
+                nativename::decode(origin), damage,          originalChanged};
     }
 
 private slots:
@@ -45,6 +47,10 @@ private slots:
         QTest::newRow("a damaged one is not offered")
             << std::vector{copyOf(today, 1, {}, damage), copyOf(earlier, 2, "/d/kkm.bin"),
                            copyOf(earlier, 1, {}, damage)}
+            << now << "Несохранённый документ «kkm.bin» от 12.03.2025 09:07, 2 байта" + hint;
+        QTest::newRow("edits to a file changed since are not offered")
+            << std::vector{copyOf(today, 1, "/d/big.bin", {}, QStringLiteral("Исходный файл ...")),
+                           copyOf(earlier, 2, "/d/kkm.bin")}
             << now << "Несохранённый документ «kkm.bin» от 12.03.2025 09:07, 2 байта" + hint;
         QTest::newRow("only damaged ones")
             << std::vector{copyOf(today, 1, {}, damage)} << now << QString();

@@ -2,9 +2,9 @@
 
 #include "document/bytedocument.h"
 #include "document/byteselection.h"
-#include "io/document.h"
 #include "filecommands.h"
 #include "inputpane.h"
+#include "io/document.h"
 #include "messagebox.h"
 #include "panenotice.h"
 #include "recovery/documentrecovery.h"
