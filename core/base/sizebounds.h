@@ -31,8 +31,10 @@ inline constexpr qint64 comparedFileAtMost = qint64(1024) * 1024 * 1024;
 // open, which costs less than a few pages' reads and checks.
 inline constexpr qint64 readWholeBelow = qint64(1024) * 1024;
 
-// The largest document a recovery copy holds (the copy holds the bytes
-// whole, written after each pause in editing).
+// The most bytes a recovery copy holds itself, written after each pause in
+// editing: a document's whole bytes, or, for a document read on demand and
+// kept as its edits to the file, the bytes its edits brought (the document
+// itself may then be as large as any opened file).
 inline constexpr qint64 recoveryCopyAtMost = qint64(1024) * 1024 * 1024;
 
 // The largest document the cliche listings (F7, F8) take. The output pane

@@ -35,8 +35,12 @@ void ByteDocument::load(ByteText original) {
 }
 
 void ByteDocument::loadFile(std::shared_ptr<FileSource> original) {
-    FileSource *file = original.get();
     reset(PieceTable(std::move(original)), true);
+    watchFile();
+}
+
+void ByteDocument::watchFile() {
+    const FileSource *file = table.file();
     if (!file)
         return;
     // Any thread may find the change; the signal goes out on ours. A posted
@@ -54,6 +58,11 @@ void ByteDocument::loadFile(std::shared_ptr<FileSource> original) {
 
 void ByteDocument::loadUnsaved(ByteText original) {
     reset(PieceTable(std::move(original)), false);
+}
+
+void ByteDocument::loadUnsaved(PieceTable restored) {
+    reset(std::move(restored), false);
+    watchFile();
 }
 
 bool ByteDocument::originalChanged() const {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/bytetext.h"
-#include "document/fileidentity.h"
 #include "document/bytesnapshot.h"
+#include "document/fileidentity.h"
 #include "document/piecetable.h"
 
 #include <QObject>
@@ -59,6 +59,10 @@ public:
     // The same for bytes that no file holds (a restored recovery copy): the
     // document is modified until it is saved.
     void loadUnsaved(ByteText original);
+    // The same for a table read partly from a file on demand (a recovery
+    // copy kept as edits to that file); the file's changes are told as for
+    // loadFile().
+    void loadUnsaved(PieceTable table);
 
     // The one edit: the bytes in [offset, offset + removed) (clamped) give
     // way to bytes. An edit that changes nothing is no edit.
@@ -107,6 +111,8 @@ private:
     };
 
     void reset(PieceTable original, bool saved);
+    // Has the file read on demand tell this document of a change.
+    void watchFile();
     // Stops the file read on demand from telling this document of a change.
     void forgetFile();
     // Applies one edit of a step, forwards or backwards, and tells of it.

@@ -112,6 +112,10 @@ void FileSource::setOnChange(std::function<void()> callback) const {
     onChange = std::move(callback);
 }
 
+bool FileSource::identityOfPath(const QString &path, Identity &identity) {
+    return identityAt(path, identity);
+}
+
 bool FileSource::isFileAt(const QString &path) const {
     Identity there;
     return identityAt(path, there) && there.device == opened.device && there.inode == opened.inode;

@@ -85,6 +85,8 @@ public:
     // The file's identity at open; whether the file at a path is this file.
     const Identity &identity() const { return opened; }
     bool isFileAt(const QString &path) const;
+    // The identity of the file at a path now; false where there is none.
+    static bool identityOfPath(const QString &path, Identity &identity);
 
 private:
     QByteArray page(qint64 index) const;

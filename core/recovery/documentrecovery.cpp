@@ -114,7 +114,10 @@ std::optional<recovery::CopyInfo> DocumentRecovery::restore(const QString &id, Q
     if (!taken)
         return std::nullopt;
     keep();
-    document->loadUnsaved(std::move(taken->bytes));
+    if (taken->edits)
+        document->loadUnsaved(std::move(*taken->edits));
+    else
+        document->loadUnsaved(std::move(taken->bytes));
     // The copy holds these bytes already.
     debounce->cancel();
     stale = false;

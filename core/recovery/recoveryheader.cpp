@@ -13,6 +13,12 @@ namespace {
 
 const QByteArray firstLine = QByteArrayLiteral("KKTVIEW RECOVERY 2");
 const QByteArray firstLineWithoutChecksum = QByteArrayLiteral("KKTVIEW RECOVERY 1");
+const QByteArray firstLineOfEdits = QByteArrayLiteral("KKTVIEW RECOVERY 3");
+
+// The shortest and longest line of a piece in an edits copy's list, its own
+// bytes aside: "b 1\n" and "f OFFSET LENGTH\n" with 19 digits each.
+constexpr qint64 shortestPieceLine = 4;
+constexpr qint64 longestPieceLine = 42;
 
 QString byteCount(qint64 count) {
     static const QLocale russian(QLocale::Russian, QLocale::Russia);
@@ -21,12 +27,37 @@ QString byteCount(qint64 count) {
                                                                    : QStringLiteral("байт"));
 }
 
-QString damaged(const QString &why) {
-    return QStringLiteral("Копия повреждена: %1.").arg(why);
+// The damage that an edits copy's header tells by itself, with the file's size.
+QString damageOfEditsHeader(const Header &header, qint64 fileSize) {
+    if (!header.checksum)
+        return damaged(QStringLiteral("в заголовке нет контрольной суммы"));
+    const Original &original = *header.original;
+    if (original.path.isEmpty() || original.identity.size < 0 || header.pieces < 0 ||
+        header.inlineBytes < 0)
+        return damaged(QStringLiteral("в заголовке нет исходного файла правок"));
+    const qint64 body = fileSize - header.bytesStart;
+    if (body > sizebounds::recoveryCopyAtMost)
+        return damaged(QStringLiteral("после заголовка в файле %1, больше, чем программа "
+                                      "хранит в копии (%2)")
+                           .arg(byteCount(body), byteCount(sizebounds::recoveryCopyAtMost)));
+    if (header.pieces > body || header.inlineBytes > body ||
+        header.inlineBytes + header.pieces * shortestPieceLine > body ||
+        header.inlineBytes + header.pieces * longestPieceLine < body)
+        return damaged(QStringLiteral("в заголовке указано частей: %1, своих байтов: %2, а после "
+                                      "заголовка в файле %3")
+                           .arg(header.pieces)
+                           .arg(byteCount(header.inlineBytes), byteCount(body)));
+    if (header.size - header.inlineBytes > original.identity.size)
+        return damaged(QStringLiteral("в заголовке указан размер %1, больше исходного файла "
+                                      "и своих байтов копии вместе")
+                           .arg(byteCount(header.size)));
+    return {};
 }
 
 // The damage that the header tells by itself, with the file's size.
 QString damageOfHeader(const Header &header, bool withChecksum, qint64 fileSize) {
+    if (header.original)
+        return damageOfEditsHeader(header, fileSize);
     if (withChecksum && !header.checksum)
         return damaged(QStringLiteral("в заголовке нет контрольной суммы"));
     if (header.size > sizebounds::recoveryCopyAtMost)
@@ -53,16 +84,60 @@ QByteArray headerOf(qint64 size, quint32 checksum, const QString &origin,
            nativename::encode(origin).toPercentEncoding("/") + "\n\n";
 }
 
+QString damaged(const QString &why) {
+    return QStringLiteral("Копия повреждена: %1.").arg(why);
+}
+
+QByteArray editsHeaderOf(qint64 size, const QString &origin, const QDateTime &written,
+                         const Original &original, qint64 pieces, qint64 inlineBytes,
+                         QByteArrayView body) {
+    const auto encoded = [](const QString &path) {
+        return nativename::encode(path).toPercentEncoding("/");
+    };
+    const FileSource::Identity &identity = original.identity;
+    const QByteArray before = firstLineOfEdits + "\nwritten " +
+                              written.toUTC().toString(Qt::ISODateWithMs).toLatin1() + "\nsize " +
+                              QByteArray::number(size);
+    const QByteArray after =
+        "\norigin " + encoded(origin) + "\noriginal " + encoded(original.path) +
+        "\noriginal-size " + QByteArray::number(identity.size) + "\noriginal-modified " +
+        QByteArray::number(identity.modified) + "\noriginal-device " +
+        QByteArray::number(identity.device) + "\noriginal-inode " +
+        QByteArray::number(identity.inode) + "\npieces " + QByteArray::number(pieces) +
+        "\ninline " + QByteArray::number(inlineBytes);
+    const quint32 checksum =
+        checksumOf(checksumUpdate(checksumUpdate(checksumStart, before + after), body));
+    return before + "\ncrc32c " +
+           QByteArray::number(checksum, 16).toUpper().rightJustified(8, '0') + after + "\n\n";
+}
+
 std::optional<Header> parseHeader(QByteArrayView head, qint64 fileSize) {
     const qsizetype end = head.first(std::min(head.size(), longestHeader)).indexOf("\n\n");
     if (end < 0)
         return std::nullopt;
     const QList<QByteArray> lines = head.first(end).toByteArray().split('\n');
-    const bool withChecksum = lines.constFirst() == firstLine;
+    const bool edits = lines.constFirst() == firstLineOfEdits;
+    const bool withChecksum = edits || lines.constFirst() == firstLine;
     if (!withChecksum && lines.constFirst() != firstLineWithoutChecksum)
         return std::nullopt;
     Header header;
     header.size = -1;
+    if (edits) {
+        header.original.emplace();
+        header.original->identity.size = -1;
+        header.pieces = -1;
+        header.inlineBytes = -1;
+    }
+    for (const QByteArray &line : lines) {
+        if (edits && !line.startsWith("crc32c "))
+            header.covered += (header.covered.isEmpty() ? "" : "\n") + line;
+    }
+    // A number of an edits copy's header; -1 where it is none.
+    const auto count = [](const QByteArray &value) {
+        bool ok = false;
+        const qint64 number = value.toLongLong(&ok);
+        return ok && number >= 0 ? number : -1;
+    };
     for (const QByteArray &line : lines.mid(1)) {
         const qsizetype space = line.indexOf(' ');
         const QByteArray key = line.left(space);
@@ -79,6 +154,22 @@ std::optional<Header> parseHeader(QByteArrayView head, qint64 fileSize) {
             header.checksum = ok && value.size() == 8 ? std::optional(checksum) : std::nullopt;
         } else if (key == "origin") {
             header.origin = nativename::decode(QByteArray::fromPercentEncoding(value));
+        } else if (edits) {
+            FileSource::Identity &identity = header.original->identity;
+            if (key == "original")
+                header.original->path = nativename::decode(QByteArray::fromPercentEncoding(value));
+            else if (key == "original-size")
+                identity.size = count(value);
+            else if (key == "original-modified")
+                identity.modified = value.toLongLong();
+            else if (key == "original-device")
+                identity.device = value.toULongLong();
+            else if (key == "original-inode")
+                identity.inode = value.toULongLong();
+            else if (key == "pieces")
+                header.pieces = count(value);
+            else if (key == "inline")
+                header.inlineBytes = count(value);
         }
     }
     if (!header.written.isValid() || header.size < 0)

@@ -1,12 +1,13 @@
 #include "recovery/recoverystore.h"
 
 #include "base/sizebounds.h"
-#include "document/piecetable.h"
 #include "document/bytesnapshot.h"
+#include "document/piecetable.h"
 #include "io/largebytes.h"
 #include "io/nativename.h"
 #include "io/recoveryfiles.h"
 #include "io/statepaths.h"
+#include "recovery/recoveryedits.h"
 #include "recovery/recoveryheader.h"
 
 #include <QDir>
@@ -60,8 +61,21 @@ std::optional<Header> parse(Handle file) {
 }
 
 CopyInfo infoOf(const QByteArray &name, const Header &header) {
-    return {QString::fromLatin1(name.chopped(suffix.size())), header.written, header.size,
-            header.origin, header.damage};
+    return {QString::fromLatin1(name.chopped(suffix.size())),
+            header.written,
+            header.size,
+            header.origin,
+            header.damage,
+            QString()};
+}
+
+// What a listing tells of a copy: a copy kept as edits is looked at against
+// its original file too (its identity only, nothing of it read).
+CopyInfo listedInfoOf(const QByteArray &name, const Header &header) {
+    CopyInfo info = infoOf(name, header);
+    if (header.original && header.damage.isEmpty())
+        info.originalChanged = originalChange(*header.original);
+    return info;
 }
 
 // A file of the directory, opened without following a link and locked
@@ -124,7 +138,7 @@ std::vector<Entry> scan(const QString &path, bool withHeld) {
         if (held && !withHeld)
             continue;
         if (const auto header = parse(entry.file))
-            entries.push_back({infoOf(name, *header), held});
+            entries.push_back({listedInfoOf(name, *header), held});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         return a.info.written != b.info.written ? a.info.written > b.info.written
@@ -196,15 +210,23 @@ QString HeldCopy::write(const QString &directoryPath, const ByteSnapshot &bytes,
     // Made again should someone have removed it meanwhile.
     if (const QString error = recoveryfiles::makePrivateDirectory(directory); !error.isEmpty())
         return error;
-    // A longer copy would be refused when it is restored.
-    if (bytes.size() > sizebounds::recoveryCopyAtMost)
-        return QStringLiteral("документ больше %1 МиБ, а больше программа не восстанавливает")
-            .arg(sizebounds::inMebibytes(sizebounds::recoveryCopyAtMost));
-    quint32 checksum = checksumStart;
-    bytes.forEachChunk(0, bytes.size(),
-                       [&](QByteArrayView part) { checksum = checksumUpdate(checksum, part); });
-    const QByteArray header = headerOf(bytes.size(), checksumOf(checksum), origin, written);
-    const filesave::Parts parts(bytes.pieces(), {header});
+    QByteArray header;
+    const std::optional<Edits> edits = editsOf(bytes.pieces());
+    if (edits) {
+        header = editsHeaderOf(bytes.size(), origin, written, edits->original, edits->pieces,
+                               edits->inlineBytes, edits->body);
+    } else {
+        // A longer copy would be refused when it is restored.
+        if (bytes.size() > sizebounds::recoveryCopyAtMost)
+            return QStringLiteral("документ больше %1 МиБ, а больше программа не восстанавливает")
+                .arg(sizebounds::inMebibytes(sizebounds::recoveryCopyAtMost));
+        quint32 checksum = checksumStart;
+        bytes.forEachChunk(0, bytes.size(),
+                           [&](QByteArrayView part) { checksum = checksumUpdate(checksum, part); });
+        header = headerOf(bytes.size(), checksumOf(checksum), origin, written);
+    }
+    const filesave::Parts parts =
+        edits ? filesave::Parts{header, edits->body} : filesave::Parts(bytes.pieces(), {header});
 
     // A listing removes a new file that it finds unlocked: the one place it
     // can find ours so is between its creation and its lock, and then ours
@@ -291,26 +313,40 @@ std::optional<TakenCopy> Store::take(const QString &id, QString *error) const {
     if (!header->damage.isEmpty())
         return fail(header->damage);
 
-    // The header's size is the file's own, and at most an opened file's.
+    // What follows the header: the document's bytes, or an edits copy's
+    // list; either is what the file holds, and at most what a copy holds.
+    const qint64 length =
+        header->original
+            ? std::clamp<qint64>(recoveryfiles::sizeOf(entry->file) - header->bytesStart, 0,
+                                 sizebounds::recoveryCopyAtMost)
+            : header->size;
     ByteText bytes;
     try {
-        bytes = uninitializedLargeBytes(header->size);
+        bytes = uninitializedLargeBytes(length);
     } catch (const std::bad_alloc &) {
         return fail(QStringLiteral("Не хватает памяти."));
     }
-    for (qint64 done = 0; done < header->size;) {
+    for (qint64 done = 0; done < length;) {
         const qint64 got = recoveryfiles::readAt(entry->file, header->bytesStart + done,
-                                                 bytes.data() + done, header->size - done);
+                                                 bytes.data() + done, length - done);
         if (got < 0)
             return fail(QStringLiteral("Копию не удалось прочитать."));
         if (got == 0)
             return fail(QStringLiteral("Копия повреждена."));
         done += got;
     }
-    if (const QString damage = damageOfBytes(*header, bytes); !damage.isEmpty())
+    std::optional<PieceTable> edits;
+    if (header->original) {
+        QString reason;
+        edits = restoreEdits(*header, bytes, &reason);
+        if (!edits)
+            return fail(reason);
+        bytes.clear();
+    } else if (const QString damage = damageOfBytes(*header, bytes); !damage.isEmpty()) {
         return fail(damage);
-    return TakenCopy{infoOf(name, *header), std::move(bytes),
-                     HeldCopy(dir, name, entry->release())};
+    }
+    return TakenCopy{infoOf(name, *header), std::move(bytes), HeldCopy(dir, name, entry->release()),
+                     std::move(edits)};
 }
 
 } // namespace recovery

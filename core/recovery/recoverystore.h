@@ -17,7 +17,9 @@
 //
 // A copy is one file, NAME.kktrecovery: a header that says when it was
 // written, its size, its bytes' checksum and the file the document came
-// from, then exactly the document's bytes (recoveryheader.h). It is written
+// from, then exactly the document's bytes (recoveryheader.h); a large
+// document read on demand from its file is kept as its edits to that file
+// instead (recoveryedits.h), restored only while the file is unchanged. It is written
 // as a new hidden file beside it, synced and renamed over it, so the name
 // always holds a whole copy.
 //
@@ -44,6 +46,11 @@ struct CopyInfo {
     // its header disagrees with its file; empty otherwise. Its bytes are
     // checked against their checksum only when it is taken.
     QString damage;
+    // Why a copy kept as edits to its original file cannot be restored now
+    // (the file was changed or removed since), in Russian; empty while the
+    // file is the one it was made against. The copy stays: the file may be
+    // put back.
+    QString originalChanged;
 };
 
 // $XDG_STATE_HOME/kktview/recovery, or ~/.local/state/kktview/recovery when
@@ -51,10 +58,10 @@ struct CopyInfo {
 // desktop programs do), as nativename::decode gives it.
 QString defaultDirectory();
 
-// Left copies kept: the newest five. Each is as large as its document: a
-// few KiB for a cliche, at most sizebounds::recoveryCopyAtMost
-// for a dump; so five bound the directory, and they are more than a user
-// drops between two starts without restoring them.
+// Left copies kept: the newest five. Each is as large as its document (a
+// few KiB for a cliche, at most sizebounds::recoveryCopyAtMost for a dump)
+// or as its edits to a large file (the same bound); so five bound the directory, and they are more
+// than a user drops between two starts without restoring them.
 constexpr int keptCopies = 5;
 
 // A copy that this program holds, for one document: created by its first
@@ -74,8 +81,10 @@ public:
 
     // Writes the bytes as the copy, the first time under a new name in
     // directory (made with mode 0700 where it is missing). The old copy stays
-    // whole until the new one replaces it. A document larger than
-    // sizebounds::recoveryCopyAtMost has none, as it could not be
+    // whole until the new one replaces it. A document read on demand from
+    // its file is written as its edits to that file where it can be
+    // (recoveryedits.h), which reads nothing of the file. A copy larger than
+    // sizebounds::recoveryCopyAtMost is not written, as it could not be
     // restored. Returns the reason for a failure, or an empty string.
     QString write(const QString &directory, const ByteSnapshot &bytes, const QString &origin,
                   const QDateTime &written);
@@ -95,12 +104,14 @@ private:
     std::intptr_t lock = -1;
 };
 
-// A copy taken for restoring: its bytes, and the copy itself, held, so that
-// the restored document's recovery can go on with it.
+// A copy taken for restoring: its bytes (or, for a copy kept as edits, the
+// table that reads its original file on demand), and the copy itself, held,
+// so that the restored document's recovery can go on with it.
 struct TakenCopy {
     CopyInfo info;
     ByteText bytes;
     HeldCopy copy;
+    std::optional<PieceTable> edits;
 };
 
 // The copies in one directory.
@@ -119,8 +130,9 @@ public:
     bool remove(const QString &id) const;
     // Reads a copy for restoring and holds it. Nothing, with the reason, when
     // it is held, gone, unreadable or damaged (its header disagrees with its
-    // file, or its bytes with their checksum). Reads no more than the file
-    // holds.
+    // file, or its bytes with their checksum), or kept as edits to a file
+    // that is no longer the one it was made against (the copy then stays).
+    // Reads no more than the file holds.
     std::optional<TakenCopy> take(const QString &id, QString *error = nullptr) const;
 
 private:

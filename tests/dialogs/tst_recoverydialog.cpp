@@ -1,7 +1,9 @@
 #include "../testfonts.h"
+#include "carettext.h"
 #include "document/piecetable.h"
 #include "io/nativename.h"
 #include "objectnames.h"
+#include "recovery/recoveryheader.h"
 #include "recovery/recoverystore.h"
 #include "recoverydialog.h"
 #include "recoverytext.h"
@@ -20,8 +22,10 @@ class RecoveryDialogTest : public QObject {
     Q_OBJECT
 
     static recovery::CopyInfo copyOf(const QDateTime &written, qint64 size,
-                                     const QByteArray &origin = {}, const QString &damage = {}) {
-        return {QStringLiteral("id"), written.toUTC(), size, nativename::decode(origin), damage};
+                                     const QByteArray &origin = {}, const QString &damage = {},
+                                     const QString &originalChanged = {}) {
+        return {QStringLiteral("id"),       written.toUTC(), size,
+                nativename::decode(origin), damage,          originalChanged};
     }
 
 private slots:
@@ -45,6 +49,10 @@ private slots:
         QTest::newRow("a damaged one is not offered")
             << std::vector{copyOf(today, 1, {}, damage), copyOf(earlier, 2, "/d/kkm.bin"),
                            copyOf(earlier, 1, {}, damage)}
+            << now << "Несохранённый документ «kkm.bin» от 12.03.2025 09:07, 2 байта" + hint;
+        QTest::newRow("edits to a file changed since are not offered")
+            << std::vector{copyOf(today, 1, "/d/big.bin", {}, QStringLiteral("Исходный файл ...")),
+                           copyOf(earlier, 2, "/d/kkm.bin")}
             << now << "Несохранённый документ «kkm.bin» от 12.03.2025 09:07, 2 байта" + hint;
         QTest::newRow("only damaged ones")
             << std::vector{copyOf(today, 1, {}, damage)} << now << QString();
@@ -120,6 +128,38 @@ private slots:
         QVERIFY(!damaged.exists());
         QCOMPARE(list->topLevelItemCount(), 1);
         QVERIFY(restore->isEnabled() && damage->isHidden());
+    }
+
+    // A copy of edits to a file changed since is listed whole, with why it
+    // cannot be restored now, and is not chosen for restoring: the file may
+    // be put back.
+    void copyOfEditsToAChangedFileWaitsForIt() {
+        QTemporaryDir dir;
+        const QString gone = dir.filePath(QStringLiteral("gone.bin"));
+        recovery::Original original{gone, {}};
+        original.identity.size = 10;
+        const QByteArray list = "f 0 10\n";
+        QFile copy(dir.filePath(QStringLiteral("20240101-000000-1-a.kktrecovery")));
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+        copy.write(recovery::editsHeaderOf(10, gone, QDateTime::currentDateTimeUtc(), original, 1,
+                                           0, list) +
+                   list);
+        copy.close();
+        RecoveryDialog dialog{recovery::Store(dir.path())};
+        auto *copies = child<QTreeWidget>(&dialog, objectnames::recoveryCopies);
+        auto *restore = child<QPushButton>(&dialog, objectnames::restoreButton);
+        auto *reason = child<QLabel>(&dialog, objectnames::recoveryDamage);
+        QCOMPARE(copies->topLevelItemCount(), 1);
+        QCOMPARE(copies->topLevelItem(0)->text(1), carettext::bytes(10));
+        QVERIFY(!restore->isEnabled() && !reason->isHidden());
+        QCOMPARE(reason->text(),
+                 QStringLiteral("Исходный файл «%1» изменён или удалён после того, как копия была "
+                                "сделана; правки в копии относятся к прежнему файлу, восстановить "
+                                "её нельзя.")
+                     .arg(gone));
+        QTest::keyClick(copies, Qt::Key_Return);
+        QVERIFY(dialog.chosenId().isEmpty());
+        QVERIFY(copy.exists());
     }
 
     // The copies newest first; restore takes exactly one, delete any.

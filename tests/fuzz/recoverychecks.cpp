@@ -43,6 +43,16 @@ QString checkListedAndTaken(const recovery::Store &store, QByteArrayView file,
     if (!header.damage.isEmpty())
         return taken || reason != header.damage ? QStringLiteral("a damaged copy is taken")
                                                 : QString();
+    // A copy of edits comes back as large as its header says, or not at all.
+    if (header.original) {
+        if (!taken)
+            return reason.startsWith(damaged) || reason == listed.originalChanged
+                       ? QString()
+                       : QStringLiteral("a copy of edits is refused for no reason: ") + reason;
+        return taken->edits && taken->edits->size() == header.size
+                   ? QString()
+                   : QStringLiteral("a copy of edits is taken at another size");
+    }
     if (!taken)
         return header.checksum && reason.startsWith(damaged)
                    ? QString()
@@ -67,14 +77,20 @@ QString checkHeader(QByteArrayView file) {
         failure = QStringLiteral("the bytes start outside the header read");
     else if (!header->damage.isEmpty() && !header->damage.startsWith(damaged))
         failure = QStringLiteral("a damaged copy does not say so: ") + header->damage;
-    else if (header->damage.isEmpty() && header->size != file.size() - header->bytesStart)
+    else if (header->damage.isEmpty() && header->original &&
+             file.size() - header->bytesStart > sizebounds::recoveryCopyAtMost)
+        failure = QStringLiteral("a whole copy of edits is larger than a copy holds");
+    // A copy of edits has the document's size, which its list gives.
+    else if (!header->original && header->damage.isEmpty() &&
+             header->size != file.size() - header->bytesStart)
         failure = QStringLiteral("a whole copy's size is not what follows its header");
-    else if (header->damage.isEmpty() && header->size > sizebounds::recoveryCopyAtMost)
+    else if (!header->original && header->damage.isEmpty() &&
+             header->size > sizebounds::recoveryCopyAtMost)
         failure = QStringLiteral("a whole copy is larger than a copy holds");
     else if (header->damage.isEmpty() && file.startsWith("KKTVIEW RECOVERY 2\n") &&
              !header->checksum)
         failure = QStringLiteral("a whole copy of format 2 has no checksum");
-    if (failure.isEmpty() && header->checksum) {
+    if (failure.isEmpty() && header->checksum && !header->original) {
         const QByteArray again =
             recovery::headerOf(header->size, *header->checksum, header->origin, header->written) +
             file.sliced(header->bytesStart).toByteArray();

@@ -4,6 +4,7 @@
 #include "../statevariables.h"
 #include "../testfonts.h"
 #include "inputpane.h"
+#include "io/document.h"
 #include "mainwindow.h"
 #include "objectnames.h"
 #include "recovery/recoverystore.h"
@@ -27,7 +28,11 @@ class RecoveryWindowTest : public QObject {
         QList<QByteArray> left;
         const recovery::Store store;
         for (const recovery::CopyInfo &copy : store.list()) {
-            left << store.take(copy.id)->bytes;
+            // A large file's copy keeps the edits, read back through the file.
+            left << [&] {
+                const std::optional<recovery::TakenCopy> taken = store.take(copy.id);
+                return taken->edits ? taken->edits->read(0, taken->edits->size()) : taken->bytes;
+            }();
             store.remove(copy.id);
         }
         return left;
@@ -268,6 +273,38 @@ private slots:
         window.reset(); // the program ends
         QCOMPARE(recovery::Store().list().size(), size_t(0));
         QVERIFY(QDir(recovery::defaultDirectory()).isEmpty(QDir::Files | QDir::Hidden));
+    }
+
+    // A large file's copy comes back reading the file on demand again: when
+    // another program then changes the file, the window says so naming that
+    // file, not the one it had open before.
+    void restoredEditsTellTheirFileChanging() {
+        const QByteArray bytes(2 << 20, 'k');
+        const QString origin = file(QStringLiteral("big.bin"), bytes);
+        {
+            MainWindow lost;
+            QVERIFY(lost.openFile(origin));
+            typeText(child<InputPane>(&lost, objectnames::inputPane), QStringLiteral("!"));
+            lost.close();
+        }
+        MainWindow window;
+        window.show();
+        QVERIFY(window.openFile(file(QStringLiteral("other.bin"), QByteArray(2 << 20, 'o'))));
+        {
+            DialogAnswer<RecoveryDialog> answer([](RecoveryDialog *dialog) {
+                child<QPushButton>(dialog, objectnames::restoreButton)->click();
+            });
+            child<QAction>(&window, objectnames::restoreCommand)->trigger();
+        }
+        QCOMPARE(window.document(), "!" + bytes);
+        QVERIFY(QFile::resize(origin, 10));
+        MessageCatcher messages;
+        // Pages read are looked at again after a second.
+        QTest::qWait(1100);
+        window.document();
+        QTRY_VERIFY_WITH_TIMEOUT(!messages.messages.isEmpty(), 10000);
+        QCOMPARE(messages.texts(), QStringList{document::changedOnDiskMessage(origin)});
+        window.close();
     }
 };
 

@@ -16,7 +16,8 @@
 namespace {
 
 constexpr int idRole = Qt::UserRole;
-// Why the copy cannot be restored; empty for a whole one.
+// Why the copy cannot be restored, as the dialog says it; empty for one
+// that can.
 constexpr int damageRole = Qt::UserRole + 1;
 
 } // namespace
@@ -88,12 +89,15 @@ void RecoveryDialog::refresh() {
         const QString size = copy.damage.isEmpty() ? carettext::bytes(copy.size) : tr("повреждена");
         auto *item = new QTreeWidgetItem(
             copyList, {recoverytext::when(copy.written, now), size, recoverytext::origin(copy)});
+        // A copy of edits whose file changed is whole: the file may come back.
+        const QString why = !copy.damage.isEmpty() ? copy.damage + tr(" Её можно только удалить.")
+                                                   : copy.originalChanged;
         item->setData(0, idRole, copy.id);
-        item->setData(0, damageRole, copy.damage);
+        item->setData(0, damageRole, why);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(2, recoverytext::origin(copy));
-        if (!copy.damage.isEmpty()) {
-            item->setToolTip(1, copy.damage);
+        if (!why.isEmpty()) {
+            item->setToolTip(1, copy.damage.isEmpty() ? why : copy.damage);
             for (int column = 0; column < 3; ++column)
                 item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
         }
@@ -111,7 +115,7 @@ void RecoveryDialog::refresh() {
 void RecoveryDialog::showDamage() {
     const QTreeWidgetItem *current = copyList->currentItem();
     const QString damage = current ? current->data(0, damageRole).toString() : QString();
-    damageLabel->setText(damage + tr(" Её можно только удалить."));
+    damageLabel->setText(damage);
     damageLabel->setVisible(!damage.isEmpty());
 }
 

@@ -13,7 +13,8 @@ class QTreeWidget;
 // when it was written, its size and the file it came from. The user picks
 // one to restore (the dialog is accepted and chosenId() names it) or
 // deletes those not wanted. A damaged copy is listed so that it can be
-// deleted, and says why it cannot be restored. Copies that another running
+// deleted, and says why it cannot be restored; so is a copy of edits to a
+// file changed since, which may be restored once the file is back. Copies that another running
 // window holds are not listed.
 class RecoveryDialog : public QDialog {
     Q_OBJECT

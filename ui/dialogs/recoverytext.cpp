@@ -44,7 +44,9 @@ QString restored(const recovery::CopyInfo &copy, const QDateTime &now) {
 QString notice(const std::vector<recovery::CopyInfo> &copies, const QDateTime &now) {
     std::vector<recovery::CopyInfo> whole;
     std::copy_if(copies.cbegin(), copies.cend(), std::back_inserter(whole),
-                 [](const recovery::CopyInfo &copy) { return copy.damage.isEmpty(); });
+                 [](const recovery::CopyInfo &copy) {
+                     return copy.damage.isEmpty() && copy.originalChanged.isEmpty();
+                 });
     if (whole.empty())
         return {};
     QString text = copy(whole.front(), now);

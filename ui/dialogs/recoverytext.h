@@ -20,7 +20,8 @@ QString copy(const recovery::CopyInfo &copy, const QDateTime &now);
 
 // The notice at the foot of the input pane at start: the newest copy, how
 // many more there are, and where to restore them. Damaged copies are not
-// offered. Empty without whole copies.
+// offered, nor copies of edits to a file changed since. Empty without
+// copies to restore.
 QString notice(const std::vector<recovery::CopyInfo> &copies, const QDateTime &now);
 
 // The notice after a copy was restored: "Восстановлен несохранённый

@@ -1,8 +1,10 @@
 #include "recoverycommands.h"
 
+#include "document/bytedocument.h"
 #include "document/byteselection.h"
 #include "filecommands.h"
 #include "inputpane.h"
+#include "io/document.h"
 #include "messagebox.h"
 #include "panenotice.h"
 #include "recovery/documentrecovery.h"
@@ -68,6 +70,16 @@ void RecoveryCommands::restore() {
     if (!restored) {
         showMessage(parts.window, tr("Не удалось восстановить документ:\n%1").arg(reason));
         return;
+    }
+    // A copy of edits reads its original file on demand, which another
+    // program may change as any open file; the message names that file. The
+    // file commands drop the connection with the next file they open.
+    disconnect(parts.document, &ByteDocument::originalChangedOnDisk, parts.files, nullptr);
+    if (const FileSource *original = parts.document->bytes().file()) {
+        connect(parts.document, &ByteDocument::originalChangedOnDisk, parts.files,
+                [window = parts.window, path = original->path()] {
+                    showMessage(window, document::changedOnDiskMessage(path));
+                });
     }
     parts.files->setDocumentFile(restored->origin);
     PaneNotice::say(parts.inputPane,
