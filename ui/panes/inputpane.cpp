@@ -6,6 +6,10 @@
 #include "document/byteselection.h"
 #include "document/crlf.h"
 #include "inputpaneaccessible.h"
+#include "inputpanedrop.h"
+#include "inputpaneediting.h"
+#include "inputpanekeys.h"
+#include "inputpanemenu.h"
 #include "inputpanemouse.h"
 #include "panenotice.h"
 #include "textunits.h"
@@ -33,8 +37,10 @@ qreal pixels(qint32 fixed) {
 } // namespace
 
 InputPane::InputPane(ByteDocument *document, ByteSelection *selection, QWidget *parent)
-    : PaneView(parent), doc(document), sel(selection), editor(document), styles(font()),
-      layoutRows(document->bytes(), runs), mouse(std::make_unique<InputPaneMouse>(this)) {
+    : PaneView(parent), doc(document), sel(selection), styles(font()),
+      layoutRows(document->bytes(), runs), editing(std::make_unique<InputPaneEditing>(this)),
+      keys(std::make_unique<InputPaneKeys>(this)), mouse(std::make_unique<InputPaneMouse>(this)),
+      drop(std::make_unique<InputPaneDrop>(this)) {
     InputPaneAccessible::install();
     setAttribute(Qt::WA_InputMethodEnabled);
     setAcceptDrops(true);
@@ -89,7 +95,7 @@ void InputPane::selectionChanged() {
     if (!ownChange) {
         preferredX = -1;
         caretUpstream = false;
-        editor.endRun();
+        editing->endRun();
         // A selection made by another window comes into sight, as a text
         // edit's cursor set from outside does.
         if (laidOut)
@@ -263,17 +269,22 @@ void InputPane::paintEvent(QPaintEvent *event) {
         if (rect.intersects(event->rect()))
             paintRow(painter, row, rect, selected);
     }
+    paintCarets(painter);
+}
+
+// The caret, where a drop would go, and text an input method is composing.
+void InputPane::paintCarets(QPainter &painter) {
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    const QString &preedit = editing->preeditText();
     if (caretBlink.isOn() && hasFocus() && preedit.isEmpty())
         painter.fillRect(caretRect(), palette().color(group, QPalette::Text));
-    if (dropCaret >= 0) {
-        // Where a drop would go.
-        const QRectF at = byteRect(dropCaret);
+    if (drop->dropCaret() >= 0) {
+        const QRectF at = byteRect(drop->dropCaret());
         painter.fillRect(QRectF(std::floor(at.x()), at.y(), 1, rowPixels),
                          palette().color(group, QPalette::Text));
     }
     if (!preedit.isEmpty()) {
-        // Text the input method is composing, over the caret until committed.
+        // Over the caret until committed.
         const QRect at = caretRect();
         const QFont font = styles.at(insertionStyle()).font();
         const QFontMetricsF metrics(font);
@@ -413,4 +424,143 @@ void InputPane::fontChanged() {
     styles.setPaneFont(font());
     layoutRows.setAdvances(styles.advanceTables());
     relayOut();
+}
+
+// Input, each kind to its controller ----------------------------------------
+
+bool InputPane::event(QEvent *event) {
+    // Tab is taken before the widget would move the focus with it.
+    if (event->type() == QEvent::KeyPress && keys->tabPressed(*static_cast<QKeyEvent *>(event)))
+        return true;
+    return PaneView::event(event);
+}
+
+void InputPane::keyPressEvent(QKeyEvent *event) {
+    if (!keys->pressed(*event)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    caretBlink.restart();
+}
+
+bool InputPane::ownsShortcut(const QKeyEvent *key) const {
+    return InputPaneKeys::ownsShortcut(*key);
+}
+
+void InputPane::inputMethodEvent(QInputMethodEvent *event) {
+    editing->inputMethodEvent(event);
+}
+
+QVariant InputPane::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const QVariant answer = editing->inputMethodQuery(query);
+    return answer.isValid() || query == Qt::ImMaximumTextLength ? answer
+                                                                : PaneView::inputMethodQuery(query);
+}
+
+void InputPane::mousePressEvent(QMouseEvent *event) {
+    if (!mouse->pressed(event))
+        PaneView::mousePressEvent(event);
+}
+
+void InputPane::mouseDragged(const QMouseEvent *event) {
+    mouse->dragged(event);
+}
+
+void InputPane::dragTo(const QPointF &point) {
+    mouse->dragTo(point);
+}
+
+void InputPane::mouseReleased(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton)
+        mouse->released(event);
+    else
+        PaneView::mouseReleased(event);
+}
+
+void InputPane::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton)
+        mouse->doubleClicked(event);
+    else
+        PaneView::mouseDoubleClickEvent(event);
+}
+
+void InputPane::contextMenuEvent(QContextMenuEvent *event) {
+    InputPaneMenu::exec(this, event->globalPos());
+}
+
+void InputPane::dragEnterEvent(QDragEnterEvent *event) {
+    drop->entered(event);
+}
+
+void InputPane::dragMoveEvent(QDragMoveEvent *event) {
+    drop->moved(event);
+}
+
+void InputPane::dragLeaveEvent(QDragLeaveEvent *) {
+    drop->left();
+}
+
+void InputPane::dropEvent(QDropEvent *event) {
+    drop->dropped(event);
+}
+
+// Edits the window asks for ------------------------------------------------------
+
+void InputPane::moveSelectionTo(qint64 offset) {
+    editing->moveSelectionTo(offset);
+}
+
+void InputPane::undo() {
+    editing->undo();
+}
+
+void InputPane::redo() {
+    editing->redo();
+}
+
+void InputPane::cut() {
+    editing->cut();
+}
+
+void InputPane::copy() const {
+    editing->copy();
+}
+
+void InputPane::paste() {
+    editing->paste();
+}
+
+int InputPane::insertionStyle() const {
+    if (explicitStyle >= 0)
+        return explicitStyle;
+    if (runs.isEmpty())
+        return 0;
+    const qint64 at = std::clamp<qint64>(caret(), 0, runs.size());
+    return runs.styleAt(at > 0 ? at - 1 : 0);
+}
+
+// The Font command -------------------------------------------------------------
+
+void InputPane::mergeCurrentCharFormat(const QTextCharFormat &format) {
+    const Range shown = shownSelection();
+    if (shown.start == shown.end) {
+        explicitStyle = styles.merged(insertionStyle(), format);
+        layoutRows.setAdvances(styles.advanceTables());
+        updateRowMetrics();
+        updateScrollBars();
+        return;
+    }
+    runs.restyle(shown.start, shown.end, [&](int style) { return styles.merged(style, format); });
+    layoutRows.setAdvances(styles.advanceTables());
+    layoutRows.edited(shown.start, shown.end - shown.start, shown.end - shown.start);
+    updateRowMetrics();
+    updateScrollBars();
+    viewport()->update();
+}
+
+QTextCharFormat InputPane::charFormatAt(qint64 offset) const {
+    if (runs.isEmpty())
+        return styles.format(insertionStyle());
+    return styles.format(runs.styleAt(std::clamp<qint64>(offset, 0, runs.size() - 1)));
 }

@@ -5,6 +5,7 @@
 #include "document/byteselection.h"
 #include "document/crlf.h"
 #include "inputpane.h"
+#include "inputpaneediting.h"
 #include "textunits.h"
 
 #include <QScrollBar>
@@ -210,7 +211,8 @@ void InputPaneAccessible::insertText(int offset, const QString &text) {
 void InputPaneAccessible::replaceText(int startOffset, int endOffset, const QString &text) {
     if (startOffset > endOffset)
         std::swap(startOffset, endOffset);
-    pane()->selection()->moveCaret(pane()->editor.replace(startOffset, endOffset, bytesFrom(text)));
+    pane()->selection()->moveCaret(
+        pane()->editing->byteEditor().replace(startOffset, endOffset, bytesFrom(text)));
 }
 
 // Events -----------------------------------------------------------------------
