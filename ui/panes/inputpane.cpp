@@ -11,11 +11,11 @@
 #include "inputpanekeys.h"
 #include "inputpanemenu.h"
 #include "inputpanemouse.h"
+#include "inputrowpainter.h"
 #include "panenotice.h"
 #include "textunits.h"
 
 #include <QApplication>
-#include <QGlyphRun>
 #include <QInputMethod>
 #include <QPaintEvent>
 #include <QPainter>
@@ -261,13 +261,17 @@ void InputPane::paintEvent(QPaintEvent *event) {
         relayOut();
     QPainter painter(viewport());
     const Range selected = shownSelection();
+    InputRowPainter rowPainter(painter, layoutRows, styles, palette(), hasFocus(), textLeft(),
+                               ascent);
+    rowPainter.setSelection(selected.start, selected.end);
+    rowPainter.setMarks(markedBytes);
     const qint64 rows = layoutRows.rowCount();
     for (qint64 row = firstVisibleRow(); row < rows; ++row) {
         const QRectF rect = rowRect(row);
         if (rect.top() > event->rect().bottom() + 1)
             break;
         if (rect.intersects(event->rect()))
-            paintRow(painter, row, rect, selected);
+            rowPainter.paint(row, rect);
     }
     paintCarets(painter);
 }
@@ -296,105 +300,6 @@ void InputPane::paintCarets(QPainter &painter) {
         painter.setPen(palette().color(group, QPalette::Text));
         painter.drawText(QPointF(box.left() + 1, box.top() + ascent), preedit);
     }
-}
-
-void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect, Range selected) {
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const RowLayout::Row row = layoutRows.row(rowIndex);
-    const qreal left = textLeft();
-
-    // The selection's background, a selected line break as a space's width.
-    const qint64 from = std::max(row.start, selected.start);
-    const qint64 to = std::min(row.end, selected.end);
-    if (from < to || (selected.start < row.start && selected.end > row.end)) {
-        const qreal x1 = left + pixels(layoutRows.xOf(row, from));
-        qreal x2 = left + pixels(layoutRows.xOf(row, std::min(to, row.textEnd())));
-        if (row.lineBreak && to == row.end)
-            x2 += pixels(layoutRows.advancesOf(0)[' ']);
-        painter.fillRect(QRectF(x1, rect.top(), x2 - x1, rect.height()),
-                         palette().color(group, QPalette::Highlight));
-    }
-    if (markedBytes) {
-        const QColor mark = byteMarkColor(palette());
-        layoutRows.forEachGlyph(row, [&](qint64 at, unsigned char byte, int style, qint32 x) {
-            if ((at < selected.start || at >= selected.end) && markedBytes(at))
-                painter.fillRect(QRectF(left + pixels(x), rect.top(),
-                                        pixels(styles.at(style).advances()[byte]), rect.height()),
-                                 mark);
-        });
-    }
-
-    paintGlyphs(painter, row, rect, selected);
-
-    // A row cut short where the layout was cut: a dotted leader to the edge
-    // shows that the line goes on.
-    if (layoutRows.endsShort(rowIndex)) {
-        const qreal x = left + pixels(layoutRows.xOf(row, row.end)) + 2;
-        const qreal y = rect.top() + rect.height() / 2;
-        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
-        painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
-    }
-}
-
-// Glyphs of one font, colour and selection state go in one run; the lines
-// of an underlined or struck out style run under all of them.
-void InputPane::paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
-                            Range selected) {
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const qreal left = textLeft();
-    const qreal baseline = rect.top() + ascent;
-    QVarLengthArray<quint32, 256> indexes;
-    QVarLengthArray<QPointF, 256> positions;
-    int runStyle = -1;
-    int runFont = -1;
-    bool runSelected = false;
-    qreal runLeft = 0;
-    qreal runRight = 0;
-    const auto flush = [&] {
-        if (runStyle < 0)
-            return;
-        const GlyphStyle &style = styles.at(runStyle);
-        const QColor color = runSelected ? palette().color(group, QPalette::HighlightedText)
-                             : style.color().isValid() ? style.color()
-                                                       : palette().color(group, QPalette::Text);
-        if (!indexes.isEmpty()) {
-            QGlyphRun glyphs;
-            glyphs.setRawFont(style.rawFonts()[std::size_t(runFont)]);
-            glyphs.setGlyphIndexes(QList<quint32>(indexes.begin(), indexes.end()));
-            glyphs.setPositions(QList<QPointF>(positions.begin(), positions.end()));
-            painter.setPen(color);
-            painter.drawGlyphRun(QPointF(0, 0), glyphs);
-        }
-        const QFont &font = style.font();
-        const GlyphStyle::Decoration &lines = style.decoration();
-        for (const auto &[on, y] : {std::pair{font.underline(), lines.underline},
-                                    std::pair{font.strikeOut(), lines.strikeOut},
-                                    std::pair{font.overline(), lines.overline}}) {
-            if (on)
-                painter.fillRect(QRectF(runLeft, baseline + y, runRight - runLeft, lines.width),
-                                 color);
-        }
-        indexes.clear();
-        positions.clear();
-    };
-    layoutRows.forEachGlyph(row, [&](qint64 at, unsigned char byte, int style, qint32 x) {
-        const GlyphStyle &paneStyle = styles.at(style);
-        const GlyphStyle::Glyph &glyph = paneStyle.glyph(byte);
-        const bool isSelected = at >= selected.start && at < selected.end;
-        if (style != runStyle || glyph.font != runFont || isSelected != runSelected) {
-            flush();
-            runStyle = style;
-            runFont = glyph.font;
-            runSelected = isSelected;
-            runLeft = left + pixels(x);
-        }
-        runRight = left + pixels(x + paneStyle.advances()[byte]);
-        if (glyph.drawn) {
-            indexes.append(glyph.index);
-            positions.append(QPointF(left + pixels(x), baseline));
-        }
-    });
-    flush();
 }
 
 void InputPane::setMarkedBytes(ByteMarks marked) {

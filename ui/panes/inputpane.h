@@ -148,9 +148,6 @@ private:
     // Painting.
     QRectF rowRect(qint64 row) const;
     qreal textLeft() const;
-    void paintRow(QPainter &painter, qint64 row, const QRectF &rect, Range selected);
-    void paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
-                     Range selected);
     void paintCarets(QPainter &painter);
     void repaintCaret() override;
     void dragTo(const QPointF &point) override;
