@@ -31,26 +31,37 @@ private slots:
     }
     void cleanup() { qDeleteAll(std::begin(views), std::end(views)); }
 
+    // Whichever joins first, the rows take the taller height.
+    void joinedViewsScrollAndLineUpTogether_data() {
+        QTest::addColumn<int>("first");
+        QTest::newRow("the shorter first") << 0;
+        QTest::newRow("the taller first") << 1;
+    }
     void joinedViewsScrollAndLineUpTogether() {
+        QFETCH(int, first);
+        TokenView *one = views[first];
+        TokenView *other = views[1 - first];
+        const int tallest = views[1]->naturalRowHeight();
         SharedRows rows;
-        rows.join(views[0]);
+        rows.join(one);
         // Alone, a view keeps its own rows.
-        QCOMPARE(views[0]->rowHeight(), views[0]->naturalRowHeight());
-        views[0]->verticalScrollBar()->setValue(50);
-        rows.join(views[1]);
-        QCOMPARE(views[1]->firstVisibleRow(), 50);
-        QCOMPARE(views[0]->rowHeight(), views[1]->naturalRowHeight());
-        QCOMPARE(views[1]->rowHeight(), views[1]->naturalRowHeight());
+        QCOMPARE(one->rowHeight(), one->naturalRowHeight());
+        one->verticalScrollBar()->setValue(50);
+        rows.join(other);
+        QCOMPARE(other->firstVisibleRow(), 50);
+        QCOMPARE(one->rowHeight(), tallest);
+        QCOMPARE(other->rowHeight(), tallest);
 
-        views[1]->verticalScrollBar()->setValue(100);
-        QCOMPARE(views[0]->firstVisibleRow(), 100);
-        views[0]->verticalScrollBar()->setValue(7);
-        QCOMPARE(views[1]->firstVisibleRow(), 7);
+        other->verticalScrollBar()->setValue(100);
+        QCOMPARE(one->firstVisibleRow(), 100);
+        one->verticalScrollBar()->setValue(7);
+        QCOMPARE(other->firstVisibleRow(), 7);
 
-        rows.leave(views[1]);
-        QCOMPARE(views[0]->rowHeight(), views[0]->naturalRowHeight());
-        views[0]->verticalScrollBar()->setValue(30);
-        QCOMPARE(views[1]->firstVisibleRow(), 7);
+        rows.leave(other);
+        QCOMPARE(one->rowHeight(), one->naturalRowHeight());
+        QCOMPARE(other->rowHeight(), other->naturalRowHeight());
+        one->verticalScrollBar()->setValue(30);
+        QCOMPARE(other->firstVisibleRow(), 7);
     }
 
     // Stopping sharing gives every view its own rows back.
