@@ -38,12 +38,6 @@ InputPane *InputPaneAccessible::pane() const {
     return static_cast<InputPane *>(widget());
 }
 
-void *InputPaneAccessible::interface_cast(QAccessible::InterfaceType type) {
-    if (type == QAccessible::EditableTextInterface)
-        return static_cast<QAccessibleEditableTextInterface *>(this);
-    return PaneTextAccessible::interface_cast(type);
-}
-
 QAccessible::State InputPaneAccessible::state() const {
     QAccessible::State state = PaneTextAccessible::state();
     state.editable = true;
