@@ -8,6 +8,7 @@
 
 #include "benchtools.h"
 #include "document/bytedocument.h"
+#include "document/byteeditor.h"
 #include "hexpane.h"
 #include "mainwindow.h"
 #include "windowbench.h"
@@ -68,6 +69,7 @@ double listing(const QByteArray &document, const char *action) {
 // overwrite the document's bytes.
 struct LivePane {
     ByteDocument document;
+    ByteEditor editor{&document};
     std::unique_ptr<TokenView> pane;
     PaintWatcher *watcher = nullptr;
     double shown = 0;
@@ -78,14 +80,7 @@ struct LivePane {
         timer.start();
         if (hex) {
             auto *hexPane = new HexPane;
-            hexPane->setEditable(true);
-            QObject::connect(hexPane, &HexPane::nibbleTyped, &document,
-                             [this, hexPane](qsizetype byte, bool low, int value) {
-                                 const int old = hexPane->byteAt(byte);
-                                 const char now =
-                                     char(low ? (old & 0xF0) | value : (value << 4) | (old & 0x0F));
-                                 document.replace(byte, 1, QByteArray(1, now));
-                             });
+            hexPane->setEditor(&editor);
             pane.reset(hexPane);
         } else {
             pane = std::make_unique<TokenView>();

@@ -19,30 +19,21 @@
 
 namespace {
 
-// The document as the user sees it: its states from the last load on.
+// The document as the user sees it: its states from the last load on. A
+// run of typing may be one undo step or several; which edits join is the
+// document's to say (undoTakesBackOneStep checks its rule), and an undo
+// shows which it made one.
 struct Model {
     QList<QByteArray> states{QByteArray()};
+    // The state came from typing, which may have joined the step before.
+    QList<bool> typed{false};
     qsizetype done = 0;
     qsizetype clean = 0; // -1: no longer reachable
-    // What the last step's last edit was, for typing to join it.
-    struct Last {
-        qint64 offset = 0, removed = 0, added = 0;
-        bool typing = false;
-    } last;
-    bool typingEnded = true;
+    // Where the last edit's bytes end, for typing to go on from.
+    qint64 lastEnd = 0;
 
     const QByteArray &bytes() const { return states[done]; }
     bool modified() const { return done != clean; }
-
-    bool typingJoins(qint64 offset, qint64 removed, qint64 added) const {
-        if (!last.typing || typingEnded || done == 0 || done == clean)
-            return false;
-        if (removed == 0)
-            return last.added > 0 && offset == last.offset + last.added;
-        if (added > 0 || last.added > 0)
-            return false;
-        return offset == last.offset || offset + removed == last.offset;
-    }
 
     void replace(qint64 offset, qint64 removed, const QByteArray &bytes, ByteDocument::Step step) {
         offset = qBound<qint64>(0, offset, this->bytes().size());
@@ -52,33 +43,42 @@ struct Model {
             return;
         next.replace(offset, removed, bytes);
         states.resize(done + 1);
+        typed.resize(done + 1);
         if (clean > done)
             clean = -1;
-        const bool joins =
-            done > 0 && done != clean &&
-            (step == ByteDocument::Step::JoinPrevious ||
-             (step == ByteDocument::Step::Typing && typingJoins(offset, removed, bytes.size())));
-        if (joins) {
+        if (step == ByteDocument::Step::JoinPrevious && done > 0 && done != clean) {
             states[done] = next;
         } else {
             states.append(next);
+            typed.append(step == ByteDocument::Step::Typing);
             ++done;
         }
-        const bool typing = step == ByteDocument::Step::Typing;
-        // A joined insertion or deletion keeps its start for the next one.
-        if (joins && typing && removed == 0)
-            last = {last.offset, 0, last.added + bytes.size(), true};
-        else if (joins && typing && offset + removed == last.offset)
-            last = {offset, 0, 0, true};
-        else
-            last = {offset, removed, bytes.size(), typing && (!joins || last.typing)};
-        typingEnded = !typing;
+        lastEnd = offset + bytes.size();
     }
-    void step(int by) {
-        done += by;
-        typingEnded = true;
-        last.typing = false;
+
+    // The document undid a step and now holds bytes: the step began at the
+    // latest earlier state that holds them, with only typing after it.
+    // Those states become the one step they were. False when no such
+    // state is there.
+    bool undoneTo(const QByteArray &bytes) {
+        qsizetype from = done - 1;
+        while (states[from] != bytes) {
+            if (from == 0 || !typed[from + 1])
+                return false;
+            --from;
+        }
+        const qsizetype joined = done - from - 1;
+        states.remove(from + 1, joined);
+        typed.remove(from + 1, joined);
+        typed[from + 1] = false;
+        if (clean > from && clean < done)
+            clean = -1;
+        else if (clean >= done)
+            clean -= joined;
+        done = from;
+        return true;
     }
+    void redone() { ++done; }
 };
 
 QByteArray randomBytes(QRandomGenerator &random, int most) {
@@ -145,8 +145,7 @@ private slots:
             if (op < 40) {
                 // Typing: one byte, or Backspace/Delete of one.
                 const int kind = random.bounded(3);
-                const qint64 at =
-                    kind == 0 && random.bounded(2) ? model.last.offset + model.last.added : offset;
+                const qint64 at = kind == 0 && random.bounded(2) ? model.lastEnd : offset;
                 const qint64 removed = kind == 0 ? 0 : 1;
                 const qint64 from = kind == 1 ? at - 1 : at;
                 const QByteArray bytes =
@@ -169,17 +168,17 @@ private slots:
                 what = QStringLiteral("undo");
                 QCOMPARE(document.canUndo(), model.done > 0);
                 if (document.undo())
-                    model.step(-1);
+                    QVERIFY2(model.undoneTo(document.read(0, document.size())),
+                             "undo went back to no state before");
             } else if (op < 85) {
                 what = QStringLiteral("redo");
                 QCOMPARE(document.canRedo(), model.done + 1 < model.states.size());
                 if (document.redo())
-                    model.step(+1);
+                    model.redone();
             } else if (op < 90) {
                 what = QStringLiteral("save");
                 document.setClean();
                 model.clean = model.done;
-                model.typingEnded = true;
             } else if (op < 92) {
                 what = QStringLiteral("load");
                 const QByteArray loaded = randomBytes(random, 20000);
@@ -201,7 +200,6 @@ private slots:
             } else if (op < 96) {
                 what = QStringLiteral("caret moved");
                 document.endTyping();
-                model.typingEnded = true;
             } else {
                 what = QStringLiteral("snapshot");
                 snapshot = document.bytes();

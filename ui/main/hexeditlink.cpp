@@ -4,8 +4,7 @@
 #include "document/bytedocument.h"
 #include "document/byteselection.h"
 #include "hexpane.h"
-
-#include <QScrollBar>
+#include "sharedrows.h"
 
 namespace {
 
@@ -18,7 +17,7 @@ bool isTextColumn(views::View view) {
 HexEditLink::HexEditLink(ByteDocument *document, ByteSelection *selection, HexPane *hex,
                          TokenView *output, QObject *parent)
     : QObject(parent), document(document), selection(selection), editor(document), hex(hex),
-      output(output) {}
+      output(output), rows(new SharedRows(this)) {}
 
 void HexEditLink::start() {
     unlink();
@@ -27,31 +26,13 @@ void HexEditLink::start() {
         return;
     active = true;
     linked = *followed;
-    hex->setEditable(true);
+    hex->setEditor(&editor);
     hex->shareSelection(selection);
 
     connections = {
-        connect(hex, &HexPane::nibbleTyped, this,
-                [this](qsizetype byte, bool low, int value) {
-                    editor.typeNibble(linked.offset + byte, low, value);
-                }),
-        connect(hex, &HexPane::undoRequested, this, [this] { editor.undo(); }),
-        connect(hex, &HexPane::redoRequested, this, [this] { editor.redo(); }),
         connect(output, &TokenView::contentReset, this, &HexEditLink::linkOutput),
-        connect(hex, &TokenView::layoutChanged, this, &HexEditLink::lineUpRows),
-        connect(output, &TokenView::layoutChanged, this, &HexEditLink::lineUpRows),
-        // The two display panes keep the same rows in sight.
-        connect(hex->verticalScrollBar(), &QScrollBar::valueChanged, this,
-                [this](int row) {
-                    if (outputLinked)
-                        output->verticalScrollBar()->setValue(row);
-                }),
-        connect(output->verticalScrollBar(), &QScrollBar::valueChanged, this,
-                [this](int row) {
-                    if (outputLinked)
-                        hex->verticalScrollBar()->setValue(row);
-                }),
     };
+    rows->join(hex);
     linkOutput();
 }
 
@@ -67,16 +48,15 @@ void HexEditLink::unlink() {
     for (const QMetaObject::Connection &connection : std::as_const(connections))
         disconnect(connection);
     connections.clear();
+    rows->clear();
     hex->shareSelection(nullptr);
     output->shareSelection(nullptr);
     active = false;
     outputLinked = false;
-    hex->setEditable(false);
+    hex->setEditor(nullptr);
     output->setTokensPerRow(0);
     output->setColumns(false);
     useDumpFace(false);
-    hex->setMinimumRowHeight(0);
-    output->setMinimumRowHeight(0);
 }
 
 bool HexEditLink::showsWholeDocument() const {
@@ -98,7 +78,6 @@ void HexEditLink::linkOutput() {
     if (linkingOutput)
         return;
     const TokenView::Source view = output->source();
-    const bool wasLinked = outputLinked;
     outputLinked = active && view.view && view.offset == linked.offset &&
                    view.length == hex->source().length && output->tokenCount() == hex->tokenCount();
     const views::View shown = outputLinked ? views::textColumnOf(view.view) : view.view;
@@ -117,9 +96,10 @@ void HexEditLink::linkOutput() {
     useDumpFace(column);
     output->setColumns(column);
     output->setTokensPerRow(outputLinked ? hex->tokensPerRow() : 0);
-    if (outputLinked && !wasLinked)
-        output->verticalScrollBar()->setValue(hex->verticalScrollBar()->value());
-    lineUpRows();
+    if (outputLinked)
+        rows->join(output);
+    else
+        rows->leave(output);
 }
 
 // The dump's face gives the text column one width a character and the
@@ -134,10 +114,4 @@ void HexEditLink::useDumpFace(bool on) {
     } else {
         output->setFont(outputFace);
     }
-}
-
-void HexEditLink::lineUpRows() {
-    const int height = outputLinked ? qMax(hex->naturalRowHeight(), output->naturalRowHeight()) : 0;
-    hex->setMinimumRowHeight(height);
-    output->setMinimumRowHeight(height);
 }

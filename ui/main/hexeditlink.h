@@ -9,18 +9,19 @@
 class ByteDocument;
 class ByteSelection;
 class HexPane;
+class SharedRows;
 class TokenView;
 
 // The hex-edit layout's panes on the document. The hex pane follows a range
 // of the document's bytes (a dumped selection at fixed offsets, or the whole
 // document); the output pane, while it shows a view of the same bytes one
 // token a byte, follows the same range in rows of the hex pane's width (the
-// 866 or 1251 text as a text column, one even cell a byte). Both
-// show the document's one selection, each mapping it by offset, and keep the
-// same rows in sight with rows of one height; hex digits typed in the hex
-// pane overwrite the document's bytes, one undo step per byte, and undo and
-// redo there act on the document. When the link stops, both panes keep what
-// they show and follow no more, as the views of the normal layout do.
+// 866 or 1251 text as a text column, one even cell a byte). Both show the
+// document's one selection, each mapping it by offset, and share their rows
+// (SharedRows: the same rows in sight, of one height); the hex pane is
+// given the editor its digits and its undo and redo go through. When the
+// link stops, both panes keep what they show and follow no more, as the
+// views of the normal layout do.
 class HexEditLink : public QObject {
     Q_OBJECT
 
@@ -45,7 +46,6 @@ private:
     // Stops linking; the panes go on as they are.
     void unlink();
     void linkOutput();
-    void lineUpRows();
     void useDumpFace(bool on);
 
     ByteDocument *document;
@@ -53,6 +53,7 @@ private:
     ByteEditor editor;
     HexPane *hex;
     TokenView *output;
+    SharedRows *rows;
     QList<QMetaObject::Connection> connections;
 
     bool active = false;

@@ -1,6 +1,7 @@
 #include "hexpane.h"
 
 #include "base/hexdigit.h"
+#include "document/byteeditor.h"
 #include "typedkey.h"
 
 #include <QKeyEvent>
@@ -47,10 +48,6 @@ int offsetDigitsFor(qint64 lastOffset) {
 
 HexPane::HexPane(QWidget *parent) : TokenView(parent) {
     mutableLayout().setColumns(true);
-}
-
-void HexPane::setEditable(bool on) {
-    editable = on;
 }
 
 void HexPane::layoutUpdated() {
@@ -106,12 +103,9 @@ bool HexPane::ownsShortcut(const QKeyEvent *key) const {
 }
 
 void HexPane::keyPressEvent(QKeyEvent *event) {
-    if (event == QKeySequence::Undo) {
-        emit undoRequested();
-        return;
-    }
-    if (event == QKeySequence::Redo) {
-        emit redoRequested();
+    if (event == QKeySequence::Undo || event == QKeySequence::Redo) {
+        if (byteEditor)
+            event == QKeySequence::Undo ? byteEditor->undo() : byteEditor->redo();
         return;
     }
     const QString typed = event->text();
@@ -130,13 +124,14 @@ void HexPane::keyPressEvent(QKeyEvent *event) {
 // Over a selection the digit goes to its first group. The cursor then stands
 // on the byte's low nibble, or after it.
 bool HexPane::typeNibble(int value) {
-    if (!editable || !inColumns() || value < 0 || value > 15)
+    const std::optional<PaneContent::Range> followed = content().followedRange();
+    if (!byteEditor || !followed || !inColumns() || value < 0 || value > 15)
         return false;
     const TokenPlace at = hasSelection() ? qMin(anchorPlace(), cursorPlace()) : cursorPlace();
     if (at.token >= tokenCount())
         return false;
     const bool low = at.offset != 0;
-    emit nibbleTyped(at.token, low, value);
+    byteEditor->typeNibble(followed->offset + at.token, low, value);
     const TokenPlace next = low ? TokenPlace{at.token + 1, 0} : TokenPlace{at.token, 1};
     moveCursorTo(next, next, true);
     return true;

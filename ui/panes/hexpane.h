@@ -2,22 +2,27 @@
 
 #include "tokenview.h"
 
+class ByteEditor;
+
 // The hex pane: a token view of the hex dump whose rows hold their groups in
 // fixed columns, wide enough for the widest group in any of the pane's
 // fonts, so the ruler can stand over them whatever the font. Each row shows
 // the document offset of its first byte in a margin left of the groups (the
 // margin is no part of the text). Rows are drawn from the bytes shown; the
-// dump's text is never kept. While editing is on, hex digits overwrite the
-// byte under the cursor nibble by nibble; nothing else changes the bytes, and
-// selections by mouse and keys take whole groups.
+// dump's text is never kept. While it has an editor, hex digits overwrite
+// the document's byte under the cursor nibble by nibble (the editor keeps a
+// byte's two digits one undo step) and undo and redo act on the document;
+// nothing else changes the bytes, and selections by mouse and keys take
+// whole groups.
 class HexPane : public TokenView {
     Q_OBJECT
 
 public:
     explicit HexPane(QWidget *parent = nullptr);
 
-    void setEditable(bool on);
-    bool isEditable() const { return editable; }
+    // The editor of the document the pane follows; none: read only.
+    void setEditor(ByteEditor *editor) { byteEditor = editor; }
+    bool isEditable() const { return byteEditor != nullptr; }
 
     // The text of the offset margin at a row ("" when the pane shows none).
     QString offsetText(qsizetype row) const;
@@ -38,10 +43,6 @@ public:
     static constexpr int groupSize = views::hexGroupWidth;
 
 signals:
-    // A hex digit typed over the high or low half of a byte of the dump.
-    void nibbleTyped(qsizetype byte, bool low, int value);
-    void undoRequested();
-    void redoRequested();
     // The width of the columns or of the offset margin changed.
     void columnsChanged();
 
@@ -66,7 +67,7 @@ private:
     // The group under a point, by the cell it falls in, and the nibble.
     std::pair<qint64, int> cellAt(const QPointF &viewportPoint) const;
 
-    bool editable = false;
+    ByteEditor *byteEditor = nullptr;
     // The group and nibble the mouse was pressed on.
     std::pair<qint64, int> pressed{-1, 0};
     // Measured at each layout.

@@ -6,12 +6,16 @@
 #include "document/byteselection.h"
 #include "document/crlf.h"
 #include "inputpaneaccessible.h"
+#include "inputpanedrop.h"
+#include "inputpaneediting.h"
+#include "inputpanekeys.h"
+#include "inputpanemenu.h"
 #include "inputpanemouse.h"
+#include "inputrowpainter.h"
 #include "panenotice.h"
 #include "textunits.h"
 
 #include <QApplication>
-#include <QGlyphRun>
 #include <QInputMethod>
 #include <QPaintEvent>
 #include <QPainter>
@@ -33,8 +37,10 @@ qreal pixels(qint32 fixed) {
 } // namespace
 
 InputPane::InputPane(ByteDocument *document, ByteSelection *selection, QWidget *parent)
-    : PaneView(parent), doc(document), sel(selection), editor(document), styles(font()),
-      layoutRows(document->bytes(), runs), mouse(std::make_unique<InputPaneMouse>(this)) {
+    : PaneView(parent), doc(document), sel(selection), styles(font()),
+      layoutRows(document->bytes(), runs), editing(std::make_unique<InputPaneEditing>(this)),
+      keys(std::make_unique<InputPaneKeys>(this)), mouse(std::make_unique<InputPaneMouse>(this)),
+      drop(std::make_unique<InputPaneDrop>(this)) {
     InputPaneAccessible::install();
     setAttribute(Qt::WA_InputMethodEnabled);
     setAcceptDrops(true);
@@ -89,7 +95,7 @@ void InputPane::selectionChanged() {
     if (!ownChange) {
         preferredX = -1;
         caretUpstream = false;
-        editor.endRun();
+        editing->endRun();
         // A selection made by another window comes into sight, as a text
         // edit's cursor set from outside does.
         if (laidOut)
@@ -255,25 +261,34 @@ void InputPane::paintEvent(QPaintEvent *event) {
         relayOut();
     QPainter painter(viewport());
     const Range selected = shownSelection();
+    InputRowPainter rowPainter(painter, layoutRows, styles, palette(), hasFocus(), textLeft(),
+                               ascent);
+    rowPainter.setSelection(selected.start, selected.end);
+    rowPainter.setMarks(markedBytes);
     const qint64 rows = layoutRows.rowCount();
     for (qint64 row = firstVisibleRow(); row < rows; ++row) {
         const QRectF rect = rowRect(row);
         if (rect.top() > event->rect().bottom() + 1)
             break;
         if (rect.intersects(event->rect()))
-            paintRow(painter, row, rect, selected);
+            rowPainter.paint(row, rect);
     }
+    paintCarets(painter);
+}
+
+// The caret, where a drop would go, and text an input method is composing.
+void InputPane::paintCarets(QPainter &painter) {
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    const QString &preedit = editing->preeditText();
     if (caretBlink.isOn() && hasFocus() && preedit.isEmpty())
         painter.fillRect(caretRect(), palette().color(group, QPalette::Text));
-    if (dropCaret >= 0) {
-        // Where a drop would go.
-        const QRectF at = byteRect(dropCaret);
+    if (drop->dropCaret() >= 0) {
+        const QRectF at = byteRect(drop->dropCaret());
         painter.fillRect(QRectF(std::floor(at.x()), at.y(), 1, rowPixels),
                          palette().color(group, QPalette::Text));
     }
     if (!preedit.isEmpty()) {
-        // Text the input method is composing, over the caret until committed.
+        // Over the caret until committed.
         const QRect at = caretRect();
         const QFont font = styles.at(insertionStyle()).font();
         const QFontMetricsF metrics(font);
@@ -285,105 +300,6 @@ void InputPane::paintEvent(QPaintEvent *event) {
         painter.setPen(palette().color(group, QPalette::Text));
         painter.drawText(QPointF(box.left() + 1, box.top() + ascent), preedit);
     }
-}
-
-void InputPane::paintRow(QPainter &painter, qint64 rowIndex, const QRectF &rect, Range selected) {
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const RowLayout::Row row = layoutRows.row(rowIndex);
-    const qreal left = textLeft();
-
-    // The selection's background, a selected line break as a space's width.
-    const qint64 from = std::max(row.start, selected.start);
-    const qint64 to = std::min(row.end, selected.end);
-    if (from < to || (selected.start < row.start && selected.end > row.end)) {
-        const qreal x1 = left + pixels(layoutRows.xOf(row, from));
-        qreal x2 = left + pixels(layoutRows.xOf(row, std::min(to, row.textEnd())));
-        if (row.lineBreak && to == row.end)
-            x2 += pixels(layoutRows.advancesOf(0)[' ']);
-        painter.fillRect(QRectF(x1, rect.top(), x2 - x1, rect.height()),
-                         palette().color(group, QPalette::Highlight));
-    }
-    if (markedBytes) {
-        const QColor mark = byteMarkColor(palette());
-        layoutRows.forEachGlyph(row, [&](qint64 at, unsigned char byte, int style, qint32 x) {
-            if ((at < selected.start || at >= selected.end) && markedBytes(at))
-                painter.fillRect(QRectF(left + pixels(x), rect.top(),
-                                        pixels(styles.at(style).advances()[byte]), rect.height()),
-                                 mark);
-        });
-    }
-
-    paintGlyphs(painter, row, rect, selected);
-
-    // A row cut short where the layout was cut: a dotted leader to the edge
-    // shows that the line goes on.
-    if (layoutRows.endsShort(rowIndex)) {
-        const qreal x = left + pixels(layoutRows.xOf(row, row.end)) + 2;
-        const qreal y = rect.top() + rect.height() / 2;
-        painter.setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
-        painter.drawLine(QPointF(x, y), QPointF(rect.width() - margin, y));
-    }
-}
-
-// Glyphs of one font, colour and selection state go in one run; the lines
-// of an underlined or struck out style run under all of them.
-void InputPane::paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
-                            Range selected) {
-    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
-    const qreal left = textLeft();
-    const qreal baseline = rect.top() + ascent;
-    QVarLengthArray<quint32, 256> indexes;
-    QVarLengthArray<QPointF, 256> positions;
-    int runStyle = -1;
-    int runFont = -1;
-    bool runSelected = false;
-    qreal runLeft = 0;
-    qreal runRight = 0;
-    const auto flush = [&] {
-        if (runStyle < 0)
-            return;
-        const GlyphStyle &style = styles.at(runStyle);
-        const QColor color = runSelected ? palette().color(group, QPalette::HighlightedText)
-                             : style.color().isValid() ? style.color()
-                                                       : palette().color(group, QPalette::Text);
-        if (!indexes.isEmpty()) {
-            QGlyphRun glyphs;
-            glyphs.setRawFont(style.rawFonts()[std::size_t(runFont)]);
-            glyphs.setGlyphIndexes(QList<quint32>(indexes.begin(), indexes.end()));
-            glyphs.setPositions(QList<QPointF>(positions.begin(), positions.end()));
-            painter.setPen(color);
-            painter.drawGlyphRun(QPointF(0, 0), glyphs);
-        }
-        const QFont &font = style.font();
-        const GlyphStyle::Decoration &lines = style.decoration();
-        for (const auto &[on, y] : {std::pair{font.underline(), lines.underline},
-                                    std::pair{font.strikeOut(), lines.strikeOut},
-                                    std::pair{font.overline(), lines.overline}}) {
-            if (on)
-                painter.fillRect(QRectF(runLeft, baseline + y, runRight - runLeft, lines.width),
-                                 color);
-        }
-        indexes.clear();
-        positions.clear();
-    };
-    layoutRows.forEachGlyph(row, [&](qint64 at, unsigned char byte, int style, qint32 x) {
-        const GlyphStyle &paneStyle = styles.at(style);
-        const GlyphStyle::Glyph &glyph = paneStyle.glyph(byte);
-        const bool isSelected = at >= selected.start && at < selected.end;
-        if (style != runStyle || glyph.font != runFont || isSelected != runSelected) {
-            flush();
-            runStyle = style;
-            runFont = glyph.font;
-            runSelected = isSelected;
-            runLeft = left + pixels(x);
-        }
-        runRight = left + pixels(x + paneStyle.advances()[byte]);
-        if (glyph.drawn) {
-            indexes.append(glyph.index);
-            positions.append(QPointF(left + pixels(x), baseline));
-        }
-    });
-    flush();
 }
 
 void InputPane::setMarkedBytes(ByteMarks marked) {
@@ -413,4 +329,143 @@ void InputPane::fontChanged() {
     styles.setPaneFont(font());
     layoutRows.setAdvances(styles.advanceTables());
     relayOut();
+}
+
+// Input, each kind to its controller ----------------------------------------
+
+bool InputPane::event(QEvent *event) {
+    // Tab is taken before the widget would move the focus with it.
+    if (event->type() == QEvent::KeyPress && keys->tabPressed(*static_cast<QKeyEvent *>(event)))
+        return true;
+    return PaneView::event(event);
+}
+
+void InputPane::keyPressEvent(QKeyEvent *event) {
+    if (!keys->pressed(*event)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    caretBlink.restart();
+}
+
+bool InputPane::ownsShortcut(const QKeyEvent *key) const {
+    return InputPaneKeys::ownsShortcut(*key);
+}
+
+void InputPane::inputMethodEvent(QInputMethodEvent *event) {
+    editing->inputMethodEvent(event);
+}
+
+QVariant InputPane::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const QVariant answer = editing->inputMethodQuery(query);
+    return answer.isValid() || query == Qt::ImMaximumTextLength ? answer
+                                                                : PaneView::inputMethodQuery(query);
+}
+
+void InputPane::mousePressEvent(QMouseEvent *event) {
+    if (!mouse->pressed(event))
+        PaneView::mousePressEvent(event);
+}
+
+void InputPane::mouseDragged(const QMouseEvent *event) {
+    mouse->dragged(event);
+}
+
+void InputPane::dragTo(const QPointF &point) {
+    mouse->dragTo(point);
+}
+
+void InputPane::mouseReleased(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton)
+        mouse->released(event);
+    else
+        PaneView::mouseReleased(event);
+}
+
+void InputPane::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton)
+        mouse->doubleClicked(event);
+    else
+        PaneView::mouseDoubleClickEvent(event);
+}
+
+void InputPane::contextMenuEvent(QContextMenuEvent *event) {
+    InputPaneMenu::exec(this, event->globalPos());
+}
+
+void InputPane::dragEnterEvent(QDragEnterEvent *event) {
+    drop->entered(event);
+}
+
+void InputPane::dragMoveEvent(QDragMoveEvent *event) {
+    drop->moved(event);
+}
+
+void InputPane::dragLeaveEvent(QDragLeaveEvent *) {
+    drop->left();
+}
+
+void InputPane::dropEvent(QDropEvent *event) {
+    drop->dropped(event);
+}
+
+// Edits the window asks for ------------------------------------------------------
+
+void InputPane::moveSelectionTo(qint64 offset) {
+    editing->moveSelectionTo(offset);
+}
+
+void InputPane::undo() {
+    editing->undo();
+}
+
+void InputPane::redo() {
+    editing->redo();
+}
+
+void InputPane::cut() {
+    editing->cut();
+}
+
+void InputPane::copy() const {
+    editing->copy();
+}
+
+void InputPane::paste() {
+    editing->paste();
+}
+
+int InputPane::insertionStyle() const {
+    if (explicitStyle >= 0)
+        return explicitStyle;
+    if (runs.isEmpty())
+        return 0;
+    const qint64 at = std::clamp<qint64>(caret(), 0, runs.size());
+    return runs.styleAt(at > 0 ? at - 1 : 0);
+}
+
+// The Font command -------------------------------------------------------------
+
+void InputPane::mergeCurrentCharFormat(const QTextCharFormat &format) {
+    const Range shown = shownSelection();
+    if (shown.start == shown.end) {
+        explicitStyle = styles.merged(insertionStyle(), format);
+        layoutRows.setAdvances(styles.advanceTables());
+        updateRowMetrics();
+        updateScrollBars();
+        return;
+    }
+    runs.restyle(shown.start, shown.end, [&](int style) { return styles.merged(style, format); });
+    layoutRows.setAdvances(styles.advanceTables());
+    layoutRows.edited(shown.start, shown.end - shown.start, shown.end - shown.start);
+    updateRowMetrics();
+    updateScrollBars();
+    viewport()->update();
+}
+
+QTextCharFormat InputPane::charFormatAt(qint64 offset) const {
+    if (runs.isEmpty())
+        return styles.format(insertionStyle());
+    return styles.format(runs.styleAt(std::clamp<qint64>(offset, 0, runs.size() - 1)));
 }

@@ -4,7 +4,6 @@
 #include "bytemarks.h"
 #include "caretblink.h"
 #include "caretmove.h"
-#include "document/byteeditor.h"
 #include "glyphstyle.h"
 #include "paneview.h"
 #include "rowlayout.h"
@@ -18,9 +17,10 @@
 
 class ByteDocument;
 class ByteSelection;
+class InputPaneDrop;
+class InputPaneEditing;
+class InputPaneKeys;
 class InputPaneMouse;
-class QMenu;
-class QMimeData;
 
 // The input pane: the document, drawn from its bytes, one glyph per byte
 // (the cp1251 character, a visible stand-in for control bytes, 127 and
@@ -33,6 +33,12 @@ class QMimeData;
 // bring text in through cp1251::toPaneInput: what has no byte is left out
 // and named in a notice at the pane's foot. The Font command's fonts and
 // colours are kept per range of bytes and move with the edits.
+//
+// The pane lays out, paints and keeps the caret; input goes to one small
+// controller a kind: a key press to InputPaneKeys (which decides what the
+// key asks for, moves the caret itself and hands edits on), characters and
+// the clipboard to InputPaneEditing, the mouse to InputPaneMouse, drags
+// and drops to InputPaneDrop, the context menu to InputPaneMenu.
 class InputPane : public PaneView {
     Q_OBJECT
 
@@ -112,7 +118,12 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The controllers of input: each decides and runs what its events ask.
     friend class InputPaneAccessible;
+    friend class InputPaneDrop;
+    friend class InputPaneEditing;
+    friend class InputPaneKeys;
+    friend class InputPaneMenu;
     friend class InputPaneMouse;
 
     // Following the document and the selection.
@@ -122,10 +133,7 @@ private:
     void updateRowMetrics();
     void updateScrollBars();
 
-    // Moving the caret and the selection.
-    using Move = CaretMove;
-    bool moveByKey(QKeyEvent *event);
-    void moveCaret(Move move, bool select);
+    // The caret and the selection.
     void setSelection(qint64 anchor, qint64 caret, bool upstream = false);
     qint64 caret() const;
     qint64 caretRow() const;
@@ -134,34 +142,15 @@ private:
     qint64 rowAt(qreal y) const;
     void ensureCaretVisible();
     qint64 visibleRows() const;
-
-    // Editing.
-    bool editByKey(QKeyEvent *event);
-    // An edit of the document, its bytes in the insertion style; the caret
-    // goes where the edit says.
-    void edit(const std::function<qint64(ByteEditor &)> &change);
-    void removeRange(qint64 start, qint64 end);
-    void stepThroughHistory(std::optional<qint64> (ByteEditor::*step)());
-    // Text from outside (keys, input method, paste, drop) at the selection.
-    void insertInput(QStringView text, bool typing = false);
-    void deleteSelection();
-    void reportRefused(const QString &first, qint64 count);
+    // The style typed bytes take at the insertion point.
     int insertionStyle() const;
-    QMimeData *mimeDataOf(qint64 start, qint64 end) const;
-    void setPrimarySelection() const;
-    void pasteFrom(const QMimeData *data);
-    void startDrag();
 
     // Painting.
     QRectF rowRect(qint64 row) const;
     qreal textLeft() const;
-    void paintRow(QPainter &painter, qint64 row, const QRectF &rect, Range selected);
-    void paintGlyphs(QPainter &painter, const RowLayout::Row &row, const QRectF &rect,
-                     Range selected);
+    void paintCarets(QPainter &painter);
     void repaintCaret() override;
     void dragTo(const QPointF &point) override;
-    // The keys a text edit keeps for itself while it has the focus, even
-    // where the window has a shortcut on them.
     bool ownsShortcut(const QKeyEvent *key) const override;
     void fontChanged() override;
     void mouseDragged(const QMouseEvent *event) override;
@@ -173,7 +162,6 @@ private:
 
     ByteDocument *doc;
     ByteSelection *sel;
-    ByteEditor editor;
     GlyphStyles styles;
     StyleRuns runs;
     RowLayout layoutRows;
@@ -195,10 +183,9 @@ private:
     bool ownChange = false;
     bool scrollPending = false;
 
+    std::unique_ptr<InputPaneEditing> editing;
+    std::unique_ptr<InputPaneKeys> keys;
     std::unique_ptr<InputPaneMouse> mouse;
-    // Where a drop would go, while a drag is over the pane.
-    qint64 dropCaret = -1;
-
-    QString preedit;
+    std::unique_ptr<InputPaneDrop> drop;
     ByteMarks markedBytes;
 };

@@ -5,6 +5,7 @@
 #include "document/byteselection.h"
 #include "document/crlf.h"
 #include "inputpane.h"
+#include "inputpaneediting.h"
 #include "textunits.h"
 
 #include <QScrollBar>
@@ -35,12 +36,6 @@ void InputPaneAccessible::install() {
 
 InputPane *InputPaneAccessible::pane() const {
     return static_cast<InputPane *>(widget());
-}
-
-void *InputPaneAccessible::interface_cast(QAccessible::InterfaceType type) {
-    if (type == QAccessible::EditableTextInterface)
-        return static_cast<QAccessibleEditableTextInterface *>(this);
-    return PaneTextAccessible::interface_cast(type);
 }
 
 QAccessible::State InputPaneAccessible::state() const {
@@ -210,7 +205,8 @@ void InputPaneAccessible::insertText(int offset, const QString &text) {
 void InputPaneAccessible::replaceText(int startOffset, int endOffset, const QString &text) {
     if (startOffset > endOffset)
         std::swap(startOffset, endOffset);
-    pane()->selection()->moveCaret(pane()->editor.replace(startOffset, endOffset, bytesFrom(text)));
+    pane()->selection()->moveCaret(
+        pane()->editing->byteEditor().replace(startOffset, endOffset, bytesFrom(text)));
 }
 
 // Events -----------------------------------------------------------------------

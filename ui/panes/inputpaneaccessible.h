@@ -19,7 +19,6 @@ public:
     static void selectionMoved(InputPane *pane);
     static void textChanged(InputPane *pane, qint64 offset, qint64 removed, qint64 added);
 
-    void *interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
     using PaneTextAccessible::text;
 
@@ -41,6 +40,7 @@ public:
     void replaceText(int startOffset, int endOffset, const QString &text) override;
 
 protected:
+    QAccessibleEditableTextInterface *editableText() override { return this; }
     Span selectedSpan() const override;
     qint64 caret() const override;
     void select(qint64 start, qint64 end) override;

@@ -4,13 +4,31 @@
 #include "document/byteselection.h"
 #include "document/crlf.h"
 #include "inputpane.h"
+#include "inputpanedrop.h"
+#include "inputpaneediting.h"
 #include "textunits.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMouseEvent>
 #include <utility>
 
-void InputPaneMouse::pressed(const QMouseEvent *event) {
+bool InputPaneMouse::pressed(const QMouseEvent *event) {
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        const qint64 at = pane->offsetAt(event->position());
+        pane->setSelection(at, at);
+        pane->editing->pasteFrom(QGuiApplication::clipboard()->mimeData(QClipboard::Selection));
+        return true;
+    }
+    if (event->button() != Qt::LeftButton)
+        return false;
+    pane->preferredX = -1;
+    pane->editing->endRun();
+    leftPressed(event);
+    return true;
+}
+
+void InputPaneMouse::leftPressed(const QMouseEvent *event) {
     const QPointF point = event->position();
     const PieceTable &bytes = pane->document()->bytes();
     // A third click soon after a double click selects the line.
@@ -22,7 +40,7 @@ void InputPaneMouse::pressed(const QMouseEvent *event) {
         const textunits::Range line = textunits::lineAt(bytes, pane->offsetAt(point));
         selectingWords = false;
         pane->setSelection(line.start, line.end);
-        pane->setPrimarySelection();
+        pane->editing->setPrimarySelection();
         return;
     }
     bool upstream = false;
@@ -47,7 +65,7 @@ void InputPaneMouse::dragged(const QMouseEvent *event) {
     if (mayStartDrag) {
         if ((event->position().toPoint() - pressPoint).manhattanLength() >=
             QApplication::startDragDistance())
-            pane->startDrag();
+            pane->drop->startDrag();
         return;
     }
     pane->dragScroll.follow(event->position().toPoint());
@@ -75,7 +93,7 @@ void InputPaneMouse::released(const QMouseEvent *event) {
         const qint64 at = pane->offsetAt(event->position());
         pane->setSelection(at, at);
     }
-    pane->setPrimarySelection();
+    pane->editing->setPrimarySelection();
 }
 
 void InputPaneMouse::doubleClicked(const QMouseEvent *event) {
@@ -90,7 +108,7 @@ void InputPaneMouse::doubleClicked(const QMouseEvent *event) {
     wordOnDoubleClick = {word.start, word.end};
     selectingWords = true;
     pane->setSelection(word.start, word.end);
-    pane->setPrimarySelection();
+    pane->editing->setPrimarySelection();
     doubleClickTime.start();
     doubleClickPoint = event->position().toPoint();
 }

@@ -15,7 +15,9 @@ class InputPaneMouse {
 public:
     explicit InputPaneMouse(InputPane *pane) : pane(pane) {}
 
-    void pressed(const QMouseEvent *event);
+    // The left button, and the middle one that pastes the X11 primary
+    // selection; false for a button the pane leaves to the widget.
+    bool pressed(const QMouseEvent *event);
     void dragged(const QMouseEvent *event);
     // Extends the selection to point, by words after a double click.
     void dragTo(const QPointF &point);
@@ -25,6 +27,8 @@ public:
     void dragStarted() { mayStartDrag = false; }
 
 private:
+    void leftPressed(const QMouseEvent *event);
+
     struct Range {
         qint64 start = 0;
         qint64 end = 0;

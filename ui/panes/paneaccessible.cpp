@@ -18,6 +18,9 @@ QAbstractScrollArea *PaneTextAccessible::area() const {
 void *PaneTextAccessible::interface_cast(QAccessible::InterfaceType type) {
     if (type == QAccessible::TextInterface)
         return static_cast<QAccessibleTextInterface *>(this);
+    if (type == QAccessible::EditableTextInterface)
+        if (QAccessibleEditableTextInterface *editable = editableText())
+            return editable;
     return QAccessibleWidget::interface_cast(type);
 }
 
@@ -263,12 +266,6 @@ HexPaneAccessible::HexPaneAccessible(HexPane *pane) : TokenViewAccessible(pane) 
 
 HexPane *HexPaneAccessible::pane() const {
     return static_cast<HexPane *>(widget());
-}
-
-void *HexPaneAccessible::interface_cast(QAccessible::InterfaceType type) {
-    if (type == QAccessible::EditableTextInterface)
-        return static_cast<QAccessibleEditableTextInterface *>(this);
-    return TokenViewAccessible::interface_cast(type);
 }
 
 QAccessible::State HexPaneAccessible::state() const {

@@ -48,6 +48,8 @@ protected:
 
     // "font-family:...;font-size:...;" and the rest of a run's attributes.
     static QString runAttributes(const QFont &font, const QColor &color);
+    // The editing interface of a pane that offers one; none by default.
+    virtual QAccessibleEditableTextInterface *editableText() { return nullptr; }
 
 private:
     QAbstractScrollArea *area() const;
@@ -93,12 +95,14 @@ class HexPaneAccessible : public TokenViewAccessible, public QAccessibleEditable
 public:
     explicit HexPaneAccessible(HexPane *pane);
 
-    void *interface_cast(QAccessible::InterfaceType type) override;
     QAccessible::State state() const override;
 
     void deleteText(int startOffset, int endOffset) override;
     void insertText(int offset, const QString &text) override;
     void replaceText(int startOffset, int endOffset, const QString &text) override;
+
+protected:
+    QAccessibleEditableTextInterface *editableText() override { return this; }
 
 private:
     HexPane *pane() const;

@@ -134,29 +134,28 @@ qreal TokenLayout::columnCentre(int k) const {
 
 // Rows ---------------------------------------------------------------------
 
-// Rows end only between tokens; a line break ends its row; a token wider
-// than the row breaks where it must. A blank token may hang past the edge,
-// as spaces do in any text pane. Every row starts at the left edge, so
-// wrapping from any row's start gives the rows a pass from the first one
-// gives. Most tokens lie in one run of one style, hold no line break and fit
-// in a row: their width is one lookup.
-template <class NewRow> void TokenLayout::wrap(TokenPlace start, NewRow &&newRow) const {
-    const qreal available = qMax<qreal>(1, width - left - margin);
+namespace {
+
+// One pass of wrapping: where the row being filled has got to, and whether
+// the caller wants more rows.
+template <class NewRow> struct RowFill {
+    const PaneStyles &styles;
+    const qreal available;
+    NewRow &newRow;
     qreal x = 0;
     bool going = true;
-    const auto rowAt = [&](TokenPlace place) {
+
+    void breakAt(TokenPlace place) {
         x = 0;
         going = newRow(place);
-    };
-    const auto advanceAt = [&](qint64 k, int i, QChar ch) {
-        return qreal(styles.style(styles.styleAt({k, i})).advance(ch.unicode()));
-    };
+    }
+
     // A token character by character, from character `from` on; in one
     // style when whole is given, else in the style of each character.
-    const auto wrapToken = [&](qint64 k, QStringView text, int from,
-                               const PaneStyles::Style *whole) {
+    void token(qint64 k, QStringView text, int from, const PaneStyles::Style *whole) {
         const auto advance = [&](int i) {
-            return whole ? qreal(whole->advance(text[i].unicode())) : advanceAt(k, i, text[i]);
+            const PaneStyles::Style &style = whole ? *whole : styles.style(styles.styleAt({k, i}));
+            return qreal(style.advance(text[i].unicode()));
         };
         const int length = int(text.size());
         const auto placeIn = [&](int i) {
@@ -178,23 +177,35 @@ template <class NewRow> void TokenLayout::wrap(TokenPlace start, NewRow &&newRow
                 blank = blank && text[q] == u' ';
             }
             if (x > 0 && x + w > available && !blank)
-                rowAt(placeIn(p));
+                breakAt(placeIn(p));
             if (w > available) {
                 for (int i = p; going && i < q - (lineBreak ? 1 : 0); ++i) {
                     const qreal a = advance(i);
                     if (x > 0 && x + a > available)
-                        rowAt(placeIn(i));
+                        breakAt(placeIn(i));
                     x += a;
                 }
             } else {
                 x += w;
             }
             if (lineBreak && going)
-                rowAt(placeIn(q));
+                breakAt(placeIn(q));
             p = q;
         }
-    };
+    }
+};
 
+} // namespace
+
+// Rows end only between tokens; a line break ends its row; a token wider
+// than the row breaks where it must. A blank token may hang past the edge,
+// as spaces do in any text pane. Every row starts at the left edge, so
+// wrapping from any row's start gives the rows a pass from the first one
+// gives. Most tokens lie in one run of one style, hold no line break and fit
+// in a row: their width is one lookup.
+template <class NewRow> void TokenLayout::wrap(TokenPlace start, NewRow &&newRow) const {
+    RowFill<NewRow> fill{styles, qMax<qreal>(1, width - left - margin), newRow};
+    const qreal available = fill.available;
     auto [style, runEnd] = styles.runAt(start);
     // The style of token k when the whole token has it.
     const auto runFrom = [&](qint64 k) -> const PaneStyles::Style * {
@@ -206,17 +217,17 @@ template <class NewRow> void TokenLayout::wrap(TokenPlace start, NewRow &&newRow
         start.token, content.tokenCount(),
         [&](qint64 k, const DisplayTokens &shown, QByteArrayView chunk) {
             if (chunk.isEmpty()) {
-                wrapToken(k, shown.lead(), k == start.token ? start.offset : 0, runFrom(k));
-                return going;
+                fill.token(k, shown.lead(), k == start.token ? start.offset : 0, runFrom(k));
+                return fill.going;
             }
             const auto *in = reinterpret_cast<const uchar *>(chunk.data());
             const qint64 n = chunk.size();
             qint64 i = 0;
             if (k == start.token && start.offset > 0) {
-                wrapToken(k, shown.token(in[0]), start.offset, runFrom(k));
+                fill.token(k, shown.token(in[0]), start.offset, runFrom(k));
                 i = 1;
             }
-            while (i < n && going) {
+            while (i < n && fill.going) {
                 runFrom(k + i);
                 const float *widths = styles.style(style).widths(shown).byByte.data();
                 // Tokens wholly inside the run.
@@ -227,19 +238,19 @@ template <class NewRow> void TokenLayout::wrap(TokenPlace start, NewRow &&newRow
                     const qreal w = widths[b];
                     if (shown.breaksRow(b) || w > available)
                         break;
-                    if (x > 0 && x + w > available && !shown.isBlank(b)) {
-                        rowAt({k + i, 0});
-                        if (!going)
+                    if (fill.x > 0 && fill.x + w > available && !shown.isBlank(b)) {
+                        fill.breakAt({k + i, 0});
+                        if (!fill.going)
                             return false;
                     }
-                    x += w;
+                    fill.x += w;
                 }
                 if (i < n) {
-                    wrapToken(k + i, shown.token(in[i]), 0, runFrom(k + i));
+                    fill.token(k + i, shown.token(in[i]), 0, runFrom(k + i));
                     ++i;
                 }
             }
-            return going;
+            return fill.going;
         });
 }
 

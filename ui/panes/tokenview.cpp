@@ -5,6 +5,7 @@
 #include "paneaccessible.h"
 #include "tokenmoves.h"
 #include "tokenrowpainter.h"
+#include "tokenselection.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -123,7 +124,8 @@ void TokenView::shareSelection(ByteSelection *selection) {
     // A caret inside a token stays there while the document's caret is on
     // the token's byte.
     if (ownAnchor == ownCaret) {
-        const auto [anchorAt, caretAt] = sharedOffsetsOf(ownAnchor, ownCaret);
+        const auto [anchorAt, caretAt] =
+            tokenselection::offsetsOf(ownAnchor, ownCaret, text.followedRange()->offset);
         refined = {anchorAt, caretAt, ownAnchor, ownCaret};
     }
     sharedConnection = connect(shared, &ByteSelection::changed, this, &TokenView::sharedMoved);
@@ -141,33 +143,13 @@ std::pair<TokenPlace, TokenPlace> TokenView::sharedPlaces() const {
     if (shared->anchor() == refined.anchorAt && shared->caret() == refined.caretAt &&
         qMax(refined.anchor, refined.caret).token <= n)
         return {text.normalized(refined.anchor), text.normalized(refined.caret)};
-    const qint64 base = text.followedRange()->offset;
-    const qint64 anchorAt = shared->anchor() - base;
-    const qint64 caretAt = shared->caret() - base;
-    const qint64 from = std::clamp<qint64>(qMin(anchorAt, caretAt), 0, n);
-    const qint64 to = std::clamp<qint64>(qMax(anchorAt, caretAt), 0, n);
-    if (from == to || anchorAt < caretAt)
-        return {{from, 0}, {to, 0}};
-    return {{to, 0}, {from, 0}};
-}
-
-// A selection that ends inside a token takes the whole token.
-std::pair<qint64, qint64> TokenView::sharedOffsetsOf(TokenPlace newAnchor,
-                                                     TokenPlace newCaret) const {
-    const qint64 base = text.followedRange()->offset;
-    if (newAnchor == newCaret)
-        return {base + newCaret.token, base + newCaret.token};
-    const TokenPlace from = qMin(newAnchor, newCaret);
-    const TokenPlace to = qMax(newAnchor, newCaret);
-    const qint64 first = base + from.token;
-    const qint64 last = base + (to.offset > 0 ? to.token + 1 : to.token);
-    if (newAnchor < newCaret)
-        return {first, last};
-    return {last, first};
+    return tokenselection::placesOf(shared->anchor(), shared->caret(), text.followedRange()->offset,
+                                    n);
 }
 
 void TokenView::writeShared(TokenPlace newAnchor, TokenPlace newCaret) {
-    const auto [anchorAt, caretAt] = sharedOffsetsOf(newAnchor, newCaret);
+    const auto [anchorAt, caretAt] =
+        tokenselection::offsetsOf(newAnchor, newCaret, text.followedRange()->offset);
     const auto [wasAnchor, wasCaret] = sharedPlaces();
     const bool sameOffsets = shared->anchor() == anchorAt && shared->caret() == caretAt;
     refined = {anchorAt, caretAt, newAnchor, newCaret};

@@ -193,8 +193,6 @@ private:
     // the range followed while the pane shares it, else the pane's own.
     std::pair<TokenPlace, TokenPlace> places() const;
     std::pair<TokenPlace, TokenPlace> sharedPlaces() const;
-    // The document's anchor and caret for places: whole tokens.
-    std::pair<qint64, qint64> sharedOffsetsOf(TokenPlace anchor, TokenPlace caret) const;
     void writeShared(TokenPlace anchor, TokenPlace caret);
     void sharedMoved();
     // Repaints and tells listeners and assistive technology of a move.
