@@ -274,8 +274,9 @@ private slots:
     }
 
     // A row that wraps, with no line break at its end: End puts the caret at
-    // the row's end shown on that row, not at the next row's start, and Down
-    // from there lands at the end of the row below, shown on that row.
+    // the row's end shown on that row, not at the next row's start; Down and
+    // Up from there land at the end of the row below or above, shown on that
+    // row; Home goes to the start of the caret's row.
     void aWrappedRowsEndShowsOnItsRow() {
         load(QByteArray(600, 'x'));
         sel->moveCaret(0);
@@ -291,6 +292,13 @@ private slots:
         press(pane, "Down");
         QVERIFY(sel->caret() > rowEnd);
         QCOMPARE(pane->caretRect().top(), secondRow);
+        press(pane, "Home");
+        QCOMPARE(sel->caret(), rowEnd);
+        QCOMPARE(pane->caretRect().top(), secondRow);
+        press(pane, "End");
+        press(pane, "Up");
+        QCOMPARE(sel->caret(), rowEnd);
+        QCOMPARE(pane->caretRect().top(), firstRow);
     }
 
     // A selection made elsewhere that splits a pair shows the whole pair;
