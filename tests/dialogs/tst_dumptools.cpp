@@ -6,7 +6,6 @@
 #include "objectnames.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFile>
 #include <QMetaEnum>
 #include <QSignalSpy>
@@ -188,11 +187,11 @@ private slots:
         QFile(path).resize(1024);
         document.replace(0, 0, "k"); // every byte compared again
         QVERIFY(told.wait(5000));
-        QVERIFY2(told.first().first().toString().startsWith(
-                     QStringLiteral("Файл «%1», с которым сравнивается документ, изменён другой "
-                                    "программой")
-                         .arg(QDir::toNativeSeparators(path))),
-                 qPrintable(told.first().first().toString()));
+        const QString message = told.first().first().toString();
+        QVERIFY2(message.startsWith(QStringLiteral("Файл «")) &&
+                     message.contains(QStringLiteral("large.bin», с которым сравнивается документ, "
+                                                     "изменён другой программой")),
+                 qPrintable(message));
         document.replace(0, 1, "");
         QTest::qWait(50);
         QCOMPARE(told.count(), 1);
