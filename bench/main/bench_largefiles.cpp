@@ -39,13 +39,21 @@ struct LargeFile {
 
     explicit LargeFile(qint64 size) {
         path = dir.filePath(QStringLiteral("large%1m.bin").arg(size / mebibyte));
-        if (size < gibibyte) {
-            bench::writeFile(path, windowbench::sampleText(size, 60));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot make %s", qPrintable(path));
+        if (size >= gibibyte) {
+            if (!file.resize(size))
+                qFatal("cannot make %s", qPrintable(path));
             return;
         }
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
-            qFatal("cannot make %s", qPrintable(path));
+        // Written a MiB at a time, so that the case's peak memory is the
+        // window's, not that of the text made for it.
+        const QByteArray piece = windowbench::sampleText(mebibyte, 60);
+        for (qint64 at = 0; at < size; at += piece.size()) {
+            if (file.write(piece) != piece.size())
+                qFatal("cannot write %s", qPrintable(path));
+        }
     }
 };
 
