@@ -134,9 +134,11 @@ private:
     // Where a row starts after a line break nearest to offset, within the
     // reach and inside (low, high); -1 if none.
     qint64 lineBreakNear(qint64 offset, qint64 low, qint64 high) const;
-    // The segment of index, of offset, laid out if it was estimated.
+    // The segment holding row index (clamped to the rows, and renumbered
+    // if need be), or offset: a chunk not yet laid out is laid out first.
     std::size_t laidOutSegmentOfRow(qint64 &index) const;
     std::size_t laidOutSegmentAt(qint64 offset) const;
+    // Lays out the chunks within nearRows rows of offset, either side.
     void layOutAround(qint64 offset) const;
     std::size_t segmentAt(qint64 offset) const;
     qint64 segmentEnd(std::size_t k) const;
