@@ -50,7 +50,7 @@ public:
     static constexpr qint64 maxRowBytes = 4096;
     // Below this size a document is laid out whole, at once.
     static constexpr qint64 onDemandBytes = 16 * 1024 * 1024;
-    static constexpr qint64 chunkBytes = 1024 * 1024;
+    static constexpr qint64 chunkBytes = 256 * 1024;
     // How far from a chunk's place a line break to start it after is sought.
     static constexpr qint64 lineBreakReach = 64 * 1024;
     // Rows around an offset asked for that are laid out with it, so that a
