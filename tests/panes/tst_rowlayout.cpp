@@ -7,6 +7,7 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <limits>
 
 namespace {
 
@@ -26,10 +27,13 @@ struct Laid {
     StyleRuns styles;
     RowLayout layout{bytes, styles};
 
-    Laid(const QByteArray &content, int widthPixels) : bytes(content) {
+    // chunk > 0: laid out on demand in chunks of that many bytes.
+    Laid(const QByteArray &content, int widthPixels, qint64 chunk = 0) : bytes(content) {
         styles.reset(content.size(), 0);
         layout.setAdvances({&narrow, &wide});
         layout.setWidth(widthPixels * 64);
+        if (chunk > 0)
+            layout.setOnDemand(1, chunk);
         layout.layOutAll();
     }
     void replace(qint64 offset, qint64 removed, const QByteArray &added, int style) {
@@ -48,6 +52,19 @@ struct Laid {
     // inside one; a row holds its glyphs within the width (at least one);
     // a row ends full unless it ends a line, the document or a soft cut.
     QString fault() const {
+        QString found = faultIn(0, std::numeric_limits<qint64>::max());
+        if (!found.isEmpty())
+            return found;
+        const qint64 size = bytes.size();
+        const qint64 end = layout.row(layout.rowCount() - 1).end;
+        const bool trailing =
+            size == 0 || (size >= 2 && bytes.at(size - 2) == '\r' && bytes.at(size - 1) == '\n');
+        if (end != size || (trailing && layout.row(layout.rowCount() - 1).start != size))
+            return QStringLiteral("rows end at %1 of %2").arg(end).arg(size);
+        return {};
+    }
+    // The same for the rows from first up to last only.
+    QString faultIn(qint64 first, qint64 last) const {
         const qint64 size = bytes.size();
         const QByteArray all = bytes.read(0, size);
         std::vector<const ByteAdvances *> advance(std::size_t(size), &narrow);
@@ -60,8 +77,9 @@ struct Laid {
         const auto pairEndsAt = [&](qint64 at) {
             return at >= 2 && all[at - 2] == '\r' && all[at - 1] == '\n';
         };
-        qint64 expectedStart = 0;
-        for (qint64 r = 0; r < layout.rowCount(); ++r) {
+        first = std::max<qint64>(0, first);
+        qint64 expectedStart = layout.row(first).start;
+        for (qint64 r = first; r < layout.rowCount() && r <= last; ++r) {
             const RowLayout::Row row = layout.row(r);
             if (row.start != expectedStart)
                 return QStringLiteral("row %1 starts at %2, not %3")
@@ -83,12 +101,28 @@ struct Laid {
                 return QStringLiteral("row %1 ends early").arg(r);
             expectedStart = row.end;
         }
-        const bool trailing = size == 0 || pairEndsAt(size);
-        if (expectedStart != size || (trailing && layout.row(layout.rowCount() - 1).start != size))
-            return QStringLiteral("rows end at %1 of %2").arg(expectedStart).arg(size);
         return {};
     }
 };
+
+// Lines of letters (and a lone CR or LF now and then) of up to maxLine
+// bytes, each ended by a CR LF; none at all with maxLine 0.
+QByteArray sampleDocument(qint64 size, int maxLine, quint32 seed) {
+    QRandomGenerator random(seed);
+    QByteArray bytes;
+    bytes.reserve(size);
+    qint64 lineEnd = maxLine ? random.bounded(maxLine + 1) : size;
+    while (bytes.size() < size) {
+        if (bytes.size() >= lineEnd) {
+            bytes += "\r\n";
+            lineEnd = bytes.size() + random.bounded(maxLine + 1);
+            continue;
+        }
+        const int pick = random.bounded(200);
+        bytes += pick == 0 ? '\r' : pick == 1 ? '\n' : char('a' + pick % 26);
+    }
+    return bytes;
+}
 
 } // namespace
 
@@ -226,6 +260,96 @@ private slots:
         QCOMPARE(laid.fault(), QString());
         for (qint64 r = 0; r < laid.layout.rowCount(); ++r)
             QVERIFY(!laid.layout.endsShort(r));
+    }
+
+    // Laid out on demand, a chunk at a time as rows and offsets are asked
+    // for, the rows are those of the whole layout where a chunk could start
+    // after a line break or after its laid out neighbour; moves by up to a
+    // page from any offset asked for count the same rows; elsewhere a chunk
+    // may start with a soft cut, and the layout is right all the same.
+    void onDemandRowsAgreeWithTheWholeLayout_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("inOrder");
+        QTest::addColumn<bool>("exact");
+        QTest::newRow("short lines, anywhere") << sampleDocument(300000, 300, 1) << false << true;
+        QTest::newRow("lines longer than a segment, anywhere")
+            << sampleDocument(300000, 6000, 2) << false << true;
+        QTest::newRow("no line break, from the start on")
+            << sampleDocument(300000, 0, 3) << true << true;
+        QTest::newRow("no line break, anywhere") << sampleDocument(300000, 0, 4) << false << false;
+        QTest::newRow("lines longer than the reach, anywhere")
+            << sampleDocument(600000, 200000, 5) << false << false;
+    }
+    void onDemandRowsAgreeWithTheWholeLayout() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, inOrder);
+        QFETCH(bool, exact);
+        Laid whole(bytes, 97);
+        Laid lazy(bytes, 97, 16384);
+        QVERIFY(lazy.layout.estimatedCount() > 10);
+        QRandomGenerator random(1251);
+        const qint64 size = bytes.size();
+        for (int visit = 0; visit <= 60; ++visit) {
+            const qint64 offset = inOrder ? size * visit / 90 : random.bounded(size + 1);
+            // A jump of the scroll bar lays out a chunk between two not laid out.
+            if (!inOrder && visit % 7 == 3)
+                lazy.layout.row(random.bounded(lazy.layout.rowCount()));
+            const qint64 row = lazy.layout.rowOf(offset);
+            const RowLayout::Row shown = lazy.layout.row(row);
+            QVERIFY(shown.start <= offset && (offset < shown.end || shown.end == size));
+            QCOMPARE(lazy.layout.rowOf(shown.start), row);
+            if (!exact)
+                continue;
+            const qint64 wholeRow = whole.layout.rowOf(offset);
+            QCOMPARE(shown.start, whole.layout.row(wholeRow).start);
+            QCOMPARE(shown.end, whole.layout.row(wholeRow).end);
+            for (const qint64 step : {-256, -40, -1, 1, 40, 256}) {
+                const qint64 target = wholeRow + step;
+                if (target >= 0 && target < whole.layout.rowCount())
+                    QCOMPARE(lazy.layout.row(row + step).start, whole.layout.row(target).start);
+            }
+            // Scrolled down a page at a time over chunks not yet laid out,
+            // the rows above keep their numbers.
+            for (qint64 step = 50; step <= 3000 && wholeRow + step < whole.layout.rowCount();
+                 step += 50)
+                QCOMPARE(lazy.layout.row(row + step).start,
+                         whole.layout.row(wholeRow + step).start);
+        }
+        if (exact)
+            QCOMPARE(lazy.rowStarts(), whole.rowStarts());
+        QCOMPARE(lazy.fault(), QString());
+        QCOMPARE(lazy.layout.estimatedCount(), 0);
+    }
+
+    // Edits inside chunks laid out and not, and across their edges, keep
+    // the rows around any offset asked for right, and the whole layout.
+    void editsOnDemandKeepTheRowsRight_data() {
+        QTest::addColumn<int>("maxLine");
+        QTest::newRow("lines") << 3000;
+        QTest::newRow("no line break") << 0;
+    }
+    void editsOnDemandKeepTheRowsRight() {
+        QFETCH(int, maxLine);
+        QRandomGenerator random(866);
+        Laid lazy(sampleDocument(1 << 20, maxLine, 6), 97, 16384);
+        const QByteArray pieces[] = {"a", "\r", "\n", "\r\n", "zz\r\nzz", QByteArray(40000, 'w')};
+        bool editedEstimated = false;
+        for (int step = 0; step < 150; ++step) {
+            const qint64 size = lazy.bytes.size();
+            const qint64 offset = random.bounded(size + 1);
+            const qint64 removed =
+                std::min(size - offset, qint64(random.bounded(random.bounded(4) ? 3 : 60000)));
+            const qint64 before = lazy.layout.estimatedCount();
+            lazy.replace(offset, removed, pieces[random.bounded(6)], 0);
+            editedEstimated = editedEstimated || lazy.layout.estimatedCount() != before;
+            const qint64 row = lazy.layout.rowOf(random.bounded(lazy.bytes.size() + 1));
+            const QString fault = lazy.faultIn(row - 300, row + 300);
+            QVERIFY2(fault.isEmpty(),
+                     qPrintable(QStringLiteral("step %1: %2").arg(step).arg(fault)));
+        }
+        QVERIFY(editedEstimated);
+        QVERIFY(lazy.layout.estimatedCount() > 0);
+        QCOMPARE(lazy.fault(), QString());
     }
 
     // The runs against a style per byte.
