@@ -4,11 +4,17 @@
 
 #include "../testfonts.h"
 #include "codepages/views.h"
+#include "document/filesource.h"
 #include "sharedrows.h"
 #include "tokenview.h"
 
+#include <QFile>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
+#include <memory>
 
 class SharedRowsTest : public QObject {
     Q_OBJECT
@@ -73,6 +79,49 @@ private slots:
         QCOMPARE(views[0]->rowHeight(), views[0]->naturalRowHeight());
         views[1]->verticalScrollBar()->setValue(20);
         QCOMPARE(views[0]->firstVisibleRow(), 0);
+    }
+
+    // The dump of a 40 GiB file has more rows than a scroll bar counts: the
+    // views still stand at any row they are sent to, together, and the bar
+    // dragged to its end shows the last row.
+    void rowsPastWhatAScrollBarCounts() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("huge.bin"));
+        const qint64 size = qint64(40) << 30;
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(size));
+        }
+        auto file = std::make_unique<QFile>(path);
+        QVERIFY(file->open(QIODevice::ReadOnly));
+        const PieceTable bytes(std::make_shared<FileSource>(std::move(file), path));
+        SharedRows rows;
+        for (TokenView *view : views) {
+            view->clear();
+            view->append(views::hexDump, bytes, 0);
+            rows.join(view);
+        }
+        const qint64 rowCount = size / 16;
+        QCOMPARE(views[0]->rowCount(), rowCount);
+        QVERIFY(rowCount > std::numeric_limits<int>::max());
+
+        const qint64 inSight = rowCount - 1000;
+        views[0]->scrollToRow(inSight + 1);
+        QCOMPARE(views[0]->firstVisibleRow(), inSight + 1);
+        QCOMPARE(views[1]->firstVisibleRow(), inSight + 1);
+        views[1]->scrollToRow(inSight);
+        QCOMPARE(views[0]->firstVisibleRow(), inSight);
+
+        QScrollBar *bar = views[0]->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const qint64 last = views[0]->firstVisibleRow();
+        QVERIFY(last > inSight);
+        views[0]->scrollToRow(rowCount);
+        QCOMPARE(views[0]->firstVisibleRow(), last);
+        QCOMPARE(views[1]->firstVisibleRow(), last);
+        bar->setValue(0);
+        QCOMPARE(views[1]->firstVisibleRow(), 0);
     }
 
 private:

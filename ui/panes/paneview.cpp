@@ -5,7 +5,6 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 PaneView::PaneView(QWidget *parent)
     : QAbstractScrollArea(parent), caretBlink(this, [this] { repaintCaret(); }),
@@ -14,10 +13,21 @@ PaneView::PaneView(QWidget *parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { emit firstRowChanged(firstRowInSight()); });
 }
 
 qint64 PaneView::firstRowInSight() const {
-    return verticalScrollBar()->value();
+    const QScrollBar *bar = verticalScrollBar();
+    if (rowsPerStep == 1)
+        return bar->value();
+    if (bar->value() == barValueOf(scrolledTo))
+        return std::min(scrolledTo, lastFirstRow);
+    return bar->value() >= bar->maximum() ? lastFirstRow : bar->value() * rowsPerStep;
+}
+
+int PaneView::barValueOf(qint64 row) const {
+    return row >= lastFirstRow ? verticalScrollBar()->maximum() : int(row / rowsPerStep);
 }
 
 qint64 PaneView::rowsInSight(int height, qreal margin) const {
@@ -26,15 +36,29 @@ qint64 PaneView::rowsInSight(int height, qreal margin) const {
 }
 
 void PaneView::setRowRange(qint64 rows, qint64 inSight) const {
+    // Well inside an int, so that a page added to the value never overflows.
+    constexpr qint64 barSteps = qint64(1) << 30;
     QScrollBar *bar = verticalScrollBar();
-    const qint64 maximum = std::max<qint64>(0, rows - inSight);
-    bar->setRange(0, int(std::min<qint64>(maximum, std::numeric_limits<int>::max())));
-    bar->setPageStep(int(inSight));
+    lastFirstRow = std::max<qint64>(0, rows - inSight);
+    rowsPerStep = lastFirstRow / barSteps + 1;
+    bar->setRange(0, int(lastFirstRow / rowsPerStep));
+    bar->setPageStep(int(std::max<qint64>(1, inSight / rowsPerStep)));
     bar->setSingleStep(1);
 }
 
 void PaneView::scrollToRow(qint64 row) {
-    verticalScrollBar()->setValue(int(std::clamp<qint64>(row, 0, verticalScrollBar()->maximum())));
+    row = std::clamp<qint64>(row, 0, lastFirstRow);
+    if (row == firstRowInSight())
+        return;
+    scrolledTo = row;
+    QScrollBar *bar = verticalScrollBar();
+    if (const int value = barValueOf(row); value != bar->value()) {
+        bar->setValue(value);
+        return;
+    }
+    // Another row of the same step: the bar stays where it is.
+    scrollContentsBy(0, 0);
+    emit firstRowChanged(row);
 }
 
 void PaneView::bringRowIntoSight(qint64 row, qint64 inSight) {

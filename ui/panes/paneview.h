@@ -20,6 +20,17 @@ class PaneView : public QAbstractScrollArea {
 public:
     explicit PaneView(QWidget *parent = nullptr);
 
+    // Rows: the first in sight, and scrolling to one. A view of more rows
+    // than a scroll bar counts (an int, and the hex dump of a file over
+    // 32 GiB has more) moves its bar a step of several rows at a time, but
+    // still stands at any row it is sent to, the last one included.
+    qint64 firstRowInSight() const;
+    void scrollToRow(qint64 row);
+
+signals:
+    // The first row in sight changed, by the bar or by scrollToRow().
+    void firstRowChanged(qint64 row);
+
 protected:
     // Redraws the caret where it stands now.
     virtual void repaintCaret() = 0;
@@ -36,12 +47,9 @@ protected:
     // A button came up, a drag's scrolling stopped.
     virtual void mouseReleased(QMouseEvent *event);
 
-    // Rows: the first in sight, how many fit, and scrolling to them.
-    qint64 firstRowInSight() const;
     // Rows of height pixels that fit below the top margin, at least one.
     qint64 rowsInSight(int height, qreal margin) const;
     void setRowRange(qint64 rows, qint64 inSight) const;
-    void scrollToRow(qint64 row);
     // Scrolls as little as brings row into sight.
     void bringRowIntoSight(qint64 row, qint64 inSight);
     // One step of a drag past the edge; the timer runs it too.
@@ -57,4 +65,16 @@ protected:
 
     CaretBlink caretBlink;
     DragScroll dragScroll;
+
+private:
+    // The bar's value that stands for a first row.
+    int barValueOf(qint64 row) const;
+
+    // The last row that can be first in sight, and how many rows a step of
+    // the bar moves (1 while they fit in an int).
+    mutable qint64 lastFirstRow = 0;
+    mutable qint64 rowsPerStep = 1;
+    // The row last scrolled to, which the bar's value rounds when a step is
+    // several rows.
+    qint64 scrolledTo = 0;
 };

@@ -2,7 +2,6 @@
 
 #include "tokenview.h"
 
-#include <QScrollBar>
 #include <algorithm>
 
 SharedRows::SharedRows(QObject *parent) : QObject(parent) {}
@@ -20,10 +19,10 @@ bool SharedRows::contains(const TokenView *view) const {
 void SharedRows::join(TokenView *view) {
     if (!contains(view)) {
         if (!members.isEmpty() && members.front().view)
-            view->verticalScrollBar()->setValue(members.front().view->verticalScrollBar()->value());
+            view->scrollToRow(members.front().view->firstRowInSight());
         members.append({view,
-                        {connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this,
-                                 [this, view](int row) { scrolled(view, row); }),
+                        {connect(view, &PaneView::firstRowChanged, this,
+                                 [this, view](qint64 row) { scrolled(view, row); }),
                          connect(view, &TokenView::layoutChanged, this, &SharedRows::lineUp)}});
     }
     lineUp();
@@ -52,10 +51,10 @@ void SharedRows::release(Member &member) {
         member.view->setMinimumRowHeight(0);
 }
 
-void SharedRows::scrolled(const TokenView *from, int row) {
+void SharedRows::scrolled(const TokenView *from, qint64 row) {
     for (const Member &member : std::as_const(members))
         if (member.view && member.view != from)
-            member.view->verticalScrollBar()->setValue(row);
+            member.view->scrollToRow(row);
 }
 
 // A view alone keeps its own rows.

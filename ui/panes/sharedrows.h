@@ -31,7 +31,7 @@ private:
         QList<QMetaObject::Connection> connections;
     };
 
-    void scrolled(const TokenView *from, int row);
+    void scrolled(const TokenView *from, qint64 row);
     void lineUp();
     static void release(Member &member);
 
