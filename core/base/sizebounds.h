@@ -16,11 +16,10 @@ inline constexpr qint64 viewInputBelow = 10700;
 
 // The largest file the open command takes. The document reads the file on
 // demand, and its offsets are 64-bit, so neither bounds it; what does is
-// what the window keeps per byte of the file: the input pane's row index
-// keeps an entry for about every 4 KiB (some 20 bytes each, 320 MiB at this
-// size) and lays the rows out reading the file once, and a comparison keeps
-// a bit per byte (8 GiB here, which only a compare with another file this
-// large asks for).
+// what the input pane keeps for the parts of the file it has shown: it lays
+// its rows out as they are looked at, about 21 bytes for each 256 KiB not
+// yet shown, but some 20 bytes for every 4 KiB it has laid out, so a file
+// of this size read through from end to end keeps 320 MiB of rows.
 inline constexpr qint64 openedFileAtMost = qint64(64) * 1024 * 1024 * 1024;
 
 // The largest file the window compares the document with: the other file
