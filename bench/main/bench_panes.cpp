@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -157,19 +156,7 @@ double ghexOpen(qint64 size) {
         return -1;
     QTemporaryDir dir;
     const QString path = bench::writeFile(dir, "dump64m.bin", bench::randomBytes(size, 866));
-    QElapsedTimer timer;
-    timer.start();
-    QProcess ghex;
-    ghex.start(QStringLiteral("ghex"), {path});
-    QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                             QStringLiteral("--onlyvisible"),
-                                             QStringLiteral("--name"), QStringLiteral("dump64m")});
-    search.waitForFinished(60000);
-    const double ms = timer.nsecsElapsed() / 1e6;
-    ghex.kill();
-    ghex.waitForFinished();
-    return search.exitCode() == 0 ? ms : -1;
+    return windowbench::ghexOpen(path, QStringLiteral("dump64m"));
 }
 
 using windowbench::Case;

@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QString>
 #include <QWidget>
@@ -99,6 +101,49 @@ struct Case {
     const char *what;
     std::function<double()> run;
 };
+
+// A program opening path: from its start until its window, whose title
+// holds windowName, shows, as xdotool finds it; -1 without an X display.
+inline double startUntilShown(const QString &program, const QString &path,
+                              const QString &windowName) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return -1;
+    QElapsedTimer timer;
+    timer.start();
+    QProcess started;
+    // On the display, not offscreen as the benchmark itself.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    started.setProcessEnvironment(environment);
+    started.start(program, {path});
+    // Asked again and again rather than with --sync, which looks only every
+    // half second.
+    bool shown = false;
+    while (!shown && timer.elapsed() < 60000) {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--name"), windowName});
+        search.waitForFinished(5000);
+        shown = search.exitStatus() == QProcess::NormalExit && search.exitCode() == 0;
+    }
+    const double ms = timer.nsecsElapsed() / 1e6;
+    started.kill();
+    started.waitForFinished();
+    return shown ? ms : -1;
+}
+
+// ghex, the peer.
+inline double ghexOpen(const QString &path, const QString &windowName) {
+    return startUntilShown(QStringLiteral("ghex"), path, windowName);
+}
+
+// The program itself, built beside the benchmarks, the same way.
+inline double kktviewOpen(const QString &path) {
+    return startUntilShown(QCoreApplication::applicationDirPath() +
+                               QStringLiteral("/../../app/kktview"),
+                           path, QStringLiteral("Просмотр бинарных файлов"));
+}
 
 // The benchmark program: with "--case NAME", or NAME alone, runs that case
 // and prints its milliseconds; else runs every case in a process of its own,
