@@ -53,6 +53,13 @@ inline constexpr qint64 checkedDocumentAtMost = qint64(1024) * 1024;
 // selects a smaller part. The notice names it in whole MiB.
 inline constexpr qint64 recodedAtMost = qint64(64) * 1024 * 1024;
 
+// The largest selection copied or cut to the clipboard, in bytes of the
+// input pane or characters of a display pane. Its text is made as UTF-16
+// and again in the encoding the other program asks for, so a selection of
+// gigabytes would run the program out of memory; past this, the user
+// selects a smaller part. The notice names it in whole MiB.
+inline constexpr qint64 copiedAtMost = qint64(64) * 1024 * 1024;
+
 // A bound in whole mebibytes, as the messages name it.
 inline constexpr qint64 inMebibytes(qint64 bound) {
     return bound / (1024 * 1024);

@@ -4,6 +4,7 @@
 // their bytes, and assistive technologies read and set what the pane shows.
 
 #include "../testfonts.h"
+#include "base/sizebounds.h"
 #include "codepages/cp1251codec.h"
 #include "document/bytedocument.h"
 #include "document/byteselection.h"
@@ -14,6 +15,7 @@
 #include <QAccessibleTextInterface>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -299,6 +301,38 @@ private slots:
         press(pane, "Up");
         QCOMPARE(sel->caret(), rowEnd);
         QCOMPARE(pane->caretRect().top(), firstRow);
+    }
+
+    // The clipboard takes a selection up to its bound. Past it, Copy and
+    // Cut leave the clipboard as it was, and Cut deletes nothing, with a
+    // notice; a selection at the bound is copied.
+    void aSelectionPastTheClipboardsBoundStays_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<qint64>("selected");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("Cut past it") << "Ctrl+X" << sizebounds::copiedAtMost + 1 << false;
+        QTest::newRow("Copy past it") << "Ctrl+C" << sizebounds::copiedAtMost + 1 << false;
+        QTest::newRow("Cut at it") << "Ctrl+X" << sizebounds::copiedAtMost << true;
+    }
+    void aSelectionPastTheClipboardsBoundStays() {
+        QFETCH(QString, key);
+        QFETCH(qint64, selected);
+        QFETCH(bool, copied);
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        load(QByteArray(sizebounds::copiedAtMost + 1, 'k'));
+        sel->select(0, selected);
+        press(pane, key);
+        auto *notice = pane->findChild<QLabel *>();
+        QCOMPARE(notice && notice->isVisible(), !copied);
+        if (copied) {
+            QCOMPARE(doc->size(), sizebounds::copiedAtMost + 1 - selected);
+            QCOMPARE(QGuiApplication::clipboard()->text().size(), selected);
+            return;
+        }
+        QCOMPARE(notice->text(),
+                 "Скопировать можно не более 64 МБ за раз: выделите часть поменьше");
+        QCOMPARE(doc->size(), sizebounds::copiedAtMost + 1);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     }
 
     // A selection made elsewhere that splits a pair shows the whole pair;

@@ -1,5 +1,6 @@
 #include "inputpaneediting.h"
 
+#include "base/sizebounds.h"
 #include "bytemimedata.h"
 #include "codepages/cp1251codec.h"
 #include "document/bytedocument.h"
@@ -155,15 +156,20 @@ QMimeData *InputPaneEditing::mimeDataOf(qint64 start, qint64 end) const {
     return new ByteMimeData(pane->document()->bytes(), start, end);
 }
 
-void InputPaneEditing::copy() const {
+bool InputPaneEditing::copy() const {
     const InputPane::Range shown = pane->shownSelection();
-    if (shown.start < shown.end)
-        QGuiApplication::clipboard()->setMimeData(mimeDataOf(shown.start, shown.end));
+    if (shown.start == shown.end)
+        return true;
+    if (!fitsClipboard(pane, shown.end - shown.start))
+        return false;
+    QGuiApplication::clipboard()->setMimeData(mimeDataOf(shown.start, shown.end));
+    return true;
 }
 
+// Nothing is deleted that the clipboard did not take.
 void InputPaneEditing::cut() {
-    copy();
-    deleteSelection();
+    if (copy())
+        deleteSelection();
 }
 
 void InputPaneEditing::paste() {
@@ -178,7 +184,8 @@ void InputPaneEditing::pasteFrom(const QMimeData *data) {
 void InputPaneEditing::setPrimarySelection() const {
     QClipboard *clipboard = QGuiApplication::clipboard();
     const InputPane::Range shown = pane->shownSelection();
-    if (clipboard->supportsSelection() && shown.start < shown.end)
+    if (clipboard->supportsSelection() && shown.start < shown.end &&
+        shown.end - shown.start <= sizebounds::copiedAtMost)
         clipboard->setMimeData(mimeDataOf(shown.start, shown.end), QClipboard::Selection);
 }
 

@@ -33,7 +33,8 @@ public:
     void undo();
     void redo();
     void cut();
-    void copy() const;
+    // False, with a notice, for a selection past the clipboard's bound.
+    bool copy() const;
     void paste();
     void pasteFrom(const QMimeData *data);
     // What is selected goes to the X11 primary selection, for a middle click.

@@ -1,5 +1,7 @@
 #include "panenotice.h"
 
+#include "base/sizebounds.h"
+
 #include <QAbstractScrollArea>
 #include <QEvent>
 
@@ -61,4 +63,13 @@ bool PaneNotice::eventFilter(QObject *watched, QEvent *event) {
     if (watched == pane && event->type() == QEvent::Resize && isVisible())
         place();
     return QLabel::eventFilter(watched, event);
+}
+
+bool fitsClipboard(QAbstractScrollArea *pane, qint64 size) {
+    if (size <= sizebounds::copiedAtMost)
+        return true;
+    PaneNotice::say(pane,
+                    QObject::tr("Скопировать можно не более %1 МБ за раз: выделите часть поменьше")
+                        .arg(sizebounds::inMebibytes(sizebounds::copiedAtMost)));
+    return false;
 }

@@ -5,6 +5,10 @@
 
 class QAbstractScrollArea;
 
+// Whether a selection of size bytes or characters may go to the clipboard;
+// when not, the pane says so.
+bool fitsClipboard(QAbstractScrollArea *pane, qint64 size);
+
 // A short notice at the foot of a pane, inside the window: it takes no focus
 // and waits for no answer, and it goes after a few seconds, when the pane
 // dismisses it (at its next change) or when clicked. A tool tip would not do

@@ -3,6 +3,7 @@
 #include "document/bytedocument.h"
 #include "document/byteselection.h"
 #include "paneaccessible.h"
+#include "panenotice.h"
 #include "tokenmoves.h"
 #include "tokenrowpainter.h"
 #include "tokenselection.h"
@@ -395,8 +396,8 @@ void TokenView::selectAll() {
     moveCursorTo({}, text.end(), false);
 }
 
-void TokenView::copy() const {
-    if (hasSelection())
+void TokenView::copy() {
+    if (hasSelection() && fitsClipboard(this, selectionEnd() - selectionStart()))
         QGuiApplication::clipboard()->setText(selectedText());
 }
 

@@ -105,7 +105,7 @@ public:
     QString selectedText() const { return text.text(selectionFrom(), selectionTo()); }
     void setSelection(qsizetype anchor, qsizetype position);
     void selectAll();
-    void copy() const;
+    void copy();
     // Scrolls so the row of position is in sight.
     void ensureVisible(qsizetype position);
     // The caret's place before position, in viewport coordinates.
