@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace geometry = windowgeometry;
@@ -124,6 +125,8 @@ void MainWindow::createPanes() {
     // 16 groups to a row, whatever the font.
     hexPane->setTokensPerRow(16);
     hexPane->setGeometry(paneLeft, paneTop, toPixelsX(*this, geometry::normal.hexWidth), 0);
+    // Its glyphs made while the window waits, not at the first Shift+F5.
+    QTimer::singleShot(0, hexPane, &HexPane::prepareFont);
 
     // Listings and views wrap between their codes, never inside one.
     auto *outputPane = new TokenView(clientArea);

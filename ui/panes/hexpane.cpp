@@ -4,6 +4,7 @@
 #include "document/byteeditor.h"
 #include "typedkey.h"
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -291,4 +292,18 @@ void HexPane::mouseSelectToken(const QPointF &point) {
     const qint64 group = cellAt(point).first;
     pressed = {group, 0};
     moveCursorTo({group, 0}, {group + 1, 0}, false);
+}
+
+void HexPane::prepareFont() const {
+    QImage image(64, 2 * fontMetrics().height(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setFont(font());
+    const int baseline = fontMetrics().ascent();
+    for (const views::View view : {views::hexDump, views::cp866Column, views::cp1251Column}) {
+        const DisplayTokens *shown = DisplayTokens::of(view);
+        if (!shown)
+            continue;
+        for (int b = 0; b < 256; ++b)
+            painter.drawText(0, baseline, shown->token(uchar(b)).toString());
+    }
 }

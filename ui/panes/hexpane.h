@@ -42,6 +42,11 @@ public:
 
     static constexpr int groupSize = views::hexGroupWidth;
 
+    // Draws, off screen, every character the dump and a text column beside
+    // it show in the pane's font, so that its glyphs are made before the
+    // hex-edit layout first paints: worth calling once the window is idle.
+    void prepareFont() const;
+
 signals:
     // The width of the columns or of the offset margin changed.
     void columnsChanged();
