@@ -21,7 +21,7 @@ class Debouncer;
 // to what was saved. An unmodified or empty document has none.
 //
 // Writing a copy costs the document's thread only a snapshot of its piece
-// table (its pieces, not its bytes: 0.02 ms for 64 MiB after 1000 edits);
+// table (its pieces, not its bytes: 0.1 ms for 64 MiB after 1000 edits);
 // the bytes are written from the snapshot on a thread of the recovery's own,
 // one write or removal after the other. A large document read on demand is
 // written as its edits to its file (recoveryedits.h): milliseconds whatever
