@@ -56,9 +56,20 @@ int wmain(int argc, wchar_t **argv) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
-        fwprintf(stderr, L"withenv: cannot start %ls: error %lu\n", argv[1], GetLastError());
-        return 127;
+    // Under load wine now and then fails to start a program at all (error
+    // 1359, an internal error) although nothing is wrong with it; no test
+    // has run then, so starting it again is safe.
+    const int attempts = 5;
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(NULL, command, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process))
+            break;
+        const DWORD error = GetLastError();
+        if (attempt == attempts || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            fwprintf(stderr, L"withenv: cannot start %ls: error %lu\n", argv[1], error);
+            return 127;
+        }
+        fwprintf(stderr, L"withenv: starting %ls failed (error %lu), trying again\n", argv[1], error);
+        Sleep(500 * attempt);
     }
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 1;
