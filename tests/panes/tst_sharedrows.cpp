@@ -8,10 +8,12 @@
 #include "sharedrows.h"
 #include "tokenview.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <limits>
 #include <memory>
@@ -113,7 +115,24 @@ private slots:
         views[1]->scrollToRow(inSight);
         QCOMPARE(views[0]->firstVisibleRow(), inSight);
 
+        // The bar's arrows and page clicks, and the wheel, move by rows, not
+        // by the bar's steps of several rows.
         QScrollBar *bar = views[0]->verticalScrollBar();
+        const qint64 page = views[0]->visibleRows();
+        const int lines = QApplication::wheelScrollLines();
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(views[1]->firstVisibleRow(), inSight + 1);
+        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        QCOMPARE(views[1]->firstVisibleRow(), inSight + 1 - page);
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(views[0]->firstVisibleRow(), inSight - page);
+        turnWheel(views[0], -120);
+        QCOMPARE(views[1]->firstVisibleRow(), inSight - page + lines);
+        turnWheel(views[1], 60);
+        QCOMPARE(views[0]->firstVisibleRow(), inSight - page + lines);
+        turnWheel(views[1], 60);
+        QCOMPARE(views[0]->firstVisibleRow(), inSight - page);
+
         bar->setValue(bar->maximum());
         const qint64 last = views[0]->firstVisibleRow();
         QVERIFY(last > inSight);
@@ -125,6 +144,14 @@ private slots:
     }
 
 private:
+    static void turnWheel(TokenView *view, int eighthsOfADegree) {
+        const QPointF middle = view->viewport()->rect().center();
+        QWheelEvent wheel(middle, view->viewport()->mapToGlobal(middle), QPoint(),
+                          QPoint(0, eighthsOfADegree), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+    }
+
     TokenView *views[2] = {};
 };
 

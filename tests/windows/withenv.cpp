@@ -68,7 +68,8 @@ int wmain(int argc, wchar_t **argv) {
             fwprintf(stderr, L"withenv: cannot start %ls: error %lu\n", argv[1], error);
             return 127;
         }
-        fwprintf(stderr, L"withenv: starting %ls failed (error %lu), trying again\n", argv[1], error);
+        fwprintf(stderr, L"withenv: starting %ls failed (error %lu), trying again\n", argv[1],
+                 error);
         Sleep(500 * attempt);
     }
     WaitForSingleObject(process.hProcess, INFINITE);

@@ -1,8 +1,10 @@
 #include "paneview.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -15,6 +17,7 @@ PaneView::PaneView(QWidget *parent)
     viewport()->setAutoFillBackground(true);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this] { emit firstRowChanged(firstRowInSight()); });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &PaneView::barStepped);
 }
 
 qint64 PaneView::firstRowInSight() const {
@@ -40,6 +43,7 @@ void PaneView::setRowRange(qint64 rows, qint64 inSight) const {
     constexpr qint64 barSteps = qint64(1) << 30;
     QScrollBar *bar = verticalScrollBar();
     lastFirstRow = std::max<qint64>(0, rows - inSight);
+    pageRows = std::max<qint64>(1, inSight);
     rowsPerStep = lastFirstRow / barSteps + 1;
     bar->setRange(0, int(lastFirstRow / rowsPerStep));
     bar->setPageStep(int(std::max<qint64>(1, inSight / rowsPerStep)));
@@ -59,6 +63,50 @@ void PaneView::scrollToRow(qint64 row) {
     // Another row of the same step: the bar stays where it is.
     scrollContentsBy(0, 0);
     emit firstRowChanged(row);
+}
+
+void PaneView::barStepped(int action) {
+    if (rowsPerStep == 1)
+        return;
+    qint64 rows = 0;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        rows = 1;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        rows = -1;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        rows = pageRows;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        rows = -pageRows;
+        break;
+    default:
+        return;
+    }
+    // The bar has moved its handle a step already; it goes back, and the
+    // rows move instead, which sets the handle where they stand.
+    QScrollBar *bar = verticalScrollBar();
+    bar->setSliderPosition(bar->value());
+    scrollToRow(firstRowInSight() + rows);
+}
+
+void PaneView::wheelEvent(QWheelEvent *event) {
+    if (rowsPerStep == 1 || event->angleDelta().y() == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A notch is 120 eighths of a degree; a touchpad sends less at a time.
+    wheelRest += event->angleDelta().y();
+    const int notches = wheelRest / 120;
+    wheelRest %= 120;
+    const qint64 perNotch = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)
+                                ? pageRows
+                                : QApplication::wheelScrollLines();
+    if (notches != 0)
+        scrollToRow(firstRowInSight() - notches * perNotch);
+    event->accept();
 }
 
 void PaneView::bringRowIntoSight(qint64 row, qint64 inSight) {

@@ -7,6 +7,7 @@
 
 class QKeyEvent;
 class QMouseEvent;
+class QWheelEvent;
 
 // What every pane is, whatever its rows show: a scroll area scrolled a row
 // at a time, with a caret that blinks while the pane has the focus, a
@@ -23,7 +24,8 @@ public:
     // Rows: the first in sight, and scrolling to one. A view of more rows
     // than a scroll bar counts (an int, and the hex dump of a file over
     // 32 GiB has more) moves its bar a step of several rows at a time, but
-    // still stands at any row it is sent to, the last one included.
+    // still stands at any row it is sent to, the last one included, and
+    // its bar's arrows, page clicks and the wheel still move it by rows.
     qint64 firstRowInSight() const;
     void scrollToRow(qint64 row);
 
@@ -62,6 +64,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
     CaretBlink caretBlink;
     DragScroll dragScroll;
@@ -69,11 +72,16 @@ protected:
 private:
     // The bar's value that stands for a first row.
     int barValueOf(qint64 row) const;
+    // An arrow or page step of the bar, taken as rows rather than steps.
+    void barStepped(int action);
 
     // The last row that can be first in sight, and how many rows a step of
     // the bar moves (1 while they fit in an int).
     mutable qint64 lastFirstRow = 0;
     mutable qint64 rowsPerStep = 1;
+    mutable qint64 pageRows = 1;
+    // Eighths of a degree the wheel turned that have not yet made a row.
+    int wheelRest = 0;
     // The row last scrolled to, which the bar's value rounds when a step is
     // several rows.
     qint64 scrolledTo = 0;

@@ -94,6 +94,8 @@ public:
     // Rows at least this high, so two panes side by side can line up.
     void setMinimumRowHeight(int height);
     qsizetype firstVisibleRow() const;
+    // Whole rows that fit in the viewport, at least one.
+    qsizetype visibleRows() const;
     // The rows as they stand at the pane's width and fonts.
     const TokenLayout &layout() const;
 
@@ -158,7 +160,6 @@ protected:
     // Viewport and layout coordinates.
     QPointF toLayout(const QPointF &viewportPoint) const;
     qreal rowTopInViewport(qsizetype row) const;
-    qsizetype visibleRows() const;
     void moveCursorTo(TokenPlace anchor, TokenPlace caret, bool scroll);
     TokenPlace selectionFrom() const { return qMin(anchorPlace(), cursorPlace()); }
     TokenPlace selectionTo() const { return qMax(anchorPlace(), cursorPlace()); }
