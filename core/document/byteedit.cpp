@@ -6,17 +6,21 @@
 
 namespace byteedit {
 
+SharedEnds sharedEnds(QByteArrayView before, QByteArrayView after) {
+    const qsizetype shorter = std::min(before.size(), after.size());
+    const qsizetype head =
+        std::mismatch(before.begin(), before.begin() + shorter, after.begin()).first -
+        before.begin();
+    const qsizetype tail =
+        std::mismatch(before.rbegin(), before.rbegin() + (shorter - head), after.rbegin()).first -
+        before.rbegin();
+    return {head, tail};
+}
+
 std::optional<Edit> difference(QByteArrayView before, QByteArrayView after) {
     if (before == after)
         return std::nullopt;
-    const qsizetype shorter = std::min(before.size(), after.size());
-    qsizetype prefix = 0;
-    while (prefix < shorter && before[prefix] == after[prefix])
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < shorter - prefix &&
-           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
+    auto [prefix, suffix] = sharedEnds(before, after);
     if (crlf::splits(before, prefix))
         --prefix;
     if (crlf::splits(before, before.size() - suffix))

@@ -2,6 +2,7 @@
 
 #include "codepages/cp1251codec.h"
 #include "document/bytedocument.h"
+#include "document/byteedit.h"
 
 #include <algorithm>
 #include <cstring>
@@ -139,14 +140,7 @@ PaneContent::TokenChange PaneContent::replaceBytes(const PieceTable &bytes) {
     Segment &segment = segments.front();
     const ByteText before = segment.bytes().read(segment.offset, segment.byteCount());
     const ByteText after = bytes.read(0, bytes.size());
-    qint64 head = 0;
-    const qint64 shorter = qMin(before.size(), after.size());
-    while (head < shorter && before[head] == after[head])
-        ++head;
-    qint64 tail = 0;
-    while (tail < shorter - head &&
-           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
-        ++tail;
+    const auto [head, tail] = byteedit::sharedEnds(before, after);
     const PieceTable old(before);
     segment.snapshot = bytes;
     segment.offset = 0;
