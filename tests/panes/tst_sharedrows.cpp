@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -119,19 +120,28 @@ private slots:
         // by the bar's steps of several rows.
         QScrollBar *bar = views[0]->verticalScrollBar();
         const qint64 page = views[0]->visibleRows();
-        const int lines = QApplication::wheelScrollLines();
         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(views[1]->firstVisibleRow(), inSight + 1);
         bar->triggerAction(QAbstractSlider::SliderPageStepSub);
         QCOMPARE(views[1]->firstVisibleRow(), inSight + 1 - page);
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        QCOMPARE(views[0]->firstVisibleRow(), inSight - page);
+        const qint64 at = inSight - page;
+        QCOMPARE(views[0]->firstVisibleRow(), at);
+        // A notch is the desktop's wheel lines, here 4; half a notch from a
+        // touchpad is half as many; with Ctrl it is a page.
+        const auto keepLines = qScopeGuard([lines = QApplication::wheelScrollLines()] {
+            QApplication::setWheelScrollLines(lines);
+        });
+        QApplication::setWheelScrollLines(4);
         turnWheel(views[0], -120);
-        QCOMPARE(views[1]->firstVisibleRow(), inSight - page + lines);
+        QCOMPARE(views[1]->firstVisibleRow(), at + 4);
         turnWheel(views[1], 60);
-        QCOMPARE(views[0]->firstVisibleRow(), inSight - page + lines);
-        turnWheel(views[1], 60);
-        QCOMPARE(views[0]->firstVisibleRow(), inSight - page);
+        QCOMPARE(views[0]->firstVisibleRow(), at + 2);
+        turnWheel(views[1], 30);
+        turnWheel(views[1], 30);
+        QCOMPARE(views[0]->firstVisibleRow(), at);
+        turnWheel(views[0], -120, Qt::ControlModifier);
+        QCOMPARE(views[1]->firstVisibleRow(), at + page);
 
         bar->setValue(bar->maximum());
         const qint64 last = views[0]->firstVisibleRow();
@@ -144,11 +154,12 @@ private slots:
     }
 
 private:
-    static void turnWheel(TokenView *view, int eighthsOfADegree) {
+    static void turnWheel(TokenView *view, int eighthsOfADegree,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         const QPointF middle = view->viewport()->rect().center();
         QWheelEvent wheel(middle, view->viewport()->mapToGlobal(middle), QPoint(),
-                          QPoint(0, eighthsOfADegree), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
+                          QPoint(0, eighthsOfADegree), Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                          false);
         QApplication::sendEvent(view->viewport(), &wheel);
     }
 

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 PaneView::PaneView(QWidget *parent)
     : QAbstractScrollArea(parent), caretBlink(this, [this] { repaintCaret(); }),
@@ -93,19 +94,29 @@ void PaneView::barStepped(int action) {
 }
 
 void PaneView::wheelEvent(QWheelEvent *event) {
-    if (rowsPerStep == 1 || event->angleDelta().y() == 0) {
+    const QPoint delta = event->angleDelta();
+    if (rowsPerStep == 1 || std::abs(delta.x()) > std::abs(delta.y())) {
         QAbstractScrollArea::wheelEvent(event);
         return;
     }
-    // A notch is 120 eighths of a degree; a touchpad sends less at a time.
-    wheelRest += event->angleDelta().y();
-    const int notches = wheelRest / 120;
-    wheelRest %= 120;
-    const qint64 perNotch = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)
-                                ? pageRows
-                                : QApplication::wheelScrollLines();
-    if (notches != 0)
-        scrollToRow(firstRowInSight() - notches * perNotch);
+    // As the bar takes a turn of the wheel, but in rows: a notch (120) is
+    // the desktop's wheel lines, or a page with Ctrl or Shift, and never
+    // more than a page at once. A touchpad's fractions of a row add up.
+    const qreal notches = delta.y() / 120.0;
+    qint64 rows = 0;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) {
+        rows = qint64(notches * pageRows);
+        wheelRest = 0;
+    } else {
+        if (wheelRest * notches < 0)
+            wheelRest = 0;
+        wheelRest += notches * QApplication::wheelScrollLines();
+        rows = qint64(wheelRest);
+        wheelRest -= qreal(rows);
+    }
+    rows = std::clamp(rows, -pageRows, pageRows);
+    if (rows != 0)
+        scrollToRow(firstRowInSight() - rows);
     event->accept();
 }
 

@@ -80,8 +80,8 @@ private:
     mutable qint64 lastFirstRow = 0;
     mutable qint64 rowsPerStep = 1;
     mutable qint64 pageRows = 1;
-    // Eighths of a degree the wheel turned that have not yet made a row.
-    int wheelRest = 0;
+    // What the wheel turned that has not yet made a whole row.
+    qreal wheelRest = 0;
     // The row last scrolled to, which the bar's value rounds when a step is
     // several rows.
     qint64 scrolledTo = 0;
