@@ -57,6 +57,8 @@ protected:
     // One step of a drag past the edge; the timer runs it too.
     void dragScrollStep();
 
+    // By rows, also where a step of the bar is several.
+    void wheelEvent(QWheelEvent *event) override;
     bool event(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void changeEvent(QEvent *event) override;
@@ -64,7 +66,6 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
 
     CaretBlink caretBlink;
     DragScroll dragScroll;
