@@ -47,6 +47,26 @@ template <int N> qint32 advanceSum(const unsigned char *data, const ByteAdvances
     return a + b + c + d;
 }
 
+// Segments in the making: a row starting at rowStart joins the last one, or
+// starts the next once the last holds a target's bytes and half a target at
+// least remains before end, so no cut leaves a sliver of a segment.
+struct SegmentCutter {
+    std::vector<qint64> &starts;
+    std::vector<qint32> &rows;
+    qint64 segmentStart;
+
+    void addRow(qint64 rowStart, qint64 end) {
+        if (rowStart - segmentStart >= RowLayout::segmentTarget &&
+            end - rowStart >= RowLayout::segmentTarget / 2) {
+            starts.push_back(rowStart);
+            rows.push_back(1);
+            segmentStart = rowStart;
+        } else {
+            ++rows.back();
+        }
+    }
+};
+
 } // namespace
 
 // The inner loop of every layout, over the pieces and the runs of one style
@@ -129,18 +149,8 @@ void RowLayout::buildSegments(qint64 from, qint64 to, std::vector<qint64> &start
         return;
     starts.push_back(from);
     rows.push_back(1);
-    qint64 segmentStart = from;
-    // A cut leaves the last segment half a target at least, so that a cut
-    // where the layout must end never leaves a sliver of a segment.
-    walk(from, to, [&](qint64 rowStart) {
-        if (rowStart - segmentStart >= segmentTarget && to - rowStart >= segmentTarget / 2) {
-            starts.push_back(rowStart);
-            rows.push_back(1);
-            segmentStart = rowStart;
-        } else {
-            ++rows.back();
-        }
-    });
+    SegmentCutter cutter{starts, rows, from};
+    walk(from, to, [&](qint64 rowStart) { cutter.addRow(rowStart, to); });
 }
 
 void RowLayout::setOnDemand(qint64 fromBytes, qint64 chunk) {
@@ -239,7 +249,7 @@ void RowLayout::layOutChunk(std::size_t k, bool keepStart) const {
     std::vector<qint64> starts{start};
     std::vector<qint32> rows{1};
     qint64 cut = hardEnd == end ? end : -1;
-    qint64 segmentStart = start;
+    SegmentCutter cutter{starts, rows, start};
     walk(start, hardEnd, [&](qint64 rowStart) {
         if (cut >= 0 && hardEnd != end)
             return;
@@ -247,13 +257,7 @@ void RowLayout::layOutChunk(std::size_t k, bool keepStart) const {
             cut = rowStart;
             return;
         }
-        if (rowStart - segmentStart >= segmentTarget && end - rowStart >= segmentTarget / 2) {
-            starts.push_back(rowStart);
-            rows.push_back(1);
-            segmentStart = rowStart;
-        } else {
-            ++rows.back();
-        }
+        cutter.addRow(rowStart, end);
     });
     if (cut < 0)
         cut = hardEnd;
